@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the screenshots need, when any is missing.
+set -euo pipefail
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+          libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
+          imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing missing packages: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then sudo=""; elif command -v sudo >/dev/null; then sudo="sudo"; else
+  echo "Please install as root: apt-get install ${missing[*]}" >&2; exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
