@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "serial/ComPortAPI.h"
+
+// The table of opened ports with a receive buffer each, and the routines the windows use to talk
+// to the meter. All of it is program-wide state of the user-interface thread.
+namespace Rs232_API {
+
+inline constexpr int MaxOpenPorts = 10;
+inline constexpr const char* MeterSettings = "baud=9600 parity=N data=8 stop=1";
+
+struct OpenPortEntry {
+    int number = 0;
+    std::string name;      // "COM" + number
+    std::string settings;
+    std::vector<std::uint8_t> receiveBuffer;
+};
+
+ComPortAPI& PortDriver();
+// Entries 1 to 10; entry(0) is not used.
+OpenPortEntry& OpenPorts(int index);
+int& OpenPortCount();
+int& CurrentPortIndex();
+
+// Waits without using the CPU while user-interface events run (through EventHooks).
+void Delay(double seconds);
+
+// Tries every COM number 1 to 256 and returns those that exist and could be opened.
+// progress(i) is called before each try.
+std::vector<int> ScanPorts(const std::function<void(int)>& progress = {});
+
+bool OpenPort(int number, const std::string& settings);
+void ClosePort(int index);
+void CloseAllPorts();
+void ClearReceiveBuffer();
+long ReceiveBytes();
+void SendBytes(const std::vector<std::uint8_t>& data);
+
+// Back to the state at program start (no entries, a fresh driver); used by tests.
+void Reset();
+
+}  // namespace Rs232_API
