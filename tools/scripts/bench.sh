@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs every benchmark program that the build produced.
+set -uo pipefail
+build=${1:-build}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+for b in $(find "$build/bench" -maxdepth 2 -type f -executable -name 'bench_*' | sort); do
+  echo "== $(basename "$b")"
+  "$b"
+done

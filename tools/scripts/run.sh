@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Starts the simulated meter on COM 1 and the program beside it; stops the simulator afterwards.
+set -euo pipefail
+build=${1:-build}
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  cat >&2 <<'MSG'
+There is no display to show the program on.
+Run it under a virtual X server instead:   xvfb-run -a make run
+(or headless:                              QT_QPA_PLATFORM=offscreen make run)
+MSG
+  exit 1
+fi
+ready=$(mktemp)
+"$build/tools/metersim/tq36-metersim" --com 1 --wave sine >"$ready" 2>&1 &
+sim=$!
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$ready"' EXIT
+for _ in $(seq 50); do grep -q -- '->' "$ready" && break; sleep 0.1; done
+cat "$ready"
+"$build/tq36"
