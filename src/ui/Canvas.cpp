@@ -1,0 +1,93 @@
+#include "ui/Canvas.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <array>
+#include <cmath>
+
+namespace {
+
+int Px(double value) { return static_cast<int>(std::lround(value)); }
+
+}  // namespace
+
+Canvas::Canvas(QWidget* parent) : QWidget(parent) {
+    // The back buffer paints every pixel, so Qt need not erase the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    image_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+    image_.fill(background_);
+}
+
+void Canvas::Clear(const QColor& colour) {
+    background_ = colour;
+    image_.fill(colour);
+    update();
+}
+
+void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colour, int width,
+                  Qt::PenStyle style) {
+    QPainter painter(&image_);
+    QPen pen(colour, std::max(width, 1), style, Qt::SquareCap, Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.drawLine(Px(x1), Px(y1), Px(x2), Px(y2));
+    update();
+}
+
+void Canvas::FillRect(const QRect& rect, const QColor& colour) {
+    QPainter painter(&image_);
+    painter.fillRect(rect.normalized(), colour);
+    update();
+}
+
+void Canvas::FillBox(double x1, double y1, double x2, double y2, const QColor& colour) {
+    FillRect(QRect(QPoint(Px(x1), Px(y1)), QPoint(Px(x2), Px(y2))), colour);
+}
+
+void Canvas::Text(double x, double y, const QString& text, const QColor& colour, const QFont& font) {
+    QPainter painter(&image_);
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(QPoint(Px(x), Px(y) + QFontMetrics(font).ascent()), text);
+    update();
+}
+
+int Canvas::TextWidth(const QString& text, const QFont& font) const {
+    return QFontMetrics(font).horizontalAdvance(text);
+}
+
+int Canvas::TextHeight(const QString& text, const QFont& font) const {
+    Q_UNUSED(text);
+    return QFontMetrics(font).height();
+}
+
+QColor Canvas::Palette(int index) {
+    static const std::array<QColor, 16> colours{
+        QColor(0, 0, 0),       QColor(0, 0, 128),     QColor(0, 128, 0),   QColor(0, 128, 128),
+        QColor(128, 0, 0),     QColor(128, 0, 128),   QColor(128, 128, 0), QColor(192, 192, 192),
+        QColor(128, 128, 128), QColor(0, 0, 255),     QColor(0, 255, 0),   QColor(0, 255, 255),
+        QColor(255, 0, 0),     QColor(255, 0, 255),   QColor(255, 255, 0), QColor(255, 255, 255),
+    };
+    if (index < 0 || index >= static_cast<int>(colours.size())) return colours[0];
+    return colours[static_cast<size_t>(index)];
+}
+
+void Canvas::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.drawImage(event->rect(), image_, event->rect());
+}
+
+void Canvas::resizeEvent(QResizeEvent* event) {
+    const QSize size = event->size().expandedTo(QSize(1, 1));
+    if (size != image_.size()) {
+        QImage resized(size, QImage::Format_RGB32);
+        resized.fill(background_);
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, image_);
+        painter.end();
+        image_ = std::move(resized);
+    }
+    QWidget::resizeEvent(event);
+    emit Resized(image_.size());
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+// A drawing surface with a persistent back buffer: what is drawn stays until it is drawn over,
+// whatever covers the window meanwhile. Coordinates are pixels of the client area, origin top
+// left, y downwards; fractional coordinates are rounded to the nearest pixel.
+class Canvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit Canvas(QWidget* parent = nullptr);
+
+    void Clear(const QColor& colour = Qt::white);
+    void Line(double x1, double y1, double x2, double y2, const QColor& colour, int width = 1,
+              Qt::PenStyle style = Qt::SolidLine);
+    void FillRect(const QRect& rect, const QColor& colour);
+    // Fills the box between two opposite corners, both corners included, in any order.
+    void FillBox(double x1, double y1, double x2, double y2, const QColor& colour);
+    // Draws `text` with its top-left corner at (x, y).
+    void Text(double x, double y, const QString& text, const QColor& colour, const QFont& font);
+    int TextWidth(const QString& text, const QFont& font) const;
+    int TextHeight(const QString& text, const QFont& font) const;
+
+    // The classic 16-colour palette; indexes outside 0..15 give black.
+    static QColor Palette(int index);
+
+    const QImage& Image() const { return image_; }
+
+signals:
+    // The back buffer has the new size; the old picture is kept in its top-left part.
+    void Resized(QSize size);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QImage image_;
+    QColor background_ = Qt::white;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+
+// The time of day as every window reads it. Tests install a FakeClock to stand at any time,
+// for example just before midnight.
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    virtual QTime TimeOfDay() const = 0;
+    // Whole seconds since midnight, 0 to 86399.
+    int SecondsSinceMidnight() const;
+    // "hh:mm:ss", 24-hour.
+    QString TimeText() const;
+
+    static Clock& Current();
+    // Does not take ownership; nullptr goes back to the system clock.
+    static void Install(Clock* clock);
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+// The table behind a Grid. Row 0 is the title row (shown as the horizontal header); the view
+// sees rows 1 .. Rows()-1. All rows live in one text buffer, each row its cells joined by TAB
+// and ended by '\n', found through one offset per row: tens of thousands of rows cost a few
+// bytes each and appending is amortised O(1). Cell texts therefore never hold TAB or '\n'
+// (they are turned into blanks).
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(QObject* parent = nullptr);
+
+    int Rows() const { return static_cast<int>(rowStart_.size()); }
+    int Cols() const { return cols_; }
+    void SetCols(int cols);
+    int FixedCols() const { return fixedCols_; }
+    void SetFixedCols(int fixedCols);
+
+    QString Cell(int row, int col) const;
+    void SetCell(int row, int col, const QString& text);
+    // Appends a row; the TABs of `line` split it into cells, fields past the last column are
+    // dropped and missing ones stay empty.
+    void AppendRow(QStringView line);
+    // Keeps the title row, drops every data row.
+    void Clear();
+    // The first Cols() cells of `row` joined by `separator`.
+    QString RowText(int row, QChar separator) const;
+
+    // Characters held for all rows, for the memory figures of the benchmark.
+    qsizetype BufferChars() const { return buffer_.size(); }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    QStringView RowView(int row) const;
+    static QStringView Field(QStringView row, int col);
+    void ReplaceRow(int row, const QString& text);
+    void CompactIfWasteful();
+
+    QString buffer_;
+    std::vector<quint32> rowStart_;
+    qsizetype wasted_ = 0;  // characters of rows that were rewritten elsewhere in the buffer
+    int cols_ = 2;
+    int fixedCols_ = 1;
+};

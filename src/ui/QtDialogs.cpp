@@ -1,0 +1,63 @@
+#include "ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+const QString AppTitle = QStringLiteral("TQ36");
+
+QWidget* Owner() { return QApplication::activeWindow(); }
+
+std::optional<QString> RunFileDialog(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+    return files.front();
+}
+
+}  // namespace
+
+void QtDialogs::Message(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok, Owner());
+    box.exec();
+}
+
+QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+    QInputDialog dialog(Owner());
+    dialog.setWindowTitle(title.isEmpty() ? AppTitle : title);
+    // Prompts carry CR LF line breaks; a label breaks at LF alone.
+    QString label = prompt;
+    label.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    dialog.setLabelText(label);
+    dialog.setTextValue(defaultText);
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    return dialog.textValue();
+}
+
+std::optional<QString> QtDialogs::SaveFile(const QString& folder, const QString& suggestedName,
+                                           const QString& filter, bool confirmOverwrite) {
+    QFileDialog dialog(Owner(), QString(), folder, QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+    if (!suggestedName.isEmpty()) dialog.selectFile(suggestedName);
+    return RunFileDialog(dialog);
+}
+
+std::optional<QString> QtDialogs::OpenFile(const QString& folder, const QString& filter) {
+    QFileDialog dialog(Owner(), QString(), folder, QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return RunFileDialog(dialog);
+}
+
+bool QtDialogs::PrintDialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, Owner());
+    return dialog.exec() == QDialog::Accepted;
+}

@@ -1,0 +1,3 @@
+#include "ui/SystemClock.h"
+
+QTime SystemClock::TimeOfDay() const { return QTime::currentTime(); }

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "ui/Clock.h"
+
+class SystemClock : public Clock {
+public:
+    QTime TimeOfDay() const override;
+};
