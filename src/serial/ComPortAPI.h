@@ -1,9 +1,11 @@
 #pragma once
 
+#include <linux/serial.h>
 #include <termios.h>
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,7 @@
 // resolved to devices through PortNames. Every failure is recorded as code (errno), source and
 // message; CommGetError joins them for display. Nothing here shows anything to the user.
 class ComPortAPI {
-public:
+  public:
     static constexpr int MaxPort = 256;
 
     // Modem status masks for CommGetLine.
@@ -24,6 +26,16 @@ public:
     static constexpr int SetBreak = 1;
     static constexpr int SetDTR = 2;
     static constexpr int SetRTS = 3;
+
+    // Line-error flags appended to read and write failures.
+    static constexpr unsigned ErrorQueueOverrun = 0x1;
+    static constexpr unsigned ErrorOverrun = 0x2;
+    static constexpr unsigned ErrorParity = 0x4;
+    static constexpr unsigned ErrorFrame = 0x8;
+    static constexpr unsigned ErrorBreak = 0x10;
+
+    // Fault recorded when an operation is handed a port number outside 0 to 256.
+    static constexpr long FaultSubscript = 9;
 
     ComPortAPI() = default;
     ~ComPortAPI();
@@ -41,6 +53,9 @@ public:
     long IsActivity(int DevId) const;
     // Throws std::out_of_range outside 0 to 256.
     bool IsOpen(int DevId) const;
+    // True for an open legacy serial node (/dev/ttyS*) with no UART behind it: the system lets
+    // it open, but nothing can ever arrive there. False for every other port.
+    bool IsPortWithoutUart(int DevId) const;
 
     std::string GetSystemMessage(long lngErrorCode) const;
 
@@ -57,17 +72,26 @@ public:
     long CommSetLine(int intPortID, int intLine, long blnState);
     long CommGetError(std::string& strMessage) const;
 
-private:
+  private:
     struct PortEntry {
         long handle = 0;  // see IsActivity
         bool open = false;
-        termios saved{};  // settings found at open, restored at close
+        int fd = -1;  // valid only while open, so a closed port never reaches a reused descriptor
+        bool pseudoTerminal = false;
+        std::string device;  // the path the alias or table resolved to, links followed
+        termios control{};   // the settings being built and applied
+        termios saved{};     // settings found at open, restored at close
         bool haveSaved = false;
+        serial_icounter_struct counters{};  // line-error counters at the last look
     };
 
     long RecordSystemError(const std::string& source, int code);
     long RecordLineError(const std::string& source, int code, PortEntry& entry);
-    long RecordFault(const std::string& source, long code, const std::string& message);
+    long RecordFault(const std::string& source, const std::exception& fault);
+    unsigned TakeLineErrors(PortEntry& entry);
+    bool Tolerated(const PortEntry& entry, int code) const;
+    long ApplySettings(PortEntry& entry, const std::string& strSettings, const std::string& label);
+    int Release(PortEntry& entry);  // 0 or the errno of close
     PortEntry& Entry(int port);
     const PortEntry& Entry(int port) const;
 
