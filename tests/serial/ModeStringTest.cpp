@@ -74,18 +74,6 @@ TEST(ModeStringTest, AnyAppliedTextLeavesARawNonWaitingLine) {
     }
 }
 
-TEST(ModeStringTest, FlowControlSwitchesBothWays) {
-    termios line = StartLine();
-    ModeString::Parse("xon=on octs=on")->ApplyTo(line);
-    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
-    EXPECT_TRUE(line.c_cflag & CRTSCTS);
-    ModeString::Parse("xon=off octs=off")->ApplyTo(line);
-    EXPECT_FALSE(line.c_iflag & (IXON | IXOFF));
-    EXPECT_FALSE(line.c_cflag & CRTSCTS);
-    ModeString::Parse("9600,n,8,1,p")->ApplyTo(line);
-    EXPECT_TRUE(line.c_cflag & CRTSCTS);
-}
-
 TEST(ModeStringTest, UnknownKeysAndValuesAreRefused) {
     for (const char* text :
          {"", "   ", "baud=9601", "baud=", "baud=-9600", "baud=96OO", "parity=X", "parity=NO", "data=4",

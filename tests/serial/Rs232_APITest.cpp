@@ -204,14 +204,6 @@ TEST_F(Rs232_APITest, ScanLeavesOutAndKeepsOpenAPortAlreadyInUse) {
     EXPECT_EQ(ReceiveBytes(), 1);
 }
 
-TEST_F(Rs232_APITest, DelayWaitsThroughTheInstalledHook) {
-    std::vector<double> waits;
-    EventHooks::Install(nullptr, [&](double seconds) { waits.push_back(seconds); });
-    Delay(1.5);
-    Delay(0);
-    EXPECT_EQ(waits, (std::vector<double>{1.5, 0}));
-}
-
 TEST_F(Rs232_APITest, ResetReturnsToTheStartState) {
     auto meter = ConnectMeter(3);
     PortDriver().Init_API();
