@@ -1,0 +1,151 @@
+#include "meter/Meter.h"
+
+#include <string_view>
+
+namespace {
+
+constexpr double KelvinOffset = 273.2;
+constexpr int OneChannelMarker = 255;
+
+bool Bit(int byte, int bit) { return ((byte >> bit) & 1) != 0; }
+
+double CToF(double c) { return c * 1.8 + 32; }
+
+// The texts are a few characters long and mostly keep their length from frame to frame, so they
+// are overwritten in place instead of going through the general (and slower) assign.
+void SetText(std::string& field, std::string_view text) {
+    if (field.size() != text.size()) {
+        field.assign(text);
+        return;
+    }
+    char* out = field.data();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (out[i] != text[i]) out[i] = text[i];
+    }
+}
+
+// One input's flags and the four fields they decide; T1 and T2 decode through the same routine.
+struct ChannelFields {
+    bool noReading, overload, negative;
+    Reading &value, &c, &f, &k;
+};
+
+void DecodeChannelValue(const CurrentReading& r, ChannelFields ch, int high, int low) {
+    Reading::Kind mark = Reading::Kind::Empty;
+    if (ch.noReading) {
+        mark = Reading::Kind::NoReading;
+    } else if (ch.overload) {
+        mark = ch.negative ? Reading::Kind::Under : Reading::Kind::Over;
+    }
+    if (mark != Reading::Kind::Empty) {
+        ch.value = ch.c = ch.f = ch.k = Reading::Mark(mark);
+        return;
+    }
+
+    double magnitude = ((high & 0xFF) * 256 + (low & 0xFF)) / 10.0;
+    double value = ch.negative ? -magnitude : magnitude;
+    double c, f, k;
+    if (r.UnitIsF) {
+        f = value;
+        c = (f - 32) / 1.8;
+        k = c + KelvinOffset;
+    } else if (r.UnitIsK) {
+        k = value;
+        c = k - KelvinOffset;
+        f = CToF(c);
+    } else {
+        c = value;
+        f = CToF(c);
+        k = c + KelvinOffset;
+    }
+    ch.value = Reading::Number(value);
+    ch.c = Reading::Number(c);
+    ch.f = Reading::Number(f);
+    ch.k = Reading::Number(k);
+}
+
+void SetDifferenceText(std::string& text, const Reading& a, const Reading& b) {
+    char buf[32];
+    int length = FormatOneDecimal(a.Value() - b.Value(), buf);
+    SetText(text, std::string_view(buf, static_cast<std::size_t>(length)));
+}
+
+void DecodeDifference(CurrentReading& r) {
+    using Kind = Reading::Kind;
+    Kind t1 = r.T1Value.kind(), t2 = r.T2Value.kind();
+    Kind mark = Kind::Empty;
+    if (t1 == Kind::NoReading || t2 == Kind::NoReading) {
+        mark = Kind::NoReading;
+    } else if (t1 == Kind::Over || t2 == Kind::Under) {
+        mark = Kind::Over;
+    } else if (t1 == Kind::Under || t2 == Kind::Over) {
+        mark = Kind::Under;
+    }
+    if (mark != Kind::Empty) {
+        r.T1T2Value = Reading::Mark(mark);
+        for (std::string* text : {&r.T1T2C, &r.T1T2F, &r.T1T2K}) SetText(*text, Reading::MarkText(mark));
+        return;
+    }
+    r.T1T2Value = Reading::Number(r.T1Value.Value() - r.T2Value.Value());
+    SetDifferenceText(r.T1T2C, r.T1C, r.T2C);
+    SetDifferenceText(r.T1T2F, r.T1F, r.T2F);
+    SetDifferenceText(r.T1T2K, r.T1K, r.T2K);
+}
+
+}  // namespace
+
+namespace Meter {
+
+CurrentReading& Current() {
+    static CurrentReading current;
+    return current;
+}
+
+void ResetCurrent() { Current() = CurrentReading{}; }
+
+void DecodeStatusByte(CurrentReading& r, int status) {
+    int unit = (status & 0xFF) % 4;
+    r.T1NoReading = Bit(status, 5);
+    r.T1Overload = Bit(status, 6);
+    r.T1Negative = Bit(status, 7);
+    r.UnitIsC = unit == 0;
+    r.UnitIsF = unit == 1 || unit == 3;
+    r.UnitIsK = unit == 2;
+    SetText(r.UnitText, r.UnitIsC ? "C" : r.UnitIsF ? "F" : "K");
+}
+
+void DecodeT1(CurrentReading& r, int high, int low) {
+    DecodeChannelValue(r, {r.T1NoReading, r.T1Overload, r.T1Negative, r.T1Value, r.T1C, r.T1F, r.T1K},
+                       high, low);
+}
+
+void DecodeChannelByte(CurrentReading& r, int channel) {
+    r.DualChannel = (channel & 0xFF) != OneChannelMarker;
+    r.T2NoReading = Bit(channel, 5);
+    r.T2Overload = Bit(channel, 6);
+    r.T2Negative = Bit(channel, 7);
+}
+
+void DecodeT2(CurrentReading& r, int high, int low) {
+    if (!r.DualChannel) return;
+    DecodeChannelValue(r, {r.T2NoReading, r.T2Overload, r.T2Negative, r.T2Value, r.T2C, r.T2F, r.T2K},
+                       high, low);
+    DecodeDifference(r);
+}
+
+void DecodeTypeByte(CurrentReading& r, int type) {
+    static constexpr char Types[] = "KJETRSN";
+    if (type < 0 || type > 6) return;
+    SetText(r.ThermocoupleType, std::string_view(&Types[type], 1));
+}
+
+void DecodeFrameBody(CurrentReading& r, const std::uint8_t* statusToType) {
+    const std::uint8_t* b = statusToType;
+    DecodeStatusByte(r, b[0]);
+    DecodeT1(r, b[1], b[2]);
+    DecodeChannelByte(r, b[3]);
+    DecodeT2(r, b[4], b[5]);
+    DecodeTypeByte(r, b[6]);
+}
+
+}  // namespace Meter
