@@ -1,6 +1,18 @@
 #include <QApplication>
 
+#include "panel/Windows.h"
+#include "serial/Rs232_API.h"
+#include "ui/EventPump.h"
+#include "ui/Forms.h"
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName("TQ36");
+    EventPump::Install();
+    RegisterWindows();
+    Forms::Show("Port");
+    const int status = QApplication::exec();
+    Forms::UnloadAll();
+    Rs232_API::CloseAllPorts();
+    return status;
 }

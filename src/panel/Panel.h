@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QPointer>
+#include <array>
+#include <memory>
+
+#include "ui/FormWindow.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QTimer;
+class Toolbar;
+class PollCycle;
+
+// The main window: live T1, T2 and T1-T2 with unit, thermocouple type and port; the poll cycle
+// that keeps them fresh and reconnects a silent meter; the toolbar that opens everything else.
+class Panel : public FormWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* Title = "TQ36      V10.02";
+    static constexpr const char* BuildStamp = "2019.08.16.1";
+
+    explicit Panel(QWidget* parent = nullptr);
+    ~Panel() override;
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void LblCOM_Click();
+    void Option1_Click(int index);
+    void Toolbar1_ButtonClick(const QString& key);
+
+    float NoDataTicks() const;
+    // The last seen port number of the current entry, as "COM  n".
+    static QString PortCaption();
+
+    QTimer* Timer1;
+    QTimer* Timer2;
+    Toolbar* Toolbar1;
+    QLabel* LblName;
+    QFrame* Shape1;
+    QLabel* UnitT1;
+    QLabel* UnitT2;
+    QLabel* UnitT1T2;
+    QLabel* LblT1;
+    QLabel* LblT2;
+    QLabel* LblT1T2;
+    QLabel* TypeMark;
+    QLabel* LblType;
+    QLabel* ImgC;
+    QLabel* ImgF;
+    QLabel* ImgK;
+    QLabel* LblCOM;
+    QLabel* LblRec;
+    QLabel* LblCount;
+    QLabel* LblFileName;
+    QLineEdit* ShowTimesText;
+    QFrame* SSPhelp;
+    std::array<QRadioButton*, 6> Option1{};
+
+protected:
+    void Load() override;
+    void Unload() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildToolbar();
+    void BuildHelpPanel();
+    void ShowReading();
+    void ShowChannelLayout(bool dual);
+    void PlaceFigures();
+    void RefreshUnitPictures();
+
+    std::shared_ptr<PollCycle> poll_;
+    bool polling_ = false;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ui/FormWindow.h"
+
+class QComboBox;
+class QProgressBar;
+class QPushButton;
+
+// "COM Port": the first window. The user picks a COM number, can scan for the ones that exist,
+// and OK opens it at the meter's settings and hands over to the main window.
+class PortWindow : public FormWindow {
+    Q_OBJECT
+public:
+    explicit PortWindow(QWidget* parent = nullptr);
+
+    // The port number OK takes from a "COM  n" text; unchanged when the text holds none.
+    static int ParsePortNumber(const QString& text, int previous);
+
+    void BtnReset_Click();
+    void BtnAutoScan_Click();
+    void BtnDeviceManager_Click();
+    void CmdOK_Click();
+
+protected:
+    void Load() override;
+
+private:
+    QPushButton* BtnAutoScan;
+    QPushButton* BtnReset;
+    QPushButton* BtnDeviceManager;
+    QComboBox* TxtCOM;
+    QPushButton* CmdOK;
+    QProgressBar* ProgressBar1;
+    int portNumber_ = 0;
+    bool scanning_ = false;
+};

@@ -1,0 +1,108 @@
+#include "serial/SerialDevices.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "serial/ComPortAPI.h"
+#include "serial/PortNames.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFirstLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+// Walks up from the tty's sysfs device to the USB device that carries product and serial.
+void AddUsbDetails(SerialDeviceInfo& info) {
+    std::error_code ec;
+    fs::path device = fs::canonical(fs::path("/sys/class/tty") / fs::path(info.target).filename() / "device", ec);
+    for (fs::path dir = device; !ec && !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+        if (fs::exists(dir / "idVendor", ec)) {
+            std::string maker = ReadFirstLine(dir / "manufacturer");
+            std::string product = ReadFirstLine(dir / "product");
+            info.product = maker.empty() ? product : product.empty() ? maker : maker + " " + product;
+            info.serial = ReadFirstLine(dir / "serial");
+            return;
+        }
+    }
+}
+
+void AddById(SerialDeviceInfo& info) {
+    std::error_code ec;
+    for (const auto& link : fs::directory_iterator("/dev/serial/by-id", ec)) {
+        std::error_code e2;
+        if (fs::canonical(link.path(), e2) == fs::path(info.target)) {
+            info.byId = link.path().filename().string();
+            return;
+        }
+    }
+}
+
+void AddAccess(SerialDeviceInfo& info) {
+    if (access(info.path.c_str(), R_OK | W_OK) == 0) {
+        info.accessible = true;
+        return;
+    }
+    const int err = errno;
+    struct stat st;
+    if (err == EACCES && stat(info.path.c_str(), &st) == 0) {
+        const group* g = getgrgid(st.st_gid);
+        std::string name = g ? g->gr_name : std::to_string(st.st_gid);
+        info.accessNote = "Permission denied: add yourself to the group '" + name +
+                          "' (sudo usermod -aG " + name + " $USER), then log in again.";
+    } else {
+        info.accessNote = std::strerror(err);
+    }
+}
+
+// Legacy ttyS nodes exist whether or not a UART is behind them; sysfs tells the port type.
+bool IsLegacyNodeWithoutUart(const std::string& target) {
+    const std::string name = fs::path(target).filename().string();
+    if (name.rfind("ttyS", 0) != 0) return false;
+    return ReadFirstLine(fs::path("/sys/class/tty") / name / "type") == "0";
+}
+
+}  // namespace
+
+namespace SerialDevices {
+
+SerialDeviceInfo Describe(int com, const std::string& path, bool viaAlias) {
+    SerialDeviceInfo info;
+    info.com = com;
+    info.path = path;
+    info.viaAlias = viaAlias;
+    std::error_code ec;
+    fs::path target = fs::canonical(path, ec);
+    info.target = ec ? path : target.string();
+    AddUsbDetails(info);
+    AddById(info);
+    AddAccess(info);
+    return info;
+}
+
+std::vector<SerialDeviceInfo> List() {
+    std::vector<SerialDeviceInfo> devices;
+    for (int com = 1; com <= ComPortAPI::MaxPort; ++com) {
+        auto path = PortNames::DevicePath(com);
+        if (!path) continue;
+        std::error_code ec;
+        if (!fs::exists(*path, ec)) continue;
+        const bool viaAlias = *path == PortNames::AliasPath(com);
+        SerialDeviceInfo info = Describe(com, *path, viaAlias);
+        if (!IsLegacyNodeWithoutUart(info.target)) devices.push_back(std::move(info));
+    }
+    return devices;
+}
+
+}  // namespace SerialDevices
