@@ -42,8 +42,13 @@ Shape RandomShape(std::mt19937& rng) {
 }
 
 FrameBody MakeFrame(const Shape& s, int t1, int t2) {
-    return {std::uint8_t(s.t1Flags | s.unit), std::uint8_t(t1 >> 8), std::uint8_t(t1 & 0xFF),
-            std::uint8_t(s.channel), std::uint8_t(t2 >> 8), std::uint8_t(t2 & 0xFF), std::uint8_t(s.type)};
+    return {std::uint8_t(s.t1Flags | s.unit),
+            std::uint8_t(t1 >> 8),
+            std::uint8_t(t1 & 0xFF),
+            std::uint8_t(s.channel),
+            std::uint8_t(t2 >> 8),
+            std::uint8_t(t2 & 0xFF),
+            std::uint8_t(s.type)};
 }
 
 // Shapes hold for runs of 512 frames while the two values take small random steps.
@@ -89,7 +94,8 @@ bool Measure(const char* name, const std::vector<FrameBody>& frames, long frames
     }
     std::sort(rates.begin(), rates.end());
     std::printf("%-28s median %6.1f million frames/s (min %.1f, max %.1f); %ld allocations in %ld frames\n",
-                name, rates[2] / 1e6, rates[0] / 1e6, rates[4] / 1e6, allocationsDuringRuns, 5 * framesPerRun);
+                name, rates[2] / 1e6, rates[0] / 1e6, rates[4] / 1e6, allocationsDuringRuns,
+                5 * framesPerRun);
     // Keeps the decoded reading observable so the runs cannot be optimised away.
     if (reading.T1T2C.empty() && reading.UnitText.empty()) std::printf(" ");
     return allocationsDuringRuns == 0;

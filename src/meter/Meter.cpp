@@ -115,8 +115,8 @@ void DecodeStatusByte(CurrentReading& r, int status) {
 }
 
 void DecodeT1(CurrentReading& r, int high, int low) {
-    DecodeChannelValue(r, {r.T1NoReading, r.T1Overload, r.T1Negative, r.T1Value, r.T1C, r.T1F, r.T1K},
-                       high, low);
+    DecodeChannelValue(r, {r.T1NoReading, r.T1Overload, r.T1Negative, r.T1Value, r.T1C, r.T1F, r.T1K}, high,
+                       low);
 }
 
 void DecodeChannelByte(CurrentReading& r, int channel) {
@@ -128,8 +128,8 @@ void DecodeChannelByte(CurrentReading& r, int channel) {
 
 void DecodeT2(CurrentReading& r, int high, int low) {
     if (!r.DualChannel) return;
-    DecodeChannelValue(r, {r.T2NoReading, r.T2Overload, r.T2Negative, r.T2Value, r.T2C, r.T2F, r.T2K},
-                       high, low);
+    DecodeChannelValue(r, {r.T2NoReading, r.T2Overload, r.T2Negative, r.T2Value, r.T2C, r.T2F, r.T2K}, high,
+                       low);
     DecodeDifference(r);
 }
 

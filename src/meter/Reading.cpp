@@ -39,16 +39,22 @@ int FormatLarge(double value, char* buf) {
 
 std::string_view Reading::MarkText(Kind kind) {
     switch (kind) {
-        case Kind::NoReading: return "----";
-        case Kind::Over: return "OL";
-        case Kind::Under: return "-OL";
+        case Kind::NoReading:
+            return "----";
+        case Kind::Over:
+            return "OL";
+        case Kind::Under:
+            return "-OL";
         case Kind::Number:
-        case Kind::Empty: break;
+        case Kind::Empty:
+            break;
     }
     return "";
 }
 
-std::string Reading::Text() const { return IsNumber() ? FormatOneDecimal(value_) : std::string(MarkText(kind_)); }
+std::string Reading::Text() const {
+    return IsNumber() ? FormatOneDecimal(value_) : std::string(MarkText(kind_));
+}
 
 int FormatOneDecimal(double value, char* buf) {
     double magnitude = std::fabs(value);

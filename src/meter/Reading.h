@@ -6,7 +6,7 @@
 // A temperature as the meter reports it: a number, or one of the marks "----" (no reading),
 // "OL" (over range upwards), "-OL" (over range downwards). Empty until first written.
 class Reading {
-public:
+  public:
     enum class Kind { Empty, Number, NoReading, Over, Under };
 
     Reading() = default;
@@ -25,7 +25,7 @@ public:
 
     bool operator==(const Reading&) const = default;
 
-private:
+  private:
     Reading(Kind kind, double value) : kind_(kind), value_(value) {}
 
     Kind kind_ = Kind::Empty;

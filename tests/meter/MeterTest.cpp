@@ -15,7 +15,7 @@ using Kind = Reading::Kind;
 CurrentReading Decode(int status, int t1h, int t1l, int channel = 0xFF, int t2h = 0, int t2l = 0,
                       int type = 0) {
     CurrentReading r;
-    const std::uint8_t body[] = {std::uint8_t(status), std::uint8_t(t1h), std::uint8_t(t1l),
+    const std::uint8_t body[] = {std::uint8_t(status),  std::uint8_t(t1h), std::uint8_t(t1l),
                                  std::uint8_t(channel), std::uint8_t(t2h), std::uint8_t(t2l),
                                  std::uint8_t(type)};
     Meter::DecodeFrameBody(r, body);
@@ -27,6 +27,10 @@ struct T1Case {
     const char* unit;
     double value, c, f, k;
 };
+
+void PrintTo(const T1Case& t, std::ostream* os) {
+    *os << "status " << t.status << " magnitude " << t.high * 256 + t.low;
+}
 
 class T1Numbers : public testing::TestWithParam<T1Case> {};
 
@@ -42,6 +46,7 @@ TEST_P(T1Numbers, ValueAndConversions) {
     EXPECT_NEAR(r.T1K.Value(), t.k, 1e-9);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Meter, T1Numbers,
     testing::Values(T1Case{0x00, 0x04, 0xD2, "C", 123.4, 123.4, 254.12, 396.6},
@@ -51,11 +56,14 @@ INSTANTIATE_TEST_SUITE_P(
                     T1Case{0x03, 0x00, 0xD4, "F", 21.2, -6.0, 21.2, 267.2},
                     T1Case{0x1C, 0x00, 0x64, "C", 10.0, 10.0, 50.0, 283.2},  // bits 2-4 ignored
                     T1Case{0x00, 0xFF, 0xFF, "C", 6553.5, 6553.5, 11828.3, 6826.7}));
+// clang-format on
 
 struct MarkCase {
     int status;
     Kind kind;
 };
+
+void PrintTo(const MarkCase& t, std::ostream* os) { *os << "status " << t.status; }
 
 class T1Marks : public testing::TestWithParam<MarkCase> {};
 
@@ -74,6 +82,10 @@ struct DiffCase {
     const char* value;  // T1T2Value as text
     const char *c, *f, *k;
 };
+
+void PrintTo(const DiffCase& t, std::ostream* os) {
+    *os << "status " << t.status << " channel " << t.channel << " -> " << t.value;
+}
 
 class Differences : public testing::TestWithParam<DiffCase> {};
 
@@ -102,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         DiffCase{0xC0, 0, 1, 0x00, 0, 1, "-OL", "-OL", "-OL", "-OL"},                  // -OL, number
         DiffCase{0x20, 0, 1, 0x40, 0, 1, "----", "----", "----", "----"},              // ----, OL
         DiffCase{0x40, 0, 1, 0x20, 0, 1, "----", "----", "----", "----"},              // OL, ----
-        DiffCase{0x00, 0, 1, 0xE0, 0, 1, "----", "----", "----", "----"}));           // number, ----
+        DiffCase{0x00, 0, 1, 0xE0, 0, 1, "----", "----", "----", "----"}));            // number, ----
 
 TEST(Meter, OneChannelFrameLeavesT2AndDifferenceUntouched) {
     CurrentReading r = Decode(0x00, 0x00, 0xFA, 0x00, 0x00, 0x64);
@@ -157,11 +169,13 @@ TEST(Reading, FormatOneDecimal) {
         double value;
         const char* text;
     } cases[] = {
+        // clang-format off
         {254.12, "254.1"},      {300.0 - 273.2, "26.8"}, {80.24, "80.2"},   {0.0, "0.0"},
         {-0.0, "0.0"},          {-0.04, "0.0"},          {-0.0499, "0.0"},  {-0.06, "-0.1"},
         {0.96, "1.0"},          {9.96, "10.0"},          {-40.0, "-40.0"},  {1372.0, "1372.0"},
         {6553.5, "6553.5"},     {11828.3, "11828.3"},    {0.15, "0.2"},     {-2.25, "-2.3"},
         {199999999.96, "200000000.0"},                   {-3e8, "-300000000.0"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         char buf[32];

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+// The PC-sampling clock: decides on each timer tick whether a sample is due, given the whole
+// seconds since midnight. Times of day wrap at midnight, the schedule must not.
+class SamplingSchedule {
+  public:
+    static constexpr int SecondsPerDay = 86400;
+    static constexpr int MinInterval = 1;
+    static constexpr int MaxInterval = 86400;
+    static constexpr int DefaultInterval = 2;
+
+    // The interval as the user typed it. Empty: nothing (keep the old one). Otherwise whole
+    // seconds, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4), anything that is not a
+    // number counting as 0, and the result clamped to 1..86400. Blanks around the number and a
+    // decimal point '.' are accepted.
+    static std::optional<int> ParseInterval(std::string_view text);
+
+    // A new interval takes effect at once: the next sample is one interval from now.
+    void SetInterval(int seconds, int now);
+
+    // True when a sample is due at this second of the day; the following one is then scheduled.
+    bool Tick(int now);
+
+    int SamplingSeconds() const { return samplingSeconds_; }
+    int NextSampleTime() const { return nextSampleTime_; }
+
+  private:
+    int samplingSeconds_ = DefaultInterval;
+    int nextSampleTime_ = 0;
+    int lastNow_ = -1;  // the second of the previous tick; -1 before the first
+};
