@@ -63,7 +63,6 @@ Panel::Panel(QWidget* parent) : FormWindow("Panel", parent) {
     UnitT1T2 = MakeLabel(this, "UnitT1T2", "T1-T2", 18, {2040, 2280});
     LblT1T2 = MakeLabel(this, "LblT1T2", "", 48, {2445, 2760});
     TypeMark = MakeLabel(this, "TypeMark", "TYPE", 12, {240, 3600});
-    TypeMark->setGeometry(Twips::Rect(240, 3600, 600, 285));
     LblType = MakeLabel(this, "LblType", "", 18, {495, 3240});
 
     ImgC = new QLabel(this);
@@ -81,8 +80,8 @@ Panel::Panel(QWidget* parent) : FormWindow("Panel", parent) {
     RefreshUnitPictures();
     for (QLabel* img : {ImgC, ImgF, ImgK}) img->hide();
 
-    LblCOM = MakeLabel(this, "LblCOM", "No Com", 24, {3315, 3960});
-    LblCOM->setGeometry(Twips::Rect(3315, 3960, 1695, 540));
+    LblCOM = MakeLabel(this, "LblCOM", "", 24, {3315, 3960});
+    SetPortText("No Com");
     LblCOM->installEventFilter(this);
     LblCOM->setCursor(Qt::PointingHandCursor);
     LblRec = MakeLabel(this, "LblRec", "", 9, {720, 4320});
@@ -142,7 +141,7 @@ void Panel::BuildHelpPanel() {
     for (int i = 0; i < 6; ++i) {
         auto* option = new QRadioButton(HelpNames[i], SSPhelp);
         option->setObjectName(QString("Option1_%1").arg(i));
-        option->setGeometry(Twips::Rect(120, 120 + 360 * i, 2415, 255));
+        option->setGeometry(Twips::Rect(120, 120 + 360 * i, 3135, 255));
         option->setAutoExclusive(false);
         connect(option, &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
         Option1[i] = option;
@@ -158,20 +157,23 @@ void Panel::Load() {
         UnloadForm();
         return;
     }
-    LblCOM->setText(PortCaption());
+    SetPortText(PortCaption());
+    RefreshUnitPictures();
     poll_ = std::make_shared<PollCycle>(
         PollCycle::Display{
             [self = QPointer<Panel>(this)] {
-                if (self) self->LblCOM->setText(PortCaption());
+                if (self) self->SetPortText(PortCaption());
             },
             [self = QPointer<Panel>(this)] {
                 if (self) self->ShowReading();
             },
             [self = QPointer<Panel>(this)] {
-                if (self) self->LblType->setText(QString::fromStdString(Meter::Current().ThermocoupleType));
+                if (!self) return;
+                self->LblType->setText(QString::fromStdString(Meter::Current().ThermocoupleType));
+                self->LblType->adjustSize();
             },
             [self = QPointer<Panel>(this)] {
-                if (self) self->LblCOM->setText("No COM");
+                if (self) self->SetPortText("No COM");
             }},
         [] { return Clock::Current().SecondsSinceMidnight(); });
     Timer1->start();
@@ -244,16 +246,19 @@ void Panel::PlaceFigures() {
     LblT1T2->move(areaCentre - LblT1T2->width() / 2, Twips::ToPxY(2760));
 }
 
+// The port caption keeps its right edge, so "No COM" in the large font is never cut off.
+void Panel::SetPortText(const QString& text) {
+    if (LblCOM->text() == text) return;
+    LblCOM->setText(text);
+    LblCOM->adjustSize();
+    LblCOM->move(Twips::ToPxX(3315 + 1695) - LblCOM->width(), Twips::ToPxY(3960));
+}
+
 void Panel::RefreshUnitPictures() {
     const qreal ratio = devicePixelRatioF();
     ImgC->setPixmap(Icons::Unit('C', ImgC->size(), ratio));
     ImgF->setPixmap(Icons::Unit('F', ImgF->size(), ratio));
     ImgK->setPixmap(Icons::Unit('K', ImgK->size(), ratio));
-}
-
-void Panel::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::DevicePixelRatioChange) RefreshUnitPictures();
-    FormWindow::changeEvent(event);
 }
 
 bool Panel::eventFilter(QObject* watched, QEvent* event) {

@@ -63,7 +63,6 @@ protected:
     void Load() override;
     void Unload() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void BuildToolbar();
@@ -72,6 +71,7 @@ private:
     void ShowChannelLayout(bool dual);
     void PlaceFigures();
     void RefreshUnitPictures();
+    void SetPortText(const QString& text);
 
     std::shared_ptr<PollCycle> poll_;
     bool polling_ = false;

@@ -1,0 +1,86 @@
+// Shows one window of the program in a given state and saves what it looks like as a PNG.
+// tools/scripts/screenshots.sh runs it once per picture, with the simulated meter beside it.
+//
+//   tq36-screenshots --window NAME --out FILE [--com N] [--until-reading | --until-nocom]
+//                    [--toolbar KEY]... [--timeout S]
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPixmap>
+#include <QStringList>
+#include <QTextStream>
+
+#include "panel/Panel.h"
+#include "panel/Windows.h"
+#include "serial/Rs232_API.h"
+#include "ui/EventPump.h"
+#include "ui/Forms.h"
+#include "ui/Toolbar.h"
+
+namespace {
+
+struct Options {
+    QString window;
+    QString out;
+    int com = 1;
+    QString until;  // "", "reading" or "nocom"
+    QStringList toolbar;
+    double timeout = 20;
+};
+
+Options Parse(const QStringList& args) {
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto next = [&] { return i + 1 < args.size() ? args[++i] : QString(); };
+        if (a == "--window") o.window = next();
+        else if (a == "--out") o.out = next();
+        else if (a == "--com") o.com = next().toInt();
+        else if (a == "--until-reading") o.until = "reading";
+        else if (a == "--until-nocom") o.until = "nocom";
+        else if (a == "--toolbar") o.toolbar << next();
+        else if (a == "--timeout") o.timeout = next().toDouble();
+    }
+    return o;
+}
+
+bool Reached(const Options& o) {
+    auto* panel = Forms::FindAs<Panel>("Panel");
+    if (!panel || o.until.isEmpty()) return true;
+    if (o.until == "nocom") return panel->LblCOM->text() == "No COM";
+    return !panel->LblT1->text().isEmpty();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const Options o = Parse(QApplication::arguments());
+    if (o.window.isEmpty() || o.out.isEmpty()) {
+        QTextStream(stderr) << "usage: tq36-screenshots --window NAME --out FILE [--com N] "
+                               "[--until-reading|--until-nocom] [--toolbar KEY]... [--timeout S]\n";
+        return 2;
+    }
+    EventPump::Install();
+    RegisterWindows();
+    if (o.window != "Port" && o.window != "SerialDevices") {
+        Rs232_API::PortDriver().Init_API();
+        Rs232_API::OpenPort(o.com, Rs232_API::MeterSettings);
+        Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+        Forms::Show("Panel");
+    }
+    QWidget* window = Forms::Show(o.window);
+    if (!window) return 1;
+    QElapsedTimer waited;
+    waited.start();
+    while (!Reached(o) && waited.elapsed() < o.timeout * 1000) EventPump::Delay(0.1);
+    if (auto* panel = Forms::FindAs<Panel>("Panel")) {
+        for (const QString& key : o.toolbar) panel->Toolbar1->Trigger(key);
+    }
+    EventPump::Delay(0.5);  // let layouts and the last repaint settle
+    const bool saved = window->grab().save(o.out);
+    Rs232_API::CloseAllPorts();
+    return saved && Reached(o) ? 0 : 1;
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Writes a PNG of every window, in the states worth looking at, into <build>/screenshots/.
+set -uo pipefail
+build=$(cd "${1:-build}" && pwd)
+out="$build/screenshots"
+mkdir -p "$out"
+export TQ36_PORTS_DIR=$(mktemp -d)
+sim="$build/tools/metersim/tq36-metersim"
+shot="$build/tools/screenshots/tq36-screenshots"
+trap 'rm -rf "$TQ36_PORTS_DIR"' EXIT
+
+if [ -z "${XVFB_RUNNING:-}" ] && [ -z "${DISPLAY:-}" ]; then
+  exec env XVFB_RUNNING=1 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$0" "$@"
+fi
+
+# with_meter NAME "SIM OPTIONS" SHOT-OPTIONS...: one picture with the simulator running on COM 1.
+with_meter() {
+  local name=$1 simargs=$2; shift 2
+  local log; log=$(mktemp)
+  if [ -n "$simargs" ]; then
+    # shellcheck disable=SC2086
+    "$sim" --com 1 $simargs >"$log" 2>&1 &
+    local pid=$!
+    for _ in $(seq 50); do grep -q -- '->' "$log" && break; sleep 0.1; done
+  fi
+  if "$shot" --com 1 --out "$out/$name.png" "$@"; then echo "wrote $out/$name.png"; else echo "FAILED $name" >&2; fi
+  [ -n "$simargs" ] && { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+  rm -f "$log"
+}
+
+with_meter port-window "--channels 2" --window Port
+with_meter serial-devices "--channels 2" --window SerialDevices
+with_meter panel-two-channel "--channels 2 --t1 23.5 --t2 -21.7" --window Panel --until-reading
+with_meter panel-one-channel "--channels 1 --t1 1372.0 --unit F" --window Panel --until-reading
+with_meter panel-overload "--channels 2 --t1 OL --t2 -OL --unit K --type J" --window Panel --until-reading
+with_meter panel-no-com "" --window Panel --until-nocom --timeout 30
+with_meter panel-help "--channels 2" --window Panel --until-reading --toolbar help
