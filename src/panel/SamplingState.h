@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "records/SamplingSchedule.h"
+
 // The program-wide values of PC sampling: the recording, the real-time list it feeds, and the
 // file chosen in the last Save-As dialog. One user-interface thread reads and writes them.
 struct SamplingState {
     bool Recording = false;          // a recording runs and its file is open
     long RecordCount = 0;            // records written to the current recording
-    int SamplingSeconds = 2;         // 1 to 86400
+    SamplingSchedule Schedule;       // the interval (SamplingSeconds) and the next sample time
     std::string SampleTimeText;      // "hh:mm:ss" of the current sampling tick
     bool ChannelModeAtStart = false; // DualChannel when the recording or list started
     bool ListRunning = false;        // the real-time list takes rows
