@@ -16,19 +16,18 @@ int Px(double value) { return static_cast<int>(std::lround(value)); }
 Canvas::Canvas(QWidget* parent) : QWidget(parent) {
     // The back buffer paints every pixel, so Qt need not erase the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    image_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
-    image_.fill(background_);
+    Buffer();
 }
 
 void Canvas::Clear(const QColor& colour) {
     background_ = colour;
-    image_.fill(colour);
+    Buffer().fill(colour);
     update();
 }
 
 void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colour, int width,
                   Qt::PenStyle style) {
-    QPainter painter(&image_);
+    QPainter painter(&Buffer());
     QPen pen(colour, std::max(width, 1), style, Qt::SquareCap, Qt::MiterJoin);
     painter.setPen(pen);
     painter.drawLine(Px(x1), Px(y1), Px(x2), Px(y2));
@@ -36,17 +35,21 @@ void Canvas::Line(double x1, double y1, double x2, double y2, const QColor& colo
 }
 
 void Canvas::FillRect(const QRect& rect, const QColor& colour) {
-    QPainter painter(&image_);
+    QPainter painter(&Buffer());
     painter.fillRect(rect.normalized(), colour);
     update();
 }
 
 void Canvas::FillBox(double x1, double y1, double x2, double y2, const QColor& colour) {
-    FillRect(QRect(QPoint(Px(x1), Px(y1)), QPoint(Px(x2), Px(y2))), colour);
+    // QRect::normalized() would drop a row and a column of a box given corner-first.
+    const QPoint a(Px(x1), Px(y1)), b(Px(x2), Px(y2));
+    FillRect(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                   QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))),
+             colour);
 }
 
 void Canvas::Text(double x, double y, const QString& text, const QColor& colour, const QFont& font) {
-    QPainter painter(&image_);
+    QPainter painter(&Buffer());
     painter.setFont(font);
     painter.setPen(colour);
     painter.drawText(QPoint(Px(x), Px(y) + QFontMetrics(font).ascent()), text);
@@ -75,11 +78,13 @@ QColor Canvas::Palette(int index) {
 
 void Canvas::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(event->rect(), image_, event->rect());
+    painter.drawImage(event->rect(), Buffer(), event->rect());
 }
 
-void Canvas::resizeEvent(QResizeEvent* event) {
-    const QSize size = event->size().expandedTo(QSize(1, 1));
+QImage& Canvas::Buffer() const {
+    // A hidden widget gets its resize event only when shown; drawing before that must already
+    // use the new size.
+    const QSize size = this->size().expandedTo(QSize(1, 1));
     if (size != image_.size()) {
         QImage resized(size, QImage::Format_RGB32);
         resized.fill(background_);
@@ -88,6 +93,10 @@ void Canvas::resizeEvent(QResizeEvent* event) {
         painter.end();
         image_ = std::move(resized);
     }
+    return image_;
+}
+
+void Canvas::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    emit Resized(image_.size());
+    emit Resized(Buffer().size());
 }

@@ -29,7 +29,8 @@ public:
     // The classic 16-colour palette; indexes outside 0..15 give black.
     static QColor Palette(int index);
 
-    const QImage& Image() const { return image_; }
+    // The picture as drawn so far, always of the widget's current size.
+    const QImage& Image() const { return Buffer(); }
 
 signals:
     // The back buffer has the new size; the old picture is kept in its top-left part.
@@ -40,6 +41,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QImage image_;
+    QImage& Buffer() const;
+
+    mutable QImage image_;
     QColor background_ = Qt::white;
 };

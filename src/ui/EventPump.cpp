@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>

@@ -20,13 +20,13 @@ public:
     static QWidget* Get(const QString& name);
     template <class T>
     static T* GetAs(const QString& name) {
-        return qobject_cast<T*>(Get(name));
+        return dynamic_cast<T*>(Get(name));
     }
     // The loaded window, or nullptr; never creates one.
     static QWidget* Find(const QString& name);
     template <class T>
     static T* FindAs(const QString& name) {
-        return qobject_cast<T*>(Find(name));
+        return dynamic_cast<T*>(Find(name));
     }
     static bool IsShown(const QString& name);
     static QWidget* Show(const QString& name);

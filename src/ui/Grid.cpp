@@ -1,5 +1,6 @@
 #include "ui/Grid.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -32,6 +33,11 @@ void Grid::ApplyRowHeight() {
     const int height = fontMetrics().height() + 2;
     verticalHeader()->setMinimumSectionSize(height);
     verticalHeader()->setDefaultSectionSize(height);
+}
+
+void Grid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) ApplyRowHeight();
 }
 
 void Grid::FollowCurrentIndex(const QModelIndex& current) {

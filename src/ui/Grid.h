@@ -47,6 +47,9 @@ public:
     GridModel& Model() { return model_; }
     const GridModel& Model() const { return model_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void FollowCurrentIndex(const QModelIndex& current);
     void ApplyRowHeight();

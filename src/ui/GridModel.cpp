@@ -3,24 +3,28 @@
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
-#include <QStringList>
+#include <algorithm>
 
 namespace {
 
-constexpr QChar CellSeparator = QLatin1Char('\t');
-constexpr QChar RowEnd = QLatin1Char('\n');
+constexpr char CellSeparator = '\t';
+constexpr char RowEnd = '\n';
 
-QString CellText(const QString& text) {
-    QString clean = text;
-    clean.replace(CellSeparator, QLatin1Char(' '));
-    clean.replace(RowEnd, QLatin1Char(' '));
-    return clean;
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string CellText(const QString& text) {
+    std::string cell = text.toStdString();
+    std::replace(cell.begin(), cell.end(), CellSeparator, ' ');
+    std::replace(cell.begin(), cell.end(), RowEnd, ' ');
+    return cell;
 }
 
 }  // namespace
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
-    buffer_.append(RowEnd);
+    buffer_.push_back(RowEnd);
     rowStart_.push_back(0);
 }
 
@@ -44,49 +48,57 @@ void GridModel::SetFixedCols(int fixedCols) {
     if (Rows() > 1) emit dataChanged(index(0, 0), index(Rows() - 2, cols_ - 1), {Qt::BackgroundRole});
 }
 
-QStringView GridModel::RowView(int row) const {
-    const qsizetype start = rowStart_[static_cast<size_t>(row)];
-    const qsizetype end = buffer_.indexOf(RowEnd, start);
-    return QStringView(buffer_).mid(start, end - start);
+std::string_view GridModel::RowView(int row) const {
+    const size_t start = rowStart_[static_cast<size_t>(row)];
+    const size_t end = buffer_.find(RowEnd, start);
+    return std::string_view(buffer_).substr(start, end - start);
 }
 
-QStringView GridModel::Field(QStringView row, int col) {
-    qsizetype start = 0;
+std::string_view GridModel::Field(std::string_view row, int col) {
+    size_t start = 0;
     for (int i = 0; i < col; ++i) {
-        const qsizetype tab = row.indexOf(CellSeparator, start);
-        if (tab < 0) return {};
+        const size_t tab = row.find(CellSeparator, start);
+        if (tab == std::string_view::npos) return {};
         start = tab + 1;
     }
-    const qsizetype tab = row.indexOf(CellSeparator, start);
-    return tab < 0 ? row.mid(start) : row.mid(start, tab - start);
+    return row.substr(start, row.find(CellSeparator, start) - start);
 }
 
 QString GridModel::Cell(int row, int col) const {
     if (row < 0 || row >= Rows() || col < 0 || col >= cols_) return QString();
-    return Field(RowView(row), col).toString();
+    return FromUtf8(Field(RowView(row), col));
 }
 
 void GridModel::SetCell(int row, int col, const QString& text) {
     if (row < 0 || row >= Rows() || col < 0 || col >= cols_) return;
-    QStringList fields;
-    const QStringView current = RowView(row);
-    for (int c = 0; c < cols_; ++c) fields << Field(current, c).toString();
-    fields[col] = CellText(text);
-    while (fields.size() > 1 && fields.back().isEmpty()) fields.removeLast();
-    ReplaceRow(row, fields.join(CellSeparator));
+    const std::string_view current = RowView(row);
+    std::string updated;
+    int lastNonEmpty = 0;
+    std::vector<std::string_view> fields(static_cast<size_t>(cols_));
+    for (int c = 0; c < cols_; ++c) fields[static_cast<size_t>(c)] = Field(current, c);
+    const std::string cell = CellText(text);
+    fields[static_cast<size_t>(col)] = cell;
+    for (int c = 0; c < cols_; ++c) {
+        if (!fields[static_cast<size_t>(c)].empty()) lastNonEmpty = c;
+    }
+    for (int c = 0; c <= lastNonEmpty; ++c) {
+        if (c > 0) updated.push_back(CellSeparator);
+        updated.append(fields[static_cast<size_t>(c)]);
+    }
+    ReplaceRow(row, updated);
     if (row == 0) {
         emit headerDataChanged(Qt::Horizontal, col, col);
     } else {
-        const QModelIndex cell = index(row - 1, col);
-        emit dataChanged(cell, cell, {Qt::DisplayRole});
+        const QModelIndex changed = index(row - 1, col);
+        emit dataChanged(changed, changed, {Qt::DisplayRole});
     }
 }
 
-void GridModel::ReplaceRow(int row, const QString& text) {
-    const qsizetype start = rowStart_[static_cast<size_t>(row)];
-    const qsizetype end = buffer_.indexOf(RowEnd, start) + 1;
+void GridModel::ReplaceRow(int row, const std::string& text) {
+    const size_t start = rowStart_[static_cast<size_t>(row)];
+    const size_t end = buffer_.find(RowEnd, start) + 1;
     if (end == buffer_.size()) {
-        buffer_.truncate(start);
+        buffer_.resize(start);
     } else {
         // Rewriting in place would move every row behind it; the new text goes to the end
         // instead and the old one is dropped at the next compaction.
@@ -94,74 +106,64 @@ void GridModel::ReplaceRow(int row, const QString& text) {
         rowStart_[static_cast<size_t>(row)] = static_cast<quint32>(buffer_.size());
     }
     buffer_.append(text);
-    buffer_.append(RowEnd);
+    buffer_.push_back(RowEnd);
     CompactIfWasteful();
 }
 
 void GridModel::CompactIfWasteful() {
     if (wasted_ < 4096 || wasted_ * 2 < buffer_.size()) return;
-    QString compact;
+    std::string compact;
     compact.reserve(buffer_.size() - wasted_);
     for (int row = 0; row < Rows(); ++row) {
-        const QStringView text = RowView(row);
+        const std::string_view text = RowView(row);
         rowStart_[static_cast<size_t>(row)] = static_cast<quint32>(compact.size());
         compact.append(text);
-        compact.append(RowEnd);
+        compact.push_back(RowEnd);
     }
     buffer_ = std::move(compact);
     wasted_ = 0;
 }
 
 void GridModel::AppendRow(QStringView line) {
-    // Fields past the last column are dropped here, as the grid never shows them.
-    qsizetype end = 0;
-    for (int c = 0; c < cols_; ++c) {
-        const qsizetype tab = line.indexOf(CellSeparator, end);
-        if (tab < 0) {
-            end = line.size();
-            break;
-        }
-        end = c + 1 < cols_ ? tab + 1 : tab;
-    }
-    const QStringView kept = line.left(end);
-
     const int viewRow = Rows() - 1;
     beginInsertRows(QModelIndex(), viewRow, viewRow);
-    const qsizetype start = buffer_.size();
+    const size_t start = buffer_.size();
     rowStart_.push_back(static_cast<quint32>(start));
-    buffer_.append(kept);
-    for (qsizetype i = start; i < buffer_.size(); ++i) {
-        if (buffer_.at(i) == RowEnd) buffer_[i] = QLatin1Char(' ');
+    const QByteArray utf8 = line.toUtf8();
+    // Fields past the last column are dropped here, as the grid never shows them.
+    int tabs = 0;
+    for (const char ch : utf8) {
+        if (ch == CellSeparator && ++tabs == cols_) break;
+        buffer_.push_back(ch == RowEnd ? ' ' : ch);
     }
-    buffer_.append(RowEnd);
+    buffer_.push_back(RowEnd);
     endInsertRows();
 }
 
 void GridModel::Clear() {
-    if (Rows() > 1) {
-        beginRemoveRows(QModelIndex(), 0, Rows() - 2);
-        QString title = RowView(0).toString();
-        title.append(RowEnd);
-        buffer_ = std::move(title);
-        rowStart_.assign(1, 0);
-        rowStart_.shrink_to_fit();
-        wasted_ = 0;
-        endRemoveRows();
-    }
+    if (Rows() <= 1) return;
+    beginRemoveRows(QModelIndex(), 0, Rows() - 2);
+    std::string title(RowView(0));
+    title.push_back(RowEnd);
+    buffer_ = std::move(title);
+    rowStart_.assign(1, 0);
+    rowStart_.shrink_to_fit();
+    wasted_ = 0;
+    endRemoveRows();
 }
 
 QString GridModel::RowText(int row, QChar separator) const {
     if (row < 0 || row >= Rows()) return QString();
-    const QStringView text = RowView(row);
+    const std::string_view text = RowView(row);
     QString joined;
-    joined.reserve(text.size() + cols_);
-    qsizetype start = 0;
+    joined.reserve(static_cast<qsizetype>(text.size()) + cols_);
+    size_t start = 0;
     for (int c = 0; c < cols_; ++c) {
         if (c > 0) joined.append(separator);
         if (start > text.size()) continue;
-        qsizetype tab = text.indexOf(CellSeparator, start);
-        if (tab < 0) tab = text.size();
-        joined.append(text.mid(start, tab - start));
+        size_t tab = text.find(CellSeparator, start);
+        if (tab == std::string_view::npos) tab = text.size();
+        joined.append(FromUtf8(text.substr(start, tab - start)));
         start = tab + 1;
     }
     return joined;

@@ -1,0 +1,121 @@
+// Figures for the ui layer: a grid filled with the largest real-time list, and the cost of a
+// one-second Delay. Each figure is the median of five runs.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "ui/EventPump.h"
+#include "ui/Grid.h"
+
+namespace {
+
+constexpr int Runs = 5;
+constexpr int ListRows = 58300;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double ResidentMb() {
+    long pages = 0, resident = 0;
+    std::ifstream statm("/proc/self/statm");
+    statm >> pages >> resident;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+QString TwoChannelRow(int n) {
+    return QStringLiteral("%1\t%2:%3:%4\t%5\t%6\t%7\tC")
+        .arg(n)
+        .arg(n / 3600 % 24, 2, 10, QLatin1Char('0'))
+        .arg(n / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(n % 60, 2, 10, QLatin1Char('0'))
+        .arg(20.0 + n % 100 * 0.1, 0, 'f', 1)
+        .arg(25.0 - n % 50 * 0.1, 0, 'f', 1)
+        .arg(-5.0 + n % 100 * 0.1 + n % 50 * 0.1, 0, 'f', 1);
+}
+
+void GridFigures() {
+    // The rows are made beforehand, so only the grid's own work and memory are measured.
+    std::vector<QString> rows;
+    rows.reserve(ListRows);
+    for (int n = 1; n <= ListRows; ++n) rows.push_back(TwoChannelRow(n));
+
+    std::vector<double> appendMs, scrollMs, saveMs, extraMb, storeMb;
+    for (int run = 0; run < Runs; ++run) {
+        auto grid = std::make_unique<Grid>();
+        grid->SetCols(6);
+        grid->resize(420, 300);
+        grid->show();
+        QApplication::processEvents();
+        // Memory of the rows alone: the empty grid is already on screen.
+        const double before = ResidentMb();
+
+        QElapsedTimer timer;
+        timer.start();
+        for (const QString& row : rows) grid->AddItem(row);
+        QApplication::processEvents();
+        appendMs.push_back(timer.nsecsElapsed() / 1e6);
+        extraMb.push_back(ResidentMb() - before);
+
+        timer.restart();
+        for (int top = 1; top < ListRows; top += ListRows / 50) {
+            grid->SetTopRow(top);
+            grid->repaint();
+        }
+        grid->SetTopRow(ListRows);
+        QApplication::processEvents();
+        scrollMs.push_back(timer.nsecsElapsed() / 1e6);
+
+        timer.restart();
+        QByteArray file;
+        for (int r = 1; r < grid->Rows(); ++r) {
+            file += grid->RowText(r, QLatin1Char('\t')).toLatin1();
+            file += "\r\n";
+        }
+        saveMs.push_back(timer.nsecsElapsed() / 1e6);
+        storeMb.push_back(grid->Model().StoreBytes() / (1024.0 * 1024.0));
+        if (file.isEmpty()) std::printf("(nothing saved)\n");
+        grid.reset();
+    }
+    std::printf("grid, %d two-channel rows: append %.1f ms, 51 scroll+repaints %.1f ms, "
+                "rows to text %.1f ms, resident memory for the rows %.1f MB (row store %.1f MB)\n",
+                ListRows, Median(appendMs), Median(scrollMs), Median(saveMs), Median(extraMb), Median(storeMb));
+}
+
+void DelayFigures() {
+    std::vector<double> wallMs, cpuMs;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer wall;
+        const double cpuBefore = CpuSeconds();
+        wall.start();
+        EventPump::Delay(1.0);
+        wallMs.push_back(wall.nsecsElapsed() / 1e6);
+        cpuMs.push_back((CpuSeconds() - cpuBefore) * 1000.0);
+    }
+    std::printf("EventPump::Delay(1.0): wall %.1f ms, CPU %.2f ms\n", Median(wallMs), Median(cpuMs));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    GridFigures();
+    DelayFigures();
+    return 0;
+}

@@ -1,0 +1,13 @@
+// Entry point for test programs that need widgets: one QApplication for the whole run (tests
+// run on the offscreen platform), then GoogleTest. Other test folders may list this file too.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    // ctest lists the tests without the test environment; widgets tests never need a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
