@@ -1,5 +1,6 @@
 #include "meter/Meter.h"
 
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -18,10 +19,7 @@ void SetText(std::string& field, std::string_view text) {
         field.assign(text);
         return;
     }
-    char* out = field.data();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (out[i] != text[i]) out[i] = text[i];
-    }
+    std::memcpy(field.data(), text.data(), text.size());
 }
 
 // One input's flags and the four fields they decide; T1 and T2 decode through the same routine.
