@@ -3,7 +3,7 @@
 set -uo pipefail
 build=${1:-build}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-for b in $(find "$build/bench" -maxdepth 2 -type f -executable -name 'bench_*' | sort); do
+for b in $(find "$build/bench" -maxdepth 2 -type f -executable -not -path '*CMakeFiles*' | sort); do
   echo "== $(basename "$b")"
   "$b"
 done
