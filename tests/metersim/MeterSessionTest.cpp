@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "FrameEncoder.h"
+#include "LoggerMemory.h"
+#include "MeterSession.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Frame = std::vector<std::uint8_t>;
+
+const Bytes SizeCommand = {0x41};
+const Bytes DumpCommand = {0x55};
+
+SimOptions Options(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"--com", "1", "--seed", "7"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    ParseOutcome out = ParseOptions(args);
+    EXPECT_EQ(out.status, ParseOutcome::Status::Run) << out.error;
+    return out.options;
+}
+
+// A client that takes every byte the moment it is due, in 1 ms steps of simulated time.
+class Client {
+public:
+    explicit Client(MeterSession& session) : session_(session) {}
+
+    Bytes RunUntil(double end) {
+        Bytes got;
+        for (; now_ < end - 1e-9; now_ += 0.001) {
+            auto due = session_.Due(now_);
+            got.insert(got.end(), due.begin(), due.end());
+            session_.Written(due.size());
+        }
+        received_.insert(received_.end(), got.begin(), got.end());
+        return got;
+    }
+    void Send(const Bytes& bytes) { session_.Receive(bytes, now_); }
+    double Now() const { return now_; }
+    const Bytes& Received() const { return received_; }
+
+private:
+    MeterSession& session_;
+    double now_ = 0.0;
+    Bytes received_;
+};
+
+std::vector<Frame> FramesIn(const Bytes& bytes) {
+    std::vector<Frame> frames;
+    for (std::size_t i = 0; i + 9 <= bytes.size();) {
+        if (bytes[i] == 0x02 && bytes[i + 8] == 0x03) {
+            frames.emplace_back(bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i) + 9);
+            i += 9;
+        } else {
+            ++i;
+        }
+    }
+    return frames;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+const Bytes DefaultFrame = {0x02, 0x00, 0x00, 0xEB, 0x00, 0x00, 0xD2, 0x00, 0x03};
+
+TEST(MeterSession, StreamsWholeFramesAtItsRate) {
+    MeterSession session(Options());
+    Client client(session);
+    Bytes got = client.RunUntil(3.0);
+    EXPECT_EQ(got, Concat({DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame}));
+}
+
+TEST(MeterSession, GapsAndSilenceHoldFramesBack) {
+    struct Case {
+        std::vector<std::string> args;
+        std::size_t framesInFourSeconds;  // at 2 per second, ticks at 0, 0.5, ... 3.5
+    } cases[] = {
+        {{}, 8},
+        {{"--gap", "1:1"}, 6},
+        {{"--gap", "1:1", "--gap", "3:5"}, 4},
+        {{"--gap", "0:10"}, 0},
+        {{"--silent-after", "1"}, 2},
+        {{"--silent-after", "0"}, 0},
+        {{"--rate", "10", "--silent-after", "1.95"}, 20},
+    };
+    for (const auto& c : cases) {
+        MeterSession session(Options(c.args));
+        Client client(session);
+        Bytes got = client.RunUntil(4.0);
+        EXPECT_EQ(FramesIn(got).size(), c.framesInFourSeconds) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(got.size(), 9 * c.framesInFourSeconds) << ::testing::PrintToString(c.args);
+    }
+}
+
+TEST(MeterSession, AnswersTheSizeQueryAtOnce) {
+    MeterSession session(Options({"--sets", "10:2"}));
+    Client client(session);
+    client.RunUntil(0.1);
+    client.Send(SizeCommand);
+    EXPECT_EQ(client.RunUntil(0.102), LoggerMemory::SizeReply(19));
+}
+
+TEST(MeterSession, OtherBytesFromThePcAreIgnored) {
+    MeterSession session(Options({"--sets", "10:2"}));
+    Client client(session);
+    client.RunUntil(0.1);
+    client.Send({0x00, 0x02, 0x61, 0x75, 0x03, 0xFF});
+    EXPECT_TRUE(client.RunUntil(0.4).empty());
+}
+
+TEST(MeterSession, PacedDumpPausesFramesAndThenTheyResume) {
+    SimOptions options = Options({"--baud", "9600", "--sets", "5:13"});  // 96 bytes of memory
+    MeterSession session(options);
+    Client client(session);
+    client.RunUntil(0.1);
+    client.Send(DumpCommand);
+    EXPECT_TRUE(session.Answering());
+
+    // 9600 baud carries 960 bytes a second: about 48 of them in 50 ms.
+    Bytes early = client.RunUntil(0.15);
+    EXPECT_NEAR(static_cast<double>(early.size()), 48.0, 8.0);
+
+    client.RunUntil(1.0);
+    EXPECT_FALSE(session.Answering());
+    Bytes expected = Concat({DefaultFrame, LoggerMemory::DumpReply(options.memory), DefaultFrame});
+    EXPECT_EQ(client.Received(), expected);
+}
+
+TEST(MeterSession, UnpacedDumpGoesOutWhole) {
+    SimOptions options = Options({"--sets", "1:500"});
+    MeterSession session(options);
+    Client client(session);
+    client.RunUntil(0.1);
+    client.Send(DumpCommand);
+    EXPECT_EQ(client.RunUntil(0.101), LoggerMemory::DumpReply(options.memory));
+}
+
+TEST(MeterSession, ANewCommandEndsTheAnswerInProgress) {
+    SimOptions options = Options({"--baud", "9600", "--sets", "1:150"});  // 1055 bytes, over a second to send
+    MeterSession session(options);
+    Client client(session);
+    client.RunUntil(0.1);
+    client.Send(DumpCommand);
+    Bytes partial = client.RunUntil(0.6);
+    ASSERT_GT(partial.size(), 100u);
+    ASSERT_LT(partial.size(), options.memory.size());
+
+    client.Send(DumpCommand);
+    Bytes restarted = client.RunUntil(2.0);
+    Bytes dump = LoggerMemory::DumpReply(options.memory);
+    ASSERT_GE(restarted.size(), dump.size());
+    EXPECT_EQ(Bytes(restarted.begin(), restarted.begin() + static_cast<long>(dump.size())), dump);
+
+    client.Send(DumpCommand);
+    client.RunUntil(2.05);
+    client.Send(SizeCommand);
+    Bytes afterSize = client.RunUntil(2.6);
+    ASSERT_GE(afterSize.size(), 5u);
+    EXPECT_EQ(Bytes(afterSize.begin(), afterSize.begin() + 5), LoggerMemory::SizeReply(options.memory.size()));
+    EXPECT_EQ(FramesIn(Bytes(afterSize.begin() + 5, afterSize.end())).size(), 1u) << "frames resume";
+}
+
+TEST(MeterSession, AFrameOnItsWayFinishesBeforeTheAnswer) {
+    MeterSession session(Options({"--baud", "9600", "--sets", "10:1"}));
+    Client client(session);
+    client.RunUntil(0.004);  // a few bytes of the first frame are out
+    ASSERT_GT(client.Received().size(), 0u);
+    ASSERT_LT(client.Received().size(), 9u);
+    client.Send(SizeCommand);
+    client.RunUntil(0.1);
+    EXPECT_EQ(client.Received(), Concat({DefaultFrame, LoggerMemory::SizeReply(12)}));
+}
+
+TEST(MeterSession, ABlockedLineHoldsOneFrameAndAClientOpeningDropsIt) {
+    MeterSession session(Options({"--sets", "10:1"}));
+    for (double t = 0; t < 5; t += 0.01) session.Due(t);  // nobody writes anything out
+    EXPECT_EQ(session.Pending(), 9u);
+
+    session.Receive(SizeCommand, 5.0);
+    EXPECT_EQ(session.Pending(), 14u);
+    session.LineReset();
+    auto due = session.Due(5.0);
+    EXPECT_EQ(Bytes(due.begin(), due.end()), LoggerMemory::SizeReply(12));
+    session.Written(due.size());
+    EXPECT_FALSE(session.Answering());
+
+    auto next = session.Due(5.6);
+    EXPECT_EQ(Bytes(next.begin(), next.end()), DefaultFrame);
+}
+
+TEST(MeterSession, ScriptChangesTheMeterOverTime) {
+    SimOptions options = Options();
+    std::string error;
+    auto script = ParseScript("1 channels 1\n2 unit F\n3 rate 10\n", options.settings, error);
+    ASSERT_TRUE(script) << error;
+    options.script = *script;
+    MeterSession session(options);
+    Client client(session);
+
+    EXPECT_EQ(client.RunUntil(1.0), Concat({DefaultFrame, DefaultFrame}));
+    std::vector<Frame> oneChannel = FramesIn(client.RunUntil(2.0));
+    ASSERT_EQ(oneChannel.size(), 2u);
+    EXPECT_EQ(oneChannel[0], (Frame{0x02, 0x00, 0x00, 0xEB, 0xFF, 0x00, 0x00, 0x00, 0x03}));
+    // 23.5 C is 74.3 F: the unit changes, the temperature does not.
+    std::vector<Frame> fahrenheit = FramesIn(client.RunUntil(3.0));
+    ASSERT_EQ(fahrenheit.size(), 2u);
+    EXPECT_EQ(fahrenheit[1], (Frame{0x02, 0x01, 0x02, 0xE7, 0xFF, 0x00, 0x00, 0x00, 0x03}));
+    EXPECT_NEAR(static_cast<double>(FramesIn(client.RunUntil(4.0)).size()), 10.0, 1.0);
+}
+
+TEST(MeterSession, GarbagePutsOneStrayByteBeforeAFrame) {
+    MeterSession always(Options({"--garbage", "1"}));
+    Bytes got = Client(always).RunUntil(2.0);
+    ASSERT_EQ(got.size(), 4u * 10);
+    for (std::size_t i = 0; i < got.size(); i += 10)
+        EXPECT_EQ(Bytes(got.begin() + static_cast<long>(i) + 1, got.begin() + static_cast<long>(i) + 10),
+                  DefaultFrame);
+
+    MeterSession sometimes(Options({"--garbage", "0.5", "--rate", "100"}));
+    Bytes mixed = Client(sometimes).RunUntil(2.0);
+    std::size_t stray = mixed.size() - 9 * FramesIn(mixed).size();
+    EXPECT_GT(stray, 50u);
+    EXPECT_LT(stray, 150u);
+}
+
+TEST(MeterSession, WaveSwingsAroundTheSetValues) {
+    MeterSession session(Options({"--wave", "sine", "--t1", "100", "--t2", "-50"}));
+    std::vector<Frame> frames = FramesIn(Client(session).RunUntil(60.0));
+    ASSERT_EQ(frames.size(), 120u);
+    std::set<int> t1Seen;
+    for (const Frame& f : frames) {
+        int t1 = f[2] * 256 + f[3];
+        int t2 = f[5] * 256 + f[6];
+        EXPECT_NEAR(t1, 1000, 24);
+        EXPECT_EQ(f[4] & 0x80, 0x80) << "T2 stays negative";
+        EXPECT_NEAR(t2, 500, 24);
+        t1Seen.insert(t1);
+    }
+    EXPECT_GT(t1Seen.size(), 20u);
+}
+
+}  // namespace

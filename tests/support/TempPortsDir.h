@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// A private alias folder for one test: created empty, named in TQ36_PORTS_DIR while this object lives,
+// then removed with everything in it and the variable set back to what it was.
+class TempPortsDir {
+public:
+    TempPortsDir();
+    ~TempPortsDir();
+    TempPortsDir(const TempPortsDir&) = delete;
+    TempPortsDir& operator=(const TempPortsDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::optional<std::string> previous_;
+};

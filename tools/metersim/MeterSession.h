@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <span>
+#include <vector>
+
+#include "SimOptions.h"
+
+// What the simulated meter puts on the line and how it answers the PC, free of any device, so the
+// pseudo-terminal loop only moves bytes. Times are seconds since the meter started.
+//
+// The meter streams a frame at every tick of its rate unless a gap or the silent time holds it, or the
+// line is still busy with earlier bytes (then that frame is skipped, as a meter's transmitter would
+// not queue readings). "A" and "U" are answered from the logger memory; frames pause while an answer
+// goes out, and a new command ends the answer in progress and starts its own.
+class MeterSession {
+public:
+    explicit MeterSession(const SimOptions& options);
+
+    // Bytes from the PC; anything but "A" and "U" is ignored.
+    void Receive(std::span<const std::uint8_t> bytes, double now);
+
+    // The bytes due on the line at `now`, oldest first. They stay queued until Written() says they left.
+    std::span<const std::uint8_t> Due(double now);
+    void Written(std::size_t count);
+
+    // A client opened the line and what was sent before is gone; an unfinished frame is dropped with it.
+    void LineReset();
+
+    // The earliest time at which Due() may have more to give.
+    double NextWake(double now) const;
+
+    bool Answering() const { return answering_; }
+    std::size_t Pending() const { return queue_.size() - head_; }
+    const MeterSettings& Settings() const { return settings_; }
+
+private:
+    void RunScript(double now);
+    void StreamFrame(double now);
+    bool FramesAllowed(double t) const;
+    void Answer(const std::vector<std::uint8_t>& reply, double now);
+    void Enqueue(const std::uint8_t* first, std::size_t count, double now);
+
+    MeterSettings settings_;
+    std::vector<std::uint8_t> memory_;
+    std::vector<ScriptEvent> script_;
+    std::vector<Gap> gaps_;
+    std::optional<double> silentAfter_;
+    double byteTime_ = 0.0;  // seconds per byte on a paced line, 0 when unpaced
+
+    std::vector<std::uint8_t> queue_;
+    std::size_t head_ = 0;        // first byte not yet written
+    std::size_t frameBytes_ = 0;  // bytes of a frame (and its stray byte) at the head of the queue
+    bool answering_ = false;
+    double nextFrame_ = 0.0;
+    double lineFree_ = 0.0;  // when a paced line can carry its next byte
+    std::size_t nextEvent_ = 0;
+    std::mt19937 random_;
+};

@@ -1,0 +1,101 @@
+#include "MeterSettings.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr std::array<const char*, 8> SettingNames = {"channels", "unit", "type", "t1",
+                                                      "t2",       "wave", "rate", "garbage"};
+constexpr std::string_view TypeLetters = "KJETRSN";
+constexpr double MaxRate = 1000.0;
+
+double ToCelsius(double v, TempUnit unit) {
+    switch (unit) {
+        case TempUnit::F:
+            return (v - 32.0) / 1.8;
+        case TempUnit::K:
+            return v - 273.2;
+        case TempUnit::C:
+            break;
+    }
+    return v;
+}
+
+double FromCelsius(double c, TempUnit unit) {
+    switch (unit) {
+        case TempUnit::F:
+            return c * 1.8 + 32.0;
+        case TempUnit::K:
+            return c + 273.2;
+        case TempUnit::C:
+            break;
+    }
+    return c;
+}
+
+// A slow swing with a faster ripple on top, so that a chart of the live values has something to show.
+double WaveOffset(double seconds, double period) {
+    return 2.0 * std::sin(2.0 * std::numbers::pi * seconds / period) +
+           0.3 * std::sin(2.0 * std::numbers::pi * seconds / 7.0);
+}
+
+}  // namespace
+
+bool MeterSettings::IsSetting(const std::string& key) {
+    for (const char* name : SettingNames)
+        if (key == name) return true;
+    return false;
+}
+
+std::string MeterSettings::Apply(const std::string& key, const std::string& value) {
+    if (key == "channels") {
+        if (value != "1" && value != "2") return "channels must be 1 or 2, not '" + value + "'";
+        channels_ = value == "1" ? 1 : 2;
+    } else if (key == "unit") {
+        if (value == "C") unit_ = TempUnit::C;
+        else if (value == "F") unit_ = TempUnit::F;
+        else if (value == "K") unit_ = TempUnit::K;
+        else return "unit must be C, F or K, not '" + value + "'";
+    } else if (key == "type") {
+        auto pos = value.size() == 1 ? TypeLetters.find(value[0]) : std::string_view::npos;
+        if (pos == std::string_view::npos) return "type must be one of K J E T R S N, not '" + value + "'";
+        typeCode_ = static_cast<int>(pos);
+    } else if (key == "t1" || key == "t2") {
+        auto reading = SimReading::Parse(value);
+        if (!reading) return key + " must be a number, OL, -OL or ----, not '" + value + "'";
+        if (reading->IsNumber()) reading->value = ToCelsius(reading->value, unit_);
+        (key == "t1" ? t1C_ : t2C_) = *reading;
+    } else if (key == "wave") {
+        if (value != "sine" && value != "none") return "wave must be sine or none, not '" + value + "'";
+        wave_ = value == "sine";
+    } else if (key == "rate") {
+        auto rate = ParseDecimal(value);
+        if (!rate || *rate <= 0.0 || *rate > MaxRate)
+            return "rate must be a number of frames per second above 0 and at most 1000, not '" + value + "'";
+        rate_ = *rate;
+    } else if (key == "garbage") {
+        auto p = ParseDecimal(value);
+        if (!p || *p < 0.0 || *p > 1.0) return "garbage must be a probability from 0 to 1, not '" + value + "'";
+        garbage_ = *p;
+    } else {
+        return "unknown setting '" + key + "'";
+    }
+    return {};
+}
+
+SimReading MeterSettings::InUnit(const SimReading& celsius, double waveOffset) const {
+    if (!celsius.IsNumber()) return celsius;
+    return SimReading::Number(FromCelsius(celsius.value, unit_) + waveOffset);
+}
+
+MeterSample MeterSettings::SampleAt(double seconds) const {
+    MeterSample sample;
+    sample.unit = unit_;
+    sample.channels = channels_;
+    sample.typeCode = typeCode_;
+    sample.t1 = InUnit(t1C_, wave_ ? WaveOffset(seconds, 60.0) : 0.0);
+    sample.t2 = InUnit(t2C_, wave_ ? WaveOffset(seconds + 13.0, 90.0) : 0.0);
+    return sample;
+}
