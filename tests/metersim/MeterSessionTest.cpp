@@ -25,7 +25,7 @@ SimOptions Options(std::vector<std::string> extra = {}) {
 
 // A client that takes every byte the moment it is due, in 1 ms steps of simulated time.
 class Client {
-public:
+  public:
     explicit Client(MeterSession& session) : session_(session) {}
 
     Bytes RunUntil(double end) {
@@ -42,7 +42,7 @@ public:
     double Now() const { return now_; }
     const Bytes& Received() const { return received_; }
 
-private:
+  private:
     MeterSession& session_;
     double now_ = 0.0;
     Bytes received_;
@@ -52,7 +52,8 @@ std::vector<Frame> FramesIn(const Bytes& bytes) {
     std::vector<Frame> frames;
     for (std::size_t i = 0; i + 9 <= bytes.size();) {
         if (bytes[i] == 0x02 && bytes[i + 8] == 0x03) {
-            frames.emplace_back(bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i) + 9);
+            frames.emplace_back(bytes.begin() + static_cast<long>(i),
+                                bytes.begin() + static_cast<long>(i) + 9);
             i += 9;
         } else {
             ++i;
@@ -73,7 +74,8 @@ TEST(MeterSession, StreamsWholeFramesAtItsRate) {
     MeterSession session(Options());
     Client client(session);
     Bytes got = client.RunUntil(3.0);
-    EXPECT_EQ(got, Concat({DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame}));
+    EXPECT_EQ(got,
+              Concat({DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame, DefaultFrame}));
 }
 
 TEST(MeterSession, GapsAndSilenceHoldFramesBack) {
@@ -98,20 +100,17 @@ TEST(MeterSession, GapsAndSilenceHoldFramesBack) {
     }
 }
 
-TEST(MeterSession, AnswersTheSizeQueryAtOnce) {
-    MeterSession session(Options({"--sets", "10:2"}));
-    Client client(session);
-    client.RunUntil(0.1);
-    client.Send(SizeCommand);
-    EXPECT_EQ(client.RunUntil(0.102), LoggerMemory::SizeReply(19));
-}
-
-TEST(MeterSession, OtherBytesFromThePcAreIgnored) {
-    MeterSession session(Options({"--sets", "10:2"}));
+TEST(MeterSession, UnpacedAnswersGoOutAtOnceAndOtherBytesAreIgnored) {
+    SimOptions options = Options({"--sets", "1:500"});
+    MeterSession session(options);
     Client client(session);
     client.RunUntil(0.1);
     client.Send({0x00, 0x02, 0x61, 0x75, 0x03, 0xFF});
-    EXPECT_TRUE(client.RunUntil(0.4).empty());
+    EXPECT_TRUE(client.RunUntil(0.2).empty());
+    client.Send(SizeCommand);
+    EXPECT_EQ(client.RunUntil(0.201), LoggerMemory::SizeReply(5 + 3500));
+    client.Send(DumpCommand);
+    EXPECT_EQ(client.RunUntil(0.202), LoggerMemory::DumpReply(options.memory));
 }
 
 TEST(MeterSession, PacedDumpPausesFramesAndThenTheyResume) {
@@ -130,15 +129,6 @@ TEST(MeterSession, PacedDumpPausesFramesAndThenTheyResume) {
     EXPECT_FALSE(session.Answering());
     Bytes expected = Concat({DefaultFrame, LoggerMemory::DumpReply(options.memory), DefaultFrame});
     EXPECT_EQ(client.Received(), expected);
-}
-
-TEST(MeterSession, UnpacedDumpGoesOutWhole) {
-    SimOptions options = Options({"--sets", "1:500"});
-    MeterSession session(options);
-    Client client(session);
-    client.RunUntil(0.1);
-    client.Send(DumpCommand);
-    EXPECT_EQ(client.RunUntil(0.101), LoggerMemory::DumpReply(options.memory));
 }
 
 TEST(MeterSession, ANewCommandEndsTheAnswerInProgress) {
@@ -162,7 +152,8 @@ TEST(MeterSession, ANewCommandEndsTheAnswerInProgress) {
     client.Send(SizeCommand);
     Bytes afterSize = client.RunUntil(2.6);
     ASSERT_GE(afterSize.size(), 5u);
-    EXPECT_EQ(Bytes(afterSize.begin(), afterSize.begin() + 5), LoggerMemory::SizeReply(options.memory.size()));
+    EXPECT_EQ(Bytes(afterSize.begin(), afterSize.begin() + 5),
+              LoggerMemory::SizeReply(options.memory.size()));
     EXPECT_EQ(FramesIn(Bytes(afterSize.begin() + 5, afterSize.end())).size(), 1u) << "frames resume";
 }
 

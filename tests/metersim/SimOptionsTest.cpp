@@ -27,7 +27,8 @@ TEST(SimOptions, DefaultsAreATwoChannelKMeterInCelsius) {
     EXPECT_EQ(out.options.baud, 0);
     EXPECT_TRUE(out.options.memory.empty());
     EXPECT_FALSE(out.options.silentAfter);
-    EXPECT_EQ(FrameAt(out.options.settings, 0), (std::vector<int>{2, 0x00, 0x00, 0xEB, 0x00, 0x00, 0xD2, 0, 3}));
+    EXPECT_EQ(FrameAt(out.options.settings, 0),
+              (std::vector<int>{2, 0x00, 0x00, 0xEB, 0x00, 0x00, 0xD2, 0, 3}));
 }
 
 TEST(SimOptions, TemperaturesAreInTheUnitGivenAnywhereOnTheLine) {
@@ -36,7 +37,8 @@ TEST(SimOptions, TemperaturesAreInTheUnitGivenAnywhereOnTheLine) {
     for (const ParseOutcome* out : {&before, &after}) {
         ASSERT_EQ(out->status, Status::Run) << out->error;
         // T1 100.0 F, T2 keeps its default 21.0 in the same unit.
-        EXPECT_EQ(FrameAt(out->options.settings, 0), (std::vector<int>{2, 0x01, 0x03, 0xE8, 0x00, 0x00, 0xD2, 0, 3}));
+        EXPECT_EQ(FrameAt(out->options.settings, 0),
+                  (std::vector<int>{2, 0x01, 0x03, 0xE8, 0x00, 0x00, 0xD2, 0, 3}));
     }
 }
 
@@ -63,12 +65,6 @@ TEST(SimOptions, TimingOptions) {
     EXPECT_EQ(o.baud, 9600);
     EXPECT_EQ(o.seed, 42u);
     EXPECT_EQ(o.memory.size(), 5u + 21);
-}
-
-TEST(SimOptions, HelpWinsOverEverythingElse) {
-    EXPECT_EQ(Parse({"--help"}).status, Status::Help);
-    EXPECT_EQ(Parse({"--com", "1", "-h", "--bogus"}).status, Status::Help);
-    EXPECT_NE(UsageText().find("--com N"), std::string::npos);
 }
 
 TEST(SimOptions, BadLinesAreRefusedWithAReason) {
@@ -115,7 +111,8 @@ TEST(SimOptions, BadLinesAreRefusedWithAReason) {
 
 TEST(MeterScript, EventsComeSortedAndSkipCommentsAndBlanks) {
     std::string error;
-    auto events = ParseScript("# a comment\n\n10 unit F\n5 channels 1\n  5 t1 OL\n7.5 rate 4\n", MeterSettings{}, error);
+    auto events = ParseScript("# a comment\n\n10 unit F\n5 channels 1\n  5 t1 OL\n7.5 rate 4\n",
+                              MeterSettings{}, error);
     ASSERT_TRUE(events) << error;
     ASSERT_EQ(events->size(), 4u);
     EXPECT_EQ((*events)[0].key, "channels");
@@ -126,26 +123,12 @@ TEST(MeterScript, EventsComeSortedAndSkipCommentsAndBlanks) {
 }
 
 TEST(MeterScript, BadLinesAndValuesAreReportedBeforeRunning) {
-    for (const char* bad : {"5 channels\n", "five unit F\n", "-1 unit F\n", "5 color red\n", "5 unit F extra\n",
-                            "5 unit X\n", "1 rate 0\n", "5 com 3\n"}) {
+    for (const char* bad : {"5 channels\n", "five unit F\n", "-1 unit F\n", "5 color red\n",
+                            "5 unit F extra\n", "5 unit X\n", "1 rate 0\n", "5 com 3\n"}) {
         std::string error;
         EXPECT_FALSE(ParseScript(std::string("1 unit C\n") + bad, MeterSettings{}, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
-}
-
-TEST(MeterScript, ScriptFileIsReadThroughTheOptions) {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("tq36-script-" + std::to_string(getpid()) + ".txt")).string();
-    {
-        std::ofstream(path) << "2 unit K\n1 channels 1\n";
-    }
-    ParseOutcome out = Parse({"--com", "1", "--script", path});
-    std::remove(path.c_str());
-    ASSERT_EQ(out.status, Status::Run) << out.error;
-    ASSERT_EQ(out.options.script.size(), 2u);
-    EXPECT_EQ(out.options.script[0].time, 1.0);
-    EXPECT_EQ(out.options.script[1].value, "K");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 // its pseudo-terminal as COM<com> in the current TQ36_PORTS_DIR; see `tq36-metersim --help` for the
 // extra arguments. The child is asked to end when the test process dies, so none is left behind.
 class SimulatedMeter {
-public:
+  public:
     explicit SimulatedMeter(int com, std::vector<std::string> extraArgs = {});
     ~SimulatedMeter();
     SimulatedMeter(const SimulatedMeter&) = delete;
@@ -31,7 +31,7 @@ public:
     // COM<com> in the alias folder.
     std::string AliasPath() const;
 
-private:
+  private:
     int Reap(int timeoutMs);
 
     int com_;

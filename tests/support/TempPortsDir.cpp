@@ -16,8 +16,10 @@ TempPortsDir::TempPortsDir() {
 }
 
 TempPortsDir::~TempPortsDir() {
-    if (previous_) setenv("TQ36_PORTS_DIR", previous_->c_str(), 1);
-    else unsetenv("TQ36_PORTS_DIR");
+    if (previous_)
+        setenv("TQ36_PORTS_DIR", previous_->c_str(), 1);
+    else
+        unsetenv("TQ36_PORTS_DIR");
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
 }

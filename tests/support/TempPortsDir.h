@@ -6,7 +6,7 @@
 // A private alias folder for one test: created empty, named in TQ36_PORTS_DIR while this object lives,
 // then removed with everything in it and the variable set back to what it was.
 class TempPortsDir {
-public:
+  public:
     TempPortsDir();
     ~TempPortsDir();
     TempPortsDir(const TempPortsDir&) = delete;
@@ -14,7 +14,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     std::optional<std::string> previous_;
 };

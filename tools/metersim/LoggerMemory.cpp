@@ -31,7 +31,8 @@ std::optional<std::vector<SetSpec>> ParseSets(const std::string& text, std::stri
         std::string_view item = rest.substr(0, comma);
         rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
         auto colon = item.find(':');
-        auto interval = colon == std::string_view::npos ? std::nullopt : ParseCount(item.substr(0, colon), 255);
+        auto interval =
+            colon == std::string_view::npos ? std::nullopt : ParseCount(item.substr(0, colon), 255);
         auto records = colon == std::string_view::npos
                            ? std::nullopt
                            : ParseCount(item.substr(colon + 1), static_cast<int>(Capacity / 7));
@@ -85,7 +86,8 @@ std::optional<std::vector<std::uint8_t>> ReadImageFile(const std::string& path, 
         return std::nullopt;
     }
     if (image.size() > Capacity) {
-        error = "memory file '" + path + "' is larger than the logger's " + std::to_string(Capacity) + " bytes";
+        error =
+            "memory file '" + path + "' is larger than the logger's " + std::to_string(Capacity) + " bytes";
         return std::nullopt;
     }
     return image;

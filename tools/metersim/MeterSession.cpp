@@ -47,7 +47,9 @@ std::span<const std::uint8_t> MeterSession::Due(double now) {
     StreamFrame(now);
     std::size_t count = Pending();
     if (byteTime_ > 0.0)
-        count = now < lineFree_ ? 0 : std::min(count, static_cast<std::size_t>((now - lineFree_) / byteTime_) + 1);
+        count = now < lineFree_
+                    ? 0
+                    : std::min(count, static_cast<std::size_t>((now - lineFree_) / byteTime_) + 1);
     return {queue_.data() + head_, count};
 }
 

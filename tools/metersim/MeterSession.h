@@ -16,7 +16,7 @@
 // not queue readings). "A" and "U" are answered from the logger memory; frames pause while an answer
 // goes out, and a new command ends the answer in progress and starts its own.
 class MeterSession {
-public:
+  public:
     explicit MeterSession(const SimOptions& options);
 
     // Bytes from the PC; anything but "A" and "U" is ignored.
@@ -36,7 +36,7 @@ public:
     std::size_t Pending() const { return queue_.size() - head_; }
     const MeterSettings& Settings() const { return settings_; }
 
-private:
+  private:
     void RunScript(double now);
     void StreamFrame(double now);
     bool FramesAllowed(double t) const;

@@ -7,9 +7,15 @@
 namespace {
 
 constexpr std::array<const char*, 8> SettingNames = {"channels", "unit", "type", "t1",
-                                                      "t2",       "wave", "rate", "garbage"};
+                                                     "t2",       "wave", "rate", "garbage"};
+constexpr std::string_view UnitLetters = "CFK";  // in the order of the status byte's unit codes
 constexpr std::string_view TypeLetters = "KJETRSN";
 constexpr double MaxRate = 1000.0;
+
+// Where a one-letter value stands in `letters`; npos for anything else.
+std::size_t LetterIndex(std::string_view letters, const std::string& value) {
+    return value.size() == 1 ? letters.find(value[0]) : std::string_view::npos;
+}
 
 double ToCelsius(double v, TempUnit unit) {
     switch (unit) {
@@ -54,12 +60,11 @@ std::string MeterSettings::Apply(const std::string& key, const std::string& valu
         if (value != "1" && value != "2") return "channels must be 1 or 2, not '" + value + "'";
         channels_ = value == "1" ? 1 : 2;
     } else if (key == "unit") {
-        if (value == "C") unit_ = TempUnit::C;
-        else if (value == "F") unit_ = TempUnit::F;
-        else if (value == "K") unit_ = TempUnit::K;
-        else return "unit must be C, F or K, not '" + value + "'";
+        auto pos = LetterIndex(UnitLetters, value);
+        if (pos == std::string_view::npos) return "unit must be C, F or K, not '" + value + "'";
+        unit_ = static_cast<TempUnit>(pos);
     } else if (key == "type") {
-        auto pos = value.size() == 1 ? TypeLetters.find(value[0]) : std::string_view::npos;
+        auto pos = LetterIndex(TypeLetters, value);
         if (pos == std::string_view::npos) return "type must be one of K J E T R S N, not '" + value + "'";
         typeCode_ = static_cast<int>(pos);
     } else if (key == "t1" || key == "t2") {
@@ -77,7 +82,8 @@ std::string MeterSettings::Apply(const std::string& key, const std::string& valu
         rate_ = *rate;
     } else if (key == "garbage") {
         auto p = ParseDecimal(value);
-        if (!p || *p < 0.0 || *p > 1.0) return "garbage must be a probability from 0 to 1, not '" + value + "'";
+        if (!p || *p < 0.0 || *p > 1.0)
+            return "garbage must be a probability from 0 to 1, not '" + value + "'";
         garbage_ = *p;
     } else {
         return "unknown setting '" + key + "'";

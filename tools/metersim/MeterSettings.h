@@ -8,7 +8,7 @@
 // Temperatures are kept in Celsius so that a unit change over time shows the same temperature in
 // the new unit, as the real meter does when its unit key is pressed.
 class MeterSettings {
-public:
+  public:
     // Applies one setting named as its option without dashes: channels, unit, type, t1, t2, wave,
     // rate, garbage. A temperature is read in the unit set at that moment. Returns an error text,
     // empty when the setting was applied; a refused setting changes nothing.
@@ -24,7 +24,7 @@ public:
     double Garbage() const { return garbage_; }
     bool Wave() const { return wave_; }
 
-private:
+  private:
     SimReading InUnit(const SimReading& celsius, double waveOffset) const;
 
     TempUnit unit_ = TempUnit::C;

@@ -40,7 +40,8 @@ ParseOutcome Failure(std::string error) {
 
 // Settings wait until the whole line is read: the unit comes first, then the default temperatures in
 // that unit, then the rest in the order given.
-std::string ApplySettings(MeterSettings& settings, const std::vector<std::pair<std::string, std::string>>& given) {
+std::string ApplySettings(MeterSettings& settings,
+                          const std::vector<std::pair<std::string, std::string>>& given) {
     std::vector<std::pair<std::string, std::string>> ordered;
     for (const auto& s : given)
         if (s.first == "unit") ordered.push_back(s);
@@ -70,7 +71,8 @@ std::string UsageText() {
            "  --gap START:LEN      no frames for LEN seconds from START (repeatable)\n"
            "  --garbage P          probability of a stray byte before a frame (0)\n"
            "  --seed N             seed for the stray bytes\n"
-           "  --script FILE        timed changes, lines 'SECONDS SETTING VALUE' (e.g. '5 channels 1')\n"
+           "  --script FILE        timed changes, lines 'SECONDS SETTING VALUE' (e.g. '5 channels 1'); a\n"
+           "                       SETTING is channels, unit, type, t1, t2, wave, rate or garbage\n"
            "  --memory FILE        logger memory: the raw used bytes, from the first set marker on\n"
            "  --sets I:R[,I:R...]  logger memory generated as sets of interval I s with R records\n"
            "  --baud N             pace everything sent at N/10 bytes per second\n"
@@ -94,9 +96,9 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
         }
         if (arg.rfind("--", 0) != 0) return Failure("unexpected argument '" + arg + "'");
         std::string name = arg.substr(2);
-        bool known = MeterSettings::IsSetting(name) || name == "com" || name == "silent-after" || name == "gap" ||
-                     name == "script" || name == "memory" || name == "sets" || name == "baud" ||
-                     name == "exit-after" || name == "seed";
+        bool known = MeterSettings::IsSetting(name) || name == "com" || name == "silent-after" ||
+                     name == "gap" || name == "script" || name == "memory" || name == "sets" ||
+                     name == "baud" || name == "exit-after" || name == "seed";
         if (!known) return Failure("unknown option '" + arg + "'");
         if (i + 1 >= args.size()) return Failure("option '" + arg + "' needs a value");
         const std::string& value = args[++i];

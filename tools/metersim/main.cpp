@@ -145,7 +145,9 @@ bool Flush(int master, MeterSession& session, double now) {
 int Run(const SimOptions& options, const PseudoTerminal& pty, int signalFd, int inotifyFd) {
     MeterSession session(options);
     const auto start = std::chrono::steady_clock::now();
-    auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
 
     for (;;) {
         double now = elapsed();
