@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/Canvas.h"
 #include "ui/EventPump.h"
 #include "ui/Grid.h"
 
@@ -97,6 +98,27 @@ void GridFigures() {
                 ListRows, Median(appendMs), Median(scrollMs), Median(saveMs), Median(extraMb), Median(storeMb));
 }
 
+// A plot of the largest list draws one line segment per record and channel.
+void CanvasFigures() {
+    Canvas canvas;
+    canvas.resize(694, 628);
+    canvas.show();
+    QApplication::processEvents();
+    std::vector<double> lineMs;
+    for (int run = 0; run < Runs; ++run) {
+        canvas.Clear(Qt::white);
+        QElapsedTimer timer;
+        timer.start();
+        for (int n = 1; n <= ListRows; ++n) {
+            const double x = 52 + n * 600.0 / ListRows;
+            canvas.Line(x - 600.0 / ListRows, 100 + n % 400, x, 100 + (n + 7) % 400, Canvas::Palette(n % 3 * 4));
+        }
+        QApplication::processEvents();
+        lineMs.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::printf("canvas, %d line segments: %.1f ms\n", ListRows, Median(lineMs));
+}
+
 void DelayFigures() {
     std::vector<double> wallMs, cpuMs;
     for (int run = 0; run < Runs; ++run) {
@@ -116,6 +138,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     GridFigures();
+    CanvasFigures();
     DelayFigures();
     return 0;
 }

@@ -10,7 +10,8 @@
 
 FormWindow::FormWindow(const QString& name, QWidget* parent) : QWidget(parent) {
     setObjectName(name);
-    if (!parent) setWindowFlag(Qt::Window);
+    // A form stays a window of its own even when it is given an owner.
+    setWindowFlag(Qt::Window);
 }
 
 void FormWindow::SetClientSizeTwips(int width, int height) { resize(Twips::Size(width, height)); }
