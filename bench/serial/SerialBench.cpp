@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
-#include "TempPortsFolder.h"
+#include "TempPortsDir.h"
 #include "serial/PortNames.h"
 #include "serial/Rs232_API.h"
 
@@ -37,7 +37,7 @@ std::string Listing(const std::vector<int>& numbers) {
 }
 
 void BenchScan() {
-    TempPortsFolder folder;
+    TempPortsDir folder;
     PseudoTerminal com3, com7, com200;
     com3.LinkAs(3);
     com7.LinkAs(7);

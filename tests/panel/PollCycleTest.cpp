@@ -9,14 +9,13 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
-#include "TempPortsFolder.h"
+#include "TempPortsDir.h"
 #include "WaitUntil.h"
 #include "meter/Meter.h"
 #include "panel/PollCycle.h"
 #include <unistd.h>
 
 #include "serial/EventHooks.h"
-#include "serial/PortNames.h"
 #include "serial/Rs232_API.h"
 
 namespace {
@@ -66,7 +65,7 @@ protected:
 
     bool PortOpen() { return Rs232_API::PortDriver().IsOpen(4); }
 
-    TempPortsFolder folder;
+    TempPortsDir folder;
     std::unique_ptr<PseudoTerminal> meter;
     std::unique_ptr<PollCycle> cycle;
     std::map<int, std::function<void()>> script;
@@ -186,7 +185,6 @@ TEST_F(PollCycleTest, VanishedDeviceShowsNoComAndComesBackOnANewTerminal) {
 
 TEST_F(PollCycleTest, MissingDeviceIsRetriedForeverWithoutFillingTheTable) {
     meter.reset();
-    ::unlink(PortNames::AliasPath(4).c_str());
     folder.LinkMissing(4);
     Rs232_API::Reset();
     Rs232_API::OpenPort(4, Rs232_API::MeterSettings);

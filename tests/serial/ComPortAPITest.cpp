@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
-#include "TempPortsFolder.h"
+#include "TempPortsDir.h"
 #include "WaitUntil.h"
 #include "serial/ComPortAPI.h"
 #include "serial/EventHooks.h"
@@ -76,7 +76,7 @@ class ComPortAPITest : public ::testing::Test {
         return WaitUntil([&] { return driver.IsInBuffSize(number) >= count; });
     }
 
-    TempPortsFolder folder;
+    TempPortsDir folder;
     ComPortAPI driver;
 };
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
-#include "TempPortsFolder.h"
+#include "TempPortsDir.h"
 #include "WaitUntil.h"
 #include "serial/EventHooks.h"
 #include "serial/Rs232_API.h"
@@ -45,7 +45,7 @@ class Rs232_APITest : public ::testing::Test {
         return numbers;
     }
 
-    TempPortsFolder folder;
+    TempPortsDir folder;
 };
 
 TEST_F(Rs232_APITest, ReceiveBytesAccumulatesUntilCleared) {

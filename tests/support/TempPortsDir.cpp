@@ -1,9 +1,13 @@
 #include "TempPortsDir.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <vector>
+
+#include "serial/PortNames.h"
 
 TempPortsDir::TempPortsDir() {
     if (const char* old = std::getenv("TQ36_PORTS_DIR")) previous_ = old;
@@ -22,4 +26,11 @@ TempPortsDir::~TempPortsDir() {
         unsetenv("TQ36_PORTS_DIR");
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+void TempPortsDir::LinkMissing(int number) const {
+    const std::string link = PortNames::AliasPath(number);
+    const std::string target = path_ + "/no-such-device";
+    unlink(link.c_str());
+    if (symlink(target.c_str(), link.c_str()) != 0) throw std::runtime_error("cannot link " + link);
 }

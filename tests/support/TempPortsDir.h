@@ -13,6 +13,8 @@ class TempPortsDir {
     TempPortsDir& operator=(const TempPortsDir&) = delete;
 
     const std::string& Path() const { return path_; }
+    // A COM<number> link to a device that does not exist (replacing any link of that name).
+    void LinkMissing(int number) const;
 
   private:
     std::string path_;
