@@ -39,7 +39,9 @@ bool Printer::PrintLine(const QString& line) {
 
     QTextOption option(Qt::AlignLeft | Qt::AlignTop);
     option.setWrapMode(QTextOption::NoWrap);
-    option.setTabStopDistance(metrics.horizontalAdvance(QLatin1Char(' ')) * 8.0);
+    // Eight digits, not eight blanks: in a proportional font a reading such as "-40.0" is wider
+    // than eight blanks and would run into the next field.
+    option.setTabStopDistance(metrics.horizontalAdvance(QLatin1Char('0')) * 8.0);
     painter_.drawText(QRectF(0, y_, page.width(), lineHeight), line, option);
     y_ += lineHeight;
     ++lines_;

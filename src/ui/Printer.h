@@ -8,7 +8,7 @@
 
 // Prints text line by line in the printer's default font, the way the lists are printed: each
 // line under the last, a new page when the next line does not fit. TABs advance to the next
-// stop of eight blanks. The document starts with the first line and goes to the printer at
+// stop of eight digit widths. The document starts with the first line and goes to the printer at
 // EndDoc (or when the Printer is destroyed).
 class Printer {
 public:

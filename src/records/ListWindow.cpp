@@ -1,0 +1,156 @@
+#include "records/ListWindow.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <span>
+
+#include "meter/Meter.h"
+#include "panel/Panel.h"
+#include "panel/SamplingState.h"
+#include "records/ListPrinting.h"
+#include "records/RecordFile.h"
+#include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/Forms.h"
+#include "ui/Grid.h"
+#include "ui/Icons.h"
+#include "ui/Toolbar.h"
+
+namespace {
+
+struct Column {
+    const char* title;
+    const char* widthSample;  // the column is as wide as this text in the grid's font
+};
+
+constexpr Column TwoChannelColumns[] = {{"No.s", " 000000 "},   {"   Time", " 000:00:00 "}, {" T1", "AAAAAAA"},
+                                        {" T2", "AAAAAAA"},     {"T1-T2", "AAAAAAA"},        {"Unit", "AAAA"}};
+constexpr Column OneChannelColumns[] = {
+    {"No.s", " 000000 "}, {"   Time", " 000:00:00 "}, {"Value", "AAAAAAA"}, {"Unit", "AAAA"}};
+
+std::span<const Column> Columns(bool dual) {
+    if (dual) return TwoChannelColumns;
+    return OneChannelColumns;
+}
+
+}  // namespace
+
+ListWindow::ListWindow(bool dual, QWidget* parent) : FormWindow(dual ? "List2" : "List1", parent), dual_(dual) {
+    SetCaption("Real Time List");
+    BuildToolbar();
+    BuildGrid();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Toolbar1);
+    layout->addWidget(grid_);
+}
+
+void ListWindow::BuildToolbar() {
+    Toolbar1 = new Toolbar(this);
+    Toolbar1->setObjectName("Toolbar1");
+    Toolbar1->AddButton("Save", "Save As", Icons::Get("Save"));
+    if (dual_) {
+        Toolbar1->AddButton("Pause", "Pause", Icons::Get("Pause"));
+        // Hidden buttons that only hold the running and paused pictures of the Pause button.
+        Toolbar1->AddButton("Run", "", Icons::Get("Pause"));
+        Toolbar1->AddButton("Start", "Start", Icons::Get("Start"));
+        Toolbar1->SetButtonVisible("Run", false);
+        Toolbar1->SetButtonVisible("Start", false);
+    }
+    Toolbar1->AddButton("Print", "Print", Icons::Get("Print"));
+    connect(Toolbar1, &Toolbar::ButtonClick, this, &ListWindow::Toolbar1_ButtonClick);
+}
+
+void ListWindow::BuildGrid() {
+    grid_ = new Grid(this);
+    grid_->setObjectName("Grid");
+    grid_->setFont(Fonts::Get("MS Sans Serif", 8));
+    grid_->SetCols(static_cast<int>(Columns(dual_).size()));
+    grid_->SetFixedCols(1);
+}
+
+void ListWindow::Load() {
+    if (auto* panel = Forms::FindAs<Panel>("Panel")) MovePx(panel->LeftPx() + panel->WidthPx(), panel->TopPx());
+
+    grid_->SetRow(0);
+    int col = 0;
+    int tableWidth = 0;
+    for (const Column& column : Columns(dual_)) {
+        grid_->SetCol(col);
+        grid_->SetColWidth(col, grid_->TextWidth(column.widthSample));
+        grid_->SetText(column.title);
+        tableWidth += grid_->ColWidth(col);
+        ++col;
+    }
+
+    // Room for every column and exactly RowsInView rows (plus part of the next), so the newest
+    // row stays in view once the list starts to scroll.
+    const int frame = 2 * grid_->frameWidth();
+    const int rowHeight = grid_->verticalHeader()->defaultSectionSize();
+    const int width = tableWidth + grid_->verticalScrollBar()->sizeHint().width() + frame;
+    const int height = grid_->horizontalHeader()->sizeHint().height() + RowsInView * rowHeight + rowHeight / 2 + frame;
+    resize(width, Toolbar1->sizeHint().height() + height);
+}
+
+void ListWindow::Unload() {
+    SamplingState& state = Sampling::State();
+    state.ListRunning = false;
+    state.ListRowCount = 0;
+}
+
+void ListWindow::AddSampleRow(const QString& tabbedRow) {
+    grid_->AddItem(tabbedRow);
+    const int row = grid_->Rows() - 1;
+    grid_->SetRow(row);
+    if (row > RowsInView) grid_->SetTopRow(grid_->TopRow() + 1);
+}
+
+void ListWindow::ShowPaused() {
+    Toolbar1->SetButtonIcon("Pause", Toolbar1->ButtonIcon("Start"));
+    Toolbar1->SetButtonTooltip("Pause", "Start");
+}
+
+void ListWindow::ShowRunning() {
+    Toolbar1->SetButtonIcon("Pause", Toolbar1->ButtonIcon("Run"));
+    Toolbar1->SetButtonTooltip("Pause", "Pause");
+}
+
+void ListWindow::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "Save") {
+        Save();
+    } else if (key == "Pause") {
+        Pause();
+    } else if (key == "Print") {
+        Print();
+    }
+}
+
+void ListWindow::Save() {
+    if (Sampling::State().Recording) {
+        Dialogs::Current().Message("Aready in recording mode, close it and try again !");
+        return;
+    }
+    RecordFile::ShowSaveAsDialog();
+    if (Sampling::State().SavePathChosen) RecordFile::SaveGridToFile(*this, *grid_);
+}
+
+void ListWindow::Pause() {
+    SamplingState& state = Sampling::State();
+    if (state.ListRunning) {
+        ShowPaused();
+        state.ListRunning = false;
+    } else if (Meter::Current().MeterOnline) {
+        ShowRunning();
+        state.ListRunning = true;
+    }
+}
+
+void ListWindow::Print() {
+    if (dual_) {
+        ListPrinting::PrintTwoChannelList(*this, *grid_);
+    } else {
+        ListPrinting::PrintOneChannelList(*this, *grid_);
+    }
+}

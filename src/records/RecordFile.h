@@ -1,0 +1,22 @@
+#pragma once
+
+class FormWindow;
+class Grid;
+
+// Choosing the target of a record file and writing a list window's rows into it. Both work on
+// the program-wide sampling state: the dialog sets RecordFilePath and SavePathChosen, the save
+// reads the path and clears SavePathChosen once it is done.
+namespace RecordFile {
+
+inline constexpr const char* SaveFilter = "All Files (*.*)|*.*|";
+
+// Opens the Save dialog in the default record folder (created when missing). The real-time
+// list takes no rows while the dialog is open. Returns SavePathChosen.
+bool ShowSaveAsDialog();
+
+// Writes every data row of `grid` (its title row excluded) to RecordFilePath, header first,
+// counting the rows in the caption of `form`. A failure stops the save and is reported once;
+// the lines written before it stay in the file. Returns true when every row was written.
+bool SaveGridToFile(FormWindow& form, Grid& grid);
+
+}  // namespace RecordFile

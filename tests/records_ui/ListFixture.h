@@ -1,0 +1,89 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <optional>
+
+#include "meter/Meter.h"
+#include "panel/Panel.h"
+#include "panel/SamplingState.h"
+#include "panel/Windows.h"
+#include "records/ListWindow.h"
+#include "ui/Forms.h"
+#include "ui/Grid.h"
+#include "ui/ScriptedDialogs.h"
+
+// A main window without a port: it neither polls nor ends the program when it goes, but it has
+// the real timers and geometry the list windows work with.
+class IdlePanel : public Panel {
+protected:
+    void Load() override {}
+    void Unload() override {}
+};
+
+// Every case gets a private home folder (the default record folder lives there), scripted
+// dialogs, fresh program-wide state and the program's window registry with an idle main window.
+class ListFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        savedHome = SavedVariable("HOME");
+        savedProfile = SavedVariable("USERPROFILE");
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("USERPROFILE", home.path().toLocal8Bit());
+        Dialogs::Install(&dialogs);
+        Sampling::Reset();
+        Meter::ResetCurrent();
+        RegisterWindows();
+        Forms::Register("Panel", [] { return new IdlePanel; });
+    }
+
+    void TearDown() override {
+        Forms::UnloadAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Dialogs::Install(nullptr);
+        Sampling::Reset();
+        Meter::ResetCurrent();
+        RestoreVariable("HOME", savedHome);
+        RestoreVariable("USERPROFILE", savedProfile);
+    }
+
+    ListWindow* OpenList(bool dual) { return Forms::GetAs<ListWindow>(dual ? "List2" : "List1"); }
+
+    Panel* OpenPanelWithTimers(bool timer1Running, bool timer2Running) {
+        auto* panel = Forms::GetAs<Panel>("Panel");
+        if (!panel) return nullptr;
+        timer1Running ? panel->Timer1->start() : panel->Timer1->stop();
+        timer2Running ? panel->Timer2->start() : panel->Timer2->stop();
+        return panel;
+    }
+
+    QString TempPath(const QString& name) const { return home.filePath(name); }
+
+    static QByteArray ReadAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    QTemporaryDir home;
+    ScriptedDialogs dialogs;
+
+private:
+    static std::optional<QByteArray> SavedVariable(const char* name) {
+        if (!qEnvironmentVariableIsSet(name)) return std::nullopt;
+        return qgetenv(name);
+    }
+    static void RestoreVariable(const char* name, const std::optional<QByteArray>& value) {
+        value ? qputenv(name, *value) : qunsetenv(name);
+    }
+
+    std::optional<QByteArray> savedHome;
+    std::optional<QByteArray> savedProfile;
+};

@@ -1,0 +1,161 @@
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStringList>
+
+#include "ListFixture.h"
+#include "ui/Toolbar.h"
+
+namespace {
+
+using ListWindowTest = ListFixture;
+
+QString SampleRow(int n) { return QStringLiteral("%1\t12:00:%2\t20.0\t21.0\t-1.0\tC").arg(n).arg(n % 60, 2, 10, QChar('0')); }
+
+struct LayoutCase {
+    bool dual;
+    const char* name;
+    QStringList titles;
+    QStringList widthSamples;
+    QStringList visibleButtons;
+};
+
+TEST_F(ListWindowTest, ColumnsButtonsAndPlaceBesideTheMainWindow) {
+    Panel* panel = OpenPanelWithTimers(false, false);
+    ASSERT_NE(panel, nullptr);
+    panel->MovePx(40, 30);
+    const LayoutCase cases[] = {
+        {true, "List2", {"No.s", "   Time", " T1", " T2", "T1-T2", "Unit"},
+         {" 000000 ", " 000:00:00 ", "AAAAAAA", "AAAAAAA", "AAAAAAA", "AAAA"}, {"Save", "Pause", "Print"}},
+        {false, "List1", {"No.s", "   Time", "Value", "Unit"}, {" 000000 ", " 000:00:00 ", "AAAAAAA", "AAAA"},
+         {"Save", "Print"}},
+    };
+    for (const LayoutCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListWindow* list = OpenList(c.dual);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->objectName(), c.name);
+        EXPECT_EQ(list->Caption(), "Real Time List");
+        EXPECT_EQ(list->LeftPx(), panel->LeftPx() + panel->WidthPx());
+        EXPECT_EQ(list->TopPx(), panel->TopPx());
+
+        Grid& grid = list->ListGrid();
+        EXPECT_EQ(grid.objectName(), "Grid");
+        EXPECT_EQ(grid.Rows(), 1);
+        ASSERT_EQ(grid.Cols(), c.titles.size());
+        for (int col = 0; col < grid.Cols(); ++col) {
+            EXPECT_EQ(grid.TextMatrix(0, col), c.titles[col]);
+            EXPECT_EQ(grid.ColWidth(col), grid.TextWidth(c.widthSamples[col])) << col;
+        }
+        QStringList visible;
+        for (QAction* action : list->Toolbar1->actions()) {
+            if (action->isVisible()) visible << action->objectName();
+        }
+        EXPECT_EQ(visible, c.visibleButtons);
+        EXPECT_EQ(list->Toolbar1->ButtonTooltip("Save"), "Save As");
+        EXPECT_EQ(list->Toolbar1->ButtonTooltip("Print"), "Print");
+    }
+}
+
+TEST_F(ListWindowTest, NewestRowStaysInViewFromTheSixteenthRowOn) {
+    ListWindow* list = OpenList(true);
+    list->show();
+    Grid& grid = list->ListGrid();
+    for (int n = 1; n <= ListWindow::RowsInView; ++n) list->AddSampleRow(SampleRow(n));
+    EXPECT_EQ(grid.TopRow(), 1);
+    EXPECT_EQ(grid.Row(), ListWindow::RowsInView);
+
+    for (int n = ListWindow::RowsInView + 1; n <= 40; ++n) {
+        list->AddSampleRow(SampleRow(n));
+        ASSERT_EQ(grid.TopRow(), n - ListWindow::RowsInView + 1) << n;
+        ASSERT_EQ(grid.Row(), n);
+        const QRect newest = grid.visualRect(grid.model()->index(n - 1, 0));
+        ASSERT_TRUE(grid.viewport()->rect().contains(newest)) << "row " << n << " out of view";
+    }
+    EXPECT_EQ(grid.TextMatrix(40, 0), "40");
+    EXPECT_EQ(grid.TextMatrix(40, 4), "-1.0");
+}
+
+TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
+    ListWindow* list = OpenList(true);
+    Toolbar* bar = list->Toolbar1;
+    Sampling::State().ListRunning = true;
+    Meter::Current().MeterOnline = true;
+    list->AddSampleRow(SampleRow(1));
+
+    bar->Trigger("Pause");
+    EXPECT_FALSE(Sampling::State().ListRunning);
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
+    EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
+    EXPECT_EQ(list->ListGrid().Rows(), 2) << "rows already shown stay";
+
+    // Offline and paused: the button does nothing.
+    Meter::Current().MeterOnline = false;
+    bar->Trigger("Pause");
+    EXPECT_FALSE(Sampling::State().ListRunning);
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
+
+    Meter::Current().MeterOnline = true;
+    bar->Trigger("Pause");
+    EXPECT_TRUE(Sampling::State().ListRunning);
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
+    EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Run").cacheKey());
+    EXPECT_NE(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
+
+    // A lost link pauses the list from the sampling tick; the button then offers to start.
+    list->ShowPaused();
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
+}
+
+TEST_F(ListWindowTest, ClosingEndsTheListAndReopeningStartsEmpty) {
+    for (bool dual : {true, false}) {
+        SCOPED_TRACE(dual ? "List2" : "List1");
+        ListWindow* list = OpenList(dual);
+        list->show();
+        list->AddSampleRow(SampleRow(1));
+        Sampling::State().ListRunning = true;
+        Sampling::State().ListRowCount = 1;
+
+        list->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(Sampling::State().ListRunning);
+        EXPECT_EQ(Sampling::State().ListRowCount, 0);
+        EXPECT_EQ(Forms::Find(dual ? "List2" : "List1"), nullptr);
+        EXPECT_EQ(OpenList(dual)->ListGrid().Rows(), 1);
+    }
+}
+
+TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
+    ListWindow* list = OpenList(false);
+    list->AddSampleRow("1\t09:05:03\t23.5\tC");
+    Sampling::State().Recording = true;
+    dialogs.QueueFile(TempPath("never"));
+    list->Toolbar1->Trigger("Save");
+    ASSERT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Calls()[0].kind, DialogCall::Kind::Message);
+    EXPECT_EQ(dialogs.Calls()[0].text, "Aready in recording mode, close it and try again !");
+    EXPECT_FALSE(QFileInfo::exists(TempPath("never.txt")));
+    EXPECT_FALSE(QFileInfo::exists(TempPath("never")));
+}
+
+TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
+    ListWindow* list = OpenList(false);
+    list->AddSampleRow("1\t09:05:03\t23.5\tC");
+    Sampling::State().ListRunning = true;
+
+    dialogs.QueueFileCancel();
+    list->Toolbar1->Trigger("Save");
+    EXPECT_TRUE(QDir(home.path() + "/Documents/TQ36").isEmpty());
+
+    dialogs.QueueFile(TempPath("saved"));
+    list->Toolbar1->Trigger("Save");
+    EXPECT_EQ(ReadAll(TempPath("saved.txt")),
+              "No.s    Time            T1      T2      T1-T2   Unit\r\n1\t09:05:03\t23.5\tC\t\r\n");
+    EXPECT_FALSE(Sampling::State().SavePathChosen);
+    EXPECT_TRUE(Sampling::State().ListRunning);
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringList>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "ListFixture.h"
+#include "records/RecordFile.h"
+#include "records/RecordFormat.h"
+#include "ui/FormWindow.h"
+
+namespace {
+
+const QByteArray Header = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
+
+// A list window that keeps every caption it was given, to follow a save's progress.
+class CaptionLog : public FormWindow {
+public:
+    CaptionLog() : FormWindow("CaptionLog") {
+        SetCaption("Data List");
+        grid = new Grid(this);
+        grid->SetCols(6);
+    }
+    Grid* grid;
+    QStringList captions;
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange) captions << Caption();
+        FormWindow::changeEvent(event);
+    }
+};
+
+class RecordFileTest : public ListFixture {
+protected:
+    // A list whose rows are the given sample rows, and RecordFilePath set as by the dialog.
+    ListWindow* ListWithRows(bool dual, const QStringList& rows, const QString& path) {
+        ListWindow* list = OpenList(dual);
+        for (const QString& row : rows) list->AddSampleRow(row);
+        Sampling::State().RecordFilePath = path.toStdString();
+        Sampling::State().SavePathChosen = true;
+        return list;
+    }
+};
+
+struct SaveCase {
+    const char* name;
+    bool dual;
+    QStringList rows;
+    QByteArray expected;
+};
+
+TEST_F(RecordFileTest, SavedFilesAreByteExact) {
+    const SaveCase cases[] = {
+        {"two channels with marks", true,
+         {"1\t14:03:07\t23.5\t21.0\t2.5\tC", "2\t14:03:09\tOL\t----\t-OL\tF", "3\t23:59:59\t-40.0\t1372.0\t-1412.0\tK"},
+         Header + "1\t14:03:07\t23.5\t21.0\t2.5\tC\t\r\n2\t14:03:09\tOL\t----\t-OL\tF\t\r\n"
+                  "3\t23:59:59\t-40.0\t1372.0\t-1412.0\tK\t\r\n"},
+        {"one channel", false,
+         {"1\t09:05:03\t23.5\tC", "2\t09:05:05\t-OL\tC"},
+         Header + "1\t09:05:03\t23.5\tC\t\r\n2\t09:05:05\t-OL\tC\t\r\n"},
+        {"header only with the first row", true, {"1\t00:00:00\t----\t----\t----\tC"},
+         Header + "1\t00:00:00\t----\t----\t----\tC\t\r\n"},
+        {"empty list", true, {}, ""},
+    };
+    for (const SaveCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = TempPath("list.txt");
+        // An existing file is replaced, never appended to.
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old content that must go\r\n");
+        old.close();
+
+        ListWindow* list = ListWithRows(c.dual, c.rows, path);
+        EXPECT_TRUE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+        EXPECT_EQ(ReadAll(path), c.expected);
+        EXPECT_FALSE(Sampling::State().SavePathChosen);
+        EXPECT_EQ(list->Caption(), "Real Time List");
+        EXPECT_TRUE(dialogs.Messages().empty());
+        list->UnloadForm();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(RecordFileTest, CaptionCountsRowsAndComesBack) {
+    CaptionLog form;
+    for (int n = 1; n <= 3000; ++n) form.grid->AddItem(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n));
+    Sampling::State().RecordFilePath = TempPath("progress.txt").toStdString();
+    form.captions.clear();
+    ASSERT_TRUE(RecordFile::SaveGridToFile(form, *form.grid));
+
+    ASSERT_GE(form.captions.size(), 2);
+    EXPECT_EQ(form.captions.front(), "1Records Completed");
+    EXPECT_EQ(form.captions.back(), "Data List");
+    int last = 0;
+    const QRegularExpression progress("^(\\d+)Records Completed$");
+    for (qsizetype i = 0; i + 1 < form.captions.size(); ++i) {
+        const QRegularExpressionMatch match = progress.match(form.captions[i]);
+        ASSERT_TRUE(match.hasMatch()) << form.captions[i].toStdString();
+        const int row = match.captured(1).toInt();
+        EXPECT_GT(row, last);
+        EXPECT_LE(row, 3000);
+        last = row;
+    }
+    EXPECT_EQ(ReadAll(TempPath("progress.txt")).count("\r\n"), 3001);
+}
+
+TEST_F(RecordFileTest, FullDiskIsReportedOnceAndTheWindowIsRestored) {
+    ListWindow* list = ListWithRows(true, {"1\t14:03:07\t23.5\t21.0\t2.5\tC", "2\t14:03:09\t23.6\t21.0\t2.6\tC"},
+                                    "/dev/full");
+    EXPECT_FALSE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+    const auto messages = dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("/dev/full")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << messages[0].toStdString();
+    EXPECT_EQ(list->Caption(), "Real Time List");
+}
+
+TEST_F(RecordFileTest, FileThatCannotBeCreatedIsReportedByName) {
+    const QString path = TempPath("no-such-folder/list.txt");
+    ListWindow* list = ListWithRows(false, {"1\t09:05:03\t23.5\tC"}, path);
+    EXPECT_FALSE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+    const auto messages = dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(path)) << messages[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+// A file size limit makes the disk "full" part-way through: the save stops at once with one
+// message, and what was written before stays.
+TEST_F(RecordFileTest, FailurePartWayKeepsTheLinesWrittenBefore) {
+    constexpr rlim_t Limit = 300;
+    ListWindow* list = OpenList(true);
+    for (int n = 1; n <= 200; ++n) list->AddSampleRow(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n));
+    const QString path = TempPath("limited.txt");
+    Sampling::State().RecordFilePath = path.toStdString();
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = Limit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool saved_ok = RecordFile::SaveGridToFile(*list, list->ListGrid());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved_ok);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(dialogs.Messages()[0].contains(QString::fromLocal8Bit(std::strerror(EFBIG))));
+    const QByteArray written = ReadAll(path);
+    EXPECT_EQ(written.size(), static_cast<qsizetype>(Limit));
+    EXPECT_TRUE(written.startsWith(Header + "1\t10:00:00\t1.0\t2.0\t-1.0\tC\t\r\n"));
+    EXPECT_EQ(list->Caption(), "Real Time List");
+}
+
+struct NameCase {
+    QString typed;
+    QString written;
+};
+
+TEST_F(RecordFileTest, DialogAppliesTheTxtRuleAndOpensInTheDefaultFolder) {
+    const QString folder = home.path() + "/Documents/TQ36";
+    const NameCase cases[] = {
+        {"Test.TXT", "Test.TXT.txt"}, {"run1", "run1.txt"}, {"data.txt", "data.txt"}, {"a.txt.bak", "a.txt.bak.txt"}};
+    for (const NameCase& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        dialogs.ClearCalls();
+        dialogs.QueueFile(folder + "/" + c.typed);
+        EXPECT_TRUE(RecordFile::ShowSaveAsDialog());
+        EXPECT_TRUE(Sampling::State().SavePathChosen);
+        EXPECT_EQ(QString::fromStdString(Sampling::State().RecordFilePath), folder + "/" + c.written);
+
+        ASSERT_EQ(dialogs.Calls().size(), 1u);
+        const DialogCall& call = dialogs.Calls()[0];
+        EXPECT_EQ(call.kind, DialogCall::Kind::SaveFile);
+        EXPECT_EQ(call.text, folder);
+        EXPECT_EQ(call.defaultText, ".txt");
+        EXPECT_EQ(call.filter, "All Files (*.*)|*.*|");
+        EXPECT_TRUE(call.confirmOverwrite);
+    }
+}
+
+TEST_F(RecordFileTest, CancelOrANameWithoutTitleChoosesNothing) {
+    Sampling::State().RecordFilePath = "/kept/earlier.txt";
+    Sampling::State().SavePathChosen = true;
+    dialogs.QueueFileCancel();
+    EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
+    EXPECT_FALSE(Sampling::State().SavePathChosen);
+    EXPECT_EQ(Sampling::State().RecordFilePath, "/kept/earlier.txt");
+
+    dialogs.QueueFile(home.path() + "/Documents/TQ36/");
+    EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
+    EXPECT_FALSE(Sampling::State().SavePathChosen);
+}
+
+TEST_F(RecordFileTest, DefaultFolderIsCreatedWhenMissingAndKeptWhenPresent) {
+    const QString folder = home.path() + "/Documents/TQ36";
+    ASSERT_FALSE(QFileInfo::exists(folder));
+    dialogs.QueueFileCancel();
+    RecordFile::ShowSaveAsDialog();
+    ASSERT_TRUE(QFileInfo(folder).isDir());
+
+    QFile marker(folder + "/earlier.txt");
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    dialogs.QueueFileCancel();
+    RecordFile::ShowSaveAsDialog();
+    EXPECT_TRUE(QFileInfo::exists(folder + "/earlier.txt"));
+    EXPECT_EQ(dialogs.Count(DialogCall::Kind::SaveFile), 2u);
+}
+
+TEST_F(RecordFileTest, FolderThatCannotBeMadeEndsWithoutADialog) {
+    // A plain file where the Documents folder should be.
+    QFile blocker(home.path() + "/Documents");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Sampling::State().ListRunning = true;
+    Sampling::State().SavePathChosen = true;
+    dialogs.QueueFile(home.path() + "/x.txt");
+
+    EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
+    EXPECT_FALSE(Sampling::State().SavePathChosen);
+    EXPECT_TRUE(Sampling::State().ListRunning);
+    EXPECT_EQ(dialogs.Count(DialogCall::Kind::SaveFile), 0u);
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+struct PauseCase {
+    bool recording;
+    bool listRunning;
+    bool cancel;
+    bool runningWhileOpen;
+};
+
+TEST_F(RecordFileTest, ListPausesOnlyWhileTheDialogIsOpen) {
+    const PauseCase cases[] = {
+        {false, true, false, false}, {false, true, true, false}, {true, true, false, true}, {false, false, false, false}};
+    for (const PauseCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "recording " << c.recording << " running " << c.listRunning
+                                        << " cancel " << c.cancel);
+        Sampling::State().Recording = c.recording;
+        Sampling::State().ListRunning = c.listRunning;
+        bool runningWhileOpen = !c.runningWhileOpen;
+        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = Sampling::State().ListRunning; });
+        c.cancel ? dialogs.QueueFileCancel() : dialogs.QueueFile(TempPath("p.txt"));
+        RecordFile::ShowSaveAsDialog();
+        EXPECT_EQ(runningWhileOpen, c.runningWhileOpen);
+        EXPECT_EQ(Sampling::State().ListRunning, c.listRunning);
+    }
+}
+
+}  // namespace
