@@ -10,9 +10,14 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 
 #include "meter/Meter.h"
 #include "panel/PollCycle.h"
+#include "panel/SamplingState.h"
+#include "records/ListWindow.h"
+#include "records/RecordFile.h"
+#include "records/RecordFormat.h"
 #include "serial/Rs232_API.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
@@ -85,9 +90,13 @@ Panel::Panel(QWidget* parent) : FormWindow("Panel", parent) {
     LblCOM->installEventFilter(this);
     LblCOM->setCursor(Qt::PointingHandCursor);
     LblRec = MakeLabel(this, "LblRec", "", 9, {720, 4320});
+    LblRec->setGeometry(Twips::Rect(720, 4320, 975, 195));
+    LblRec->setStyleSheet("color: #c00000");
     LblCount = MakeLabel(this, "LblCount", "", 9, {1755, 4320});
+    LblCount->setGeometry(Twips::Rect(1755, 4320, 1440, 195));
     LblFileName = MakeLabel(this, "LblFileName", "", 9, {975, 3960});
-    for (QLabel* small : {LblRec, LblCount, LblFileName}) small->setFont(Fonts::Get("MS Sans Serif", 8, false));
+    LblFileName->setGeometry(Twips::Rect(975, 3960, 2280, 195));
+    for (QLabel* small : {LblRec, LblCount, LblFileName}) small->setFont(Fonts::Get("MS Sans Serif", 8, true));
     LblRec->hide();
     ShowTimesText = new QLineEdit(this);
     ShowTimesText->setObjectName("ShowTimesText");
@@ -159,6 +168,10 @@ void Panel::Load() {
     }
     SetPortText(PortCaption());
     RefreshUnitPictures();
+    SamplingState& sampling = Sampling::State();
+    sampling.Recording = false;
+    sampling.Schedule = SamplingSchedule{};
+    sampling.SampleTimeText = Clock::Current().TimeText().toStdString();
     poll_ = std::make_shared<PollCycle>(
         PollCycle::Display{
             [self = QPointer<Panel>(this)] {
@@ -204,7 +217,134 @@ void Panel::Timer1_Timer() {
     poll->Run();
 }
 
-void Panel::Timer2_Timer() {}
+// The PC-sampling clock: when a sample is due, the readings as shown become one record of a
+// running recording and one row of the open real-time list.
+void Panel::Timer2_Timer() {
+    SamplingState& s = Sampling::State();
+    const Clock& clock = Clock::Current();
+    const QString timeText = clock.TimeText();
+    s.SampleTimeText = timeText.toStdString();
+    if (!s.Schedule.Tick(clock.SecondsSinceMidnight())) return;
+    ShowTimesText->setText(timeText);
+
+    const CurrentReading& r = Meter::Current();
+    const std::string line = SampleLine(timeText);
+    switch (recording_.Sample(line, r.DualChannel, r.MeterOnline)) {
+        case PcRecording::Result::Written:
+            LblCount->setText(QString::number(s.RecordCount));
+            LblRec->setText("Rec");
+            break;
+        case PcRecording::Result::StoppedLimitOrChannel:
+            ShowRecordingStopped(true);
+            return;
+        case PcRecording::Result::StoppedLostLink:
+            ShowRecordingStopped(false);
+            return;
+        case PcRecording::Result::WriteFailed:
+            ShowRecordingStopped(false);
+            Dialogs::Current().Message(QString("Recording stopped: %1 could not be written (%2).")
+                                           .arg(QString::fromStdString(recording_.Path()),
+                                                QString::fromStdString(recording_.ErrorText())));
+            return;
+        case PcRecording::Result::NotRecording:
+            LblFileName->clear();
+            LblCount->clear();
+            LblRec->clear();
+            s.RecordCount = 0;
+            break;
+    }
+    AddListRow(line);
+}
+
+std::string Panel::SampleLine(const QString& timeText) const {
+    const std::string time = timeText.toStdString();
+    const std::string& unit = Meter::Current().UnitText;
+    if (Meter::Current().DualChannel) {
+        return RecordFormat::TwoChannelSample(time, LblT1->text().toStdString(), LblT2->text().toStdString(),
+                                              LblT1T2->text().toStdString(), unit);
+    }
+    return RecordFormat::OneChannelSample(time, LblT1->text().toStdString(), unit);
+}
+
+void Panel::AddListRow(const std::string& sampleLine) {
+    SamplingState& s = Sampling::State();
+    if (!s.ListRunning) return;
+    const CurrentReading& r = Meter::Current();
+    s.ListRowCount += 1;
+    const QString row = QString::number(s.ListRowCount) + '\t' + QString::fromStdString(sampleLine);
+    if (auto* list = Forms::FindAs<ListWindow>(r.DualChannel ? "List2" : "List1")) list->AddSampleRow(row);
+    if (!r.MeterOnline) {
+        s.ListRunning = false;
+        if (r.DualChannel) {
+            if (auto* list = Forms::FindAs<ListWindow>("List2")) list->ShowPaused();
+        }
+    }
+    if (s.ListRowCount == Sampling::MaxRecords || r.DualChannel != s.ChannelModeAtStart) {
+        s.ListRowCount = 0;
+        s.ListRunning = false;
+        Forms::Unload("List2");
+        Forms::Unload("List1");
+    }
+}
+
+// Button 1 back to its idle picture; the file name stays only after a limit or channel stop.
+void Panel::ShowRecordingStopped(bool keepFileName) {
+    Toolbar1->SetButtonIcon("Save", Toolbar1->ButtonIcon("Save1"));
+    Toolbar1->SetButtonTooltip("Save", "Save As");
+    if (keepFileName) {
+        LblRec->clear();
+    } else {
+        LblRec->hide();
+        LblFileName->clear();
+    }
+    LblCount->clear();
+}
+
+void Panel::SaveCommand() {
+    SamplingState& s = Sampling::State();
+    if (!Meter::Current().MeterOnline) return;
+    if (s.Recording) {
+        recording_.StopByUser();
+        ShowRecordingStopped(false);
+        return;
+    }
+    RecordFile::ShowSaveAsDialog();
+    ShowTimesText->setText(Clock::Current().TimeText());
+    if (!s.SavePathChosen) return;
+    if (!recording_.Start(s.RecordFilePath, Meter::Current().DualChannel)) {
+        Dialogs::Current().Message(QString("%1 could not be created (%2).")
+                                       .arg(QString::fromStdString(s.RecordFilePath),
+                                            QString::fromStdString(recording_.ErrorText())));
+        return;
+    }
+    LblFileName->setText(QString::fromStdString(RecordFormat::WithTxtExtension(
+        std::filesystem::path(s.RecordFilePath).filename().string())));
+    Toolbar1->SetButtonIcon("Save", Toolbar1->ButtonIcon("Stop"));
+    Toolbar1->SetButtonTooltip("Save", "Stop Recording");
+    LblRec->show();
+}
+
+void Panel::PcSamplingCommand() {
+    SamplingState& s = Sampling::State();
+    const QString answer = Dialogs::Current().InputBox(
+        "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ", "Input Sampling Time",
+        QString::number(s.Schedule.SamplingSeconds()));
+    const auto seconds = SamplingSchedule::ParseInterval(answer.toStdString());
+    if (!seconds) return;
+    s.Schedule.SetInterval(*seconds, Clock::Current().SecondsSinceMidnight());
+}
+
+void Panel::ListCommand() {
+    const CurrentReading& r = Meter::Current();
+    if (!r.MeterOnline) return;
+    SamplingState& s = Sampling::State();
+    ShowTimesText->setText(Clock::Current().TimeText());
+    s.ChannelModeAtStart = r.DualChannel;
+    const QString name = r.DualChannel ? "List2" : "List1";
+    if (Forms::IsShown(name)) return;
+    Forms::Show(name);
+    s.ListRunning = true;
+}
 
 void Panel::ShowReading() {
     const CurrentReading& r = Meter::Current();
@@ -278,7 +418,15 @@ void Panel::LblCOM_Click() {
 }
 
 void Panel::Toolbar1_ButtonClick(const QString& key) {
-    if (key == "help") SSPhelp->setVisible(!SSPhelp->isVisible());
+    if (key == "Save") {
+        SaveCommand();
+    } else if (key == "List") {
+        ListCommand();
+    } else if (key == "PC") {
+        PcSamplingCommand();
+    } else if (key == "help") {
+        SSPhelp->setHidden(!SSPhelp->isHidden());
+    }
 }
 
 void Panel::Option1_Click(int index) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "panel/PcRecording.h"
 #include "ui/FormWindow.h"
 
 class QFrame;
@@ -30,6 +31,11 @@ public:
     void LblCOM_Click();
     void Option1_Click(int index);
     void Toolbar1_ButtonClick(const QString& key);
+
+    // Toolbar commands.
+    void SaveCommand();
+    void PcSamplingCommand();
+    void ListCommand();
 
     float NoDataTicks() const;
     // The last seen port number of the current entry, as "COM  n".
@@ -72,6 +78,11 @@ private:
     void PlaceFigures();
     void RefreshUnitPictures();
     void SetPortText(const QString& text);
+    std::string SampleLine(const QString& timeText) const;
+    void ShowRecordingStopped(bool keepFileName);
+    void AddListRow(const std::string& sampleLine);
+
+    PcRecording recording_;
 
     std::shared_ptr<PollCycle> poll_;
     bool polling_ = false;
