@@ -104,7 +104,23 @@ void ListWindow::AddSampleRow(const QString& tabbedRow) {
     grid_->AddItem(tabbedRow);
     const int row = grid_->Rows() - 1;
     grid_->SetRow(row);
-    if (row > RowsInView) grid_->SetTopRow(grid_->TopRow() + 1);
+    if (row > RowsInView) ScrollDownOneRow();
+}
+
+// Each scroll of a freshly grown table makes the view lay out all its rows again, so scrolls
+// are gathered and applied when events next run: a single row a second scrolls at once, a
+// burst of rows costs one layout instead of one per row.
+void ListWindow::ScrollDownOneRow() {
+    pendingTopRow_ = (scrollPending_ ? pendingTopRow_ : grid_->TopRow()) + 1;
+    if (scrollPending_) return;
+    scrollPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            scrollPending_ = false;
+            grid_->SetTopRow(pendingTopRow_);
+        },
+        Qt::QueuedConnection);
 }
 
 void ListWindow::ShowPaused() {

@@ -21,8 +21,9 @@ public:
     bool Dual() const { return dual_; }
     Grid& ListGrid() { return *grid_; }
 
-    // Appends "<number> TAB <sample line>" as the new last row, makes it current and keeps it
-    // in view.
+    // Appends "<number> TAB <sample line>" as the new last row and makes it current; from the
+    // sixteenth row on the grid scrolls down by one row (once events run), so the newest row
+    // stays in view.
     void AddSampleRow(const QString& tabbedRow);
     // The Pause button offers "Start" (the list was paused by a lost meter link).
     void ShowPaused();
@@ -39,10 +40,13 @@ private:
     void BuildToolbar();
     void BuildGrid();
     void ShowRunning();
+    void ScrollDownOneRow();
     void Save();
     void Pause();
     void Print();
 
     bool dual_;
     Grid* grid_;
+    bool scrollPending_ = false;
+    int pendingTopRow_ = 1;
 };

@@ -63,19 +63,29 @@ TEST_F(ListWindowTest, NewestRowStaysInViewFromTheSixteenthRowOn) {
     ListWindow* list = OpenList(true);
     list->show();
     Grid& grid = list->ListGrid();
-    for (int n = 1; n <= ListWindow::RowsInView; ++n) list->AddSampleRow(SampleRow(n));
+    for (int n = 1; n <= ListWindow::RowsInView; ++n) {
+        list->AddSampleRow(SampleRow(n));
+        ASSERT_EQ(grid.Row(), n) << "the new row is the current row";
+    }
+    QCoreApplication::processEvents();
     EXPECT_EQ(grid.TopRow(), 1);
-    EXPECT_EQ(grid.Row(), ListWindow::RowsInView);
 
     for (int n = ListWindow::RowsInView + 1; n <= 40; ++n) {
         list->AddSampleRow(SampleRow(n));
-        ASSERT_EQ(grid.TopRow(), n - ListWindow::RowsInView + 1) << n;
         ASSERT_EQ(grid.Row(), n);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(grid.TopRow(), n - ListWindow::RowsInView + 1) << n;
         const QRect newest = grid.visualRect(grid.model()->index(n - 1, 0));
         ASSERT_TRUE(grid.viewport()->rect().contains(newest)) << "row " << n << " out of view";
     }
     EXPECT_EQ(grid.TextMatrix(40, 0), "40");
     EXPECT_EQ(grid.TextMatrix(40, 4), "-1.0");
+
+    // A burst of rows without events in between ends in the same place.
+    for (int n = 41; n <= 100; ++n) list->AddSampleRow(SampleRow(n));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid.TopRow(), 100 - ListWindow::RowsInView + 1);
+    EXPECT_TRUE(grid.viewport()->rect().contains(grid.visualRect(grid.model()->index(99, 0))));
 }
 
 TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {

@@ -1,0 +1,131 @@
+// Figures for the real-time list at its limit of 58300 rows: filling List2 sample by sample,
+// saving it as a record file, and printing it to a PDF. Each figure is the median of its runs.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "panel/SamplingState.h"
+#include "records/ListPrinting.h"
+#include "records/ListWindow.h"
+#include "records/RecordFile.h"
+#include "ui/Grid.h"
+#include "ui/ScriptedDialogs.h"
+
+namespace {
+
+constexpr int ListRows = static_cast<int>(Sampling::MaxRecords);
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double ResidentMb() {
+    long pages = 0, resident = 0;
+    std::ifstream statm("/proc/self/statm");
+    statm >> pages >> resident;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+QString TwoChannelRow(int n) {
+    return QStringLiteral("%1\t%2:%3:%4\t%5\t%6\t%7\tC")
+        .arg(n)
+        .arg(n / 3600 % 24, 2, 10, QLatin1Char('0'))
+        .arg(n / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(n % 60, 2, 10, QLatin1Char('0'))
+        .arg(20.0 + n % 100 * 0.1, 0, 'f', 1)
+        .arg(25.0 - n % 50 * 0.1, 0, 'f', 1)
+        .arg(-5.0 + n % 100 * 0.1 + n % 50 * 0.1, 0, 'f', 1);
+}
+
+std::unique_ptr<ListWindow> ShownList() {
+    auto list = std::make_unique<ListWindow>(true);
+    list->show();
+    QApplication::processEvents();
+    return list;
+}
+
+// List2 as the sampling tick fills it: one AddSampleRow per sample, newest row kept in view.
+std::unique_ptr<ListWindow> FillFigures(const std::vector<QString>& rows) {
+    constexpr int Runs = 5;
+    std::vector<double> fillMs, extraMb;
+    std::unique_ptr<ListWindow> list;
+    for (int run = 0; run < Runs; ++run) {
+        list = ShownList();
+        const double before = ResidentMb();
+        QElapsedTimer timer;
+        timer.start();
+        for (const QString& row : rows) list->AddSampleRow(row);
+        QApplication::processEvents();
+        fillMs.push_back(timer.nsecsElapsed() / 1e6);
+        extraMb.push_back(ResidentMb() - before);
+        if (run + 1 < Runs) list.reset();
+    }
+    std::printf("List2 AddSampleRow x %d: %.1f ms (runs %.1f .. %.1f), extra resident memory %.1f MB "
+                "(first run %.1f MB; freed memory is reused by later runs)\n",
+                ListRows, Median(fillMs), *std::min_element(fillMs.begin(), fillMs.end()),
+                *std::max_element(fillMs.begin(), fillMs.end()), Median(extraMb), extraMb.front());
+    std::printf("  top row after the last sample: %d of %d rows\n", list->ListGrid().TopRow(),
+                list->ListGrid().Rows() - 1);
+    return list;
+}
+
+void SaveFigures(ListWindow& list, const QTemporaryDir& dir) {
+    constexpr int Runs = 5;
+    std::vector<double> saveMs;
+    const QString path = dir.filePath("list.txt");
+    for (int run = 0; run < Runs; ++run) {
+        Sampling::State().RecordFilePath = path.toStdString();
+        QElapsedTimer timer;
+        timer.start();
+        const bool saved = RecordFile::SaveGridToFile(list, list.ListGrid());
+        saveMs.push_back(timer.nsecsElapsed() / 1e6);
+        if (!saved) std::printf("  save failed\n");
+    }
+    std::printf("SaveGridToFile, %d two-channel rows: %.1f ms (file %lld bytes)\n", ListRows, Median(saveMs),
+                static_cast<long long>(QFileInfo(path).size()));
+}
+
+void PrintFigures(ListWindow& list, const QTemporaryDir& dir, ScriptedDialogs& dialogs) {
+    constexpr int Runs = 3;
+    std::vector<double> printMs;
+    const QString pdf = dir.filePath("list.pdf");
+    for (int run = 0; run < Runs; ++run) {
+        dialogs.QueuePrintToPdf(pdf);
+        QElapsedTimer timer;
+        timer.start();
+        const bool printed = ListPrinting::PrintTwoChannelList(list, list.ListGrid());
+        printMs.push_back(timer.nsecsElapsed() / 1e6);
+        if (!printed) std::printf("  print failed\n");
+    }
+    std::printf("PrintTwoChannelList, %d rows to PDF: %.1f ms (PDF %.1f MB)\n", ListRows, Median(printMs),
+                QFileInfo(pdf).size() / (1024.0 * 1024.0));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    Dialogs::Install(&dialogs);
+
+    std::vector<QString> rows;
+    rows.reserve(ListRows);
+    for (int n = 1; n <= ListRows; ++n) rows.push_back(TwoChannelRow(n));
+
+    std::unique_ptr<ListWindow> list = FillFigures(rows);
+    SaveFigures(*list, dir);
+    PrintFigures(*list, dir, dialogs);
+    Dialogs::Install(nullptr);
+    return 0;
+}
