@@ -85,12 +85,12 @@ void ListWindow::Load() {
         ++col;
     }
 
-    // Room for every column and exactly RowsInView rows (plus part of the next), so the newest
-    // row stays in view once the list starts to scroll.
+    // Room for every column and exactly RowsInView rows, so the newest row stays in view once
+    // the list starts to scroll and no row is cut in half.
     const int frame = 2 * grid_->frameWidth();
     const int rowHeight = grid_->verticalHeader()->defaultSectionSize();
     const int width = tableWidth + grid_->verticalScrollBar()->sizeHint().width() + frame;
-    const int height = grid_->horizontalHeader()->sizeHint().height() + RowsInView * rowHeight + rowHeight / 2 + frame;
+    const int height = grid_->horizontalHeader()->sizeHint().height() + RowsInView * rowHeight + frame;
     resize(width, Toolbar1->sizeHint().height() + height);
 }
 
