@@ -18,7 +18,6 @@ struct LayoutCase {
     bool dual;
     const char* name;
     QStringList titles;
-    QStringList widthSamples;
     QStringList visibleButtons;
 };
 
@@ -27,10 +26,8 @@ TEST_F(ListWindowTest, ColumnsButtonsAndPlaceBesideTheMainWindow) {
     ASSERT_NE(panel, nullptr);
     panel->MovePx(40, 30);
     const LayoutCase cases[] = {
-        {true, "List2", {"No.s", "   Time", " T1", " T2", "T1-T2", "Unit"},
-         {" 000000 ", " 000:00:00 ", "AAAAAAA", "AAAAAAA", "AAAAAAA", "AAAA"}, {"Save", "Pause", "Print"}},
-        {false, "List1", {"No.s", "   Time", "Value", "Unit"}, {" 000000 ", " 000:00:00 ", "AAAAAAA", "AAAA"},
-         {"Save", "Print"}},
+        {true, "List2", {"No.s", "   Time", " T1", " T2", "T1-T2", "Unit"}, {"Save", "Pause", "Print"}},
+        {false, "List1", {"No.s", "   Time", "Value", "Unit"}, {"Save", "Print"}},
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -45,17 +42,12 @@ TEST_F(ListWindowTest, ColumnsButtonsAndPlaceBesideTheMainWindow) {
         EXPECT_EQ(grid.objectName(), "Grid");
         EXPECT_EQ(grid.Rows(), 1);
         ASSERT_EQ(grid.Cols(), c.titles.size());
-        for (int col = 0; col < grid.Cols(); ++col) {
-            EXPECT_EQ(grid.TextMatrix(0, col), c.titles[col]);
-            EXPECT_EQ(grid.ColWidth(col), grid.TextWidth(c.widthSamples[col])) << col;
-        }
+        for (int col = 0; col < grid.Cols(); ++col) EXPECT_EQ(grid.TextMatrix(0, col), c.titles[col]);
         QStringList visible;
         for (QAction* action : list->Toolbar1->actions()) {
             if (action->isVisible()) visible << action->objectName();
         }
         EXPECT_EQ(visible, c.visibleButtons);
-        EXPECT_EQ(list->Toolbar1->ButtonTooltip("Save"), "Save As");
-        EXPECT_EQ(list->Toolbar1->ButtonTooltip("Print"), "Print");
     }
 }
 

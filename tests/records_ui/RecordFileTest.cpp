@@ -122,16 +122,6 @@ TEST_F(RecordFileTest, FullDiskIsReportedOnceAndTheWindowIsRestored) {
     EXPECT_EQ(list->Caption(), "Real Time List");
 }
 
-TEST_F(RecordFileTest, FileThatCannotBeCreatedIsReportedByName) {
-    const QString path = TempPath("no-such-folder/list.txt");
-    ListWindow* list = ListWithRows(false, {"1\t09:05:03\t23.5\tC"}, path);
-    EXPECT_FALSE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
-    const auto messages = dialogs.Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].contains(path)) << messages[0].toStdString();
-    EXPECT_FALSE(QFileInfo::exists(path));
-}
-
 // A file size limit makes the disk "full" part-way through: the save stops at once with one
 // message, and what was written before stays.
 TEST_F(RecordFileTest, FailurePartWayKeepsTheLinesWrittenBefore) {
