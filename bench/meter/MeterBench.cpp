@@ -114,7 +114,7 @@ bool Measure(const char* name, const std::vector<FrameBody>& frames, long frames
         "%ld allocations in %ld frames\n",
         name, Median(wallRates) / 1e6, Median(cpuRates) / 1e6, allocationsDuringRuns, 5 * framesPerRun);
     // Keeps the decoded reading observable so the runs cannot be optimised away.
-    if (reading.T1T2C.empty() && reading.UnitText.empty()) std::printf(" ");
+    if (reading.T1T2C.kind() == Reading::Kind::Empty && reading.UnitText.empty()) std::printf(" ");
     return allocationsDuringRuns == 0;
 }
 

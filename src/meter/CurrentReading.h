@@ -16,7 +16,8 @@ struct CurrentReading {
     Reading T1Value, T2Value, T1T2Value;
     Reading T1C, T1F, T1K;
     Reading T2C, T2F, T2K;
-    std::string T1T2C, T1T2F, T1T2K;  // formatted "0.0" or a mark
+    // The differences of the C, F and K values, rounded to tenths as they are shown ("0.0").
+    Reading T1T2C, T1T2F, T1T2K;
 
     std::string ThermocoupleType;  // "K", "J", "E", "T", "R", "S" or "N"
     bool MeterOnline = false;      // written by the poll cycle

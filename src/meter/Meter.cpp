@@ -62,10 +62,13 @@ void DecodeChannelValue(const CurrentReading& r, ChannelFields ch, int high, int
     ch.k = Reading::Number(k);
 }
 
-void SetDifferenceText(std::string& text, const Reading& a, const Reading& b) {
-    char buf[32];
-    int length = FormatOneDecimal(a.Value() - b.Value(), buf);
-    SetText(text, std::string_view(buf, static_cast<std::size_t>(length)));
+// Half away from zero, as the "0.0" text rounds; the text itself is made only when shown.
+// Differences of readings are far inside the range of a 64-bit integer, so the rounding is a
+// plain conversion rather than a call into the maths library.
+Reading Tenths(double value) {
+    const double scaled = value * 10.0;
+    const auto whole = static_cast<long long>(scaled + (scaled < 0 ? -0.5 : 0.5));
+    return Reading::Number(static_cast<double>(whole) / 10.0);
 }
 
 void DecodeDifference(CurrentReading& r) {
@@ -80,14 +83,13 @@ void DecodeDifference(CurrentReading& r) {
         mark = Kind::Under;
     }
     if (mark != Kind::Empty) {
-        r.T1T2Value = Reading::Mark(mark);
-        for (std::string* text : {&r.T1T2C, &r.T1T2F, &r.T1T2K}) SetText(*text, Reading::MarkText(mark));
+        r.T1T2Value = r.T1T2C = r.T1T2F = r.T1T2K = Reading::Mark(mark);
         return;
     }
     r.T1T2Value = Reading::Number(r.T1Value.Value() - r.T2Value.Value());
-    SetDifferenceText(r.T1T2C, r.T1C, r.T2C);
-    SetDifferenceText(r.T1T2F, r.T1F, r.T2F);
-    SetDifferenceText(r.T1T2K, r.T1K, r.T2K);
+    r.T1T2C = Tenths(r.T1C.Value() - r.T2C.Value());
+    r.T1T2F = Tenths(r.T1F.Value() - r.T2F.Value());
+    r.T1T2K = Tenths(r.T1K.Value() - r.T2K.Value());
 }
 
 }  // namespace

@@ -94,9 +94,9 @@ TEST_P(Differences, OrderOfMarksThenNumbers) {
     CurrentReading r = Decode(t.status, t.t1h, t.t1l, t.channel, t.t2h, t.t2l);
     EXPECT_TRUE(r.DualChannel);
     EXPECT_EQ(r.T1T2Value.Text(), t.value);
-    EXPECT_EQ(r.T1T2C, t.c);
-    EXPECT_EQ(r.T1T2F, t.f);
-    EXPECT_EQ(r.T1T2K, t.k);
+    EXPECT_EQ(r.T1T2C.Text(), t.c);
+    EXPECT_EQ(r.T1T2F.Text(), t.f);
+    EXPECT_EQ(r.T1T2K.Text(), t.k);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,8 +127,8 @@ TEST(Meter, OneChannelFrameLeavesT2AndDifferenceUntouched) {
     EXPECT_EQ(r.T2Value, twoChannel.T2Value);
     EXPECT_EQ(r.T2F, twoChannel.T2F);
     EXPECT_EQ(r.T1T2Value, twoChannel.T1T2Value);
-    EXPECT_EQ(r.T1T2C, "15.0");
-    EXPECT_EQ(r.T1T2K, "15.0");
+    EXPECT_EQ(r.T1T2C.Text(), "15.0");
+    EXPECT_EQ(r.T1T2K.Text(), "15.0");
 }
 
 TEST(Meter, TypeByteOutsideTheTableKeepsTheType) {
@@ -204,7 +204,7 @@ TEST(Reading, FormatIgnoresTheLocale) {
     std::locale::global(previous);
 
     EXPECT_EQ(formatted, "1234.5");
-    EXPECT_EQ(r.T1T2C, "27.8");
+    EXPECT_EQ(r.T1T2C.Text(), "27.8");
     if (!cLocaleSet) std::printf("note: no German C locale installed; only the C++ locale was changed\n");
 }
 

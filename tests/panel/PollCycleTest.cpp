@@ -94,7 +94,7 @@ TEST_F(PollCycleTest, GoodFramesAreDecodedAndShown) {
         EXPECT_TRUE(r.MeterOnline);
         EXPECT_EQ(r.T1Value.Text(), "25.0");
         EXPECT_EQ(r.T2Value.Text(), "10.0");
-        EXPECT_EQ(r.T1T2C, "15.0");
+        EXPECT_EQ(r.T1T2C.Text(), "15.0");
         EXPECT_EQ(r.ThermocoupleType, "K");
         EXPECT_EQ(Rs232_API::OpenPorts(1).receiveBuffer.size(), 0u) << "bytes after the frame are dropped";
         EXPECT_EQ(waits, 1) << "shown within the first wait";
