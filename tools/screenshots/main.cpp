@@ -2,7 +2,10 @@
 // tools/scripts/screenshots.sh runs it once per picture, with the simulated meter beside it.
 //
 //   tq36-screenshots --window NAME --out FILE [--com N] [--until-reading | --until-nocom]
-//                    [--toolbar KEY]... [--timeout S]
+//                    [--save-to FILE] [--toolbar KEY]... [--settle S] [--timeout S]
+//
+// Every window but "Port" and "SerialDevices" comes up with the main window; toolbar buttons are
+// pressed once the reading is there, and a Save dialog they open answers with --save-to.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,6 +19,7 @@
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/ScriptedDialogs.h"
 #include "ui/Toolbar.h"
 
 namespace {
@@ -26,6 +30,8 @@ struct Options {
     int com = 1;
     QString until;  // "", "reading" or "nocom"
     QStringList toolbar;
+    QString saveTo;
+    double settle = 0.5;
     double timeout = 20;
 };
 
@@ -40,6 +46,8 @@ Options Parse(const QStringList& args) {
         else if (a == "--until-reading") o.until = "reading";
         else if (a == "--until-nocom") o.until = "nocom";
         else if (a == "--toolbar") o.toolbar << next();
+        else if (a == "--save-to") o.saveTo = next();
+        else if (a == "--settle") o.settle = next().toDouble();
         else if (a == "--timeout") o.timeout = next().toDouble();
     }
     return o;
@@ -65,21 +73,32 @@ int main(int argc, char* argv[]) {
     }
     EventPump::Install();
     RegisterWindows();
-    if (o.window != "Port" && o.window != "SerialDevices") {
+    ScriptedDialogs dialogs;
+    if (!o.saveTo.isEmpty()) {
+        dialogs.QueueFile(o.saveTo);
+        Dialogs::Install(&dialogs);
+    }
+    const bool withPanel = o.window != "Port" && o.window != "SerialDevices";
+    if (withPanel) {
         Rs232_API::PortDriver().Init_API();
         Rs232_API::OpenPort(o.com, Rs232_API::MeterSettings);
         Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
         Forms::Show("Panel");
+    } else {
+        Forms::Show(o.window);
     }
-    QWidget* window = Forms::Show(o.window);
-    if (!window) return 1;
     QElapsedTimer waited;
     waited.start();
     while (!Reached(o) && waited.elapsed() < o.timeout * 1000) EventPump::Delay(0.1);
     if (auto* panel = Forms::FindAs<Panel>("Panel")) {
         for (const QString& key : o.toolbar) panel->Toolbar1->Trigger(key);
     }
-    EventPump::Delay(0.5);  // let layouts and the last repaint settle
+    EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle
+    QWidget* window = Forms::Find(o.window);
+    if (!window) {
+        QTextStream(stderr) << o.window << " is not open\n";
+        return 1;
+    }
     const bool saved = window->grab().save(o.out);
     Rs232_API::CloseAllPorts();
     return saved && Reached(o) ? 0 : 1;

@@ -35,3 +35,8 @@ with_meter panel-one-channel "--channels 1 --t1 1372.0 --unit F" --window Panel 
 with_meter panel-overload "--channels 2 --t1 OL --t2 -OL --unit K --type J" --window Panel --until-reading
 with_meter panel-no-com "" --window Panel --until-nocom --timeout 30
 with_meter panel-help "--channels 2" --window Panel --until-reading --toolbar help
+with_meter panel-recording "--channels 2 --wave sine" --window Panel --until-reading \
+  --save-to "$TQ36_PORTS_DIR/run1.txt" --toolbar Save --settle 7
+with_meter list-two-channel "--channels 2 --wave sine" --window List2 --until-reading --toolbar List --settle 9
+with_meter list-one-channel "--channels 1 --wave sine --t1 -12.5" --window List1 --until-reading \
+  --toolbar List --settle 9
