@@ -16,7 +16,13 @@
 
 #include "meter/Meter.h"
 
+#include "BenchSupport.h"
+
 namespace {
+using Bench::Median;
+using Bench::CpuSeconds;
+using Bench::ResidentMb;
+
 std::atomic<long> allocations{0};
 }
 
@@ -80,11 +86,6 @@ double ThreadCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Wall-clock rate as asked, and the rate per second of CPU time given to this thread, which

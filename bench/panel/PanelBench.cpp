@@ -27,20 +27,13 @@
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 
+#include "BenchSupport.h"
+
 namespace {
+using Bench::Median;
+using Bench::CpuSeconds;
+using Bench::ResidentMb;
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long ResidentKb() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 Panel* OpenPanel(int com) {
     Rs232_API::Reset();
@@ -118,23 +111,23 @@ void Monitoring(double seconds) {
     panel->show();
     PumpUntil([&] { return !panel->LblT1->text().isEmpty(); }, 10);
     EventPump::Delay(2);
-    const long rssStart = ResidentKb();
+    const double rssStart = ResidentMb();
     const double cpuStart = CpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    long rssMax = rssStart;
+    double rssMax = rssStart;
     int changes = 0;
     QString last = panel->LblT1->text();
     while (wall.elapsed() < seconds * 1000) {
         EventPump::Delay(1);
-        rssMax = std::max(rssMax, ResidentKb());
+        rssMax = std::max(rssMax, ResidentMb());
         if (panel->LblT1->text() != last) ++changes, last = panel->LblT1->text();
     }
     const double cpu = CpuSeconds() - cpuStart;
     const double wallSeconds = wall.elapsed() / 1000.0;
-    std::printf("monitoring %.0f s at 2 frames/s: CPU %.3f s = %.2f %% of one core; RSS %ld kB -> %ld kB (max %ld)"
+    std::printf("monitoring %.0f s at 2 frames/s: CPU %.3f s = %.2f %% of one core; RSS %.1f MB -> %.1f MB (max %.1f)"
                 "; T1 changed %d times\n",
-                wallSeconds, cpu, 100 * cpu / wallSeconds, rssStart, ResidentKb(), rssMax, changes);
+                wallSeconds, cpu, 100 * cpu / wallSeconds, rssStart, ResidentMb(), rssMax, changes);
     Forms::Unload("Panel");
     EventPump::Delay(0.1);
     meter.Stop();

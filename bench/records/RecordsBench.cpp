@@ -19,21 +19,15 @@
 #include "ui/Grid.h"
 #include "ui/ScriptedDialogs.h"
 
+#include "BenchSupport.h"
+
 namespace {
+using Bench::Median;
+using Bench::CpuSeconds;
+using Bench::ResidentMb;
+
 
 constexpr int ListRows = static_cast<int>(Sampling::MaxRecords);
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double ResidentMb() {
-    long pages = 0, resident = 0;
-    std::ifstream statm("/proc/self/statm");
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 QString TwoChannelRow(int n) {
     return QStringLiteral("%1\t%2:%3:%4\t%5\t%6\t%7\tC")

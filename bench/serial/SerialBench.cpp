@@ -13,18 +13,17 @@
 #include "serial/PortNames.h"
 #include "serial/Rs232_API.h"
 
+#include "BenchSupport.h"
+
 namespace {
+using Bench::Median;
+using Bench::CpuSeconds;
+using Bench::ResidentMb;
+
 
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto toSeconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
-}
 
 std::string Listing(const std::vector<int>& numbers) {
     std::string text;

@@ -15,29 +15,16 @@
 #include "ui/EventPump.h"
 #include "ui/Grid.h"
 
+#include "BenchSupport.h"
+
 namespace {
+using Bench::Median;
+using Bench::CpuSeconds;
+using Bench::ResidentMb;
+
 
 constexpr int Runs = 5;
 constexpr int ListRows = 58300;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double ResidentMb() {
-    long pages = 0, resident = 0;
-    std::ifstream statm("/proc/self/statm");
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 QString TwoChannelRow(int n) {
     return QStringLiteral("%1\t%2:%3:%4\t%5\t%6\t%7\tC")

@@ -4,6 +4,26 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+// The next scripted answer; Cancel when the test scripted none.
+std::optional<QString> TakeAnswer(std::deque<std::optional<QString>>& queue) {
+    std::optional<QString> answer;
+    if (!queue.empty()) {
+        answer = queue.front();
+        queue.pop_front();
+    }
+    return answer;
+}
+
+DialogCall Answered(DialogCall::Kind kind, const std::optional<QString>& answer) {
+    DialogCall call;
+    call.kind = kind;
+    call.cancelled = !answer;
+    call.answer = answer.value_or(QString());
+    return call;
+}
+}  // namespace
+
 void ScriptedDialogs::Record(DialogCall call) {
     calls_.push_back(std::move(call));
     if (onCall_) {
@@ -22,53 +42,32 @@ void ScriptedDialogs::Message(const QString& text) {
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    std::optional<QString> answer;
-    if (!inputs_.empty()) {
-        answer = inputs_.front();
-        inputs_.pop_front();
-    }
-    DialogCall call;
-    call.kind = DialogCall::Kind::Input;
+    const std::optional<QString> answer = TakeAnswer(inputs_);
+    DialogCall call = Answered(DialogCall::Kind::Input, answer);
     call.text = prompt;
     call.title = title;
     call.defaultText = defaultText;
-    call.cancelled = !answer;
-    call.answer = answer.value_or(QString());
     Record(std::move(call));
     return answer.value_or(QString());
 }
 
 std::optional<QString> ScriptedDialogs::SaveFile(const QString& folder, const QString& suggestedName,
                                                  const QString& filter, bool confirmOverwrite) {
-    std::optional<QString> answer;
-    if (!files_.empty()) {
-        answer = files_.front();
-        files_.pop_front();
-    }
-    DialogCall call;
-    call.kind = DialogCall::Kind::SaveFile;
+    const std::optional<QString> answer = TakeAnswer(files_);
+    DialogCall call = Answered(DialogCall::Kind::SaveFile, answer);
     call.text = folder;
     call.defaultText = suggestedName;
     call.filter = filter;
     call.confirmOverwrite = confirmOverwrite;
-    call.cancelled = !answer;
-    call.answer = answer.value_or(QString());
     Record(std::move(call));
     return answer;
 }
 
 std::optional<QString> ScriptedDialogs::OpenFile(const QString& folder, const QString& filter) {
-    std::optional<QString> answer;
-    if (!files_.empty()) {
-        answer = files_.front();
-        files_.pop_front();
-    }
-    DialogCall call;
-    call.kind = DialogCall::Kind::OpenFile;
+    const std::optional<QString> answer = TakeAnswer(files_);
+    DialogCall call = Answered(DialogCall::Kind::OpenFile, answer);
     call.text = folder;
     call.filter = filter;
-    call.cancelled = !answer;
-    call.answer = answer.value_or(QString());
     Record(std::move(call));
     return answer;
 }
