@@ -16,26 +16,17 @@
 #include "ui/Grid.h"
 
 #include "BenchSupport.h"
+#include "ListRows.h"
 
 namespace {
 using Bench::Median;
 using Bench::CpuSeconds;
 using Bench::ResidentMb;
+using Bench::TwoChannelRow;
 
 
 constexpr int Runs = 5;
 constexpr int ListRows = 58300;
-
-QString TwoChannelRow(int n) {
-    return QStringLiteral("%1\t%2:%3:%4\t%5\t%6\t%7\tC")
-        .arg(n)
-        .arg(n / 3600 % 24, 2, 10, QLatin1Char('0'))
-        .arg(n / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(n % 60, 2, 10, QLatin1Char('0'))
-        .arg(20.0 + n % 100 * 0.1, 0, 'f', 1)
-        .arg(25.0 - n % 50 * 0.1, 0, 'f', 1)
-        .arg(-5.0 + n % 100 * 0.1 + n % 50 * 0.1, 0, 'f', 1);
-}
 
 void GridFigures() {
     // The rows are made beforehand, so only the grid's own work and memory are measured.
