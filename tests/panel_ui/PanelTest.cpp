@@ -16,6 +16,8 @@
 #include "panel/Panel.h"
 #include "panel/SamplingState.h"
 #include "panel/Windows.h"
+#include "records/ListWindow.h"
+#include "ui/Grid.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/FakeClock.h"
@@ -266,6 +268,47 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].contains("No space left on device"));
     EXPECT_EQ(panel->Toolbar1->ButtonTooltip("Save"), "Save As");
+}
+
+// The real-time list as the sampling clock feeds it: a row per sample, a pause on a lost link,
+// and the window closed once it holds the most rows a list may have.
+TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
+    FakeClock clock(9, 0, 0);
+    Clock::Install(&clock);
+    Panel* panel = OpenPanelWithReading({"--channels", "2", "--t1", "OL", "--t2", "21.0"}, "OL");
+    panel->Timer2->stop();
+    panel->Timer2_Timer();
+    panel->Toolbar1->Trigger("List");
+    auto* list = Forms::FindAs<ListWindow>("List2");
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(Sampling::State().ListRunning);
+    panel->Toolbar1->Trigger("List");  // a second press neither clears nor restarts it
+    for (int i = 0; i < 3; ++i) {
+        clock.Advance(2);
+        panel->Timer2_Timer();
+    }
+    ASSERT_EQ(list->ListGrid().Rows(), 4);
+    EXPECT_EQ(list->ListGrid().RowText(3, '|'), "3|09:00:06|OL|21.0|OL|C");
+
+    Meter::Current().MeterOnline = false;  // the link goes: one more row, then the list pauses
+    clock.Advance(2);
+    panel->Timer2_Timer();
+    EXPECT_EQ(list->ListGrid().Rows(), 5);
+    EXPECT_FALSE(Sampling::State().ListRunning);
+    EXPECT_EQ(list->Toolbar1->ButtonTooltip("Pause"), "Start");
+    clock.Advance(2);
+    panel->Timer2_Timer();
+    EXPECT_EQ(list->ListGrid().Rows(), 5);
+
+    Meter::Current().MeterOnline = true;
+    list->Toolbar1_ButtonClick("Pause");
+    ASSERT_TRUE(Sampling::State().ListRunning);
+    Sampling::State().ListRowCount = Sampling::MaxRecords - 1;
+    clock.Advance(2);
+    panel->Timer2_Timer();
+    EXPECT_FALSE(Sampling::State().ListRunning);
+    EXPECT_EQ(Sampling::State().ListRowCount, 0);
+    EXPECT_EQ(Forms::Find("List2"), nullptr) << "the list closes at its limit";
 }
 
 }  // namespace
