@@ -2,10 +2,11 @@
 // tools/scripts/screenshots.sh runs it once per picture, with the simulated meter beside it.
 //
 //   tq36-screenshots --window NAME --out FILE [--com N] [--until-reading | --until-nocom]
-//                    [--save-to FILE] [--toolbar KEY]... [--settle S] [--timeout S]
+//                    [--save-to FILE] [--answer TEXT] [--toolbar KEY]... [--settle S] [--timeout S]
 //
 // Every window but "Port" and "SerialDevices" comes up with the main window; toolbar buttons are
-// pressed once the reading is there, and a Save dialog they open answers with --save-to.
+// pressed once the reading is there; a Save dialog they open answers with --save-to, an input
+// box with --answer.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,6 +32,7 @@ struct Options {
     QString until;  // "", "reading" or "nocom"
     QStringList toolbar;
     QString saveTo;
+    QString answer;
     double settle = 0.5;
     double timeout = 20;
 };
@@ -47,6 +49,7 @@ Options Parse(const QStringList& args) {
         else if (a == "--until-nocom") o.until = "nocom";
         else if (a == "--toolbar") o.toolbar << next();
         else if (a == "--save-to") o.saveTo = next();
+        else if (a == "--answer") o.answer = next();
         else if (a == "--settle") o.settle = next().toDouble();
         else if (a == "--timeout") o.timeout = next().toDouble();
     }
@@ -74,10 +77,9 @@ int main(int argc, char* argv[]) {
     EventPump::Install();
     RegisterWindows();
     ScriptedDialogs dialogs;
-    if (!o.saveTo.isEmpty()) {
-        dialogs.QueueFile(o.saveTo);
-        Dialogs::Install(&dialogs);
-    }
+    if (!o.saveTo.isEmpty()) dialogs.QueueFile(o.saveTo);
+    if (!o.answer.isEmpty()) dialogs.QueueInput(o.answer);
+    if (!o.saveTo.isEmpty() || !o.answer.isEmpty()) Dialogs::Install(&dialogs);
     const bool withPanel = o.window != "Port" && o.window != "SerialDevices";
     if (withPanel) {
         Rs232_API::PortDriver().Init_API();
