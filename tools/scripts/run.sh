@@ -10,10 +10,13 @@ Run it under a virtual X server instead:   xvfb-run -a make run
 MSG
   exit 1
 fi
+# The simulated meter gets an alias folder of its own, so a COM1 link the user made for a real
+# meter is never touched.
+export TQ36_PORTS_DIR=${TQ36_PORTS_DIR:-$(mktemp -d)}
 ready=$(mktemp)
 "$build/tools/metersim/tq36-metersim" --com 1 --wave sine >"$ready" 2>&1 &
 sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$ready"' EXIT
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$ready"; rmdir "$TQ36_PORTS_DIR" 2>/dev/null' EXIT
 for _ in $(seq 50); do grep -q -- '->' "$ready" && break; sleep 0.1; done
 cat "$ready"
 "$build/tq36"
