@@ -24,7 +24,6 @@
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
 #include "ui/Icons.h"
-#include "ui/ReentryGuard.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
 
@@ -194,6 +193,7 @@ void Panel::Load() {
 }
 
 void Panel::Unload() {
+    if (poll_) poll_->Cancel();
     Timer1->stop();
     Timer2->stop();
     Rs232_API::CloseAllPorts();
@@ -210,11 +210,9 @@ QString Panel::PortCaption() {
 float Panel::NoDataTicks() const { return poll_ ? poll_->NoDataTicks() : 0; }
 
 void Panel::Timer1_Timer() {
-    ReentryGuard guard(polling_);
-    if (!guard || !poll_) return;
-    // The cycle waits with events running; keep it alive even if the window goes meanwhile.
-    std::shared_ptr<PollCycle> poll = poll_;
-    poll->Run();
+    // The cycle waits with events running, so this window may be gone when it returns: keep the
+    // cycle alive, and touch nothing of the window after it.
+    if (std::shared_ptr<PollCycle> poll = poll_) poll->Run();
 }
 
 // The PC-sampling clock: when a sample is due, the readings as shown become one record of a

@@ -85,5 +85,4 @@ private:
     PcRecording recording_;
 
     std::shared_ptr<PollCycle> poll_;
-    bool polling_ = false;
 };

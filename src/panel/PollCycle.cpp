@@ -24,6 +24,7 @@ long PollCycle::CollectWindow(bool& readFailed) {
     long held = 0;
     do {
         Rs232_API::Delay(0.1);
+        if (cancelled_) return held;
         held = Rs232_API::ReceiveBytes();
         // A failed read means the device is gone or the port is closed: no point waiting on.
         if (held < 0) {
@@ -35,6 +36,14 @@ long PollCycle::CollectWindow(bool& readFailed) {
 }
 
 bool PollCycle::Run() {
+    if (running_ || cancelled_) return false;
+    running_ = true;
+    const bool shown = Cycle();
+    running_ = false;
+    return shown;
+}
+
+bool PollCycle::Cycle() {
     if (!CurrentEntryValid()) {
         Reconnect();
         return false;
@@ -43,6 +52,7 @@ bool PollCycle::Run() {
     for (;;) {
         bool readFailed = false;
         long held = CollectWindow(readFailed);
+        if (cancelled_) return false;
         if (retries >= 2 || readFailed) break;
         if (held < static_cast<long>(MeterFrame::Size)) {
             ++retries;

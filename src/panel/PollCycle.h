@@ -18,13 +18,17 @@ public:
 
     PollCycle(Display display, std::function<int()> secondsSinceMidnight);
 
-    // Runs one cycle; returns true when a frame was shown.
+    // Runs one cycle; returns true when a frame was shown. A cycle never nests inside another.
     bool Run();
+    // Ends a running cycle at its next wait and keeps later ones from starting: the window that
+    // shows the readings is going away.
+    void Cancel() { cancelled_ = true; }
 
     float NoDataTicks() const { return noDataTicks_; }
     void ResetNoDataTicks() { noDataTicks_ = 0; }
 
 private:
+    bool Cycle();
     // Waits 0.1 s at a time until 9 bytes are held or more than a second has passed.
     long CollectWindow(bool& readFailed);
     void Reconnect();
@@ -32,4 +36,6 @@ private:
     Display display_;
     std::function<int()> secondsNow_;
     float noDataTicks_ = 0;
+    bool running_ = false;
+    bool cancelled_ = false;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -133,6 +134,19 @@ TEST_F(PanelTest, SilentMeterGivesNoComAndRestartedMeterComesBack) {
     EXPECT_EQ(panel->LblCOM->text(), "COM  2");
     EXPECT_EQ(panel->LblName->text(), "DATALOGGER THERMOMETER");
     EXPECT_EQ(Rs232_API::OpenPortCount(), 1);
+}
+
+// The user closes the main window while a poll cycle waits for a silent meter: the cycle ends
+// without touching the window or reopening the port.
+TEST_F(PanelTest, ClosingDuringAPollCycleEndsItCleanly) {
+    Panel* panel = OpenPanelWithReading({"--channels", "2", "--gap", "1:100"}, "23.5");
+    QPointer<Panel> alive(panel);
+    EventPump::Delay(1.5);  // the meter has gone quiet; a cycle is collecting
+    QTimer::singleShot(300, [] { Forms::Unload("Panel"); });
+    EXPECT_TRUE(PumpUntil([&] { return alive.isNull(); }, 10));
+    EventPump::Delay(3);
+    EXPECT_EQ(Rs232_API::OpenPortCount(), 0);
+    EXPECT_FALSE(Rs232_API::PortDriver().IsOpen(Com));
 }
 
 TEST_F(PanelTest, ToolbarButtonsCaptionToggleAndHelpPanel) {
