@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "PseudoTerminal.h"
+#include "TempPortsDir.h"
+#include "serial/SerialDevices.h"
+
+namespace {
+
+// Describe() as a user without the right to open the device sees it. Root may open anything, so
+// as root the check runs in a child that has dropped to the unprivileged user "nobody".
+SerialDeviceInfo DescribeAsUnprivileged(const std::string& path) {
+    if (geteuid() != 0) return SerialDevices::Describe(3, path, false);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        const SerialDeviceInfo info = SerialDevices::Describe(3, path, false);
+        const std::string answer = (info.accessible ? "1" : "0") + info.accessNote;
+        if (write(pipeFds[1], answer.data(), answer.size()) < 0) _exit(3);
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    std::string answer;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    SerialDeviceInfo info;
+    if (answer.empty()) return info;
+    info.accessible = answer[0] == '1';
+    info.accessNote = answer.substr(1);
+    return info;
+}
+
+TEST(SerialDevices, ADeviceThisUserMayNotOpenNamesTheGroupToJoin) {
+    TempPortsDir folder;
+    const std::string device = folder.Path() + "/ttyLocked";
+    std::ofstream(device).put('x');
+    chmod(folder.Path().c_str(), 0755);
+    chmod(device.c_str(), 0600);
+    const SerialDeviceInfo info = DescribeAsUnprivileged(device);
+    EXPECT_FALSE(info.accessible);
+    EXPECT_NE(info.accessNote.find("Permission denied"), std::string::npos) << info.accessNote;
+    EXPECT_NE(info.accessNote.find("usermod -aG"), std::string::npos) << info.accessNote;
+}
+
+TEST(SerialDevices, ListsAliasedDevicesWithTheirTargets) {
+    TempPortsDir folder;
+    PseudoTerminal meter;
+    meter.LinkAs(42);
+    folder.LinkMissing(43);
+    bool found42 = false;
+    for (const SerialDeviceInfo& info : SerialDevices::List()) {
+        EXPECT_NE(info.com, 43) << "a link to nothing is no device";
+        if (info.com != 42) continue;
+        found42 = true;
+        EXPECT_TRUE(info.viaAlias);
+        EXPECT_EQ(info.target, std::filesystem::canonical(meter.SlavePath()).string());
+        EXPECT_TRUE(info.accessible);
+    }
+    EXPECT_TRUE(found42);
+}
+
+}  // namespace
