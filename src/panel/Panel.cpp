@@ -207,8 +207,6 @@ QString Panel::PortCaption() {
     return QString("COM  %1").arg(Rs232_API::OpenPorts(index).number);
 }
 
-float Panel::NoDataTicks() const { return poll_ ? poll_->NoDataTicks() : 0; }
-
 void Panel::Timer1_Timer() {
     // The cycle waits with events running, so this window may be gone when it returns: keep the
     // cycle alive, and touch nothing of the window after it.

@@ -37,7 +37,6 @@ public:
     void PcSamplingCommand();
     void ListCommand();
 
-    float NoDataTicks() const;
     // The last seen port number of the current entry, as "COM  n".
     static QString PortCaption();
 

@@ -25,7 +25,6 @@ public:
     void Cancel() { cancelled_ = true; }
 
     float NoDataTicks() const { return noDataTicks_; }
-    void ResetNoDataTicks() { noDataTicks_ = 0; }
 
 private:
     bool Cycle();
