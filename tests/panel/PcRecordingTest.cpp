@@ -2,23 +2,15 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "FileText.h"
 #include "panel/PcRecording.h"
 #include "panel/SamplingState.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 class PcRecordingTest : public ::testing::Test {
 protected:
@@ -43,12 +35,12 @@ const std::string Header = "No.s    Time            T1      T2      T1-T2   Unit
 TEST_F(PcRecordingTest, WritesHeaderWithFirstRecordAndNumbersFromOne) {
     ASSERT_TRUE(recording.Start(file.string(), true));
     EXPECT_TRUE(Sampling::State().Recording);
-    EXPECT_EQ(ReadAll(file), "") << "a recording stopped before its first sample leaves an empty file";
+    EXPECT_EQ(FileText(file), "") << "a recording stopped before its first sample leaves an empty file";
     using R = PcRecording::Result;
     EXPECT_EQ(recording.Sample("14:03:07\t23.5\t21.0\t2.5\tC", true, true), R::Written);
     EXPECT_EQ(recording.Sample("14:03:09\tOL\t21.0\tOL\tF", true, true), R::Written);
     EXPECT_EQ(Sampling::State().RecordCount, 2);
-    EXPECT_EQ(ReadAll(file), Header + "1\t14:03:07\t23.5\t21.0\t2.5\tC\r\n2\t14:03:09\tOL\t21.0\tOL\tF\r\n")
+    EXPECT_EQ(FileText(file), Header + "1\t14:03:07\t23.5\t21.0\t2.5\tC\r\n2\t14:03:09\tOL\t21.0\tOL\tF\r\n")
         << "each record is on disk as soon as it is written";
 
     recording.StopByUser();
@@ -56,7 +48,7 @@ TEST_F(PcRecordingTest, WritesHeaderWithFirstRecordAndNumbersFromOne) {
     EXPECT_FALSE(Sampling::State().SavePathChosen);
     ASSERT_TRUE(recording.Start(file.string(), false));
     EXPECT_EQ(recording.Sample("14:03:10\t-40.0\tK", false, true), R::Written);
-    EXPECT_EQ(ReadAll(file), Header + "1\t14:03:10\t-40.0\tK\r\n") << "a restart replaces the file";
+    EXPECT_EQ(FileText(file), Header + "1\t14:03:10\t-40.0\tK\r\n") << "a restart replaces the file";
 }
 
 TEST_F(PcRecordingTest, AutomaticStops) {
@@ -83,7 +75,7 @@ TEST_F(PcRecordingTest, AutomaticStops) {
         EXPECT_EQ(Sampling::State().RecordCount, 0);
         EXPECT_EQ(Sampling::State().SavePathChosen, c.savePathKept);
         EXPECT_EQ(recording.Sample("t", true, true), R::NotRecording);
-        EXPECT_EQ(ReadAll(file), "") << "nothing written by a sample that stops";
+        EXPECT_EQ(FileText(file), "") << "nothing written by a sample that stops";
     }
 }
 

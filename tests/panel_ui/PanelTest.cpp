@@ -6,10 +6,9 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
+#include "FileText.h"
 #include "QtPrinters.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
@@ -75,6 +74,16 @@ protected:
         StartMeter(std::move(args));
         Panel* panel = OpenPanel();
         EXPECT_TRUE(PumpUntil([&] { return panel->LblT1->text() == t1; })) << panel->LblT1->text().toStdString();
+        return panel;
+    }
+
+    // The main window with a reading, the clock standing at `clock` and the sampling clock
+    // driven by the test; the running schedule has taken the sample of this second.
+    Panel* OpenPanelAtTime(FakeClock& clock, std::vector<std::string> args, const char* t1) {
+        Clock::Install(&clock);
+        Panel* panel = OpenPanelWithReading(std::move(args), t1);
+        panel->Timer2->stop();
+        panel->Timer2_Timer();
         return panel;
     }
 
@@ -200,20 +209,10 @@ TEST_F(PanelTest, SamplingIntervalInput) {
     EXPECT_EQ(call.defaultText, "2");
 }
 
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 // Recording through the toolbar with the clock standing still between samples.
 TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
     FakeClock clock(14, 3, 7);
-    Clock::Install(&clock);
-    Panel* panel = OpenPanelWithReading({"--channels", "2", "--t1", "23.5", "--t2", "21.0"}, "23.5");
-    panel->Timer2->stop();  // the test drives the sampling clock itself
-    panel->Timer2_Timer();  // the running schedule takes this second's sample, if not yet done
+    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "23.5", "--t2", "21.0"}, "23.5");
     const auto file = std::filesystem::path(ports.Path()) / "run1";
     dialogs.QueueFile(QString::fromStdString(file.string()));
     panel->Toolbar1->Trigger("Save");
@@ -233,7 +232,7 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
     EXPECT_FALSE(Sampling::State().Recording);
     EXPECT_EQ(panel->Toolbar1->ButtonTooltip("Save"), "Save As");
     EXPECT_EQ(panel->LblFileName->text(), "");
-    EXPECT_EQ(ReadAll(file.string() + ".txt"),
+    EXPECT_EQ(FileText(file.string() + ".txt"),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n"
               "1\t14:03:09\t23.5\t21.0\t2.5\tC\r\n"
               "2\t14:03:11\t23.5\t21.0\t2.5\tC\r\n");
@@ -241,10 +240,7 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
 
 TEST_F(PanelTest, LostLinkStopsRecordingAtTheNextSample) {
     FakeClock clock(23, 59, 58);
-    Clock::Install(&clock);
-    Panel* panel = OpenPanelWithReading({"--channels", "1", "--t1", "20.0"}, "20.0");
-    panel->Timer2->stop();
-    panel->Timer2_Timer();
+    Panel* panel = OpenPanelAtTime(clock, {"--channels", "1", "--t1", "20.0"}, "20.0");
     const auto file = std::filesystem::path(ports.Path()) / "night.txt";
     dialogs.QueueFile(QString::fromStdString(file.string()));
     panel->Toolbar1->Trigger("Save");
@@ -259,16 +255,14 @@ TEST_F(PanelTest, LostLinkStopsRecordingAtTheNextSample) {
     EXPECT_FALSE(Sampling::State().Recording);
     EXPECT_EQ(panel->LblCount->text(), "");
     EXPECT_EQ(panel->LblFileName->text(), "");
-    EXPECT_EQ(ReadAll(file),
+    EXPECT_EQ(FileText(file),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n"
               "1\t00:00:00\t20.0\tC\r\n");
 }
 
 TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     FakeClock clock(10, 0, 0);
-    Clock::Install(&clock);
-    Panel* panel = OpenPanelWithReading({"--channels", "1", "--t1", "20.0"}, "20.0");
-    panel->Timer2->stop();
+    Panel* panel = OpenPanelAtTime(clock, {"--channels", "1", "--t1", "20.0"}, "20.0");
     // /dev/full takes the open but refuses every write, like a disk that filled up.
     const auto full = std::filesystem::path(ports.Path()) / "full.txt";
     std::filesystem::create_symlink("/dev/full", full);
@@ -288,10 +282,7 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
 // and the window closed once it holds the most rows a list may have.
 TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     FakeClock clock(9, 0, 0);
-    Clock::Install(&clock);
-    Panel* panel = OpenPanelWithReading({"--channels", "2", "--t1", "OL", "--t2", "21.0"}, "OL");
-    panel->Timer2->stop();
-    panel->Timer2_Timer();
+    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "OL", "--t2", "21.0"}, "OL");
     panel->Toolbar1->Trigger("List");
     auto* list = Forms::FindAs<ListWindow>("List2");
     ASSERT_NE(list, nullptr);
