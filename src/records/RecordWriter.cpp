@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "records/RecordFormat.h"
@@ -18,7 +19,12 @@ bool RecordWriter::Fail(int code) {
 }
 
 bool RecordWriter::Open(const std::string& path) {
+    // A file size limit must refuse the write (EFBIG), which stops the recording with a message,
+    // rather than kill the program with SIGXFSZ.
+    static const bool sizeLimitSignalIgnored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+    (void)sizeLimitSignalIgnored;
     Close();
+    wholeLinesEnd_ = 0;
     errorCode_ = 0;
     errorText_.clear();
     path_ = path;
@@ -37,9 +43,9 @@ bool RecordWriter::WriteLine(std::string_view line) {
         ssize_t written = ::writev(fd_, part, count);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return Fail(errno);
+            return FailMidLine(errno);
         }
-        if (written == 0) return Fail(EIO);  // nothing taken although CR LF is always left
+        if (written == 0) return FailMidLine(EIO);  // nothing taken although CR LF is always left
         auto left = static_cast<std::size_t>(written);
         while (count > 0 && left >= part->iov_len) {
             left -= part->iov_len;
@@ -51,7 +57,14 @@ bool RecordWriter::WriteLine(std::string_view line) {
             part->iov_len -= left;
         }
     }
+    wholeLinesEnd_ += static_cast<off_t>(line.size() + RecordFormat::LineEnd.size());
     return true;
+}
+
+// The file keeps whole lines only: what a refused write left of its line is cut off again.
+bool RecordWriter::FailMidLine(int code) {
+    if (::ftruncate(fd_, wholeLinesEnd_) == 0) ::lseek(fd_, wholeLinesEnd_, SEEK_SET);
+    return Fail(code);
 }
 
 bool RecordWriter::Close() {

@@ -53,21 +53,7 @@ std::optional<int> SamplingSchedule::ParseInterval(std::string_view text) {
 
 void SamplingSchedule::SetInterval(int seconds, int now) {
     samplingSeconds_ = ClampInterval(seconds);
-    nextSampleTime_ = now + samplingSeconds_;
-    lastNow_ = now;
+    due_.Restart(now, samplingSeconds_);
 }
 
-bool SamplingSchedule::Tick(int now) {
-    // A second of the day below the previous one means the clock passed midnight (or was set
-    // back): the due time moves into the new day. Without this a due time at or just past 86400
-    // would never be reached and sampling would stop for good.
-    if (lastNow_ >= 0 && now < lastNow_) nextSampleTime_ -= SecondsPerDay;
-    lastNow_ = now;
-
-    if (now < nextSampleTime_) {
-        if (nextSampleTime_ - now > SecondsPerDay) nextSampleTime_ -= SecondsPerDay;
-        return false;
-    }
-    nextSampleTime_ = now + samplingSeconds_;
-    return true;
-}
+bool SamplingSchedule::Tick(int now) { return due_.Tick(now, samplingSeconds_); }

@@ -3,11 +3,13 @@
 #include <optional>
 #include <string_view>
 
+#include "records/DueTime.h"
+
 // The PC-sampling clock: decides on each timer tick whether a sample is due, given the whole
-// seconds since midnight. Times of day wrap at midnight, the schedule must not.
+// seconds since midnight, at the interval the user chose.
 class SamplingSchedule {
   public:
-    static constexpr int SecondsPerDay = 86400;
+    static constexpr int SecondsPerDay = DueTime::SecondsPerDay;
     static constexpr int MinInterval = 1;
     static constexpr int MaxInterval = 86400;
     static constexpr int DefaultInterval = 2;
@@ -25,10 +27,9 @@ class SamplingSchedule {
     bool Tick(int now);
 
     int SamplingSeconds() const { return samplingSeconds_; }
-    int NextSampleTime() const { return nextSampleTime_; }
+    int NextSampleTime() const { return due_.Next(); }
 
   private:
     int samplingSeconds_ = DefaultInterval;
-    int nextSampleTime_ = 0;
-    int lastNow_ = -1;  // the second of the previous tick; -1 before the first
+    DueTime due_;
 };

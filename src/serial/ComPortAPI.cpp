@@ -115,7 +115,6 @@ std::string ComPortAPI::GetSystemMessage(long lngErrorCode) const {
 }
 
 long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::string& strSettings) {
-    (void)strPort;  // the COM number decides the device; the name is only for people
     try {
         PortEntry& entry = Entry(intPortID);
         if (entry.open) {
@@ -125,7 +124,8 @@ long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::
             return -2;
         }
 
-        std::optional<std::string> path = PortNames::DevicePath(intPortID);
+        // The name says which device; the number is only the key of the port's state here.
+        std::optional<std::string> path = PortNames::DevicePathOfName(strPort);
         int fd = -1;
         if (path) {
             fd = open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

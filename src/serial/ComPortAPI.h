@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-// The program's serial port driver over termios. Ports are addressed by COM number (0 to 256) and
-// resolved to devices through PortNames. Every failure is recorded as code (errno), source and
+// The program's serial port driver over termios. Ports are addressed by COM number (0 to 256);
+// CommOpen finds the device from the port's name ("COM7" or a device path) through PortNames. Every failure is recorded as code (errno), source and
 // message; CommGetError joins them for display. Nothing here shows anything to the user.
 class ComPortAPI {
   public:

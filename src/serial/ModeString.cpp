@@ -188,18 +188,16 @@ void ModeString::ApplyTo(termios& line) const {
             line.c_cflag |= CSTOPB;
         }
     }
-    if (softwareFlow) {
-        if (*softwareFlow) {
-            line.c_iflag |= IXON | IXOFF;
-        } else {
-            line.c_iflag &= ~(IXON | IXOFF | IXANY);
-        }
+    // Flow control the text does not ask for is off, whatever the device's previous user left:
+    // a handshake nobody answers would stall the logger commands on some adapters.
+    if (softwareFlow.value_or(false)) {
+        line.c_iflag |= IXON | IXOFF;
+    } else {
+        line.c_iflag &= ~(IXON | IXOFF | IXANY);
     }
-    if (hardwareFlow) {
-        if (*hardwareFlow) {
-            line.c_cflag |= CRTSCTS;
-        } else {
-            line.c_cflag &= ~CRTSCTS;
-        }
+    if (hardwareFlow.value_or(false)) {
+        line.c_cflag |= CRTSCTS;
+    } else {
+        line.c_cflag &= ~CRTSCTS;
     }
 }

@@ -7,8 +7,9 @@
 
 // Serial line settings in the classic mode syntax, either "baud=9600 parity=N data=8 stop=1"
 // (keys baud, parity, data, stop, xon, octs; case does not matter) or the short form
-// "9600,N,8,1". Only what the text names changes the port; anything unknown makes the whole
-// text invalid, so a typo never leaves the port half configured.
+// "9600,N,8,1". Only what the text names changes the framing; flow control is off unless the
+// text turns it on. Anything unknown makes the whole text invalid, so a typo never leaves the
+// port half configured.
 class ModeString {
   public:
     enum class StopBits { One, OneAndHalf, Two };

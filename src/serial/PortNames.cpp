@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <string_view>
 
 namespace PortNames {
 
@@ -27,6 +29,23 @@ std::optional<std::string> DevicePath(int com) {
     struct stat st;
     if (lstat(alias.c_str(), &st) == 0) return alias;
     return TablePath(com);
+}
+
+std::optional<std::string> DevicePathOfName(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    if (name.front() == '/') return name;
+    std::string_view rest(name);
+    if (rest.starts_with("\\\\.\\")) rest.remove_prefix(4);
+    if (rest.size() < 4 || rest.size() > 6) return std::nullopt;
+    for (int i = 0; i < 3; ++i) {
+        if (std::toupper(static_cast<unsigned char>(rest[i])) != "COM"[i]) return std::nullopt;
+    }
+    int com = 0;
+    for (char c : rest.substr(3)) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        com = com * 10 + (c - '0');
+    }
+    return DevicePath(com);
 }
 
 }  // namespace PortNames

@@ -21,4 +21,9 @@ std::optional<std::string> TablePath(int com);
 // opening it reports the missing device), else the table entry; nothing for other numbers.
 std::optional<std::string> DevicePath(int com);
 
+// The device a port name stands for: "COM7" (any case, also as "\\.\COM7") resolves like
+// COM 7, a name that is already a path ("/dev/serial/by-id/...") is that path, anything else
+// is nothing.
+std::optional<std::string> DevicePathOfName(const std::string& name);
+
 }  // namespace PortNames

@@ -73,6 +73,31 @@ TEST(SamplingSchedule, TicksMissedOverMidnight) {
     EXPECT_EQ(DueSeconds(schedule, 6, 10), (std::vector<int>{15}));
 }
 
+// The clock of the day as the ticks see it; only a step back of more than half a day is midnight.
+TEST(SamplingSchedule, ClockStepsBack) {
+    struct Case {
+        const char* name;
+        int setAt;  // a 2-s interval set at this second
+        std::vector<int> ticks;
+        std::vector<int> due;
+    };
+    const Case cases[] = {
+        {"NtpCorrectionOfOneSecond", 1000, {1001, 1002, 1003, 1002, 1003, 1004, 1005, 1006}, {1002, 1004, 1006}},
+        {"EndOfDaylightSaving", 10800, {10801, 10802, 10803, 7203, 7204, 10803, 10804}, {10802, 10804}},
+        {"Midnight", 86396, {86398, 86399, 0, 1, 2}, {86398, 0, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SamplingSchedule schedule;
+        schedule.SetInterval(2, c.setAt);
+        std::vector<int> due;
+        for (int now : c.ticks) {
+            if (schedule.Tick(now)) due.push_back(now);
+        }
+        EXPECT_EQ(due, c.due);
+    }
+}
+
 TEST(SamplingSchedule, ParseInterval) {
     EXPECT_EQ(SamplingSchedule::ParseInterval(""), std::nullopt);
     const std::string manyDigits(400, '9');

@@ -199,6 +199,49 @@ TEST_F(ComPortAPITest, OpenSetsTheMeterLineAndCloseRestoresWhatItFound) {
     close(watcher);
 }
 
+// Another program left both kinds of handshake on; the meter's settings turn them off.
+TEST_F(ComPortAPITest, OpenTurnsOffFlowControlThatAnotherProgramLeftOn) {
+    PseudoTerminal meter;
+    meter.LinkAs(2);
+    int watcher = open(meter.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(watcher, 0);
+    termios line{};
+    ASSERT_EQ(tcgetattr(watcher, &line), 0);
+    line.c_cflag |= CRTSCTS;
+    line.c_iflag |= IXON | IXOFF | IXANY;
+    ASSERT_EQ(tcsetattr(watcher, TCSANOW, &line), 0);
+
+    ASSERT_EQ(driver.CommOpen(2, "COM2", Settings), 0) << LastError(driver);
+    ASSERT_EQ(tcgetattr(watcher, &line), 0);
+    EXPECT_FALSE(line.c_cflag & CRTSCTS);
+    EXPECT_FALSE(line.c_iflag & (IXON | IXOFF | IXANY));
+    EXPECT_TRUE(line.c_cflag & CLOCAL);
+    EXPECT_TRUE(line.c_cflag & CREAD);
+    close(watcher);
+}
+
+// The name says which device opens; the number only keys the port's state.
+TEST_F(ComPortAPITest, OpenFindsTheDeviceByTheGivenName) {
+    PseudoTerminal seven;
+    seven.LinkAs(7);
+    PseudoTerminal unlinked;
+    struct Case {
+        int key;
+        std::string name;
+        const PseudoTerminal* device;
+    };
+    for (const Case& c : {Case{3, "COM7", &seven}, Case{4, "com7", &seven}, Case{5, unlinked.SlavePath(), &unlinked}}) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(driver.CommOpen(c.key, c.name, Settings), 0) << LastError(driver);
+        EXPECT_TRUE(driver.IsOpen(c.key));
+        EXPECT_EQ(driver.CommWrite(c.key, {0x41}), 1);
+        EXPECT_EQ(c.device->Receive(1), std::vector<std::uint8_t>{0x41});
+        ASSERT_EQ(driver.CommClose(c.key), 0);
+    }
+    EXPECT_EQ(driver.CommOpen(6, "meter", Settings), ENOENT);
+    EXPECT_FALSE(driver.IsOpen(6));
+}
+
 TEST_F(ComPortAPITest, OpenFailsOnBadSettingsButLeavesThePortOpen) {
     auto meter = std::make_unique<PseudoTerminal>();
     meter->LinkAs(2);
