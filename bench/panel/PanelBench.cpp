@@ -18,11 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "Widgets.h"
 #include "PseudoTerminal.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "panel/Panel.h"
-#include "panel/Windows.h"
+#include "app/Windows.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
@@ -78,7 +79,7 @@ void FrameToScreen() {
     QString last;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        const QString shown = panel->LblT1->text();
+        const QString shown = Child<QLabel>(panel, "LblT1")->text();
         if (shown == last) return;
         last = shown;
         auto it = sentAt.find(shown);
@@ -109,7 +110,7 @@ void Monitoring(double seconds) {
     }
     Panel* panel = OpenPanel(6);
     panel->show();
-    PumpUntil([&] { return !panel->LblT1->text().isEmpty(); }, 10);
+    PumpUntil([&] { return !Child<QLabel>(panel, "LblT1")->text().isEmpty(); }, 10);
     EventPump::Delay(2);
     const double rssStart = ResidentMb();
     const double cpuStart = CpuSeconds();
@@ -117,11 +118,11 @@ void Monitoring(double seconds) {
     wall.start();
     double rssMax = rssStart;
     int changes = 0;
-    QString last = panel->LblT1->text();
+    QString last = Child<QLabel>(panel, "LblT1")->text();
     while (wall.elapsed() < seconds * 1000) {
         EventPump::Delay(1);
         rssMax = std::max(rssMax, ResidentMb());
-        if (panel->LblT1->text() != last) ++changes, last = panel->LblT1->text();
+        if (const QString shown = Child<QLabel>(panel, "LblT1")->text(); shown != last) ++changes, last = shown;
     }
     const double cpu = CpuSeconds() - cpuStart;
     const double wallSeconds = wall.elapsed() / 1000.0;

@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "panel/Windows.h"
+#include "app/Windows.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"

@@ -8,15 +8,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTime>
 #include <QTimer>
 #include <QUrl>
-#include <filesystem>
+#include <utility>
 
 #include "meter/Meter.h"
+#include "panel/AcquisitionPause.h"
 #include "panel/PollCycle.h"
 #include "panel/SamplingState.h"
 #include "records/ListWindow.h"
-#include "records/RecordFile.h"
 #include "records/RecordFormat.h"
 #include "serial/Rs232_API.h"
 #include "ui/Clock.h"
@@ -112,9 +113,11 @@ Panel::Panel(QWidget* parent) : FormWindow("Panel", parent) {
     Timer2->setObjectName("Timer2");
     Timer2->setInterval(100);
     connect(Timer2, &QTimer::timeout, this, &Panel::Timer2_Timer);
+    polling_.timer = Timer1;
+    sampling_.timer = Timer2;
 
-    // Two-channel layout until a frame says otherwise: the headings show what is expected.
-    ShowChannelLayout(true);
+    // Nothing is said about the meter until its first good frame says what it is.
+    for (QLabel* heading : {UnitT1, UnitT2, UnitT1T2}) heading->hide();
 }
 
 Panel::~Panel() = default;
@@ -217,10 +220,11 @@ void Panel::Timer1_Timer() {
 // running recording and one row of the open real-time list.
 void Panel::Timer2_Timer() {
     SamplingState& s = Sampling::State();
-    const Clock& clock = Clock::Current();
-    const QString timeText = clock.TimeText();
+    // One reading of the clock, so that the time stamp and the due second always agree.
+    const QTime now = Clock::Current().TimeOfDay();
+    const QString timeText = Clock::TextOf(now);
     s.SampleTimeText = timeText.toStdString();
-    if (!s.Schedule.Tick(clock.SecondsSinceMidnight())) return;
+    if (!s.Schedule.Tick(Clock::SecondsOf(now))) return;
     ShowTimesText->setText(timeText);
 
     const CurrentReading& r = Meter::Current();
@@ -236,12 +240,15 @@ void Panel::Timer2_Timer() {
         case PcRecording::Result::StoppedLostLink:
             ShowRecordingStopped(false);
             return;
-        case PcRecording::Result::WriteFailed:
+        case PcRecording::Result::WriteFailed: {
             ShowRecordingStopped(false);
+            // The list is the user's second copy: it still gets the sample the file refused.
+            AddListRow(line);
             Dialogs::Current().Message(QString("Recording stopped: %1 could not be written (%2).")
                                            .arg(QString::fromStdString(recording_.Path()),
                                                 QString::fromStdString(recording_.ErrorText())));
             return;
+        }
         case PcRecording::Result::NotRecording:
             LblFileName->clear();
             LblCount->clear();
@@ -264,22 +271,34 @@ std::string Panel::SampleLine(const QString& timeText) const {
 
 void Panel::AddListRow(const std::string& sampleLine) {
     SamplingState& s = Sampling::State();
-    if (!s.ListRunning) return;
     const CurrentReading& r = Meter::Current();
-    s.ListRowCount += 1;
-    const QString row = QString::number(s.ListRowCount) + '\t' + QString::fromStdString(sampleLine);
-    if (auto* list = Forms::FindAs<ListWindow>(r.DualChannel ? "List2" : "List1")) list->AddSampleRow(row);
-    if (!r.MeterOnline) {
-        s.ListRunning = false;
-        if (r.DualChannel) {
-            if (auto* list = Forms::FindAs<ListWindow>("List2")) list->ShowPaused();
-        }
+    const RealTimeList::Step step = s.List.Take(sampleLine, r.DualChannel, r.MeterOnline, s.ChannelModeAtStart);
+    if (!step.add) return;
+    if (auto* list = Forms::FindAs<ListWindow>(r.DualChannel ? "List2" : "List1")) {
+        list->AddSampleRow(QString::fromStdString(step.row));
+        // The one-channel list has no button to show that it paused.
+        if (step.pause && r.DualChannel) list->ShowPaused();
     }
-    if (s.ListRowCount == Sampling::MaxRecords || r.DualChannel != s.ChannelModeAtStart) {
-        s.ListRowCount = 0;
-        s.ListRunning = false;
+    if (step.close) {
         Forms::Unload("List2");
         Forms::Unload("List1");
+    }
+}
+
+void Panel::Hold(unsigned parts) {
+    for (auto [part, held] : {std::pair{AcquisitionPause::LivePolling, &polling_},
+                              std::pair{AcquisitionPause::PcSampling, &sampling_}}) {
+        if (!(parts & part) || held->holds++ > 0) continue;
+        held->wasActive = held->timer->isActive();
+        held->timer->stop();
+    }
+}
+
+void Panel::Release(unsigned parts) {
+    for (auto [part, held] : {std::pair{AcquisitionPause::LivePolling, &polling_},
+                              std::pair{AcquisitionPause::PcSampling, &sampling_}}) {
+        if (!(parts & part) || held->holds == 0 || --held->holds > 0) continue;
+        if (held->wasActive && !IsUnloaded()) held->timer->start();
     }
 }
 
@@ -294,52 +313,6 @@ void Panel::ShowRecordingStopped(bool keepFileName) {
         LblFileName->clear();
     }
     LblCount->clear();
-}
-
-void Panel::SaveCommand() {
-    SamplingState& s = Sampling::State();
-    if (!Meter::Current().MeterOnline) return;
-    if (s.Recording) {
-        recording_.StopByUser();
-        ShowRecordingStopped(false);
-        return;
-    }
-    RecordFile::ShowSaveAsDialog();
-    ShowTimesText->setText(Clock::Current().TimeText());
-    if (!s.SavePathChosen) return;
-    if (!recording_.Start(s.RecordFilePath, Meter::Current().DualChannel)) {
-        Dialogs::Current().Message(QString("%1 could not be created (%2).")
-                                       .arg(QString::fromStdString(s.RecordFilePath),
-                                            QString::fromStdString(recording_.ErrorText())));
-        return;
-    }
-    LblFileName->setText(QString::fromStdString(RecordFormat::WithTxtExtension(
-        std::filesystem::path(s.RecordFilePath).filename().string())));
-    Toolbar1->SetButtonIcon("Save", Toolbar1->ButtonIcon("Stop"));
-    Toolbar1->SetButtonTooltip("Save", "Stop Recording");
-    LblRec->show();
-}
-
-void Panel::PcSamplingCommand() {
-    SamplingState& s = Sampling::State();
-    const QString answer = Dialogs::Current().InputBox(
-        "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ", "Input Sampling Time",
-        QString::number(s.Schedule.SamplingSeconds()));
-    const auto seconds = SamplingSchedule::ParseInterval(answer.toStdString());
-    if (!seconds) return;
-    s.Schedule.SetInterval(*seconds, Clock::Current().SecondsSinceMidnight());
-}
-
-void Panel::ListCommand() {
-    const CurrentReading& r = Meter::Current();
-    if (!r.MeterOnline) return;
-    SamplingState& s = Sampling::State();
-    ShowTimesText->setText(Clock::Current().TimeText());
-    s.ChannelModeAtStart = r.DualChannel;
-    const QString name = r.DualChannel ? "List2" : "List1";
-    if (Forms::IsShown(name)) return;
-    Forms::Show(name);
-    s.ListRunning = true;
 }
 
 void Panel::ShowReading() {
@@ -410,18 +383,6 @@ void Panel::LblCOM_Click() {
         SetCaption(Title);
     } else {
         SetCaption(QString(Title) + "   " + BuildStamp);
-    }
-}
-
-void Panel::Toolbar1_ButtonClick(const QString& key) {
-    if (key == "Save") {
-        SaveCommand();
-    } else if (key == "List") {
-        ListCommand();
-    } else if (key == "PC") {
-        PcSamplingCommand();
-    } else if (key == "help") {
-        SSPhelp->setHidden(!SSPhelp->isHidden());
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QPointer>
+#include <QString>
 #include <array>
 #include <memory>
+#include <string>
 
 #include "panel/PcRecording.h"
 #include "ui/FormWindow.h"
@@ -11,12 +12,15 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QTime;
 class QTimer;
 class Toolbar;
 class PollCycle;
 
 // The main window: live T1, T2 and T1-T2 with unit, thermocouple type and port; the poll cycle
-// that keeps them fresh and reconnects a silent meter; the toolbar that opens everything else.
+// that keeps them fresh and reconnects a silent meter; the PC-sampling clock; the toolbar that
+// opens everything else. Its controls carry their names as object names; other windows reach
+// its acquisition only through AcquisitionPause.
 class Panel : public FormWindow {
     Q_OBJECT
 public:
@@ -32,13 +36,41 @@ public:
     void Option1_Click(int index);
     void Toolbar1_ButtonClick(const QString& key);
 
-    // Toolbar commands.
+    // The last seen port number of the current entry, as "COM  n".
+    static QString PortCaption();
+
+protected:
+    void Load() override;
+    void Unload() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class AcquisitionPause;
+
+    // A timer that pauses may hold off; it runs again when the last hold ends, if it ran before.
+    struct HeldTimer {
+        QTimer* timer = nullptr;
+        int holds = 0;
+        bool wasActive = false;
+    };
+    void Hold(unsigned parts);
+    void Release(unsigned parts);
+
+    // Toolbar commands (PanelCommands.cpp).
     void SaveCommand();
     void PcSamplingCommand();
     void ListCommand();
 
-    // The last seen port number of the current entry, as "COM  n".
-    static QString PortCaption();
+    void BuildToolbar();
+    void BuildHelpPanel();
+    void ShowReading();
+    void ShowChannelLayout(bool dual);
+    void PlaceFigures();
+    void RefreshUnitPictures();
+    void SetPortText(const QString& text);
+    std::string SampleLine(const QString& timeText) const;
+    void ShowRecordingStopped(bool keepFileName);
+    void AddListRow(const std::string& sampleLine);
 
     QTimer* Timer1;
     QTimer* Timer2;
@@ -64,24 +96,8 @@ public:
     QFrame* SSPhelp;
     std::array<QRadioButton*, 6> Option1{};
 
-protected:
-    void Load() override;
-    void Unload() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void BuildToolbar();
-    void BuildHelpPanel();
-    void ShowReading();
-    void ShowChannelLayout(bool dual);
-    void PlaceFigures();
-    void RefreshUnitPictures();
-    void SetPortText(const QString& text);
-    std::string SampleLine(const QString& timeText) const;
-    void ShowRecordingStopped(bool keepFileName);
-    void AddListRow(const std::string& sampleLine);
-
+    HeldTimer polling_;
+    HeldTimer sampling_;
     PcRecording recording_;
-
     std::shared_ptr<PollCycle> poll_;
 };

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "panel/RealTimeList.h"
 #include "records/SamplingSchedule.h"
 
 // The program-wide values of PC sampling: the recording, the real-time list it feeds, and the
@@ -12,14 +13,13 @@ struct SamplingState {
     SamplingSchedule Schedule;       // the interval (SamplingSeconds) and the next sample time
     std::string SampleTimeText;      // "hh:mm:ss" of the current sampling tick
     bool ChannelModeAtStart = false; // DualChannel when the recording or list started
-    bool ListRunning = false;        // the real-time list takes rows
-    long ListRowCount = 0;           // rows added to it so far
+    RealTimeList List;               // the real-time list the samples feed
     std::string RecordFilePath;      // the last file chosen for saving, ending in ".txt"
     bool SavePathChosen = false;     // the last Save-As dialog returned a file
 };
 
 namespace Sampling {
-inline constexpr long MaxRecords = 58300;  // per recording, and rows per real-time list
+inline constexpr long MaxRecords = 58300;  // per recording (a real-time list holds as many rows)
 
 SamplingState& State();
 void Reset();

@@ -22,7 +22,7 @@ public:
     bool Due();
     void Show(long count);
     // The window was closed or destroyed while the operation let events run.
-    bool FormGone() const { return form_.isNull() || form_->IsUnloaded(); }
+    bool FormGone() const { return FormWindow::IsGone(form_); }
 
 private:
     QPointer<FormWindow> form_;

@@ -2,11 +2,11 @@
 
 #include <QPointer>
 #include <QPrinter>
-#include <QTimer>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "panel/Panel.h"
+#include "panel/AcquisitionPause.h"
 #include "records/CaptionProgress.h"
 #include "records/RecordFormat.h"
 #include "ui/Dialogs.h"
@@ -18,43 +18,6 @@
 #include "ui/ReentryGuard.h"
 
 namespace {
-
-// No polling and no PC sampling while a list prints. Each timer of the main window gets back
-// the running state it had, however the print ends; a main window that was unloaded meanwhile
-// is left alone.
-class MainTimersPause {
-public:
-    MainTimersPause() = default;
-    ~MainTimersPause() {
-        if (!panel_ || panel_->IsUnloaded()) return;
-        for (const Entry& entry : entries_) {
-            if (entry.timer && entry.wasActive) entry.timer->start();
-        }
-    }
-    MainTimersPause(const MainTimersPause&) = delete;
-    MainTimersPause& operator=(const MainTimersPause&) = delete;
-
-    void Stop() {
-        if (stopped_) return;
-        stopped_ = true;
-        panel_ = Forms::FindAs<Panel>("Panel");
-        if (!panel_) return;
-        for (QTimer* timer : {panel_->Timer1, panel_->Timer2}) {
-            if (!timer) continue;
-            entries_.push_back({timer, timer->isActive()});
-            timer->stop();
-        }
-    }
-
-private:
-    struct Entry {
-        QPointer<QTimer> timer;
-        bool wasActive = false;
-    };
-    QPointer<Panel> panel_;
-    std::vector<Entry> entries_;
-    bool stopped_ = false;
-};
 
 struct ListLayout {
     int columns;
@@ -71,17 +34,21 @@ bool PrintList(FormWindow& form, Grid& grid, const ListLayout& layout) {
     ReentryGuard guard(printing);
     if (!guard) return false;
 
-    MainTimersPause timers;
-    if (layout.timersRestDuringDialog) timers.Stop();
+    // No polling and no PC sampling while the list prints.
+    std::optional<AcquisitionPause> acquisition;
+    if (layout.timersRestDuringDialog) acquisition.emplace();
+    const QPointer<FormWindow> window(&form);
+    const QPointer<Grid> list(&grid);
     // Text goes to the printer as outlines either way; at screen resolution the ui Printer's
     // TAB stops come out right (on a high-resolution printer they are far too wide).
     QPrinter printer(QPrinter::ScreenResolution);
     if (!Dialogs::Current().PrintDialog(printer)) return false;
-    timers.Stop();
+    // The sampling tick may have closed the list while the dialog was open.
+    if (FormWindow::IsGone(window) || !list) return false;
+    if (!acquisition) acquisition.emplace();
 
     HourglassGuard hourglass;
-    CaptionProgress progress(form, QStringLiteral(" record(s) completed"));
-    QPointer<Grid> list(&grid);
+    CaptionProgress progress(*window, QStringLiteral(" record(s) completed"));
     Printer out(printer);
     if (!out.PrintLine(QString::fromStdString(layout.title)) || !out.PrintLine(QString::fromStdString(layout.rule))) {
         return false;

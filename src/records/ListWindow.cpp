@@ -6,7 +6,6 @@
 #include <span>
 
 #include "meter/Meter.h"
-#include "panel/Panel.h"
 #include "panel/SamplingState.h"
 #include "records/ListPrinting.h"
 #include "records/RecordFile.h"
@@ -72,7 +71,7 @@ void ListWindow::BuildGrid() {
 }
 
 void ListWindow::Load() {
-    if (auto* panel = Forms::FindAs<Panel>("Panel")) MovePx(panel->LeftPx() + panel->WidthPx(), panel->TopPx());
+    if (auto* panel = Forms::FindAs<FormWindow>("Panel")) MovePx(panel->LeftPx() + panel->WidthPx(), panel->TopPx());
 
     grid_->SetRow(0);
     int col = 0;
@@ -94,11 +93,7 @@ void ListWindow::Load() {
     resize(width, Toolbar1->sizeHint().height() + height);
 }
 
-void ListWindow::Unload() {
-    SamplingState& state = Sampling::State();
-    state.ListRunning = false;
-    state.ListRowCount = 0;
-}
+void ListWindow::Unload() { Sampling::State().List.Closed(); }
 
 void ListWindow::AddSampleRow(const QString& tabbedRow) {
     grid_->AddItem(tabbedRow);
@@ -153,13 +148,15 @@ void ListWindow::Save() {
 }
 
 void ListWindow::Pause() {
-    SamplingState& state = Sampling::State();
-    if (state.ListRunning) {
-        ShowPaused();
-        state.ListRunning = false;
-    } else if (Meter::Current().MeterOnline) {
-        ShowRunning();
-        state.ListRunning = true;
+    switch (Sampling::State().List.TogglePause(Meter::Current().MeterOnline)) {
+        case RealTimeList::State::Paused:
+            ShowPaused();
+            break;
+        case RealTimeList::State::Running:
+            ShowRunning();
+            break;
+        case RealTimeList::State::Closed:
+            break;
     }
 }
 

@@ -30,8 +30,6 @@ public:
 
     void Toolbar1_ButtonClick(const QString& key);
 
-    Toolbar* Toolbar1;
-
 protected:
     void Load() override;
     void Unload() override;
@@ -46,6 +44,7 @@ private:
     void Print();
 
     bool dual_;
+    Toolbar* Toolbar1;
     Grid* grid_;
     bool scrollPending_ = false;
     int pendingTopRow_ = 1;

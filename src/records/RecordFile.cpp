@@ -15,25 +15,6 @@
 
 namespace {
 
-// The real-time list stops taking rows while the Save dialog is open, unless a recording runs,
-// and takes them again when the dialog closes, whatever the user chose.
-class ListPause {
-public:
-    ListPause() {
-        SamplingState& state = Sampling::State();
-        paused_ = !state.Recording && state.ListRunning;
-        if (paused_) state.ListRunning = false;
-    }
-    ~ListPause() {
-        if (paused_) Sampling::State().ListRunning = true;
-    }
-    ListPause(const ListPause&) = delete;
-    ListPause& operator=(const ListPause&) = delete;
-
-private:
-    bool paused_ = false;
-};
-
 void ReportSaveFailure(const std::string& path, const std::string& reason) {
     Dialogs::Current().Message(QStringLiteral("The list could not be saved to %1:\r\n%2")
                                    .arg(QString::fromStdString(path), QString::fromStdString(reason)));
@@ -57,6 +38,22 @@ bool WriteRows(FormWindow& form, Grid& grid, RecordWriter& writer) {
     return true;
 }
 
+// The Save dialog. Whether to replace an existing file is asked here, for the name the file will
+// really have: the dialog itself only knows the name as typed, before ".txt" is appended.
+std::optional<QString> ChooseFile(const std::string& folder) {
+    Dialogs& dialogs = Dialogs::Current();
+    std::optional<QString> chosen = dialogs.SaveFile(QString::fromStdString(folder), QStringLiteral(".txt"),
+                                                     QString::fromLatin1(RecordFile::SaveFilter), false);
+    if (!chosen) return std::nullopt;
+    const QFileInfo target(QString::fromStdString(RecordFormat::WithTxtExtension(chosen->toStdString())));
+    if (target.exists() &&
+        !dialogs.Question(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(target.fileName()),
+                          QStringLiteral("Confirm Save As"))) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
 }  // namespace
 
 namespace RecordFile {
@@ -71,9 +68,9 @@ bool ShowSaveAsDialog() {
 
     std::optional<QString> chosen;
     {
-        ListPause pause;
-        chosen = Dialogs::Current().SaveFile(QString::fromStdString(folder), QStringLiteral(".txt"),
-                                             QString::fromLatin1(SaveFilter), true);
+        // The real-time list takes no rows while the dialog is open.
+        RealTimeList::DialogHold hold(state.List, state.Recording);
+        chosen = ChooseFile(folder);
     }
     if (!chosen) {
         state.SavePathChosen = false;

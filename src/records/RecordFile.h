@@ -10,8 +10,9 @@ namespace RecordFile {
 
 inline constexpr const char* SaveFilter = "All Files (*.*)|*.*|";
 
-// Opens the Save dialog in the default record folder (created when missing). The real-time
-// list takes no rows while the dialog is open. Returns SavePathChosen.
+// Opens the Save dialog in the default record folder (created when missing) and asks before an
+// existing file would be replaced; No counts as Cancel. The real-time list takes no rows while
+// the dialog is open. Returns SavePathChosen.
 bool ShowSaveAsDialog();
 
 // Writes every data row of `grid` (its title row excluded) to RecordFilePath, header first,

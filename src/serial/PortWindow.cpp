@@ -60,25 +60,43 @@ void PortWindow::Load() {
 }
 
 void PortWindow::BtnReset_Click() {
+    if (scanning_) return;
     TxtCOM->clear();
     QStringList entries;
     for (int i = 1; i <= ComPortAPI::MaxPort; ++i) entries << EntryPrefix + QString::number(i);
     TxtCOM->addItems(entries);
 }
 
+// The scan lets events run, so clicks and a close can come in while it works: the list, OK,
+// Reset and AutoScan are disabled until it ends, and a close waits for its end.
 void PortWindow::BtnAutoScan_Click() {
     ReentryGuard guard(scanning_);
     if (!guard) return;
+    for (QWidget* control : ScanLockedControls()) control->setEnabled(false);
     ProgressBar1->setMaximum(ComPortAPI::MaxPort);
     TxtCOM->clear();
     const std::vector<int> found = Rs232_API::ScanPorts([this](int number) {
         ProgressBar1->setValue(number);
-        // Keep the bar moving and the window painted; a second click is held off by the guard.
+        // Keep the bar moving and the window painted.
         if (number % 16 == 0) EventPump::ProcessEvents();
     });
     for (int number : found) TxtCOM->addItem(EntryPrefix + QString::number(number));
     if (TxtCOM->count() > 0) TxtCOM->setCurrentIndex(0);
+    for (QWidget* control : ScanLockedControls()) control->setEnabled(true);
+    if (closeAfterScan_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
+
+std::array<QWidget*, 4> PortWindow::ScanLockedControls() const { return {BtnAutoScan, BtnReset, TxtCOM, CmdOK}; }
+
+bool PortWindow::QueryUnload(bool byUser) {
+    Q_UNUSED(byUser);
+    if (!scanning_) return true;
+    closeAfterScan_ = true;
+    return false;
+}
+
+// The Serial Devices window belongs to this one and goes with it, after OK too.
+void PortWindow::Unload() { Forms::Unload("SerialDevices"); }
 
 void PortWindow::BtnDeviceManager_Click() { Forms::Show("SerialDevices"); }
 
@@ -91,6 +109,7 @@ int PortWindow::ParsePortNumber(const QString& text, int previous) {
 }
 
 void PortWindow::CmdOK_Click() {
+    if (scanning_) return;
     portNumber_ = ParsePortNumber(TxtCOM->currentText(), portNumber_);
     Rs232_API::OpenPort(portNumber_, Rs232_API::MeterSettings);
     Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();

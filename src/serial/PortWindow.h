@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "ui/FormWindow.h"
 
 class QComboBox;
@@ -23,8 +25,12 @@ public:
 
 protected:
     void Load() override;
+    bool QueryUnload(bool byUser) override;
+    void Unload() override;
 
 private:
+    std::array<QWidget*, 4> ScanLockedControls() const;
+
     QPushButton* BtnAutoScan;
     QPushButton* BtnReset;
     QPushButton* BtnDeviceManager;
@@ -33,4 +39,5 @@ private:
     QProgressBar* ProgressBar1;
     int portNumber_ = 0;
     bool scanning_ = false;
+    bool closeAfterScan_ = false;
 };

@@ -6,9 +6,9 @@ namespace {
 Clock* installed = nullptr;
 }  // namespace
 
-int Clock::SecondsSinceMidnight() const { return TimeOfDay().msecsSinceStartOfDay() / 1000; }
+int Clock::SecondsOf(QTime time) { return time.msecsSinceStartOfDay() / 1000; }
 
-QString Clock::TimeText() const { return TimeOfDay().toString(QStringLiteral("HH:mm:ss")); }
+QString Clock::TextOf(QTime time) { return time.toString(QStringLiteral("HH:mm:ss")); }
 
 Clock& Clock::Current() {
     static SystemClock system;

@@ -11,9 +11,13 @@ public:
 
     virtual QTime TimeOfDay() const = 0;
     // Whole seconds since midnight, 0 to 86399.
-    int SecondsSinceMidnight() const;
+    int SecondsSinceMidnight() const { return SecondsOf(TimeOfDay()); }
     // "hh:mm:ss", 24-hour.
-    QString TimeText() const;
+    QString TimeText() const { return TextOf(TimeOfDay()); }
+
+    // The same two views of one reading, for code that needs both to agree.
+    static int SecondsOf(QTime time);
+    static QString TextOf(QTime time);
 
     static Clock& Current();
     // Does not take ownership; nullptr goes back to the system clock.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -33,6 +34,9 @@ public:
     // window, stops its timers and destroys it later. Returns false if QueryUnload refused.
     bool UnloadForm();
     bool IsUnloaded() const { return unloaded_; }
+    // For code that resumes after a nested event loop (a dialog, a wait): true when the window
+    // was destroyed or unloaded meanwhile.
+    static bool IsGone(const QPointer<FormWindow>& window) { return window.isNull() || window->IsUnloaded(); }
 
 protected:
     virtual void Load() {}

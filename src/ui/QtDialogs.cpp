@@ -11,7 +11,10 @@ namespace {
 
 const QString AppTitle = QStringLiteral("TQ36");
 
-QWidget* Owner() { return QApplication::activeWindow(); }
+// No window owns a dialog: the window in front may be one that a timer closes while the dialog
+// is open, which would destroy the dialog under itself. Without an owner a dialog is modal for
+// the whole application.
+QWidget* Owner() { return nullptr; }
 
 std::optional<QString> RunFileDialog(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -26,6 +29,13 @@ std::optional<QString> RunFileDialog(QFileDialog& dialog) {
 void QtDialogs::Message(const QString& text) {
     QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok, Owner());
     box.exec();
+}
+
+bool QtDialogs::Question(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Warning, title.isEmpty() ? AppTitle : title, text,
+                    QMessageBox::Yes | QMessageBox::No, Owner());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {

@@ -7,6 +7,7 @@
 class QtDialogs : public Dialogs {
 public:
     void Message(const QString& text) override;
+    bool Question(const QString& text, const QString& title) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
     std::optional<QString> SaveFile(const QString& folder, const QString& suggestedName,
                                     const QString& filter, bool confirmOverwrite) override;

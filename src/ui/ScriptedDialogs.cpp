@@ -41,6 +41,18 @@ void ScriptedDialogs::Message(const QString& text) {
     Record(std::move(call));
 }
 
+bool ScriptedDialogs::Question(const QString& text, const QString& title) {
+    const bool yes = !answers_.empty() && answers_.front();
+    if (!answers_.empty()) answers_.pop_front();
+    DialogCall call;
+    call.kind = DialogCall::Kind::Question;
+    call.text = text;
+    call.title = title;
+    call.answer = yes ? QStringLiteral("Yes") : QStringLiteral("No");
+    Record(std::move(call));
+    return yes;
+}
+
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
     const std::optional<QString> answer = TakeAnswer(inputs_);
     DialogCall call = Answered(DialogCall::Kind::Input, answer);
@@ -91,6 +103,7 @@ bool ScriptedDialogs::PrintDialog(QPrinter& printer) {
     return true;
 }
 
+void ScriptedDialogs::QueueAnswer(bool yes) { answers_.push_back(yes); }
 void ScriptedDialogs::QueueInput(const QString& text) { inputs_.push_back(text); }
 void ScriptedDialogs::QueueInputCancel() { inputs_.push_back(std::nullopt); }
 void ScriptedDialogs::QueueFile(const QString& path) { files_.push_back(path); }

@@ -10,15 +10,15 @@
 
 // One dialog that the program showed, as a test sees it.
 struct DialogCall {
-    enum class Kind { Message, Input, SaveFile, OpenFile, Print };
+    enum class Kind { Message, Question, Input, SaveFile, OpenFile, Print };
     Kind kind = Kind::Message;
-    QString text;         // message text, input prompt, or the folder of a file dialog
+    QString text;         // message or question text, input prompt, or the folder of a file dialog
     QString title;        // window title ("TQ36" for messages)
     QString defaultText;  // input default, or the suggested file name of a Save dialog
     QString filter;       // file dialogs: the filter as the program passed it
     bool confirmOverwrite = false;
     bool cancelled = false;  // answered with Cancel (also when nothing was scripted)
-    QString answer;          // typed text, chosen path, or the PDF path of a print
+    QString answer;          // typed text, chosen path, the PDF path of a print, "Yes" or "No"
 };
 
 // The test double: records every call and answers from queues the test fills. A prompt with
@@ -26,6 +26,7 @@ struct DialogCall {
 class ScriptedDialogs : public Dialogs {
 public:
     void Message(const QString& text) override;
+    bool Question(const QString& text, const QString& title) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
     std::optional<QString> SaveFile(const QString& folder, const QString& suggestedName,
                                     const QString& filter, bool confirmOverwrite) override;
@@ -33,6 +34,8 @@ public:
     bool PrintDialog(QPrinter& printer) override;
 
     // Answers, used in order; Save and Open dialogs share the file queue.
+    // A question with no scripted answer is answered No.
+    void QueueAnswer(bool yes);
     void QueueInput(const QString& text);
     void QueueInputCancel();
     void QueueFile(const QString& path);
@@ -61,6 +64,7 @@ private:
     void Record(DialogCall call);
 
     std::vector<DialogCall> calls_;
+    std::deque<bool> answers_;
     std::deque<std::optional<QString>> inputs_;
     std::deque<std::optional<QString>> files_;
     std::deque<PrintAnswer> prints_;

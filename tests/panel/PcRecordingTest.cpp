@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FileText.h"
+#include "ProgramState.h"
 #include "panel/PcRecording.h"
 #include "panel/SamplingState.h"
 
@@ -15,14 +16,14 @@ namespace fs = std::filesystem;
 class PcRecordingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Sampling::Reset();
+        ResetProgramState();
         char pattern[] = "/tmp/tq36-recording-XXXXXX";
         dir = mkdtemp(pattern);
         file = dir / "run1.txt";
     }
     void TearDown() override {
         fs::remove_all(dir);
-        Sampling::Reset();
+        ResetProgramState();
     }
 
     fs::path dir;

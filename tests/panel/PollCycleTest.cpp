@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "ProgramState.h"
 #include "PseudoTerminal.h"
 #include "TempPortsDir.h"
 #include "WaitUntil.h"
@@ -30,8 +31,7 @@ const Bytes GoodFrame = {0x02, 0x00, 0x00, 0xFA, 0x00, 0x00, 0x64, 0x00, 0x03};
 class PollCycleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Rs232_API::Reset();
-        Meter::ResetCurrent();
+        ResetProgramState();
         meter = std::make_unique<PseudoTerminal>();
         meter->LinkAs(4);
         ASSERT_TRUE(Rs232_API::OpenPort(4, Rs232_API::MeterSettings));
@@ -45,7 +45,7 @@ protected:
 
     void TearDown() override {
         EventHooks::Uninstall();
-        Rs232_API::Reset();
+        ResetProgramState();
     }
 
     void Wait(double seconds) {

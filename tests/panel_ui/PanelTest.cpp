@@ -9,13 +9,15 @@
 #include <memory>
 
 #include "FileText.h"
+#include "ProgramState.h"
 #include "QtPrinters.h"
 #include "SimulatedMeter.h"
+#include "Widgets.h"
 #include "TempPortsDir.h"
 #include "meter/Meter.h"
 #include "panel/Panel.h"
 #include "panel/SamplingState.h"
-#include "panel/Windows.h"
+#include "app/Windows.h"
 #include "records/ListWindow.h"
 #include "ui/Grid.h"
 #include "serial/Rs232_API.h"
@@ -44,20 +46,19 @@ bool PumpUntil(Condition condition, double seconds = 20) {
 class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ResetProgramState();
         Dialogs::Install(&dialogs);
-        Rs232_API::Reset();
-        Meter::ResetCurrent();
-        Sampling::Reset();
         RegisterWindows();
     }
     void TearDown() override {
-        Forms::UnloadAll();
-        EventPump::Delay(0.05);  // let deferred deletes run
+        ResetProgramState();
         if (meter) meter->Stop();
-        Rs232_API::Reset();
-        Dialogs::Install(nullptr);
-        Clock::Install(nullptr);
     }
+
+    // The main window's controls, by name.
+    static QString Text(const char* label) { return Child<QLabel>(Forms::Find("Panel"), label)->text(); }
+    static bool Hidden(const char* control) { return Child<QWidget>(Forms::Find("Panel"), control)->isHidden(); }
+    static Toolbar* Bar(const QWidget* window) { return Child<Toolbar>(window, "Toolbar1"); }
 
     void StartMeter(std::vector<std::string> args) {
         meter = std::make_unique<SimulatedMeter>(Com, std::move(args));
@@ -73,7 +74,7 @@ protected:
     Panel* OpenPanelWithReading(std::vector<std::string> args, const char* t1) {
         StartMeter(std::move(args));
         Panel* panel = OpenPanel();
-        EXPECT_TRUE(PumpUntil([&] { return panel->LblT1->text() == t1; })) << panel->LblT1->text().toStdString();
+        EXPECT_TRUE(PumpUntil([&] { return Text("LblT1") == t1; })) << Text("LblT1").toStdString();
         return panel;
     }
 
@@ -82,7 +83,7 @@ protected:
     Panel* OpenPanelAtTime(FakeClock& clock, std::vector<std::string> args, const char* t1) {
         Clock::Install(&clock);
         Panel* panel = OpenPanelWithReading(std::move(args), t1);
-        panel->Timer2->stop();
+        Child<QTimer>(panel, "Timer2")->stop();
         panel->Timer2_Timer();
         return panel;
     }
@@ -95,20 +96,20 @@ protected:
 TEST_F(PanelTest, ShowsTwoChannelReadingFromTheMeter) {
     Panel* panel = OpenPanelWithReading({"--channels", "2", "--t1", "23.5", "--t2", "-21.7", "--type", "J"}, "23.5");
     EXPECT_EQ(panel->Caption(), "TQ36      V10.02");
-    EXPECT_EQ(panel->LblT2->text(), "-21.7");
-    EXPECT_EQ(panel->LblT1T2->text(), "45.2");
-    EXPECT_EQ(panel->LblName->text(), "Dual DATALOGGER THERMOMETER");
-    EXPECT_FALSE(panel->UnitT1->isHidden());
-    EXPECT_FALSE(panel->UnitT1T2->isHidden());
-    EXPECT_EQ(panel->LblT1->font().pointSizeF(), 36);
-    EXPECT_FALSE(panel->ImgC->isHidden());
-    EXPECT_TRUE(panel->ImgF->isHidden());
-    EXPECT_TRUE(panel->ImgK->isHidden());
-    EXPECT_EQ(panel->LblType->text(), "J");
-    EXPECT_EQ(panel->LblCOM->text(), "COM  2");
+    EXPECT_EQ(Text("LblT2"), "-21.7");
+    EXPECT_EQ(Text("LblT1T2"), "45.2");
+    EXPECT_EQ(Text("LblName"), "Dual DATALOGGER THERMOMETER");
+    EXPECT_FALSE(Hidden("UnitT1"));
+    EXPECT_FALSE(Hidden("UnitT1T2"));
+    EXPECT_EQ(Child<QLabel>(panel, "LblT1")->font().pointSizeF(), 36);
+    EXPECT_FALSE(Hidden("ImgC"));
+    EXPECT_TRUE(Hidden("ImgF"));
+    EXPECT_TRUE(Hidden("ImgK"));
+    EXPECT_EQ(Text("LblType"), "J");
+    EXPECT_EQ(Text("LblCOM"), "COM  2");
     EXPECT_TRUE(Meter::Current().MeterOnline);
     // The figures stay inside the window.
-    for (QLabel* figure : {panel->LblT1, panel->LblT2, panel->LblT1T2}) {
+    for (QLabel* figure : {Child<QLabel>(panel, "LblT1"), Child<QLabel>(panel, "LblT2"), Child<QLabel>(panel, "LblT1T2")}) {
         EXPECT_GE(figure->geometry().left(), 0);
         EXPECT_LE(figure->geometry().right(), panel->width());
     }
@@ -116,32 +117,32 @@ TEST_F(PanelTest, ShowsTwoChannelReadingFromTheMeter) {
 
 TEST_F(PanelTest, OneChannelLayoutAndMarks) {
     Panel* panel = OpenPanelWithReading({"--channels", "1", "--unit", "F", "--t1", "OL"}, "OL");
-    EXPECT_EQ(panel->LblName->text(), "DATALOGGER THERMOMETER");
-    EXPECT_EQ(panel->LblT2->text(), "");
-    EXPECT_EQ(panel->LblT1T2->text(), "");
-    EXPECT_TRUE(panel->UnitT1->isHidden());
-    EXPECT_TRUE(panel->UnitT2->isHidden());
-    EXPECT_TRUE(panel->UnitT1T2->isHidden());
-    EXPECT_EQ(panel->LblT1->font().pointSizeF(), 72);
-    EXPECT_TRUE(panel->LblT1->alignment() & Qt::AlignHCenter);
-    EXPECT_FALSE(panel->ImgF->isHidden());
-    EXPECT_TRUE(panel->ImgC->isHidden());
+    EXPECT_EQ(Text("LblName"), "DATALOGGER THERMOMETER");
+    EXPECT_EQ(Text("LblT2"), "");
+    EXPECT_EQ(Text("LblT1T2"), "");
+    EXPECT_TRUE(Hidden("UnitT1"));
+    EXPECT_TRUE(Hidden("UnitT2"));
+    EXPECT_TRUE(Hidden("UnitT1T2"));
+    EXPECT_EQ(Child<QLabel>(panel, "LblT1")->font().pointSizeF(), 72);
+    EXPECT_TRUE(Child<QLabel>(panel, "LblT1")->alignment() & Qt::AlignHCenter);
+    EXPECT_FALSE(Hidden("ImgF"));
+    EXPECT_TRUE(Hidden("ImgC"));
 }
 
 TEST_F(PanelTest, SilentMeterGivesNoComAndRestartedMeterComesBack) {
     Panel* panel = OpenPanelWithReading({"--channels", "2", "--unit", "K", "--t1", "300.0", "--t2", "----"}, "300.0");
-    EXPECT_EQ(panel->LblT1T2->text(), "----");
-    EXPECT_FALSE(panel->ImgK->isHidden());
+    EXPECT_EQ(Text("LblT1T2"), "----");
+    EXPECT_FALSE(Hidden("ImgK"));
     meter->Stop();
-    EXPECT_TRUE(PumpUntil([&] { return panel->LblCOM->text() == "No COM"; }, 30));
+    EXPECT_TRUE(PumpUntil([&] { return Text("LblCOM") == "No COM"; }, 30));
     EXPECT_FALSE(Meter::Current().MeterOnline);
 
     // Back with one channel on a new pseudo-terminal behind the same COM number.
     meter = std::make_unique<SimulatedMeter>(Com, std::vector<std::string>{"--channels", "1", "--t1", "-5.0"});
     ASSERT_TRUE(meter->Start());
-    EXPECT_TRUE(PumpUntil([&] { return panel->LblT1->text() == "-5.0"; }, 40));
-    EXPECT_EQ(panel->LblCOM->text(), "COM  2");
-    EXPECT_EQ(panel->LblName->text(), "DATALOGGER THERMOMETER");
+    EXPECT_TRUE(PumpUntil([&] { return Text("LblT1") == "-5.0"; }, 40));
+    EXPECT_EQ(Text("LblCOM"), "COM  2");
+    EXPECT_EQ(Text("LblName"), "DATALOGGER THERMOMETER");
     EXPECT_EQ(Rs232_API::OpenPortCount(), 1);
 }
 
@@ -165,21 +166,21 @@ TEST_F(PanelTest, ToolbarButtonsCaptionToggleAndHelpPanel) {
                                  {"Graph", "Graphic Display"}, {"AVG", "Max/Min/AVG"}, {"PC", "PC Sampling"},
                                  {"Memory", "Datalogger"},     {"Stop", "Stop Recording"}, {"Save1", "Save As"},
                                  {"help", "Help"}};
-    for (auto& [key, tip] : tooltips) EXPECT_EQ(panel->Toolbar1->ButtonTooltip(key), tip) << key;
-    EXPECT_FALSE(panel->Toolbar1->ButtonVisible("Stop"));
-    EXPECT_FALSE(panel->Toolbar1->ButtonVisible("Save1"));
-    EXPECT_TRUE(panel->Toolbar1->ButtonVisible("help"));
+    for (auto& [key, tip] : tooltips) EXPECT_EQ(Bar(panel)->ButtonTooltip(key), tip) << key;
+    EXPECT_FALSE(Bar(panel)->ButtonVisible("Stop"));
+    EXPECT_FALSE(Bar(panel)->ButtonVisible("Save1"));
+    EXPECT_TRUE(Bar(panel)->ButtonVisible("help"));
 
     panel->LblCOM_Click();
     EXPECT_EQ(panel->Caption(), "TQ36      V10.02   2019.08.16.1");
     panel->LblCOM_Click();
     EXPECT_EQ(panel->Caption(), "TQ36      V10.02");
 
-    EXPECT_TRUE(panel->SSPhelp->isHidden());
-    panel->Toolbar1->Trigger("help");
-    EXPECT_FALSE(panel->SSPhelp->isHidden());
-    panel->Toolbar1->Trigger("help");
-    EXPECT_TRUE(panel->SSPhelp->isHidden());
+    EXPECT_TRUE(Hidden("SSPhelp"));
+    Bar(panel)->Trigger("help");
+    EXPECT_FALSE(Hidden("SSPhelp"));
+    Bar(panel)->Trigger("help");
+    EXPECT_TRUE(Hidden("SSPhelp"));
 }
 
 TEST_F(PanelTest, NoPortChosenEndsWithMessage) {
@@ -200,7 +201,7 @@ TEST_F(PanelTest, SamplingIntervalInput) {
     for (const Case& c : {Case{"2.5", 2}, Case{"3.5", 4}, Case{"100000", 86400}, Case{"0", 1}, Case{"-7", 1},
                           Case{"abc", 1}, Case{"10", 10}, Case{"", 10}}) {
         dialogs.QueueInput(c.typed);
-        panel->Toolbar1->Trigger("PC");
+        Bar(panel)->Trigger("PC");
         EXPECT_EQ(Sampling::State().Schedule.SamplingSeconds(), c.expected) << c.typed.toStdString();
     }
     const DialogCall& call = dialogs.Calls().front();
@@ -215,10 +216,10 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
     Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "23.5", "--t2", "21.0"}, "23.5");
     const auto file = std::filesystem::path(ports.Path()) / "run1";
     dialogs.QueueFile(QString::fromStdString(file.string()));
-    panel->Toolbar1->Trigger("Save");
+    Bar(panel)->Trigger("Save");
     ASSERT_TRUE(Sampling::State().Recording);
-    EXPECT_EQ(panel->Toolbar1->ButtonTooltip("Save"), "Stop Recording");
-    EXPECT_EQ(panel->LblFileName->text(), "run1.txt");
+    EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Stop Recording");
+    EXPECT_EQ(Text("LblFileName"), "run1.txt");
 
     // The schedule took its sample of 14:03:07 before the recording started; it runs on and the
     // recording begins with the next one.
@@ -226,12 +227,12 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
         panel->Timer2_Timer();
         clock.Advance(1);
     }
-    EXPECT_EQ(panel->LblCount->text(), "2");
-    EXPECT_EQ(panel->LblRec->text(), "Rec");
-    panel->Toolbar1->Trigger("Save");
+    EXPECT_EQ(Text("LblCount"), "2");
+    EXPECT_EQ(Text("LblRec"), "Rec");
+    Bar(panel)->Trigger("Save");
     EXPECT_FALSE(Sampling::State().Recording);
-    EXPECT_EQ(panel->Toolbar1->ButtonTooltip("Save"), "Save As");
-    EXPECT_EQ(panel->LblFileName->text(), "");
+    EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
+    EXPECT_EQ(Text("LblFileName"), "");
     EXPECT_EQ(FileText(file.string() + ".txt"),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n"
               "1\t14:03:09\t23.5\t21.0\t2.5\tC\r\n"
@@ -243,18 +244,18 @@ TEST_F(PanelTest, LostLinkStopsRecordingAtTheNextSample) {
     Panel* panel = OpenPanelAtTime(clock, {"--channels", "1", "--t1", "20.0"}, "20.0");
     const auto file = std::filesystem::path(ports.Path()) / "night.txt";
     dialogs.QueueFile(QString::fromStdString(file.string()));
-    panel->Toolbar1->Trigger("Save");
+    Bar(panel)->Trigger("Save");
     // The sample of 23:59:58 was taken before the recording started; the next one is due at
     // 86400, which a clock of the day never shows: it must come at midnight.
     clock.Advance(2);
     panel->Timer2_Timer();  // 00:00:00
-    EXPECT_EQ(panel->LblCount->text(), "1");
+    EXPECT_EQ(Text("LblCount"), "1");
     Meter::Current().MeterOnline = false;
     clock.Advance(2);
     panel->Timer2_Timer();
     EXPECT_FALSE(Sampling::State().Recording);
-    EXPECT_EQ(panel->LblCount->text(), "");
-    EXPECT_EQ(panel->LblFileName->text(), "");
+    EXPECT_EQ(Text("LblCount"), "");
+    EXPECT_EQ(Text("LblFileName"), "");
     EXPECT_EQ(FileText(file),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n"
               "1\t00:00:00\t20.0\tC\r\n");
@@ -267,27 +268,73 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     const auto full = std::filesystem::path(ports.Path()) / "full.txt";
     std::filesystem::create_symlink("/dev/full", full);
     dialogs.QueueFile(QString::fromStdString(full.string()));
-    panel->Toolbar1->Trigger("Save");
+    dialogs.QueueAnswer(true);  // it exists: replace it
+    Bar(panel)->Trigger("Save");
     ASSERT_TRUE(Sampling::State().Recording);
-    panel->Timer2_Timer();
+    Bar(panel)->Trigger("List");
     clock.Advance(2);
     panel->Timer2_Timer();
     EXPECT_FALSE(Sampling::State().Recording);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].contains("No space left on device"));
-    EXPECT_EQ(panel->Toolbar1->ButtonTooltip("Save"), "Save As");
+    EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
+    // The real-time list still shows the sample that the file refused.
+    auto* list = Forms::FindAs<ListWindow>("List1");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->ListGrid().RowText(1, '|'), "1|10:00:02|20.0|C");
+}
+
+// Before any good frame the window says nothing about the meter: no name, headings or figures.
+TEST_F(PanelTest, NoMeterEverAnsweringClaimsNothing) {
+    ports.LinkMissing(Com);
+    Panel* panel = OpenPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return Text("LblCOM") == "No COM"; }));
+    for (const char* label : {"LblName", "LblT1", "LblT2", "LblT1T2", "LblType"}) EXPECT_EQ(Text(label), "") << label;
+    for (const char* heading : {"UnitT1", "UnitT2", "UnitT1T2", "ImgC", "ImgF", "ImgK"}) EXPECT_TRUE(Hidden(heading)) << heading;
+    EXPECT_EQ(Text("TypeMark"), "TYPE");
+}
+
+// A clock that moves on by a millisecond each time it is read, as a real one may between two
+// reads of one tick.
+class SteppingClock : public FakeClock {
+public:
+    QTime TimeOfDay() const override {
+        const QTime now = FakeClock::TimeOfDay();
+        const_cast<SteppingClock*>(this)->Advance(0.001);
+        return now;
+    }
+};
+
+// The sample due at midnight is stamped 00:00:00, not with the second before.
+TEST_F(PanelTest, SampleTimeAndDueSecondComeFromOneReadingOfTheClock) {
+    Panel* panel = OpenPanelWithReading({"--channels", "1", "--t1", "20.0"}, "20.0");
+    Child<QTimer>(panel, "Timer1")->stop();
+    Child<QTimer>(panel, "Timer2")->stop();
+    SteppingClock clock;
+    Clock::Install(&clock);
+    clock.SetSeconds(86399.999);
+    dialogs.QueueInput("1");
+    Bar(panel)->Trigger("PC");  // the next sample is due at midnight
+    Bar(panel)->Trigger("List");
+    clock.SetSeconds(86399.999);
+    for (int tick = 0; tick < 3; ++tick) panel->Timer2_Timer();
+    auto* list = Forms::FindAs<ListWindow>("List1");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->ListGrid().Rows(), 2);
+    EXPECT_EQ(list->ListGrid().RowText(1, '|'), "1|00:00:00|20.0|C");
 }
 
 // The real-time list as the sampling clock feeds it: a row per sample, a pause on a lost link,
-// and the window closed once it holds the most rows a list may have.
+// and the window closed when the meter changes its channel mode.
 TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     FakeClock clock(9, 0, 0);
     Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "OL", "--t2", "21.0"}, "OL");
-    panel->Toolbar1->Trigger("List");
+    Bar(panel)->Trigger("List");
     auto* list = Forms::FindAs<ListWindow>("List2");
     ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(Sampling::State().ListRunning);
-    panel->Toolbar1->Trigger("List");  // a second press neither clears nor restarts it
+    ASSERT_TRUE(Sampling::State().List.IsRunning());
+    Bar(panel)->Trigger("List");  // a second press neither clears nor restarts it
     for (int i = 0; i < 3; ++i) {
         clock.Advance(2);
         panel->Timer2_Timer();
@@ -299,21 +346,21 @@ TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     clock.Advance(2);
     panel->Timer2_Timer();
     EXPECT_EQ(list->ListGrid().Rows(), 5);
-    EXPECT_FALSE(Sampling::State().ListRunning);
-    EXPECT_EQ(list->Toolbar1->ButtonTooltip("Pause"), "Start");
+    EXPECT_FALSE(Sampling::State().List.IsRunning());
+    EXPECT_EQ(Bar(list)->ButtonTooltip("Pause"), "Start");
     clock.Advance(2);
     panel->Timer2_Timer();
     EXPECT_EQ(list->ListGrid().Rows(), 5);
 
     Meter::Current().MeterOnline = true;
     list->Toolbar1_ButtonClick("Pause");
-    ASSERT_TRUE(Sampling::State().ListRunning);
-    Sampling::State().ListRowCount = Sampling::MaxRecords - 1;
+    ASSERT_TRUE(Sampling::State().List.IsRunning());
+    Meter::Current().DualChannel = false;
     clock.Advance(2);
     panel->Timer2_Timer();
-    EXPECT_FALSE(Sampling::State().ListRunning);
-    EXPECT_EQ(Sampling::State().ListRowCount, 0);
-    EXPECT_EQ(Forms::Find("List2"), nullptr) << "the list closes at its limit";
+    EXPECT_FALSE(Sampling::State().List.IsRunning());
+    EXPECT_EQ(Sampling::State().List.RowCount(), 0);
+    EXPECT_EQ(Forms::Find("List2"), nullptr);
 }
 
 }  // namespace

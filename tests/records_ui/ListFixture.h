@@ -10,11 +10,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <optional>
+#include <utility>
 
 #include "meter/Meter.h"
 #include "panel/Panel.h"
 #include "panel/SamplingState.h"
-#include "panel/Windows.h"
+#include "ProgramState.h"
+#include "Widgets.h"
+#include "app/Windows.h"
 #include "records/ListWindow.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
@@ -38,19 +41,14 @@ protected:
         savedProfile = SavedVariable("USERPROFILE");
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("USERPROFILE", home.path().toLocal8Bit());
+        ResetProgramState();
         Dialogs::Install(&dialogs);
-        Sampling::Reset();
-        Meter::ResetCurrent();
         RegisterWindows();
         Forms::Register("Panel", [] { return new IdlePanel; });
     }
 
     void TearDown() override {
-        Forms::UnloadAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Dialogs::Install(nullptr);
-        Sampling::Reset();
-        Meter::ResetCurrent();
+        ResetProgramState();
         RestoreVariable("HOME", savedHome);
         RestoreVariable("USERPROFILE", savedProfile);
     }
@@ -60,10 +58,14 @@ protected:
     Panel* OpenPanelWithTimers(bool timer1Running, bool timer2Running) {
         auto* panel = Forms::GetAs<Panel>("Panel");
         if (!panel) return nullptr;
-        timer1Running ? panel->Timer1->start() : panel->Timer1->stop();
-        timer2Running ? panel->Timer2->start() : panel->Timer2->stop();
+        for (auto [name, running] : {std::pair{"Timer1", timer1Running}, std::pair{"Timer2", timer2Running}}) {
+            QTimer* timer = Child<QTimer>(panel, name);
+            running ? timer->start() : timer->stop();
+        }
         return panel;
     }
+
+    static bool TimerActive(const char* name) { return Child<QTimer>(Forms::Find("Panel"), name)->isActive(); }
 
     QString TempPath(const QString& name) const { return home.filePath(name); }
 

@@ -37,7 +37,7 @@ TEST_F(ListPrintingTest, TwoChannelPrintHasTitleRuleAndRowsInOrder) {
     ListWindow* list = ListWithRows(true, {"1\t14:03:07\t23.5\t21.0\t2.5\tC", "2\t14:03:09\t23.6\tOL\t----\tC",
                                            "3\t14:03:11\t-40.0\t1372.0\t-1412.0\tK"});
     dialogs.QueuePrintToPdf(pdf());
-    list->Toolbar1->Trigger("Print");
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Print");
 
     const QString text = PdfText(pdf());
     const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
@@ -54,7 +54,7 @@ TEST_F(ListPrintingTest, TwoChannelPrintHasTitleRuleAndRowsInOrder) {
 TEST_F(ListPrintingTest, OneChannelRowsAreRightAlignedUnderTheirTitles) {
     ListWindow* list = ListWithRows(false, {"1\t09:05:03\t23.5\tC", "12345\t09:05:05\t-OL\tF"});
     dialogs.QueuePrintToPdf(pdf());
-    list->Toolbar1->Trigger("Print");
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Print");
 
     const QStringList lines = PdfText(pdf()).split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 4);
@@ -88,8 +88,7 @@ struct TimerCase {
 };
 
 TEST_F(ListPrintingTest, MainTimersRestAndComeBackAsTheyWere) {
-    Panel* panel = OpenPanelWithTimers(true, true);
-    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(OpenPanelWithTimers(true, true), nullptr);
     const TimerCase cases[] = {{true, true, true},  {true, true, false}, {true, false, false},
                                {false, true, true}, {false, false, false}};
     for (bool dual : {true, false}) {
@@ -100,12 +99,12 @@ TEST_F(ListPrintingTest, MainTimersRestAndComeBackAsTheyWere) {
             OpenPanelWithTimers(c.timer1, c.timer2);
             bool anyRunningInDialog = false;
             dialogs.SetOnCall([&](const DialogCall&) {
-                anyRunningInDialog = panel->Timer1->isActive() || panel->Timer2->isActive();
+                anyRunningInDialog = TimerActive("Timer1") || TimerActive("Timer2");
             });
             c.cancel ? dialogs.QueuePrintCancel() : dialogs.QueuePrintToPdf(pdf());
             EXPECT_EQ(Print(*list), !c.cancel);
-            EXPECT_EQ(panel->Timer1->isActive(), c.timer1);
-            EXPECT_EQ(panel->Timer2->isActive(), c.timer2);
+            EXPECT_EQ(TimerActive("Timer1"), c.timer1);
+            EXPECT_EQ(TimerActive("Timer2"), c.timer2);
             // The two-channel print halts them before its dialog, the one-channel print after.
             EXPECT_EQ(anyRunningInDialog, !dual && (c.timer1 || c.timer2));
             EXPECT_EQ(list->Caption(), "Real Time List");
@@ -116,7 +115,7 @@ TEST_F(ListPrintingTest, MainTimersRestAndComeBackAsTheyWere) {
 // Events run while the rows print: a second print is refused, no timer of the main window runs,
 // and a window closed meanwhile ends the print without harm.
 TEST_F(ListPrintingTest, WhilePrintingTimersRestAndNothingNests) {
-    Panel* panel = OpenPanelWithTimers(true, true);
+    OpenPanelWithTimers(true, true);
     QStringList rows;
     for (int n = 1; n <= 300; ++n) rows << QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n);
     ListWindow* list = ListWithRows(true, rows);
@@ -127,7 +126,7 @@ TEST_F(ListPrintingTest, WhilePrintingTimersRestAndNothingNests) {
         if (call.kind != DialogCall::Kind::Print || ranDuringPrint) return;
         QTimer::singleShot(0, list, [&] {
             ranDuringPrint = true;
-            timersRan = panel->Timer1->isActive() || panel->Timer2->isActive();
+            timersRan = TimerActive("Timer1") || TimerActive("Timer2");
             captionDuring = list->Caption();
             nestedResult = ListPrinting::PrintOneChannelList(*list, list->ListGrid());
         });
@@ -140,13 +139,13 @@ TEST_F(ListPrintingTest, WhilePrintingTimersRestAndNothingNests) {
     EXPECT_EQ(dialogs.Count(DialogCall::Kind::Print), 1u);
     EXPECT_TRUE(captionDuring.contains(QRegularExpression("^\\d+ record\\(s\\) completed$")))
         << captionDuring.toStdString();
-    EXPECT_TRUE(panel->Timer1->isActive());
-    EXPECT_TRUE(panel->Timer2->isActive());
+    EXPECT_TRUE(TimerActive("Timer1"));
+    EXPECT_TRUE(TimerActive("Timer2"));
     EXPECT_EQ(PdfText(pdf()).count(QRegularExpression("10:00:00")), 300);
 }
 
 TEST_F(ListPrintingTest, WindowClosedDuringThePrintEndsIt) {
-    Panel* panel = OpenPanelWithTimers(true, false);
+    OpenPanelWithTimers(true, false);
     QStringList rows;
     for (int n = 1; n <= 300; ++n) rows << QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n);
     QPointer<ListWindow> list = ListWithRows(true, rows);
@@ -161,17 +160,38 @@ TEST_F(ListPrintingTest, WindowClosedDuringThePrintEndsIt) {
     EXPECT_FALSE(Print(*list));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(list.isNull());
-    EXPECT_TRUE(panel->Timer1->isActive());
-    EXPECT_FALSE(panel->Timer2->isActive());
+    EXPECT_TRUE(TimerActive("Timer1"));
+    EXPECT_FALSE(TimerActive("Timer2"));
+}
+
+// The sampling tick closes the list (a channel change, the row limit) while its printer dialog is
+// open; the dialog's event loop destroys the window. The print ends without touching it.
+TEST_F(ListPrintingTest, ListClosedWhileItsPrinterDialogIsOpenPrintsNothing) {
+    OpenPanelWithTimers(true, true);
+    for (bool dual : {true, false}) {
+        SCOPED_TRACE(dual ? "List2" : "List1");
+        QPointer<ListWindow> list = ListWithRows(dual, {dual ? "1\t14:03:07\t23.5\t21.0\t2.5\tC" : "1\t14:03:07\t23.5\tC"});
+        dialogs.SetOnCall([&](const DialogCall& call) {
+            if (call.kind != DialogCall::Kind::Print) return;
+            Forms::Unload(list->Name());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        });
+        dialogs.QueuePrintToPdf(pdf());
+        EXPECT_FALSE(Print(*list));
+        EXPECT_TRUE(list.isNull());
+        EXPECT_FALSE(QFileInfo::exists(pdf()));
+        EXPECT_TRUE(TimerActive("Timer1"));
+        EXPECT_TRUE(TimerActive("Timer2"));
+    }
 }
 
 TEST_F(ListPrintingTest, UnwritableOutputFailsAndRestoresEverything) {
-    Panel* panel = OpenPanelWithTimers(true, true);
+    OpenPanelWithTimers(true, true);
     ListWindow* list = ListWithRows(false, {"1\t09:05:03\t23.5\tC"});
     dialogs.QueuePrintToPdf(TempPath("no-such-folder/list.pdf"));
     EXPECT_FALSE(Print(*list));
-    EXPECT_TRUE(panel->Timer1->isActive());
-    EXPECT_TRUE(panel->Timer2->isActive());
+    EXPECT_TRUE(TimerActive("Timer1"));
+    EXPECT_TRUE(TimerActive("Timer2"));
     EXPECT_EQ(list->Caption(), "Real Time List");
 }
 

@@ -44,7 +44,7 @@ TEST_F(ListWindowTest, ColumnsButtonsAndPlaceBesideTheMainWindow) {
         ASSERT_EQ(grid.Cols(), c.titles.size());
         for (int col = 0; col < grid.Cols(); ++col) EXPECT_EQ(grid.TextMatrix(0, col), c.titles[col]);
         QStringList visible;
-        for (QAction* action : list->Toolbar1->actions()) {
+        for (QAction* action : Child<Toolbar>(list, "Toolbar1")->actions()) {
             if (action->isVisible()) visible << action->objectName();
         }
         EXPECT_EQ(visible, c.visibleButtons);
@@ -82,13 +82,13 @@ TEST_F(ListWindowTest, NewestRowStaysInViewFromTheSixteenthRowOn) {
 
 TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
     ListWindow* list = OpenList(true);
-    Toolbar* bar = list->Toolbar1;
-    Sampling::State().ListRunning = true;
+    Toolbar* bar = Child<Toolbar>(list, "Toolbar1");
+    Sampling::State().List.Opened();
     Meter::Current().MeterOnline = true;
     list->AddSampleRow(SampleRow(1));
 
     bar->Trigger("Pause");
-    EXPECT_FALSE(Sampling::State().ListRunning);
+    EXPECT_FALSE(Sampling::State().List.IsRunning());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
     EXPECT_EQ(list->ListGrid().Rows(), 2) << "rows already shown stay";
@@ -96,12 +96,12 @@ TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
     // Offline and paused: the button does nothing.
     Meter::Current().MeterOnline = false;
     bar->Trigger("Pause");
-    EXPECT_FALSE(Sampling::State().ListRunning);
+    EXPECT_FALSE(Sampling::State().List.IsRunning());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
 
     Meter::Current().MeterOnline = true;
     bar->Trigger("Pause");
-    EXPECT_TRUE(Sampling::State().ListRunning);
+    EXPECT_TRUE(Sampling::State().List.IsRunning());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Run").cacheKey());
     EXPECT_NE(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
@@ -117,13 +117,12 @@ TEST_F(ListWindowTest, ClosingEndsTheListAndReopeningStartsEmpty) {
         ListWindow* list = OpenList(dual);
         list->show();
         list->AddSampleRow(SampleRow(1));
-        Sampling::State().ListRunning = true;
-        Sampling::State().ListRowCount = 1;
+        Sampling::State().List.Opened();
 
         list->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(Sampling::State().ListRunning);
-        EXPECT_EQ(Sampling::State().ListRowCount, 0);
+        EXPECT_FALSE(Sampling::State().List.IsRunning());
+        EXPECT_EQ(Sampling::State().List.RowCount(), 0);
         EXPECT_EQ(Forms::Find(dual ? "List2" : "List1"), nullptr);
         EXPECT_EQ(OpenList(dual)->ListGrid().Rows(), 1);
     }
@@ -134,7 +133,7 @@ TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
     list->AddSampleRow("1\t09:05:03\t23.5\tC");
     Sampling::State().Recording = true;
     dialogs.QueueFile(TempPath("never"));
-    list->Toolbar1->Trigger("Save");
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
     ASSERT_EQ(dialogs.Calls().size(), 1u);
     EXPECT_EQ(dialogs.Calls()[0].kind, DialogCall::Kind::Message);
     EXPECT_EQ(dialogs.Calls()[0].text, "Aready in recording mode, close it and try again !");
@@ -145,18 +144,18 @@ TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
 TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
     ListWindow* list = OpenList(false);
     list->AddSampleRow("1\t09:05:03\t23.5\tC");
-    Sampling::State().ListRunning = true;
+    Sampling::State().List.Opened();
 
     dialogs.QueueFileCancel();
-    list->Toolbar1->Trigger("Save");
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
     EXPECT_TRUE(QDir(home.path() + "/Documents/TQ36").isEmpty());
 
     dialogs.QueueFile(TempPath("saved"));
-    list->Toolbar1->Trigger("Save");
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
     EXPECT_EQ(ReadAll(TempPath("saved.txt")),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n1\t09:05:03\t23.5\tC\t\r\n");
     EXPECT_FALSE(Sampling::State().SavePathChosen);
-    EXPECT_TRUE(Sampling::State().ListRunning);
+    EXPECT_TRUE(Sampling::State().List.IsRunning());
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 

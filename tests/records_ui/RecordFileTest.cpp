@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include "ListFixture.h"
@@ -178,7 +177,38 @@ TEST_F(RecordFileTest, DialogAppliesTheTxtRuleAndOpensInTheDefaultFolder) {
         EXPECT_EQ(call.text, folder);
         EXPECT_EQ(call.defaultText, ".txt");
         EXPECT_EQ(call.filter, "All Files (*.*)|*.*|");
-        EXPECT_TRUE(call.confirmOverwrite);
+        EXPECT_FALSE(call.confirmOverwrite) << "the question is asked for the name with .txt";
+    }
+}
+
+// run1.txt exists and the user types run1: the question names the file that would be replaced.
+TEST_F(RecordFileTest, ReplacingAnExistingFileIsAskedForTheFinalName) {
+    const QString folder = home.path() + "/Documents/TQ36";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile old(folder + "/run1.txt");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("earlier recording\r\n");
+    old.close();
+    struct Case {
+        QString typed;
+        std::optional<bool> replace;  // the answer, or no question at all
+        bool chosen;
+    };
+    for (const Case& c : {Case{"run1", false, false}, Case{"run1.txt", false, false}, Case{"run1", true, true},
+                          Case{"run2", std::nullopt, true}}) {
+        SCOPED_TRACE(c.typed.toStdString());
+        dialogs.ClearCalls();
+        dialogs.QueueFile(folder + "/" + c.typed);
+        if (c.replace) dialogs.QueueAnswer(*c.replace);
+        EXPECT_EQ(RecordFile::ShowSaveAsDialog(), c.chosen);
+        EXPECT_EQ(Sampling::State().SavePathChosen, c.chosen);
+        ASSERT_EQ(dialogs.Count(DialogCall::Kind::Question), c.replace ? 1u : 0u);
+        if (c.replace) {
+            const DialogCall& question = dialogs.Calls().back();
+            EXPECT_EQ(question.text, "run1.txt already exists.\nDo you want to replace it?");
+            EXPECT_EQ(question.title, "Confirm Save As");
+        }
+        EXPECT_EQ(ReadAll(folder + "/run1.txt"), "earlier recording\r\n");
     }
 }
 
@@ -216,13 +246,13 @@ TEST_F(RecordFileTest, FolderThatCannotBeMadeEndsWithoutADialog) {
     QFile blocker(home.path() + "/Documents");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    Sampling::State().ListRunning = true;
+    Sampling::State().List.Opened();
     Sampling::State().SavePathChosen = true;
     dialogs.QueueFile(home.path() + "/x.txt");
 
     EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
     EXPECT_FALSE(Sampling::State().SavePathChosen);
-    EXPECT_TRUE(Sampling::State().ListRunning);
+    EXPECT_TRUE(Sampling::State().List.IsRunning());
     EXPECT_EQ(dialogs.Count(DialogCall::Kind::SaveFile), 0u);
     EXPECT_TRUE(dialogs.Messages().empty());
 }
@@ -241,13 +271,13 @@ TEST_F(RecordFileTest, ListPausesOnlyWhileTheDialogIsOpen) {
         SCOPED_TRACE(testing::Message() << "recording " << c.recording << " running " << c.listRunning
                                         << " cancel " << c.cancel);
         Sampling::State().Recording = c.recording;
-        Sampling::State().ListRunning = c.listRunning;
+        c.listRunning ? Sampling::State().List.Opened() : Sampling::State().List.Closed();
         bool runningWhileOpen = !c.runningWhileOpen;
-        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = Sampling::State().ListRunning; });
+        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = Sampling::State().List.IsRunning(); });
         c.cancel ? dialogs.QueueFileCancel() : dialogs.QueueFile(TempPath("p.txt"));
         RecordFile::ShowSaveAsDialog();
         EXPECT_EQ(runningWhileOpen, c.runningWhileOpen);
-        EXPECT_EQ(Sampling::State().ListRunning, c.listRunning);
+        EXPECT_EQ(Sampling::State().List.IsRunning(), c.listRunning);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgramState.h"
 #include "PseudoTerminal.h"
 #include "TempPortsDir.h"
 #include "WaitUntil.h"
@@ -19,10 +20,10 @@ class Rs232_APITest : public ::testing::Test {
   protected:
     void SetUp() override {
         EventHooks::Uninstall();
-        Reset();
+        ResetProgramState();
     }
     void TearDown() override {
-        Reset();
+        ResetProgramState();
         EventHooks::Uninstall();
     }
 

@@ -1,18 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QPointer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "Widgets.h"
+#include "ProgramState.h"
 #include "QtPrinters.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "panel/Panel.h"
-#include "panel/Windows.h"
+#include "app/Windows.h"
 #include "serial/PortNames.h"
 #include "serial/PortWindow.h"
 #include "serial/Rs232_API.h"
@@ -24,17 +29,13 @@ namespace {
 class PortWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Rs232_API::Reset();
+        ResetProgramState();
         RegisterWindows();
         port = Forms::GetAs<PortWindow>("Port");
         ASSERT_NE(port, nullptr);
         combo = port->findChild<QComboBox*>("TxtCOM");
     }
-    void TearDown() override {
-        Forms::UnloadAll();
-        EventPump::Delay(0.05);
-        Rs232_API::Reset();
-    }
+    void TearDown() override { ResetProgramState(); }
 
     TempPortsDir ports;
     PortWindow* port = nullptr;
@@ -73,7 +74,7 @@ TEST_F(PortWindowTest, OkOpensThePortAndHandsOverToTheMainWindow) {
     EXPECT_EQ(Forms::Find("Port"), nullptr) << "the port window closes";
     auto* panel = Forms::FindAs<Panel>("Panel");
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->LblCOM->text(), "COM  7");
+    EXPECT_EQ(Child<QLabel>(panel, "LblCOM")->text(), "COM  7");
     EXPECT_EQ(Rs232_API::OpenPortCount(), 1);
     EXPECT_EQ(Rs232_API::CurrentPortIndex(), 1);
     EXPECT_TRUE(Rs232_API::PortDriver().IsOpen(7));
@@ -87,8 +88,8 @@ TEST_F(PortWindowTest, TextWithoutTheBlanksOpensPortZeroAndShowsNoCom) {
     EXPECT_EQ(Rs232_API::OpenPorts(1).number, 0);
     QElapsedTimer waited;
     waited.start();
-    while (panel->LblCOM->text() != "No COM" && waited.elapsed() < 20000) EventPump::Delay(0.05);
-    EXPECT_EQ(panel->LblCOM->text(), "No COM");
+    while (Child<QLabel>(panel, "LblCOM")->text() != "No COM" && waited.elapsed() < 20000) EventPump::Delay(0.05);
+    EXPECT_EQ(Child<QLabel>(panel, "LblCOM")->text(), "No COM");
 }
 
 TEST_F(PortWindowTest, AutoScanListsThePortsThatOpenAndClosesThemAgain) {
@@ -114,6 +115,49 @@ TEST_F(PortWindowTest, AutoScanListsThePortsThatOpenAndClosesThemAgain) {
 
     port->BtnReset_Click();
     EXPECT_EQ(combo->count(), 256);
+}
+
+// The scan lets events run: an OK, a Reset and a close that arrive meanwhile must not pull the
+// window or its list away under it. OK and Reset are refused, the close waits for the scan's end.
+TEST_F(PortWindowTest, ClicksAndCloseDuringAutoScanWaitForItsEnd) {
+    SimulatedMeter meter(3);
+    ASSERT_TRUE(meter.Start());
+    QPointer<PortWindow> alive(port);
+    QMetaObject::invokeMethod(
+        port,
+        [alive] {
+            for (const char* button : {"CmdOK", "BtnReset", "BtnAutoScan"}) alive->findChild<QPushButton*>(button)->click();
+            alive->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        },
+        Qt::QueuedConnection);
+    port->BtnAutoScan_Click();
+    ASSERT_FALSE(alive.isNull());
+    EXPECT_EQ(Forms::Find("Panel"), nullptr);
+    EXPECT_EQ(Rs232_API::OpenPortCount(), 0);
+    EXPECT_LT(combo->count(), 256) << "the list holds what the scan found";
+    EXPECT_EQ(port->findChild<QProgressBar*>("ProgressBar1")->value(), 256);
+    for (const char* control : {"CmdOK", "BtnReset", "BtnAutoScan", "TxtCOM"})
+        EXPECT_TRUE(port->findChild<QWidget*>(control)->isEnabled()) << control;
+
+    EventPump::Delay(0.05);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull()) << "the close comes once the scan has ended";
+}
+
+// Serial Devices belongs to the port window: it goes when that window closes, with or without OK.
+TEST_F(PortWindowTest, SerialDevicesGoesWithThePortWindow) {
+    for (bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "closed");
+        ResetProgramState();
+        RegisterWindows();
+        port = Forms::GetAs<PortWindow>("Port");
+        port->BtnDeviceManager_Click();
+        ASSERT_NE(Forms::Find("SerialDevices"), nullptr);
+        ok ? port->CmdOK_Click() : void(port->close());
+        EXPECT_EQ(Forms::Find("SerialDevices"), nullptr);
+        EXPECT_EQ(Forms::Find("Port"), nullptr);
+    }
 }
 
 TEST_F(PortWindowTest, DeviceManagerListsTheAliasedDevices) {

@@ -16,7 +16,7 @@
 #include <QTextStream>
 
 #include "panel/Panel.h"
-#include "panel/Windows.h"
+#include "app/Windows.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
@@ -59,8 +59,8 @@ Options Parse(const QStringList& args) {
 bool Reached(const Options& o) {
     auto* panel = Forms::FindAs<Panel>("Panel");
     if (!panel || o.until.isEmpty()) return true;
-    if (o.until == "nocom") return panel->LblCOM->text() == "No COM";
-    return !panel->LblT1->text().isEmpty();
+    if (o.until == "nocom") return panel->findChild<QLabel*>("LblCOM")->text() == "No COM";
+    return !panel->findChild<QLabel*>("LblT1")->text().isEmpty();
 }
 
 }  // namespace
@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
     waited.start();
     while (!Reached(o) && waited.elapsed() < o.timeout * 1000) EventPump::Delay(0.1);
     if (auto* panel = Forms::FindAs<Panel>("Panel")) {
-        for (const QString& key : o.toolbar) panel->Toolbar1->Trigger(key);
+        for (const QString& key : o.toolbar) panel->findChild<Toolbar*>("Toolbar1")->Trigger(key);
     }
     EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle
     QWidget* window = Forms::Find(o.window);

@@ -1,4 +1,4 @@
-#include "panel/Windows.h"
+#include "app/Windows.h"
 
 #include "panel/Panel.h"
 #include "records/ListWindow.h"

@@ -1,0 +1,75 @@
+// The main window's toolbar: each button's command.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <filesystem>
+
+#include "meter/Meter.h"
+#include "panel/Panel.h"
+#include "panel/SamplingState.h"
+#include "records/RecordFile.h"
+#include "records/RecordFormat.h"
+#include "ui/Clock.h"
+#include "ui/Dialogs.h"
+#include "ui/Forms.h"
+#include "ui/Toolbar.h"
+
+void Panel::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "Save") {
+        SaveCommand();
+    } else if (key == "List") {
+        ListCommand();
+    } else if (key == "PC") {
+        PcSamplingCommand();
+    } else if (key == "help") {
+        SSPhelp->setHidden(!SSPhelp->isHidden());
+    }
+}
+
+void Panel::SaveCommand() {
+    SamplingState& s = Sampling::State();
+    if (!Meter::Current().MeterOnline) return;
+    if (s.Recording) {
+        recording_.StopByUser();
+        ShowRecordingStopped(false);
+        return;
+    }
+    const QPointer<FormWindow> self(this);
+    RecordFile::ShowSaveAsDialog();
+    if (FormWindow::IsGone(self)) return;
+    ShowTimesText->setText(Clock::Current().TimeText());
+    if (!s.SavePathChosen) return;
+    if (!recording_.Start(s.RecordFilePath, Meter::Current().DualChannel)) {
+        Dialogs::Current().Message(QString("%1 could not be created (%2).")
+                                       .arg(QString::fromStdString(s.RecordFilePath),
+                                            QString::fromStdString(recording_.ErrorText())));
+        return;
+    }
+    LblFileName->setText(QString::fromStdString(RecordFormat::WithTxtExtension(
+        std::filesystem::path(s.RecordFilePath).filename().string())));
+    Toolbar1->SetButtonIcon("Save", Toolbar1->ButtonIcon("Stop"));
+    Toolbar1->SetButtonTooltip("Save", "Stop Recording");
+    LblRec->show();
+}
+
+void Panel::PcSamplingCommand() {
+    SamplingState& s = Sampling::State();
+    const QString answer = Dialogs::Current().InputBox(
+        "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ", "Input Sampling Time",
+        QString::number(s.Schedule.SamplingSeconds()));
+    const auto seconds = SamplingSchedule::ParseInterval(answer.toStdString());
+    if (!seconds) return;
+    s.Schedule.SetInterval(*seconds, Clock::Current().SecondsSinceMidnight());
+}
+
+void Panel::ListCommand() {
+    const CurrentReading& r = Meter::Current();
+    if (!r.MeterOnline) return;
+    SamplingState& s = Sampling::State();
+    ShowTimesText->setText(Clock::Current().TimeText());
+    s.ChannelModeAtStart = r.DualChannel;
+    const QString name = r.DualChannel ? "List2" : "List1";
+    if (Forms::IsShown(name)) return;
+    Forms::Show(name);
+    s.List.Opened();
+}

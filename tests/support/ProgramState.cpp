@@ -1,0 +1,21 @@
+#include "ProgramState.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include "meter/Meter.h"
+#include "panel/SamplingState.h"
+#include "serial/Rs232_API.h"
+#include "ui/Clock.h"
+#include "ui/Dialogs.h"
+#include "ui/Forms.h"
+
+void ResetProgramState() {
+    Forms::UnloadAll();
+    if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Dialogs::Install(nullptr);
+    Clock::Install(nullptr);
+    Rs232_API::Reset();
+    Meter::ResetCurrent();
+    Sampling::Reset();
+}
