@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "ProgramState.h"
 #include "ui/EventPump.h"
 #include "ui/FormWindow.h"
 #include "ui/Forms.h"
@@ -40,13 +41,11 @@ void DeleteLaterObjects() { QCoreApplication::sendPostedEvents(nullptr, QEvent::
 class FormsTest : public testing::Test {
 protected:
     void SetUp() override {
+        ResetProgramState();
         Forms::Register("List2", [] { return new CountingForm("List2"); });
         Forms::Register("Plain", [] { return new QLabel("plain"); });
     }
-    void TearDown() override {
-        Forms::UnloadAll();
-        DeleteLaterObjects();
-    }
+    void TearDown() override { ResetProgramState(); }
 };
 
 TEST_F(FormsTest, GetCreatesAndLoadsOnceFindNeverCreates) {
