@@ -143,7 +143,9 @@ void ListWindow::Save() {
         Dialogs::Current().Message("Aready in recording mode, close it and try again !");
         return;
     }
+    const QPointer<FormWindow> self(this);
     RecordFile::ShowSaveAsDialog();
+    if (FormWindow::IsGone(self)) return;
     if (Sampling::State().SavePathChosen) RecordFile::SaveGridToFile(*this, *grid_);
 }
 
