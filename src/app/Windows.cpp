@@ -1,5 +1,6 @@
 #include "app/Windows.h"
 
+#include "logger/MemoryWindow.h"
 #include "panel/Panel.h"
 #include "records/ListWindow.h"
 #include "serial/PortWindow.h"
@@ -10,6 +11,10 @@ void RegisterWindows() {
     Forms::Register("Port", [] { return new PortWindow; });
     Forms::Register("SerialDevices", [] { return new SerialDevicesWindow; });
     Forms::Register("Panel", [] { return new Panel; });
-    Forms::Register("List1", [] { return new ListWindow(false); });
-    Forms::Register("List2", [] { return new ListWindow(true); });
+    Forms::Register("Memory", [] { return new MemoryWindow; });
+    for (auto kind : {ListWindow::Kind::RealTime, ListWindow::Kind::Data}) {
+        for (bool dual : {false, true}) {
+            Forms::Register(ListWindow::NameOf(kind, dual), [kind, dual] { return new ListWindow(kind, dual); });
+        }
+    }
 }

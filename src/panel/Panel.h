@@ -60,6 +60,7 @@ private:
     void SaveCommand();
     void PcSamplingCommand();
     void ListCommand();
+    void MemoryCommand();
 
     void BuildToolbar();
     void BuildHelpPanel();

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <filesystem>
 
+#include "logger/LoggerCommands.h"
 #include "meter/Meter.h"
 #include "panel/Panel.h"
 #include "panel/SamplingState.h"
@@ -21,6 +22,8 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
         ListCommand();
     } else if (key == "PC") {
         PcSamplingCommand();
+    } else if (key == "Memory") {
+        MemoryCommand();
     } else if (key == "help") {
         SSPhelp->setHidden(!SSPhelp->isHidden());
     }
@@ -72,4 +75,10 @@ void Panel::ListCommand() {
     if (Forms::IsShown(name)) return;
     Forms::Show(name);
     s.List.Opened();
+}
+
+void Panel::MemoryCommand() {
+    StartMemoryDownload([self = QPointer<Panel>(this)] {
+        if (self) self->ShowTimesText->setText(Clock::Current().TimeText());
+    });
 }

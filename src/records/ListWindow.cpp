@@ -33,10 +33,38 @@ std::span<const Column> Columns(bool dual) {
     return OneChannelColumns;
 }
 
+struct Button {
+    const char* key;
+    const char* tooltip;
+    const char* picture;
+    bool visible;
+};
+
+// The hidden Run and Start buttons only hold the running and paused pictures of Pause.
+constexpr Button RealTimeTwoChannelButtons[] = {{"Save", "Save As", "Save", true},
+                                                {"Pause", "Pause", "Pause", true},
+                                                {"Run", "", "Pause", false},
+                                                {"Start", "Start", "Start", false},
+                                                {"Print", "Print", "Print", true}};
+constexpr Button RealTimeOneChannelButtons[] = {{"Save", "Save As", "Save", true}, {"Print", "Print", "Print", true}};
+constexpr Button DataButtons[] = {
+    {"Save", "Save As", "Save", true}, {"Plot", "Plot", "Plot", true}, {"Print", "Print", "Print", true}};
+
+std::span<const Button> Buttons(ListWindow::Kind kind, bool dual) {
+    if (kind == ListWindow::Kind::Data) return DataButtons;
+    if (dual) return RealTimeTwoChannelButtons;
+    return RealTimeOneChannelButtons;
+}
+
 }  // namespace
 
-ListWindow::ListWindow(bool dual, QWidget* parent) : FormWindow(dual ? "List2" : "List1", parent), dual_(dual) {
-    SetCaption("Real Time List");
+QString ListWindow::NameOf(Kind kind, bool dual) {
+    return QString(kind == Kind::Data ? "DataList%1" : "List%1").arg(dual ? 2 : 1);
+}
+
+ListWindow::ListWindow(Kind kind, bool dual, QWidget* parent)
+    : FormWindow(NameOf(kind, dual), parent), kind_(kind), dual_(dual) {
+    SetCaption(kind == Kind::Data ? "Data List" : "Real Time List");
     BuildToolbar();
     BuildGrid();
     auto* layout = new QVBoxLayout(this);
@@ -49,16 +77,10 @@ ListWindow::ListWindow(bool dual, QWidget* parent) : FormWindow(dual ? "List2" :
 void ListWindow::BuildToolbar() {
     Toolbar1 = new Toolbar(this);
     Toolbar1->setObjectName("Toolbar1");
-    Toolbar1->AddButton("Save", "Save As", Icons::Get("Save"));
-    if (dual_) {
-        Toolbar1->AddButton("Pause", "Pause", Icons::Get("Pause"));
-        // Hidden buttons that only hold the running and paused pictures of the Pause button.
-        Toolbar1->AddButton("Run", "", Icons::Get("Pause"));
-        Toolbar1->AddButton("Start", "Start", Icons::Get("Start"));
-        Toolbar1->SetButtonVisible("Run", false);
-        Toolbar1->SetButtonVisible("Start", false);
+    for (const Button& button : Buttons(kind_, dual_)) {
+        Toolbar1->AddButton(button.key, button.tooltip, Icons::Get(button.picture));
+        Toolbar1->SetButtonVisible(button.key, button.visible);
     }
-    Toolbar1->AddButton("Print", "Print", Icons::Get("Print"));
     connect(Toolbar1, &Toolbar::ButtonClick, this, &ListWindow::Toolbar1_ButtonClick);
 }
 
@@ -93,7 +115,9 @@ void ListWindow::Load() {
     resize(width, Toolbar1->sizeHint().height() + height);
 }
 
-void ListWindow::Unload() { Sampling::State().List.Closed(); }
+void ListWindow::Unload() {
+    if (kind_ == Kind::RealTime) Sampling::State().List.Closed();
+}
 
 void ListWindow::AddSampleRow(const QString& tabbedRow) {
     grid_->AddItem(tabbedRow);
@@ -131,7 +155,7 @@ void ListWindow::ShowRunning() {
 void ListWindow::Toolbar1_ButtonClick(const QString& key) {
     if (key == "Save") {
         Save();
-    } else if (key == "Pause") {
+    } else if (key == "Pause" && kind_ == Kind::RealTime) {
         Pause();
     } else if (key == "Print") {
         Print();

@@ -7,16 +7,22 @@
 class Grid;
 class Toolbar;
 
-// The real-time list: one row per PC sample while the list runs. "List2" (dual) shows T1, T2
-// and T1-T2 and can pause; "List1" shows the one value. Rows come from the main window's
-// sampling tick through AddSampleRow; closing the window ends the list.
+// A list of readings with its toolbar, in a two-channel twin (T1, T2, T1-T2) and a one-channel
+// twin (one value). The real-time lists "List2" and "List1" take one row per PC sample from the
+// main window's sampling tick (AddSampleRow); the two-channel one can pause, and closing either
+// ends the list. The data lists "DataList2" and "DataList1" show one data set of the meter's
+// logger. Every list saves its rows as a record file and prints them.
 class ListWindow : public FormWindow {
     Q_OBJECT
 public:
+    enum class Kind { RealTime, Data };
+
     // Rows in view below the title row; from the next row on, each new row scrolls by one.
     static constexpr int RowsInView = 15;
 
-    explicit ListWindow(bool dual, QWidget* parent = nullptr);
+    ListWindow(Kind kind, bool dual, QWidget* parent = nullptr);
+    // "List2", "DataList1" ...
+    static QString NameOf(Kind kind, bool dual);
 
     bool Dual() const { return dual_; }
     Grid& ListGrid() { return *grid_; }
@@ -43,6 +49,7 @@ private:
     void Pause();
     void Print();
 
+    Kind kind_;
     bool dual_;
     Toolbar* Toolbar1;
     Grid* grid_;

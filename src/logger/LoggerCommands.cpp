@@ -1,0 +1,123 @@
+#include "logger/LoggerCommands.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <optional>
+#include <span>
+
+#include "logger/DataLogger.h"
+#include "logger/LoggerFormat.h"
+#include "logger/MemoryExchange.h"
+#include "logger/MemoryWindow.h"
+#include "meter/Meter.h"
+#include "panel/AcquisitionPause.h"
+#include "records/CaptionProgress.h"
+#include "records/ListWindow.h"
+#include "ui/Clock.h"
+#include "ui/Dialogs.h"
+#include "ui/EventPump.h"
+#include "ui/Forms.h"
+#include "ui/Grid.h"
+#include "ui/HourglassGuard.h"
+
+namespace {
+
+MemoryWindow* ShownMemoryWindow() {
+    auto* window = Forms::FindAs<MemoryWindow>("Memory");
+    return window && !window->IsUnloaded() && window->isVisible() ? window : nullptr;
+}
+
+// The start time of a data set's recording as the user types it; nothing when the user gives no
+// answer, or one the set cannot start from.
+std::optional<int> AskStartTime() {
+    for (;;) {
+        const QString answer = Dialogs::Current().InputBox("Enter the STARTING TIME of recording\r\n (hh:nn:ss) ",
+                                                           "Input Starting Time", Clock::Current().TimeText());
+        if (answer.isEmpty()) return std::nullopt;
+        const Logger::StartTime start = Logger::ParseStartTime(answer.toStdString());
+        switch (start.status) {
+            case Logger::StartTime::Status::Ok:
+                return start.seconds;
+            case Logger::StartTime::Status::OneColon:
+                return std::nullopt;
+            case Logger::StartTime::Status::NoColon:
+                Dialogs::Current().Message("Invalid, comply with the data format properly\r\n");
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+void StartMemoryDownload(const std::function<void()>& showTime) {
+    DataLogger& logger = DataLogger::Instance();
+    if (Forms::IsShown("Memory") || !Meter::Current().MeterOnline || logger.Downloading()) return;
+    AcquisitionPause pause(AcquisitionPause::LivePolling);
+    std::optional<HourglassGuard> hourglass(std::in_place);
+    QElapsedTimer elapsed;
+    elapsed.start();
+
+    MemoryExchange exchange(
+        {.showWindow =
+             [](long used) {
+                 if (auto* window = Forms::GetAs<MemoryWindow>("Memory")) {
+                     window->show();
+                     window->ShowRemained(used);
+                 }
+             },
+         .showProgress =
+             [](const std::string& text) {
+                 if (MemoryWindow* window = ShownMemoryWindow()) window->ShowProgress(QString::fromStdString(text));
+             },
+         .windowOpen = [] { return ShownMemoryWindow() != nullptr; },
+         .showSets =
+             [](const std::vector<Logger::DataSet>& sets) {
+                 if (MemoryWindow* window = ShownMemoryWindow()) window->ShowSets(sets);
+             },
+         .transferDone = [&hourglass] { hourglass.reset(); },
+         .showTime = showTime},
+        [elapsed] { return elapsed.elapsed() / 1000.0; });
+
+    switch (exchange.Run()) {
+        case MemoryExchange::Outcome::NoData:
+            Dialogs::Current().Message("No Data in Memory");
+            break;
+        case MemoryExchange::Outcome::NoAnswer:
+            // Closed, so that "Memory" can try again at once.
+            Forms::Unload("Memory");
+            Dialogs::Current().Message("No answer from the meter, try again!");
+            break;
+        case MemoryExchange::Outcome::Listed:
+        case MemoryExchange::Outcome::WindowClosed:
+            break;
+    }
+}
+
+void OpenDataSet(int setNumber) {
+    AcquisitionPause pause(AcquisitionPause::LivePolling);
+    for (bool dual : {true, false}) Forms::Unload(ListWindow::NameOf(ListWindow::Kind::Data, dual));
+    const std::optional<std::vector<std::uint8_t>> set = Logger::CutSet(DataLogger::Instance().MemoryImage(), setNumber);
+    if (!set) return;
+    const std::optional<int> start = AskStartTime();
+    if (!start) return;
+
+    const bool dual = Meter::Current().DualChannel;
+    auto* list = Forms::GetAs<ListWindow>(ListWindow::NameOf(ListWindow::Kind::Data, dual));
+    if (!list) return;
+    list->show();
+    const QPointer<FormWindow> window(list);
+    const int sampling = set->front();
+    const long records = static_cast<long>((set->size() - 1) / Logger::RecordLength);
+    const std::span<const std::uint8_t> bytes(*set);
+    CaptionProgress progress(*list, QStringLiteral(" Records Completed"));
+    for (long i = 1; i <= records; ++i) {
+        const auto record = bytes.subspan(1 + Logger::RecordLength * static_cast<std::size_t>(i - 1), Logger::RecordLength);
+        const std::string time = Logger::TimeText(*start + (i - 1) * sampling);
+        list->ListGrid().AddItem(QString::fromStdString(Logger::RecordRow(i, time, record, dual)));
+        if (progress.Due()) {
+            progress.Show(i);
+            EventPump::ProcessEvents();
+            if (FormWindow::IsGone(window)) return;
+        }
+    }
+}

@@ -1,0 +1,140 @@
+#include "logger/MemoryExchange.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "logger/DataLogger.h"
+#include "serial/EventHooks.h"
+#include "serial/Rs232_API.h"
+
+namespace {
+
+constexpr double Step = 0.1;  // the exchange looks at the line every tenth of a second
+
+std::vector<std::uint8_t>& ReceiveBuffer() {
+    return Rs232_API::OpenPorts(Rs232_API::CurrentPortIndex()).receiveBuffer;
+}
+
+// What the port holds now, taken out of the receive buffer.
+std::vector<std::uint8_t> TakeReceived() {
+    Rs232_API::ReceiveBytes();
+    std::vector<std::uint8_t> taken = std::move(ReceiveBuffer());
+    Rs232_API::ClearReceiveBuffer();
+    return taken;
+}
+
+}  // namespace
+
+MemoryExchange::MemoryExchange(Display display, std::function<double()> clock, Limits limits)
+    : display_(std::move(display)), clock_(std::move(clock)), limits_(limits) {}
+
+MemoryExchange::Outcome MemoryExchange::Run() {
+    DataLogger& logger = DataLogger::Instance();
+    const int index = Rs232_API::CurrentPortIndex();
+    if (index < 1 || index > Rs232_API::MaxOpenPorts) return Outcome::NoAnswer;
+    // Let a poll cycle that was collecting finish before the line is ours.
+    EventHooks::Delay(1.0);
+    logger.DownloadStarted();
+
+    long used = 0;
+    if (!AskSize(used)) return End(Outcome::NoAnswer);
+    const long expected = used + 2;
+    EventHooks::Delay(Step);
+    if (expected <= 2) return End(Outcome::NoData);
+    display_.showWindow(used);
+
+    Outcome failure = Outcome::NoAnswer;
+    std::vector<std::uint8_t> image;
+    if (!RequestDump(image, failure) || !Transfer(image, expected, failure)) return End(failure);
+    // The lead byte, the closing byte and anything after the dump are not memory.
+    std::vector<std::uint8_t> memory(image.begin() + 1, image.begin() + (expected - 1));
+
+    display_.showSets(Logger::ListSets(memory, display_.windowOpen));
+    display_.transferDone();
+    WaitForLiveStream();
+    display_.showTime();
+    logger.DownloadEnded(std::move(memory));
+    EventHooks::Delay(1.5);
+    return Outcome::Listed;
+}
+
+bool MemoryExchange::AskSize(long& usedBytes) {
+    const double start = clock_();
+    while (!TimedOut(start, limits_.answer)) {
+        // Whatever the live stream left is not the answer.
+        TakeReceived();
+        Rs232_API::SendBytes({Logger::SizeCommand});
+        long count = 0;
+        do {
+            EventHooks::Delay(Step);
+            count = Rs232_API::ReceiveBytes();
+            if (TimedOut(start, limits_.answer)) return false;
+        } while (count < static_cast<long>(Logger::SizeReplyLength));
+        const std::vector<std::uint8_t> reply = ReceiveBuffer();
+        if (Logger::IsSizeReply(reply)) {
+            usedBytes = Logger::UsedBytes(reply);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MemoryExchange::RequestDump(std::vector<std::uint8_t>& start, Outcome& failure) {
+    const double begun = clock_();
+    for (;;) {
+        Rs232_API::ReceiveBytes();
+        // The request goes again every step until a few bytes come back within one.
+        do {
+            Rs232_API::ClearReceiveBuffer();
+            Rs232_API::SendBytes({Logger::DumpCommand});
+            EventHooks::Delay(Step);
+            start = TakeReceived();
+            if (!display_.windowOpen()) {
+                failure = Outcome::WindowClosed;
+                return false;
+            }
+            if (TimedOut(begun, limits_.answer)) return false;
+        } while (start.size() < Logger::DumpStartLength);
+        if (Logger::IsDumpStart(start)) return true;
+    }
+}
+
+bool MemoryExchange::Transfer(std::vector<std::uint8_t>& image, long expected, Outcome& failure) {
+    double lastByte = clock_();
+    while (static_cast<long>(image.size()) < expected) {
+        EventHooks::Delay(Step);
+        const std::vector<std::uint8_t> received = TakeReceived();
+        if (!received.empty()) {
+            lastByte = clock_();
+        } else if (TimedOut(lastByte, limits_.stall)) {
+            return false;
+        }
+        image.insert(image.end(), received.begin(), received.end());
+        const long got = std::min(static_cast<long>(image.size()), expected);
+        display_.showProgress(Logger::ProgressText(got, expected));
+        EventHooks::ProcessEvents();
+        if (!display_.windowOpen()) {
+            failure = Outcome::WindowClosed;
+            return false;
+        }
+    }
+    return true;
+}
+
+void MemoryExchange::WaitForLiveStream() {
+    const double start = clock_();
+    while (Rs232_API::ReceiveBytes() < 9 && clock_() - start < limits_.liveStream) EventHooks::Delay(Step / 2);
+    Rs232_API::ClearReceiveBuffer();
+}
+
+MemoryExchange::Outcome MemoryExchange::End(Outcome outcome, std::vector<std::uint8_t> memory) {
+    // A dump cut short keeps arriving for a while; the poll cycle is not to take it for frames.
+    if (outcome != Outcome::NoData) {
+        const int number = Rs232_API::OpenPorts(Rs232_API::CurrentPortIndex()).number;
+        Rs232_API::PortDriver().CommFlush(number);
+    }
+    Rs232_API::ClearReceiveBuffer();
+    display_.transferDone();
+    DataLogger::Instance().DownloadEnded(std::move(memory));
+    return outcome;
+}
