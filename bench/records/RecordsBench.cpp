@@ -32,7 +32,7 @@ using Bench::TwoChannelRow;
 constexpr int ListRows = static_cast<int>(Sampling::MaxRecords);
 
 std::unique_ptr<ListWindow> ShownList() {
-    auto list = std::make_unique<ListWindow>(true);
+    auto list = std::make_unique<ListWindow>(ListWindow::Kind::RealTime, true);
     list->show();
     QApplication::processEvents();
     return list;

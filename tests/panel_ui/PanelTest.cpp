@@ -130,7 +130,7 @@ TEST_F(PanelTest, OneChannelLayoutAndMarks) {
 }
 
 TEST_F(PanelTest, SilentMeterGivesNoComAndRestartedMeterComesBack) {
-    Panel* panel = OpenPanelWithReading({"--channels", "2", "--unit", "K", "--t1", "300.0", "--t2", "----"}, "300.0");
+    ASSERT_NE(OpenPanelWithReading({"--channels", "2", "--unit", "K", "--t1", "300.0", "--t2", "----"}, "300.0"), nullptr);
     EXPECT_EQ(Text("LblT1T2"), "----");
     EXPECT_FALSE(Hidden("ImgK"));
     meter->Stop();
