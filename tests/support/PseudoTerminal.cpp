@@ -52,6 +52,14 @@ std::vector<std::uint8_t> PseudoTerminal::Receive(std::size_t count, std::chrono
     return bytes;
 }
 
+std::vector<std::uint8_t> PseudoTerminal::ReceiveNow() const {
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[4096];
+    ssize_t n = 0;
+    while ((n = read(master_, chunk, sizeof chunk)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    return bytes;
+}
+
 void PseudoTerminal::Close() {
     if (master_ >= 0) close(master_);
     master_ = -1;

@@ -21,6 +21,8 @@ class PseudoTerminal {
     // Collects what arrives until `count` bytes are there or the wait runs out.
     std::vector<std::uint8_t> Receive(std::size_t count,
                                       std::chrono::milliseconds wait = std::chrono::seconds(10)) const;
+    // Whatever has arrived by now, without waiting.
+    std::vector<std::uint8_t> ReceiveNow() const;
     // Like pulling the cable: the slave side stops working.
     void Close();
 

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProgramState.h"
+#include "PseudoTerminal.h"
+#include "TempPortsDir.h"
+#include "logger/DataLogger.h"
+#include "logger/MemoryExchange.h"
+#include "serial/EventHooks.h"
+#include "serial/Rs232_API.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes LiveFrame = {0x02, 0x00, 0x00, 0xFA, 0x00, 0x00, 0x64, 0x00, 0x03};
+const Bytes Record = {0x00, 0x00, 0xFA, 0x00, 0x00, 0x64, 0x00};
+
+Bytes Memory(std::initializer_list<std::pair<int, int>> sets) {
+    Bytes memory;
+    for (auto [sampling, records] : sets) {
+        memory.insert(memory.end(), {0x00, 0x55, 0xAA, 0x00, static_cast<std::uint8_t>(sampling)});
+        for (int i = 0; i < records; ++i) memory.insert(memory.end(), Record.begin(), Record.end());
+    }
+    return memory;
+}
+
+// What the meter on the other end of the line does.
+struct MeterBehaviour {
+    Bytes memory;
+    bool liveFrameBeforeFirstSizeReply = false;
+    bool answersSize = true;
+    bool answersDump = true;
+    std::size_t dumpBytesBeforeStall = SIZE_MAX;
+};
+
+// The exchange against a pseudo-terminal on COM 4 in simulated time: every wait of the exchange
+// advances the clock and lets the meter answer what the exchange sent, 96 bytes a tenth of a
+// second as at 9600 baud.
+class MemoryExchangeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        line = std::make_unique<PseudoTerminal>();
+        line->LinkAs(4);
+        ASSERT_TRUE(Rs232_API::OpenPort(4, Rs232_API::MeterSettings));
+        Rs232_API::CurrentPortIndex() = 1;
+        EventHooks::Install([] {}, [this](double seconds) { Wait(seconds); });
+    }
+    void TearDown() override {
+        EventHooks::Uninstall();
+        ResetProgramState();
+    }
+
+    void Wait(double seconds) {
+        clock += seconds;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (std::uint8_t command : line->ReceiveNow()) {
+            if (command == 0x41) ++sizeQueries;
+            if (command == 0x41 && std::exchange(meter.liveFrameBeforeFirstSizeReply, false)) {
+                Send(LiveFrame);
+            } else if (command == 0x41 && meter.answersSize) {
+                const auto end = static_cast<std::uint32_t>(35968 + meter.memory.size());
+                Send({0x02, static_cast<std::uint8_t>(end >> 16), static_cast<std::uint8_t>(end >> 8),
+                      static_cast<std::uint8_t>(end), 0x03});
+            } else if (command == 0x55 && meter.answersDump) {
+                dump = Bytes{0x02};
+                dump.insert(dump.end(), meter.memory.begin(), meter.memory.end());
+                dump.push_back(0x03);
+                dumped = 0;
+            }
+        }
+        const std::size_t limit = std::min(dump.size(), meter.dumpBytesBeforeStall);
+        if (dumped < limit) {
+            const std::size_t count = std::min<std::size_t>(96, limit - dumped);
+            Send(Bytes(dump.begin() + static_cast<std::ptrdiff_t>(dumped),
+                       dump.begin() + static_cast<std::ptrdiff_t>(dumped + count)));
+            dumped += count;
+        }
+    }
+
+    void Send(const Bytes& bytes) {
+        line->Send(bytes);
+        // Give the kernel a moment to move the bytes to the other side of the terminal.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+
+    MemoryExchange::Outcome Run() {
+        MemoryExchange exchange({.showWindow = [this](long used) { shownUsed = used; },
+                                 .showProgress = [this](const std::string& text) { progress.push_back(text); },
+                                 .windowOpen = [this] { return progress.size() < closeAfterProgress; },
+                                 .showSets = [this](const std::vector<Logger::DataSet>& found) { sets = found; },
+                                 .transferDone = [] {},
+                                 .showTime = [this] { timeShown = true; }},
+                                [this] { return clock; });
+        return exchange.Run();
+    }
+
+    TempPortsDir folder;
+    std::unique_ptr<PseudoTerminal> line;
+    MeterBehaviour meter;
+    Bytes dump;
+    std::size_t dumped = 0;
+    double clock = 0;
+    std::optional<long> shownUsed;
+    std::vector<std::string> progress;
+    std::size_t closeAfterProgress = SIZE_MAX;
+    std::vector<Logger::DataSet> sets;
+    bool timeShown = false;
+    int sizeQueries = 0;
+};
+
+// A live frame comes back instead of the first size reply: the size is asked again, then the
+// whole memory is read, listed and kept.
+TEST_F(MemoryExchangeTest, DownloadsAndListsAfterCatchingALiveFrame) {
+    meter.memory = Memory({{10, 2}, {1, 40}});
+    meter.liveFrameBeforeFirstSizeReply = true;
+    EXPECT_EQ(Run(), MemoryExchange::Outcome::Listed);
+    EXPECT_EQ(sizeQueries, 2);
+    EXPECT_EQ(shownUsed, static_cast<long>(meter.memory.size()));
+    EXPECT_EQ(DataLogger::Instance().MemoryImage(), meter.memory);
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(sets[0].records, 2);
+    EXPECT_EQ(sets[1].sampling, 1);
+    EXPECT_EQ(sets[1].records, 40);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), "100.0% Completed");
+    EXPECT_TRUE(timeShown);
+    EXPECT_FALSE(DataLogger::Instance().Downloading());
+    EXPECT_GE(clock, 1.0 + 1.5) << "the pauses before and after the exchange";
+}
+
+TEST_F(MemoryExchangeTest, EmptyLoggerHasNoData) {
+    EXPECT_EQ(Run(), MemoryExchange::Outcome::NoData);
+    EXPECT_FALSE(shownUsed.has_value()) << "no window for an empty logger";
+    EXPECT_FALSE(DataLogger::Instance().Downloading());
+}
+
+// No answer waits for ever: each silence ends the exchange with the meter's memory left alone.
+TEST_F(MemoryExchangeTest, SilenceEndsTheExchange) {
+    struct Case {
+        const char* name;
+        bool answersSize, answersDump;
+        std::size_t dumpBytesBeforeStall;
+        double within;  // simulated seconds
+    };
+    const Case cases[] = {
+        {"NoSizeReply", false, true, SIZE_MAX, 1 + 10.5},
+        {"NoDump", true, false, SIZE_MAX, 1 + 0.2 + 10.5},
+        {"TransferStalls", true, true, 200, 1 + 0.2 + 5.5 + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        meter = {.memory = Memory({{5, 100}}),
+                 .answersSize = c.answersSize,
+                 .answersDump = c.answersDump,
+                 .dumpBytesBeforeStall = c.dumpBytesBeforeStall};
+        clock = 0;
+        dump.clear();
+        dumped = 0;
+        EXPECT_EQ(Run(), MemoryExchange::Outcome::NoAnswer);
+        EXPECT_LE(clock, c.within);
+        EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+        EXPECT_FALSE(DataLogger::Instance().Downloading());
+        EXPECT_TRUE(Rs232_API::OpenPorts(1).receiveBuffer.empty());
+    }
+}
+
+TEST_F(MemoryExchangeTest, ClosingTheWindowEndsTheTransfer) {
+    meter.memory = Memory({{5, 100}});
+    closeAfterProgress = 2;
+    EXPECT_EQ(Run(), MemoryExchange::Outcome::WindowClosed);
+    EXPECT_EQ(progress.size(), 2u) << "nothing shown after the window closed";
+    EXPECT_TRUE(sets.empty());
+    EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+    EXPECT_FALSE(DataLogger::Instance().Downloading());
+}
+
+}  // namespace
