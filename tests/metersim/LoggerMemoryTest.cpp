@@ -1,16 +1,49 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <vector>
 
 #include "LoggerMemory.h"
+#include "SimOptions.h"
+#include "meter/Meter.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Kind = Reading::Kind;
+
+struct WalkedSet {
+    int interval = 0;
+    std::vector<CurrentReading> records;
+};
+
+bool MarkerAt(const Bytes& image, std::size_t at) {
+    return at + 4 <= image.size() && std::equal(std::begin(LoggerMemory::SetMarker),
+                                                std::end(LoggerMemory::SetMarker), image.begin() + at);
+}
+
+// Splits an image at its set markers, as a reader of the dump does, and decodes every record with the
+// program's own decoders.
+std::vector<WalkedSet> Walk(const Bytes& image) {
+    std::vector<WalkedSet> sets;
+    std::size_t at = 0;
+    while (MarkerAt(image, at) && at + 5 <= image.size()) {
+        WalkedSet set{image[at + 4], {}};
+        for (at += 5; at + 7 <= image.size() && !MarkerAt(image, at); at += 7) {
+            CurrentReading r;
+            Meter::DecodeFrameBody(r, image.data() + at);
+            set.records.push_back(r);
+        }
+        sets.push_back(set);
+    }
+    EXPECT_EQ(at, image.size()) << "the sets do not cover the image";
+    return sets;
+}
 
 TEST(LoggerMemory, ParseSetsReadsIntervalsAndCounts) {
     std::string error;
@@ -35,6 +68,136 @@ TEST(LoggerMemory, ParseSetsRefusesMalformedOrOversizedMemory) {
         EXPECT_FALSE(LoggerMemory::ParseSets(bad, error)) << "'" << bad << "'";
         EXPECT_FALSE(error.empty()) << "'" << bad << "'";
     }
+}
+
+TEST(LoggerMemory, ParseSetsReadsFlagsInAnyOrder) {
+    struct Case {
+        const char* text;
+        int channels;
+        char unit;
+        bool marks;
+    } cases[] = {
+        {"10:5", 0, 0, false},      {"10:5:1", 1, 0, false},   {"10:5:2Fm", 2, 'F', true},
+        {"10:5:mK2", 2, 'K', true}, {"10:5:C", 0, 'C', false}, {"10:5:m", 0, 0, true},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        auto sets = LoggerMemory::ParseSets(c.text, error);
+        ASSERT_TRUE(sets) << c.text << ": " << error;
+        ASSERT_EQ(sets->size(), 1u) << c.text;
+        const auto& set = sets->front();
+        EXPECT_EQ(set.interval, 10) << c.text;
+        EXPECT_EQ(set.records, 5) << c.text;
+        EXPECT_EQ(set.channels, c.channels) << c.text;
+        EXPECT_EQ(set.unit, c.unit) << c.text;
+        EXPECT_EQ(set.marks, c.marks) << c.text;
+    }
+
+    std::string error;
+    auto mixed = LoggerMemory::ParseSets("1:3:1m,2:4,5:6:K", error);
+    ASSERT_TRUE(mixed) << error;
+    ASSERT_EQ(mixed->size(), 3u);
+    EXPECT_EQ((*mixed)[1].channels, 0) << "flags belong to their own set";
+    EXPECT_FALSE((*mixed)[1].marks);
+    EXPECT_EQ((*mixed)[2].unit, 'K');
+}
+
+TEST(LoggerMemory, ParseSetsRefusesBadFlags) {
+    struct Case {
+        const char* text;
+        const char* inError;
+    } cases[] = {
+        {"10:5:", "flags"},   {"10:5:3", "flags"},   {"10:5:12", "flags"},          {"10:5:CF", "flags"},
+        {"10:5:mm", "flags"}, {"10:5:c", "flags"},   {"10:5:M", "flags"},           {"10:5:2:", "flags"},
+        {"10:5: 2", "flags"}, {"1:1,10:5:x", "'x'"}, {"10::2", "INTERVAL:RECORDS"}, {"10:5:2K,", "comma"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(LoggerMemory::ParseSets(c.text, error)) << c.text;
+        EXPECT_NE(error.find(c.inError), std::string::npos) << c.text << " -> " << error;
+    }
+}
+
+TEST(LoggerMemory, SetFlagsDecideChannelsUnitAndMarksOfTheirRecords) {
+    // The command line asks for one channel in F; 74.3 F and 69.8 F are 23.5 C and 21.0 C.
+    MeterSettings settings;
+    settings.Apply("channels", "1");
+    settings.Apply("unit", "F");
+    settings.Apply("t1", "74.3");
+    settings.Apply("t2", "69.8");
+    std::string error;
+    auto sets = LoggerMemory::ParseSets("5:21,5:21:2,5:21:Cm,5:21:m2K,5:21:1m", error);
+    ASSERT_TRUE(sets) << error;
+    struct Expected {
+        bool dual;
+        std::string unit;
+        double t1, t2;
+        bool marks;
+    } expected[] = {
+        {false, "F", 74.3, 69.8, false}, {true, "F", 74.3, 69.8, false}, {false, "C", 23.5, 21.0, true},
+        {true, "K", 296.7, 294.2, true}, {false, "F", 74.3, 69.8, true},
+    };
+    std::vector<WalkedSet> walked = Walk(LoggerMemory::BuildImage(*sets, settings));
+    ASSERT_EQ(walked.size(), std::size(expected));
+
+    const std::set<Kind> allMarks = {Kind::Over, Kind::Under, Kind::NoReading};
+    for (std::size_t i = 0; i < walked.size(); ++i) {
+        const Expected& e = expected[i];
+        ASSERT_EQ(walked[i].records.size(), 21u) << "set " << i;
+        std::set<Kind> t1Marks, t2Marks;
+        int numbers = 0;
+        for (const CurrentReading& r : walked[i].records) {
+            EXPECT_EQ(r.DualChannel, e.dual) << "set " << i;
+            EXPECT_EQ(r.UnitText, e.unit) << "set " << i;
+            if (r.T1Value.IsMark()) t1Marks.insert(r.T1Value.kind());
+            if (r.DualChannel && r.T2Value.IsMark()) t2Marks.insert(r.T2Value.kind());
+            // The swing stays within 2.3 degrees of the set value.
+            if (r.T1Value.IsNumber() && (!r.DualChannel || r.T2Value.IsNumber())) {
+                ++numbers;
+                EXPECT_NEAR(r.T1Value.Value(), e.t1, 2.5) << "set " << i;
+                if (e.dual) {
+                    EXPECT_NEAR(r.T2Value.Value(), e.t2, 2.5) << "set " << i;
+                }
+            }
+        }
+        EXPECT_EQ(t1Marks, e.marks ? allMarks : std::set<Kind>{}) << "set " << i;
+        EXPECT_EQ(t2Marks, e.marks && e.dual ? allMarks : std::set<Kind>{}) << "set " << i;
+        EXPECT_GE(numbers, 14) << "marks are the exception in set " << i;
+    }
+}
+
+TEST(LoggerMemory, FullLoggerIsEveryByteInSevenMixedSets) {
+    ParseOutcome full = ParseOptions({"--com", "1", "--logger", "full"});
+    ASSERT_EQ(full.status, ParseOutcome::Status::Run) << full.error;
+    ASSERT_EQ(full.options.memory.size(), 62083u);
+
+    std::vector<WalkedSet> walked = Walk(full.options.memory);
+    ASSERT_EQ(walked.size(), 7u);
+    std::size_t records = 0, largest = 0;
+    std::set<int> intervals;
+    std::set<std::string> units;
+    std::set<bool> channelModes;
+    int marked = 0;
+    for (const WalkedSet& set : walked) {
+        records += set.records.size();
+        largest = std::max(largest, set.records.size());
+        intervals.insert(set.interval);
+        for (const CurrentReading& r : set.records) {
+            units.insert(r.UnitText);
+            channelModes.insert(r.DualChannel);
+            marked += r.T1Value.IsMark() || (r.DualChannel && r.T2Value.IsMark());
+        }
+    }
+    EXPECT_EQ(records, 8864u);
+    EXPECT_GE(largest, 4000u);
+    EXPECT_EQ(intervals.size(), 7u);
+    EXPECT_EQ(units.size(), 3u);
+    EXPECT_EQ(channelModes.size(), 2u);
+    EXPECT_GT(marked, 0);
+
+    ParseOutcome empty = ParseOptions({"--com", "1", "--logger", "empty"});
+    ASSERT_EQ(empty.status, ParseOutcome::Status::Run) << empty.error;
+    EXPECT_TRUE(empty.options.memory.empty());
 }
 
 TEST(LoggerMemory, ImageHoldsSetsBackToBack) {

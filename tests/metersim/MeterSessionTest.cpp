@@ -168,6 +168,40 @@ TEST(MeterSession, AFrameOnItsWayFinishesBeforeTheAnswer) {
     EXPECT_EQ(client.Received(), Concat({DefaultFrame, LoggerMemory::SizeReply(12)}));
 }
 
+TEST(MeterSession, EachOfTheFirstCommandsWaitsForAWholeFrame) {
+    SimOptions options = Options({"--frame-before-answers", "2", "--sets", "10:2"});
+    MeterSession session(options);
+    Client client(session);
+    client.RunUntil(0.1);
+    const Bytes size = LoggerMemory::SizeReply(19);
+    struct Step {
+        Bytes command;
+        Bytes after;
+    } steps[] = {
+        {SizeCommand, Concat({DefaultFrame, size})},
+        {DumpCommand, Concat({DefaultFrame, LoggerMemory::DumpReply(options.memory)})},
+        {SizeCommand, size},
+    };
+    for (const auto& step : steps) {
+        client.Send(step.command);
+        EXPECT_EQ(client.RunUntil(client.Now() + 0.01), step.after) << "after " << char(step.command[0]);
+    }
+}
+
+TEST(MeterSession, AFrameOnItsWayFinishesAndAWholeOneFollowsBeforeTheAnswer) {
+    MeterSession session(Options({"--baud", "9600", "--frame-before-answers", "1", "--sets", "10:1"}));
+    Client client(session);
+    client.RunUntil(0.004);
+    ASSERT_GT(client.Received().size(), 0u);
+    ASSERT_LT(client.Received().size(), 9u);
+    client.Send(SizeCommand);
+    // At 9600 baud the frame ahead of the answer is half out at 14 ms; a repeated command must not cut it.
+    client.RunUntil(0.014);
+    client.Send(SizeCommand);
+    client.RunUntil(0.1);
+    EXPECT_EQ(client.Received(), Concat({DefaultFrame, DefaultFrame, LoggerMemory::SizeReply(12)}));
+}
+
 TEST(MeterSession, ABlockedLineHoldsOneFrameAndAClientOpeningDropsIt) {
     MeterSession session(Options({"--sets", "10:1"}));
     for (double t = 0; t < 5; t += 0.01) session.Due(t);  // nobody writes anything out

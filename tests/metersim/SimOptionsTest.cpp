@@ -97,6 +97,13 @@ TEST(SimOptions, BadLinesAreRefusedWithAReason) {
         {{"--com", "1", "--baud", "0"}, "--baud"},
         {{"--com", "1", "--sets", "10:x"}, "sets"},
         {{"--com", "1", "--sets", "1:1", "--memory", "/nonexistent"}, "cannot both"},
+        {{"--com", "1", "--sets", "10:5:3"}, "flags"},
+        {{"--com", "1", "--logger", "half"}, "--logger"},
+        {{"--com", "1", "--logger", "full", "--sets", "1:1"}, "--sets and --logger cannot both"},
+        {{"--com", "1", "--logger", "empty", "--memory", "/nonexistent"},
+         "--memory and --logger cannot both"},
+        {{"--com", "1", "--frame-before-answers", "-1"}, "--frame-before-answers"},
+        {{"--com", "1", "--frame-before-answers", "x"}, "--frame-before-answers"},
         {{"--com", "1", "--memory", "/nonexistent/memory.bin"}, "cannot read"},
         {{"--com", "1", "--script", "/nonexistent/script.txt"}, "cannot read"},
     };

@@ -21,6 +21,7 @@ MeterSession::MeterSession(const SimOptions& options)
       gaps_(options.gaps),
       silentAfter_(options.silentAfter),
       byteTime_(options.baud > 0 ? 10.0 / options.baud : 0.0),
+      framesBeforeAnswers_(options.framesBeforeAnswers),
       random_(options.seed) {}
 
 void MeterSession::Receive(std::span<const std::uint8_t> bytes, double now) {
@@ -33,6 +34,16 @@ void MeterSession::Receive(std::span<const std::uint8_t> bytes, double now) {
 void MeterSession::Answer(const std::vector<std::uint8_t>& reply, double now) {
     // A frame already on its way finishes; what is left of an earlier answer is dropped.
     queue_.resize(head_ + frameBytes_);
+    if (framesBeforeAnswers_ > 0) {
+        --framesBeforeAnswers_;
+        if (FramesAllowed(now)) {
+            // Never with a stray byte, so that the command is followed by exactly a frame and the answer;
+            // counted with the frame bytes, so that a later command does not cut this frame short either.
+            auto frame = FrameBytes(now, false);
+            Enqueue(frame.data(), frame.size(), now);
+            frameBytes_ += frame.size();
+        }
+    }
     Enqueue(reply.data(), reply.size(), now);
     answering_ = true;
 }
@@ -89,11 +100,7 @@ bool MeterSession::FramesAllowed(double t) const {
 void MeterSession::StreamFrame(double now) {
     if (now < nextFrame_) return;
     if (!answering_ && Pending() == 0 && FramesAllowed(nextFrame_)) {
-        std::vector<std::uint8_t> bytes;
-        if (settings_.Garbage() > 0.0 && std::bernoulli_distribution(settings_.Garbage())(random_))
-            bytes.push_back(static_cast<std::uint8_t>(random_() & 0xFF));
-        MeterFrame frame = FrameEncoder::EncodeFrame(settings_.SampleAt(now));
-        bytes.insert(bytes.end(), frame.bytes.begin(), frame.bytes.end());
+        auto bytes = FrameBytes(now, true);
         Enqueue(bytes.data(), bytes.size(), now);
         frameBytes_ = bytes.size();
     }
@@ -101,6 +108,15 @@ void MeterSession::StreamFrame(double now) {
     double period = 1.0 / settings_.Rate();
     nextFrame_ += period;
     if (nextFrame_ <= now) nextFrame_ = now + period;
+}
+
+std::vector<std::uint8_t> MeterSession::FrameBytes(double now, bool mayAddStray) {
+    std::vector<std::uint8_t> bytes;
+    if (mayAddStray && settings_.Garbage() > 0.0 && std::bernoulli_distribution(settings_.Garbage())(random_))
+        bytes.push_back(static_cast<std::uint8_t>(random_() & 0xFF));
+    MeterFrame frame = FrameEncoder::EncodeFrame(settings_.SampleAt(now));
+    bytes.insert(bytes.end(), frame.bytes.begin(), frame.bytes.end());
+    return bytes;
 }
 
 double MeterSession::NextWake(double now) const {

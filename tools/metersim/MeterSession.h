@@ -14,7 +14,9 @@
 // The meter streams a frame at every tick of its rate unless a gap or the silent time holds it, or the
 // line is still busy with earlier bytes (then that frame is skipped, as a meter's transmitter would
 // not queue readings). "A" and "U" are answered from the logger memory; frames pause while an answer
-// goes out, and a new command ends the answer in progress and starts its own.
+// goes out, and a new command ends the answer in progress and starts its own. Each of the first
+// framesBeforeAnswers commands gets one whole live frame ahead of its answer, as a meter busy with its
+// stream may give, unless frames are held back at that moment.
 class MeterSession {
   public:
     explicit MeterSession(const SimOptions& options);
@@ -41,6 +43,7 @@ class MeterSession {
     void StreamFrame(double now);
     bool FramesAllowed(double t) const;
     void Answer(const std::vector<std::uint8_t>& reply, double now);
+    std::vector<std::uint8_t> FrameBytes(double now, bool mayAddStray);
     void Enqueue(const std::uint8_t* first, std::size_t count, double now);
 
     MeterSettings settings_;
@@ -48,11 +51,12 @@ class MeterSession {
     std::vector<ScriptEvent> script_;
     std::vector<Gap> gaps_;
     std::optional<double> silentAfter_;
-    double byteTime_ = 0.0;  // seconds per byte on a paced line, 0 when unpaced
+    double byteTime_ = 0.0;        // seconds per byte on a paced line, 0 when unpaced
+    int framesBeforeAnswers_ = 0;  // commands still due a live frame ahead of their answer
 
     std::vector<std::uint8_t> queue_;
     std::size_t head_ = 0;        // first byte not yet written
-    std::size_t frameBytes_ = 0;  // bytes of a frame (and its stray byte) at the head of the queue
+    std::size_t frameBytes_ = 0;  // bytes of frames (and a stray byte) at the head of the queue
     bool answering_ = false;
     double nextFrame_ = 0.0;
     double lineFree_ = 0.0;  // when a paced line can carry its next byte

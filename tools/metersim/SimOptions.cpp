@@ -59,32 +59,45 @@ std::string ApplySettings(MeterSettings& settings,
 }  // namespace
 
 std::string UsageText() {
-    return "usage: tq36-metersim --com N [options]\n"
-           "Links a pseudo-terminal as COM<N> in the alias folder and behaves like the TQ36 meter.\n"
-           "  --channels 1|2       input channels (2)\n"
-           "  --unit C|F|K         unit of the readings (C)\n"
-           "  --type K|J|E|T|R|S|N thermocouple type (K)\n"
-           "  --t1 V, --t2 V       readings in the unit, or OL, -OL, ---- (23.5 and 21.0)\n"
-           "  --wave sine|none     let the readings swing around their values (none)\n"
-           "  --rate HZ            frames per second (2)\n"
-           "  --silent-after S     stop sending frames S seconds after start\n"
-           "  --gap START:LEN      no frames for LEN seconds from START (repeatable)\n"
-           "  --garbage P          probability of a stray byte before a frame (0)\n"
-           "  --seed N             seed for the stray bytes\n"
-           "  --script FILE        timed changes, lines 'SECONDS SETTING VALUE' (e.g. '5 channels 1'); a\n"
-           "                       SETTING is channels, unit, type, t1, t2, wave, rate or garbage\n"
-           "  --memory FILE        logger memory: the raw used bytes, from the first set marker on\n"
-           "  --sets I:R[,I:R...]  logger memory generated as sets of interval I s with R records\n"
-           "  --baud N             pace everything sent at N/10 bytes per second\n"
-           "  --exit-after S       end by itself after S seconds\n"
-           "  --help               this text\n";
+    std::string text =
+        "usage: tq36-metersim --com N [options]\n"
+        "Links a pseudo-terminal as COM<N> in the alias folder and behaves like the TQ36 meter.\n"
+        "  --channels 1|2       input channels (2)\n"
+        "  --unit C|F|K         unit of the readings (C)\n"
+        "  --type K|J|E|T|R|S|N thermocouple type (K)\n"
+        "  --t1 V, --t2 V       readings in the unit, or OL, -OL, ---- (23.5 and 21.0)\n"
+        "  --wave sine|none     let the readings swing around their values (none)\n"
+        "  --rate HZ            frames per second (2)\n"
+        "  --silent-after S     stop sending frames S seconds after start\n"
+        "  --gap START:LEN      no frames for LEN seconds from START (repeatable)\n"
+        "  --garbage P          probability of a stray byte before a frame (0)\n"
+        "  --seed N             seed for the stray bytes\n"
+        "  --script FILE        timed changes, lines 'SECONDS SETTING VALUE' (e.g. '5 channels 1'); a\n"
+        "                       SETTING is channels, unit, type, t1, t2, wave, rate or garbage\n"
+        "  --memory FILE        logger memory: the raw used bytes, from the first set marker on\n"
+        "  --sets I:R[:FLAGS][,...]\n"
+        "                       logger memory generated as sets of interval I s with R records; FLAGS in\n"
+        "                       any order: 1 or 2 channels, m for some readings OL, -OL or ----, C, F or\n"
+        "                       K unit (otherwise as the meter is set)\n"
+        "  --logger full|empty  logger memory full to its 62083 bytes, or holding nothing; full is\n"
+        "                       --sets ";
+    text += LoggerMemory::FullSets;
+    text +=
+        "\n"
+        "  --frame-before-answers N\n"
+        "                       send a whole live frame before the answer to each of the first N\n"
+        "                       commands A and U (0)\n"
+        "  --baud N             pace everything sent at N/10 bytes per second\n"
+        "  --exit-after S       end by itself after S seconds\n"
+        "  --help               this text\n";
+    return text;
 }
 
 ParseOutcome ParseOptions(const std::vector<std::string>& args) {
     ParseOutcome out;
     SimOptions& o = out.options;
     std::vector<std::pair<std::string, std::string>> settings;
-    std::optional<std::string> memoryFile, scriptFile, sets;
+    std::optional<std::string> memoryFile, scriptFile, sets, logger;
     std::optional<long> seed;
     bool haveCom = false;
 
@@ -98,7 +111,8 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
         std::string name = arg.substr(2);
         bool known = MeterSettings::IsSetting(name) || name == "com" || name == "silent-after" ||
                      name == "gap" || name == "script" || name == "memory" || name == "sets" ||
-                     name == "baud" || name == "exit-after" || name == "seed";
+                     name == "logger" || name == "frame-before-answers" || name == "baud" ||
+                     name == "exit-after" || name == "seed";
         if (!known) return Failure("unknown option '" + arg + "'");
         if (i + 1 >= args.size()) return Failure("option '" + arg + "' needs a value");
         const std::string& value = args[++i];
@@ -122,6 +136,15 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
             auto baud = ParseWhole(value, 10, 4000000);
             if (!baud) return Failure("--baud must be a bit rate such as 9600, not '" + value + "'");
             o.baud = static_cast<int>(*baud);
+        } else if (name == "frame-before-answers") {
+            auto count = ParseWhole(value, 0, 1000000);
+            if (!count)
+                return Failure("--frame-before-answers must be a number of commands, not '" + value + "'");
+            o.framesBeforeAnswers = static_cast<int>(*count);
+        } else if (name == "logger") {
+            if (value != "full" && value != "empty")
+                return Failure("--logger must be full or empty, not '" + value + "'");
+            logger = value;
         } else if (name == "seed") {
             seed = ParseWhole(value, 0, 0xFFFFFFFFL);
             if (!seed) return Failure("--seed must be a whole number, not '" + value + "'");
@@ -132,7 +155,13 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
 
     if (!haveCom) return Failure("--com N is required");
     if (std::string problem = ApplySettings(o.settings, settings); !problem.empty()) return Failure(problem);
-    if (memoryFile && sets) return Failure("--memory and --sets cannot both give the logger memory");
+    std::vector<std::string> memorySources;
+    if (memoryFile) memorySources.push_back("--memory");
+    if (sets) memorySources.push_back("--sets");
+    if (logger) memorySources.push_back("--logger");
+    if (memorySources.size() > 1)
+        return Failure(memorySources[0] + " and " + memorySources[1] + " cannot both give the logger memory");
+    if (logger == "full") sets = LoggerMemory::FullSets;
 
     std::string error;
     if (memoryFile) {

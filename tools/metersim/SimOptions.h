@@ -23,7 +23,8 @@ struct SimOptions {
     std::vector<Gap> gaps;
     std::optional<double> silentAfter;
     std::optional<double> exitAfter;
-    int baud = 0;  // 0: frames paced by the rate only, replies as fast as the line takes them
+    int baud = 0;                 // 0: frames paced by the rate only, replies as fast as the line takes them
+    int framesBeforeAnswers = 0;  // first commands that each get a live frame before their answer
     std::uint32_t seed = 0;
 };
 
