@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "FileText.h"
+#include "ProgramState.h"
+#include "QtPrinters.h"
+#include "SimulatedMeter.h"
+#include "TempPortsDir.h"
+#include "Widgets.h"
+#include "app/Windows.h"
+#include "logger/DataLogger.h"
+#include "logger/MemoryWindow.h"
+#include "meter/Meter.h"
+#include "panel/Panel.h"
+#include "records/ListWindow.h"
+#include "serial/Rs232_API.h"
+#include "ui/EventPump.h"
+#include "ui/Forms.h"
+#include "ui/Grid.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/Toolbar.h"
+
+namespace {
+
+constexpr int Com = 3;
+
+template <typename Condition>
+bool PumpUntil(Condition condition, double seconds = 20) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition()) {
+        if (waited.elapsed() > seconds * 1000) return false;
+        EventPump::Delay(0.05);
+    }
+    return true;
+}
+
+// The main window with the simulated meter and its logger memory behind it on COM 3.
+class LoggerWindowsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        Dialogs::Install(&dialogs);
+        RegisterWindows();
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("USERPROFILE", home.path().toLocal8Bit());
+    }
+    void TearDown() override {
+        ResetProgramState();
+        if (meter) meter->Stop();
+    }
+
+    Panel* OpenPanelWithMeter(std::vector<std::string> args) {
+        meter = std::make_unique<SimulatedMeter>(Com, std::move(args));
+        if (!meter->Start()) return nullptr;
+        Rs232_API::OpenPort(Com, Rs232_API::MeterSettings);
+        Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+        auto* panel = Forms::GetAs<Panel>("Panel");
+        if (!PumpUntil([] { return Meter::Current().MeterOnline; })) return nullptr;
+        return panel;
+    }
+
+    static bool PollingRuns() { return Child<QTimer>(Forms::Find("Panel"), "Timer1")->isActive(); }
+    static QString MemoryText(const char* label) { return Child<QLabel>(Forms::Find("Memory"), label)->text(); }
+
+    TempPortsDir ports;
+    QTemporaryDir home;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<SimulatedMeter> meter;
+};
+
+// Memory, then a click on a set: the size is asked again when a live frame comes back first, the
+// sets are listed, the set becomes a stamped data list that saves as a record file, and live
+// polling runs again after each step.
+TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
+    Panel* panel = OpenPanelWithMeter(
+        {"--channels", "2", "--sets", "10:3,2:5", "--baud", "9600", "--frame-before-answers", "1"});
+    ASSERT_NE(panel, nullptr);
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+
+    auto* memory = Forms::FindAs<MemoryWindow>("Memory");
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(memory->Caption(), "Data Logger");
+    EXPECT_EQ(MemoryText("LblSize"), "62.0 K");
+    EXPECT_EQ(MemoryText("LblRemain"), "60.6 K");  // (62083 - 66) / 1024
+    EXPECT_EQ(MemoryText("LblMessage"), "100.0% Completed");
+    Grid* sets = Child<Grid>(memory, "GridSet");
+    ASSERT_EQ(sets->Rows(), 3);
+    EXPECT_EQ(sets->RowText(0, '|'), "Set|Sampling|Records");
+    EXPECT_EQ(sets->RowText(1, '|'), "1|10|3");
+    EXPECT_EQ(sets->RowText(2, '|'), "2|2|5");
+    EXPECT_TRUE(PollingRuns());
+
+    const CurrentReading live = Meter::Current();
+    dialogs.QueueInput("23:59:58");
+    sets->SetRow(2);
+    memory->GridSet_Click();
+    EXPECT_EQ(Meter::Current().T1Value, live.T1Value) << "the records are not live readings";
+    auto* list = Forms::FindAs<ListWindow>("DataList2");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Caption(), "Data List");
+    ASSERT_EQ(list->ListGrid().Rows(), 6);
+    const QStringList times = {"23:59:58", "00:00:00", "00:00:02", "00:00:04", "00:00:06"};
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_EQ(list->ListGrid().TextMatrix(row, 0), QString::number(row));
+        EXPECT_EQ(list->ListGrid().TextMatrix(row, 1), times[row - 1]);
+        EXPECT_EQ(list->ListGrid().TextMatrix(row, 5), "C");
+    }
+    EXPECT_TRUE(PollingRuns());
+    const DialogCall& prompt = dialogs.Calls().front();
+    EXPECT_EQ(prompt.text, "Enter the STARTING TIME of recording\r\n (hh:nn:ss) ");
+    EXPECT_EQ(prompt.title, "Input Starting Time");
+
+    const QString file = home.filePath("set2");
+    dialogs.QueueFile(file);
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
+    const std::string saved = FileText((file + ".txt").toStdString());
+    ASSERT_FALSE(saved.empty());
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 6);
+    EXPECT_NE(saved.find("\r\n5\t00:00:06\t"), std::string::npos) << saved;
+}
+
+TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {
+    const QString empty = home.filePath("empty.bin");
+    QFile(empty).open(QIODevice::WriteOnly);
+    Panel* panel = OpenPanelWithMeter({"--channels", "1", "--memory", empty.toStdString()});
+    ASSERT_NE(panel, nullptr);
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"No Data in Memory"});
+    EXPECT_FALSE(Forms::IsShown("Memory"));
+    EXPECT_TRUE(PollingRuns());
+}
+
+// The user closes "Data Logger" while the memory arrives: the transfer ends, nothing touches the
+// closed window, and the live readings come back.
+TEST_F(LoggerWindowsTest, ClosingDataLoggerDuringTheTransferEndsIt) {
+    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "5:800", "--baud", "9600"});
+    ASSERT_NE(panel, nullptr);
+    QTimer::singleShot(2500, [] {
+        if (QWidget* memory = Forms::Find("Memory")) memory->close();
+    });
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    EXPECT_EQ(Forms::Find("Memory"), nullptr);
+    EXPECT_TRUE(PollingRuns());
+    EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+    Meter::Current().MeterOnline = false;
+    EXPECT_TRUE(PumpUntil([] { return Meter::Current().MeterOnline; }, 15)) << "live frames come back";
+}
+
+}  // namespace
