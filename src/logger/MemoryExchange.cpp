@@ -32,9 +32,9 @@ MemoryExchange::Outcome MemoryExchange::Run() {
     DataLogger& logger = DataLogger::Instance();
     const int index = Rs232_API::CurrentPortIndex();
     if (index < 1 || index > Rs232_API::MaxOpenPorts) return Outcome::NoAnswer;
+    logger.DownloadStarted();
     // Let a poll cycle that was collecting finish before the line is ours.
     EventHooks::Delay(1.0);
-    logger.DownloadStarted();
 
     long used = 0;
     if (!AskSize(used)) return End(Outcome::NoAnswer);
@@ -100,6 +100,8 @@ bool MemoryExchange::RequestDump(std::vector<std::uint8_t>& start, Outcome& fail
 }
 
 bool MemoryExchange::Transfer(std::vector<std::uint8_t>& image, long expected, Outcome& failure) {
+    // A small memory may have come whole with the start of the dump.
+    display_.showProgress(Logger::ProgressText(std::min(static_cast<long>(image.size()), expected), expected));
     double lastByte = clock_();
     while (static_cast<long>(image.size()) < expected) {
         EventHooks::Delay(Step);

@@ -82,6 +82,8 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     Panel* panel = OpenPanelWithMeter(
         {"--channels", "2", "--sets", "10:3,2:5", "--baud", "9600", "--frame-before-answers", "1"});
     ASSERT_NE(panel, nullptr);
+    // A second press while the exchange runs (before its window shows) must not start another.
+    QTimer::singleShot(500, [panel] { Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory"); });
     Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
 
     auto* memory = Forms::FindAs<MemoryWindow>("Memory");

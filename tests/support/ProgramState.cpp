@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "logger/DataLogger.h"
 #include "meter/Meter.h"
 #include "panel/SamplingState.h"
 #include "serial/Rs232_API.h"
@@ -18,4 +19,5 @@ void ResetProgramState() {
     Rs232_API::Reset();
     Meter::ResetCurrent();
     Sampling::Reset();
+    DataLogger::Instance().Reset();
 }

@@ -2,11 +2,14 @@
 // tools/scripts/screenshots.sh runs it once per picture, with the simulated meter beside it.
 //
 //   tq36-screenshots --window NAME --out FILE [--com N] [--until-reading | --until-nocom]
-//                    [--save-to FILE] [--answer TEXT] [--toolbar KEY]... [--settle S] [--timeout S]
+//                    [--save-to FILE] [--answer TEXT] [--toolbar KEY]... [--open-set N]
+//                    [--grab-during S] [--settle S] [--timeout S]
 //
 // Every window but "Port" and "SerialDevices" comes up with the main window; toolbar buttons are
 // pressed once the reading is there; a Save dialog they open answers with --save-to, an input
-// box with --answer.
+// box with --answer. --open-set clicks a set of the Data Logger window afterwards. --grab-during
+// takes the picture S seconds after the buttons were pressed, while a long command (a download)
+// still runs.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,9 +17,12 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
+#include <cstdlib>
 
-#include "panel/Panel.h"
 #include "app/Windows.h"
+#include "logger/LoggerCommands.h"
+#include "panel/Panel.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
@@ -33,6 +39,8 @@ struct Options {
     QStringList toolbar;
     QString saveTo;
     QString answer;
+    int openSet = 0;
+    double grabDuring = 0;
     double settle = 0.5;
     double timeout = 20;
 };
@@ -50,6 +58,8 @@ Options Parse(const QStringList& args) {
         else if (a == "--toolbar") o.toolbar << next();
         else if (a == "--save-to") o.saveTo = next();
         else if (a == "--answer") o.answer = next();
+        else if (a == "--open-set") o.openSet = next().toInt();
+        else if (a == "--grab-during") o.grabDuring = next().toDouble();
         else if (a == "--settle") o.settle = next().toDouble();
         else if (a == "--timeout") o.timeout = next().toDouble();
     }
@@ -92,16 +102,26 @@ int main(int argc, char* argv[]) {
     QElapsedTimer waited;
     waited.start();
     while (!Reached(o) && waited.elapsed() < o.timeout * 1000) EventPump::Delay(0.1);
+    bool grabbed = false;
+    if (o.grabDuring > 0) {
+        // The command is still running: the picture is all that is wanted, so the tool ends here.
+        QTimer::singleShot(static_cast<int>(o.grabDuring * 1000), [&] {
+            QWidget* window = Forms::Find(o.window);
+            grabbed = window && window->grab().save(o.out);
+            std::_Exit(grabbed ? 0 : 1);
+        });
+    }
     if (auto* panel = Forms::FindAs<Panel>("Panel")) {
         for (const QString& key : o.toolbar) panel->findChild<Toolbar*>("Toolbar1")->Trigger(key);
     }
+    if (o.openSet > 0) OpenDataSet(o.openSet);
     EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle
     QWidget* window = Forms::Find(o.window);
-    if (!window) {
+    if (!window && !grabbed) {
         QTextStream(stderr) << o.window << " is not open\n";
         return 1;
     }
-    const bool saved = window->grab().save(o.out);
+    const bool saved = grabbed || window->grab().save(o.out);
     Rs232_API::CloseAllPorts();
     return saved && Reached(o) ? 0 : 1;
 }

@@ -40,3 +40,11 @@ with_meter panel-recording "--channels 2 --wave sine" --window Panel --until-rea
 with_meter list-two-channel "--channels 2 --wave sine" --window List2 --until-reading --toolbar List --settle 9
 with_meter list-one-channel "--channels 1 --wave sine --t1 -12.5" --window List1 --until-reading \
   --toolbar List --settle 9
+with_meter data-logger-transfer "--channels 2 --logger full --baud 9600" --window Memory --until-reading \
+  --toolbar Memory --grab-during 12 --settle 0
+with_meter data-logger "--channels 2 --sets 10:120:2Cm,2:40:1F,60:300:2K --baud 9600" --window Memory \
+  --until-reading --toolbar Memory
+with_meter data-list-two-channel "--channels 2 --sets 10:120:2Cm,2:40:1F --baud 9600" --window DataList2 \
+  --until-reading --toolbar Memory --open-set 1 --answer 23:59:30
+with_meter data-list-one-channel "--channels 1 --sets 10:120:2Cm,2:40:1Fm --baud 9600" --window DataList1 \
+  --until-reading --toolbar Memory --open-set 2 --answer 8:5:3
