@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -126,6 +128,15 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     ASSERT_FALSE(saved.empty());
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 6);
     EXPECT_NE(saved.find("\r\n5\t00:00:06\t"), std::string::npos) << saved;
+
+    const QString pdf = home.filePath("set2.pdf");
+    dialogs.QueuePrintToPdf(pdf);
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Print");
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(text.readAllStandardOutput()).count(QRegularExpression("\\d\\d:\\d\\d:\\d\\d")), 5);
+    EXPECT_TRUE(PollingRuns());
 }
 
 TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {
