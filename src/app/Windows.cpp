@@ -1,5 +1,7 @@
 #include "app/Windows.h"
 
+#include "graphs/RealTimeGraph.h"
+#include "graphs/RealTimeRange.h"
 #include "logger/MemoryWindow.h"
 #include "panel/Panel.h"
 #include "records/ListWindow.h"
@@ -12,6 +14,8 @@ void RegisterWindows() {
     Forms::Register("SerialDevices", [] { return new SerialDevicesWindow; });
     Forms::Register("Panel", [] { return new Panel; });
     Forms::Register("Memory", [] { return new MemoryWindow; });
+    Forms::Register("RealTime23", [] { return new RealTimeGraph; });
+    Forms::Register("RealTimeRange", [] { return new RealTimeRange; });
     for (auto kind : {ListWindow::Kind::RealTime, ListWindow::Kind::Data}) {
         for (bool dual : {false, true}) {
             Forms::Register(ListWindow::NameOf(kind, dual), [kind, dual] { return new ListWindow(kind, dual); });

@@ -107,11 +107,11 @@ Panel::Panel(QWidget* parent) : FormWindow("Panel", parent) {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
-    Timer1->setInterval(100);
+    Timer1->setInterval(TimerIntervalMs);
     connect(Timer1, &QTimer::timeout, this, &Panel::Timer1_Timer);
     Timer2 = new QTimer(this);
     Timer2->setObjectName("Timer2");
-    Timer2->setInterval(100);
+    Timer2->setInterval(TimerIntervalMs);
     connect(Timer2, &QTimer::timeout, this, &Panel::Timer2_Timer);
     polling_.timer = Timer1;
     sampling_.timer = Timer2;

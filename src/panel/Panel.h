@@ -26,6 +26,8 @@ class Panel : public FormWindow {
 public:
     static constexpr const char* Title = "TQ36      V10.02";
     static constexpr const char* BuildStamp = "2019.08.16.1";
+    // Both timers of the main window tick at this interval.
+    static constexpr int TimerIntervalMs = 100;
 
     explicit Panel(QWidget* parent = nullptr);
     ~Panel() override;

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <filesystem>
 
+#include "graphs/RealTimeGraph.h"
 #include "logger/LoggerCommands.h"
 #include "meter/Meter.h"
 #include "panel/Panel.h"
@@ -20,6 +21,8 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
         SaveCommand();
     } else if (key == "List") {
         ListCommand();
+    } else if (key == "Graph") {
+        OpenRealTimeGraph();
     } else if (key == "PC") {
         PcSamplingCommand();
     } else if (key == "Memory") {

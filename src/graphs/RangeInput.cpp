@@ -1,0 +1,95 @@
+#include "graphs/RangeInput.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+
+namespace RangeInput {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A whole number of steps; nothing when the text is not a number at all.
+std::optional<int> Steps(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    // Whole steps, a half going to the even neighbour; far outside the range stays far outside.
+    return static_cast<int>(std::clamp(std::nearbyint(value), -1e6, 1e6));
+}
+
+}  // namespace
+
+double LeadingNumber(std::string_view text) {
+    std::size_t i = text.find_first_not_of(' ');
+    if (i == std::string_view::npos) return 0;
+    std::size_t end = i;
+    if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
+    const std::size_t digitsFrom = end;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    if (end < text.size() && text[end] == '.') {
+        ++end;
+        while (end < text.size() && IsDigit(text[end])) ++end;
+    }
+    const std::string_view number = text.substr(i, end - i);
+    if (end == digitsFrom || number.find_first_of("0123456789") == std::string_view::npos) return 0;
+    double value = 0;
+    const char* first = number.data() + (number[0] == '+' ? 1 : 0);
+    const auto result = std::from_chars(first, number.data() + number.size(), value, std::chars_format::fixed);
+    if (result.ec == std::errc::result_out_of_range) return number[0] == '-' ? -DBL_MAX : DBL_MAX;
+    return result.ec == std::errc() ? value : 0;
+}
+
+std::string NumberText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value);
+    return std::string(buffer, result.ptr);
+}
+
+Outcome Check(const Request& request, double unitTempMax, double unitTempMin) {
+    Outcome outcome;
+    outcome.status = Outcome::Status::Refused;
+    const double max = LeadingNumber(request.max), min = LeadingNumber(request.min);
+    if (max > unitTempMax || min < unitTempMin || max <= min) {
+        outcome.message = NumberText(unitTempMin) + " <= Temperature <= " + NumberText(unitTempMax) + ", try again!";
+        return outcome;
+    }
+    outcome.rangeChecked = true;
+    outcome.yMax = max;
+    outcome.yMin = min;
+
+    const std::optional<int> width = Steps(request.width), height = Steps(request.height);
+    if (!width) {
+        outcome.status = Outcome::Status::Fault;
+        return outcome;
+    }
+    if (*width > MaxSteps || *width < MinSteps) {
+        outcome.message = "5 <= Width <= 14, try again!";
+        return outcome;
+    }
+    if (!height) {
+        outcome.status = Outcome::Status::Fault;
+        return outcome;
+    }
+    if (*height > MaxSteps || *height < MinSteps) {
+        outcome.message = "5 <= Height <= 14, try again!";
+        return outcome;
+    }
+    const double span = LeadingNumber(request.counts) * 60;
+    if (span < MinSpanSeconds || span > MaxSpanSeconds) {
+        outcome.message = "1 <= Counts <= 1440, try again!";
+        return outcome;
+    }
+    outcome.status = Outcome::Status::Accepted;
+    outcome.widthSteps = *width;
+    outcome.heightSteps = *height;
+    outcome.spanSeconds = span;
+    return outcome;
+}
+
+}  // namespace RangeInput

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The checks of the real-time range dialog, in their order, on the texts as typed.
+namespace RangeInput {
+
+inline constexpr int MinSteps = 5, MaxSteps = 14;
+inline constexpr double MinSpanSeconds = 60, MaxSpanSeconds = 86400;
+
+// The leading number of a text ("5  min" is 5, "--5" and "abc" are 0); always finite.
+double LeadingNumber(std::string_view text);
+// A number as the dialog shows it: "1767", "-200", "1999.9", "4.5".
+std::string NumberText(double value);
+
+struct Request {
+    std::string max, min, counts, width, height;
+};
+
+struct Outcome {
+    enum class Status {
+        Accepted,
+        Refused,  // `message` says why; the dialog stays open
+        Fault,    // a size that is not a number: the graph and the dialog close, without a message
+    };
+    Status status = Status::Fault;
+    std::string message;
+    bool rangeChecked = false;  // the temperatures passed and are to be kept, whatever follows
+    double yMax = 0, yMin = 0;
+    int widthSteps = 0, heightSteps = 0;
+    double spanSeconds = 0;
+};
+
+Outcome Check(const Request& request, double unitTempMax, double unitTempMin);
+
+}  // namespace RangeInput

@@ -1,0 +1,230 @@
+#include "graphs/RealTimeChart.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "meter/Reading.h"
+
+namespace {
+
+constexpr double TopMargin = 60, BottomMargin = 40;
+
+struct UnitRange {
+    const char* unit;
+    double max, min;
+};
+constexpr UnitRange UnitRanges[] = {{"C", 1767, -200}, {"F", 1999.9, -328}, {"K", 1999.9, 0}};
+
+DrawOp Line(double x1, double y1, double x2, double y2, Colour colour, int width = 1,
+            DrawOp::Style style = DrawOp::Style::Solid) {
+    return {DrawOp::Kind::Line, x1, y1, x2, y2, colour, width, style, {}};
+}
+
+DrawOp Box(double x1, double y1, double x2, double y2, Colour colour) {
+    return {DrawOp::Kind::Box, x1, y1, x2, y2, colour, 1, DrawOp::Style::Solid, {}};
+}
+
+DrawOp Text(double x, double y, std::string text, Colour colour) {
+    return {DrawOp::Kind::Text, x, y, x, y, colour, 1, DrawOp::Style::Solid, std::move(text)};
+}
+
+// Whether `index` falls on every `interval`-th sample; an interval that rounds to nothing puts
+// a label at every sample rather than dividing by zero.
+bool EveryNth(long index, double interval) {
+    const long n = std::lround(interval);
+    return n == 0 || index % n == 0;
+}
+
+// The reading's three values in the unit the chart was opened in.
+struct Values {
+    const Reading &t1, &t2, &diff;
+};
+Values InUnit(const CurrentReading& r, const std::string& unit) {
+    if (unit == "C") return {r.T1C, r.T2C, r.T1T2C};
+    if (unit == "F") return {r.T1F, r.T2F, r.T1T2F};
+    return {r.T1K, r.T2K, r.T1T2K};
+}
+
+}  // namespace
+
+RealTimeChart& RealTimeChart::Instance() {
+    static RealTimeChart chart;
+    return chart;
+}
+
+void RealTimeChart::Open(bool dualChannel, const std::string& unitText) {
+    channelModeAtStart_ = dualChannel;
+    unitAtStart_ = unitText;
+    const UnitRange* range = &UnitRanges[2];
+    for (const UnitRange& r : UnitRanges) {
+        if (unitText == r.unit) range = &r;
+    }
+    unitTempMax_ = range->max;
+    unitTempMin_ = range->min;
+    SetRange(unitTempMax_, unitTempMin_);
+}
+
+void RealTimeChart::SetRange(double yMax, double yMin) {
+    yMax_ = yMax;
+    yMin_ = yMin;
+}
+
+void RealTimeChart::SetSpan(int clientWidth, double spanSeconds, double samplingSeconds) {
+    const long usable = std::max(0L, static_cast<long>(clientWidth) - OriginX);
+    plotWidth_ = static_cast<double>(usable - usable % 60);
+    xStep_ = plotWidth_ / (spanSeconds / samplingSeconds);
+}
+
+void RealTimeChart::Loaded() {
+    xPos_ = -xStep_;
+    gridPhase_ = 0;
+    nextPlotTime_ = DueTime{};
+}
+
+Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetrics& metrics) {
+    Drawing out;
+    out.push_back({DrawOp::Kind::Clear, 0, 0, 0, 0, Colours::White, 1, DrawOp::Style::Solid, {}});
+    const double x0 = OriginX;
+    originY_ = clientHeight - BottomMargin;
+    plotHeight_ = clientHeight - TopMargin - BottomMargin;
+    const long usable = std::max(0L, static_cast<long>(clientWidth) - OriginX);
+    plotWidth_ = static_cast<double>(usable - usable % 60);
+    const double y0 = originY_, w = plotWidth_, h = plotHeight_;
+
+    out.push_back(Line(x0 - 2, y0 + 5, x0 - 2, y0 - h - 5, Colours::Black, 2));
+    out.push_back(Line(x0 - 2, y0 + 6, x0 + w, y0 + 6, Colours::Black, 2));
+    out.push_back(Box(x0, y0, x0 + w, y0 - h, Colours::White));
+    out.push_back(Box(x0 + 2, y0 + 3, x0 + 2 + xStep_, y0 - h - 5, Colours::White));
+
+    out.push_back(Line(x0 - 2, y0 - h / 2, x0 + w, y0 - h / 2, Colours::Grid));
+    for (double eighths : {1, 7, 6, 5, 8, 3, 2, 0}) {
+        const double y = y0 - eighths * h / 8;
+        out.push_back(Line(x0, y, x0 + w, y, Colours::Grid, 1, DrawOp::Style::Dotted));
+    }
+    for (int i = 0; i <= 16; ++i) {
+        const double y = y0 - i * h / 16;
+        out.push_back(Line(x0 - 2, y, x0 - 7, y, Colours::Black, 1, DrawOp::Style::Dashed));
+        if (i % 2 == 0) out.push_back(Line(x0 - 2, y, x0 - 10, y, Colours::Black, 1, DrawOp::Style::Dashed));
+    }
+
+    for (int k = 0; k <= 8; ++k) {
+        const std::string label = TemperatureLabel(yMin_ + (yMax_ - yMin_) * k / 8);
+        const double top = y0 - k * h / 8 - metrics.height / 2;
+        out.push_back(Text(x0 - 12 - metrics.width(label), top, label, Colours::Black));
+        if (k == 4) {
+            prevX_ = 0;
+            xPos_ = -xStep_;
+            out.push_back(Text(x0 - 50, top, unitAtStart_ == "K" ? "K" : "\u00B0" + unitAtStart_, Colours::Black));
+        }
+    }
+
+    if (channelModeAtStart_) {
+        out.push_back(Text(x0 - 30, y0 - h - 23, "T1", Colours::Black));
+        out.push_back(Text(x0 - 5, y0 - h - 23, "T2", Colours::Blue));
+        out.push_back(Text(x0 + 20, y0 - h - 23, "T1-T2", Colours::Red));
+        out.push_back(Text((x0 + w) / 2, y0 + 25, "(Time)", Colours::Black));
+    }
+
+    // Samples between two time labels: about one label per 120 pixels, an even count.
+    const double samples = xStep_ > 0 ? std::floor(w / xStep_) : 0;
+    const double perSixty = w > 0 ? samples / (w / 60) : 0;
+    lenXPlusbox_ = static_cast<long>(std::floor(perSixty)) % 2 == 0 ? perSixty : std::floor(perSixty) + 1;
+    return out;
+}
+
+Drawing RealTimeChart::Tick(int now, const std::string& timeText, double samplingSeconds,
+                            const CurrentReading& reading, const TextMetrics& metrics) {
+    Drawing out;
+    if (!nextPlotTime_.Tick(now, static_cast<int>(samplingSeconds))) return out;
+    if (channelModeAtStart_ != reading.DualChannel || unitAtStart_ != reading.UnitText) return out;
+
+    EraseAhead(out);
+    GridSegments(out);
+    TimeLabel(out, timeText, metrics);
+    const Values values = InUnit(reading, unitAtStart_);
+    Trace(out, values.t1, prevT1Y_, Colours::Black);
+    if (channelModeAtStart_) {
+        Trace(out, values.t2, prevT2Y_, Colours::Blue);
+        Trace(out, values.diff, prevDiffY_, Colours::Red);
+    }
+    prevX_ = OriginX + xPos_;
+    return out;
+}
+
+// The pen moves on one step; past the right edge it starts again at the left one. A white bar two
+// samples wide clears the old curve just ahead of it.
+void RealTimeChart::EraseAhead(Drawing& out) {
+    const double x0 = OriginX, y0 = originY_, h = plotHeight_;
+    xPos_ += xStep_;
+    if (xPos_ >= plotWidth_ + xStep_) {
+        xPos_ = 0;
+        prevX_ = 0;
+        countNumber_ = 0;
+        out.push_back(Box(x0, y0 + 3, x0 + 2 * xStep_, y0 - h - 5, Colours::White));
+    } else {
+        out.push_back(Box(x0 + xPos_ + 1, y0 + 3, x0 + xPos_ + 1 + 2 * xStep_, y0 - h - 5, Colours::White));
+    }
+}
+
+// The middle grid line is redrawn solid behind the eraser, the others two ticks in three, so
+// they come back dotted.
+void RealTimeChart::GridSegments(Drawing& out) {
+    const double x0 = OriginX, y0 = originY_, h = plotHeight_;
+    gridPhase_ += 1;
+    for (int i = 0; i <= 16; i += 2) {
+        const double y = y0 - i * h / 16;
+        const double x = x0 + xPos_;
+        if (i == 8) {
+            out.push_back(Line(x, y, x + xStep_, y, Colours::Grid));
+        } else if (gridPhase_ <= 1) {
+            const double end = xPos_ + xStep_ >= plotWidth_ ? x : x + xStep_;
+            out.push_back(Line(x, y, end, y, Colours::Grid));
+        } else if (gridPhase_ >= 3) {
+            gridPhase_ = 0;
+        }
+    }
+}
+
+void RealTimeChart::TimeLabel(Drawing& out, const std::string& timeText, const TextMetrics& metrics) {
+    const double x = OriginX + xPos_, y0 = originY_, h = plotHeight_;
+    const long index = std::lround(xStep_ > 0 ? xPos_ / xStep_ : 0);
+    if (countNumber_ == 0 && (EveryNth(index, lenXPlusbox_) || xPos_ >= plotWidth_)) {
+        countNumber_ += 1;
+        out.push_back(Line(x, y0, x, y0 - h - 10, Colours::Grid, 1, DrawOp::Style::Dotted));
+        const double w = metrics.width(timeText);
+        out.push_back(Box(x - w / 2 - 15, y0 + 10, x, y0 + 22, Colours::White));
+        out.push_back(Text(x - 15 - w / 2, y0 + 10, timeText + " ", Colours::Black));
+    } else if (countNumber_ != 0 && EveryNth(index, lenXPlusbox_ / 2)) {
+        out.push_back(Line(x, y0 - 4.2 * h / 8, x, y0 - 3.8 * h / 8, Colours::Grid));
+        countNumber_ = 0;
+    }
+}
+
+void RealTimeChart::Trace(Drawing& out, const Reading& value, double& previousY, Colour colour) {
+    const double y = originY_ - Height(value);
+    if (prevX_ != 0 && xPos_ != 0) out.push_back(Line(prevX_, previousY, OriginX + xPos_, y, colour));
+    previousY = y;
+}
+
+double RealTimeChart::Height(const Reading& value) const {
+    using Kind = Reading::Kind;
+    const Kind kind = value.kind();
+    if (kind == Kind::Over || kind == Kind::NoReading || kind == Kind::Empty ||
+        (kind == Kind::Number && value.Value() > yMax_)) {
+        return plotHeight_ + 5;
+    }
+    if (kind == Kind::Under || value.Value() < yMin_) return -3;
+    return (value.Value() - yMin_) / (yMax_ - yMin_) * plotHeight_;
+}
+
+std::string RealTimeChart::TemperatureLabel(double value) {
+    const double hundredths = std::round(value * 100);
+    std::string text = FormatOneDecimal(hundredths / 100);
+    if (static_cast<long long>(std::fabs(hundredths)) % 10 != 0) {
+        // A second decimal only when there is one; to_chars writes '.' whatever the locale.
+        char buffer[48];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, hundredths / 100, std::chars_format::fixed, 2);
+        text.assign(buffer, result.ptr);
+    }
+    return text;
+}

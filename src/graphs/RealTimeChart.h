@@ -1,0 +1,72 @@
+#pragma once
+
+#include <string>
+
+#include "graphs/Drawing.h"
+#include "meter/CurrentReading.h"
+#include "records/DueTime.h"
+
+// The sweeping real-time chart: a plot area that the pen crosses from left to right across a
+// time span and then starts again at the left edge, erasing the old curve just ahead of it. It
+// keeps the chart's program-wide state (range, span, sweep position) and turns a layout or a
+// sample into what is to be drawn; the window draws that and keeps nothing else.
+class RealTimeChart {
+public:
+    static constexpr int OriginX = 52;
+    static constexpr double DefaultSpanSeconds = 300;
+
+    static RealTimeChart& Instance();
+
+    // The graph opens for the meter as it is: its channel mode and unit, the unit's widest range.
+    void Open(bool dualChannel, const std::string& unitText);
+    // The range the Y axis shows (the range dialog checks it first).
+    void SetRange(double yMax, double yMin);
+    // Plot width from the client width, then the step that spreads `spanSeconds` across it.
+    void SetSpan(int clientWidth, double spanSeconds, double samplingSeconds);
+    // A freshly loaded window: the pen before the left edge, the grid pacing and due time anew.
+    void Loaded();
+
+    // The empty chart for a client area of this size; the curve so far is gone.
+    Drawing Layout(int clientWidth, int clientHeight, const TextMetrics& metrics);
+    // One timer tick at `now` (seconds since midnight, with its "hh:mm:ss"): nothing until a
+    // sample is due, and nothing once the meter changed its channel mode or unit.
+    Drawing Tick(int now, const std::string& timeText, double samplingSeconds, const CurrentReading& reading,
+                 const TextMetrics& metrics);
+
+    // Height above the bottom of the plot area at which a reading is drawn: 5 px over the top for
+    // "OL", "----" and values above the range, 3 px under the bottom for "-OL" and values below.
+    double Height(const Reading& value) const;
+    // "0.0#": one or two decimals.
+    static std::string TemperatureLabel(double value);
+
+    double YMax() const { return yMax_; }
+    double YMin() const { return yMin_; }
+    double UnitTempMax() const { return unitTempMax_; }
+    double UnitTempMin() const { return unitTempMin_; }
+    double XStep() const { return xStep_; }
+    double XPos() const { return xPos_; }
+    double PlotWidth() const { return plotWidth_; }
+    double PlotHeight() const { return plotHeight_; }
+    double OriginY() const { return originY_; }
+    double LabelInterval() const { return lenXPlusbox_; }
+    const std::string& UnitAtStart() const { return unitAtStart_; }
+
+    void Reset() { *this = RealTimeChart{}; }
+
+private:
+    void EraseAhead(Drawing& out);
+    void GridSegments(Drawing& out);
+    void TimeLabel(Drawing& out, const std::string& timeText, const TextMetrics& metrics);
+    void Trace(Drawing& out, const Reading& value, double& previousY, Colour colour);
+
+    double originY_ = 0, plotHeight_ = 0, plotWidth_ = 0;
+    double yMax_ = 0, yMin_ = 0, unitTempMax_ = 0, unitTempMin_ = 0;
+    double xStep_ = 0, xPos_ = 0, prevX_ = 0;
+    double prevT1Y_ = 0, prevT2Y_ = 0, prevDiffY_ = 0;
+    std::string unitAtStart_;
+    bool channelModeAtStart_ = false;
+    double gridPhase_ = 0;
+    double lenXPlusbox_ = 60;
+    int countNumber_ = 0;
+    DueTime nextPlotTime_;
+};

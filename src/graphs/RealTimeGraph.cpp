@@ -1,0 +1,195 @@
+#include "graphs/RealTimeGraph.h"
+
+#include <QFont>
+#include <QResizeEvent>
+#include <QTimer>
+#include <cmath>
+
+#include "graphs/RealTimeChart.h"
+#include "meter/Meter.h"
+#include "panel/SamplingState.h"
+#include "ui/Canvas.h"
+#include "ui/Clock.h"
+#include "ui/EventPump.h"
+#include "ui/Fonts.h"
+#include "ui/Forms.h"
+#include "ui/Icons.h"
+#include "ui/Toolbar.h"
+#include "ui/Twips.h"
+#include "ui/WindowImagePrint.h"
+
+namespace {
+
+constexpr const char* GraphName = "RealTime23";
+
+struct Button {
+    const char* key;
+    const char* tooltip;
+    const char* picture;
+    bool visible;
+};
+// The hidden Run and Start buttons only hold the two pictures of Pause.
+constexpr Button Buttons[] = {{"Pause", "Pause", "Pause", true},
+                              {"Limit", "Limit", "Limit", true},
+                              {"Print", "Print", "Print", true},
+                              {"Run", "", "Pause", false},
+                              {"Start", "Start", "Start", false}};
+
+QColor ToQColor(Colour c) { return QColor(c.r, c.g, c.b); }
+
+Qt::PenStyle ToPenStyle(DrawOp::Style style) {
+    switch (style) {
+        case DrawOp::Style::Dotted:
+            return Qt::DotLine;
+        case DrawOp::Style::Dashed:
+            return Qt::DashLine;
+        case DrawOp::Style::Solid:
+            break;
+    }
+    return Qt::SolidLine;
+}
+
+double SamplingSeconds() { return Sampling::State().Schedule.SamplingSeconds(); }
+
+// Loads the graph window when needed and sizes the chart's sweep to it.
+RealTimeGraph* LoadGraph(double spanSeconds) {
+    auto* graph = Forms::GetAs<RealTimeGraph>(GraphName);
+    if (graph) RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, SamplingSeconds());
+    return graph;
+}
+
+void ShowGraph(RealTimeGraph* graph, int intervalMs) {
+    graph->show();
+    EventPump::ProcessEvents();
+    // The empty chart for the new span, also when showing the window did not change its size.
+    graph->Relayout();
+    graph->StartSampling(intervalMs);
+}
+
+}  // namespace
+
+RealTimeGraph::RealTimeGraph(QWidget* parent) : FormWindow(GraphName, parent) {
+    SetCaption("Real Time Graph");
+    canvas_ = new Canvas(this);
+    canvas_->setObjectName("Chart");
+    canvas_->setFont(Fonts::Get("Times New Roman", 8.25));
+    Toolbar1 = new Toolbar(this);
+    Toolbar1->setObjectName("Toolbar1");
+    for (const Button& button : Buttons) {
+        Toolbar1->AddButton(button.key, button.tooltip, Icons::Get(button.picture));
+        Toolbar1->SetButtonVisible(button.key, button.visible);
+    }
+    connect(Toolbar1, &Toolbar::ButtonClick, this, &RealTimeGraph::Toolbar1_ButtonClick);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(DefaultTimerMs);
+    connect(Timer1, &QTimer::timeout, this, &RealTimeGraph::Timer1_Timer);
+    connect(canvas_, &Canvas::Resized, this, &RealTimeGraph::Relayout);
+    SetClientSizeTwips(10410, 9420);
+}
+
+void RealTimeGraph::Load() {
+    if (auto* panel = Forms::FindAs<FormWindow>("Panel")) MovePx(panel->LeftPx() + panel->WidthPx(), 0);
+    RealTimeChart::Instance().Loaded();
+}
+
+// The chart takes the whole client area; the toolbar lies over its top margin.
+void RealTimeGraph::resizeEvent(QResizeEvent* event) {
+    canvas_->setGeometry(rect());
+    Toolbar1->setGeometry(0, 0, width(), Toolbar1->sizeHint().height());
+    Toolbar1->raise();
+    FormWindow::resizeEvent(event);
+}
+
+int RealTimeGraph::ChartWidth() const { return width(); }
+
+void RealTimeGraph::Relayout() { Draw(RealTimeChart::Instance().Layout(canvas_->width(), canvas_->height(), Metrics())); }
+
+void RealTimeGraph::StartSampling(int intervalMs) {
+    Timer1->setInterval(intervalMs);
+    Timer1->start();
+}
+
+TextMetrics RealTimeGraph::Metrics() const {
+    const QFont font = canvas_->font();
+    return {[this, font](const std::string& text) { return double(canvas_->TextWidth(QString::fromStdString(text), font)); },
+            double(canvas_->TextHeight(QStringLiteral("0"), font))};
+}
+
+void RealTimeGraph::Draw(const Drawing& drawing) {
+    const QFont font = canvas_->font();
+    for (const DrawOp& op : drawing) {
+        switch (op.kind) {
+            case DrawOp::Kind::Clear:
+                canvas_->Clear(ToQColor(op.colour));
+                break;
+            case DrawOp::Kind::Line:
+                canvas_->Line(op.x1, op.y1, op.x2, op.y2, ToQColor(op.colour), op.width, ToPenStyle(op.style));
+                break;
+            case DrawOp::Kind::Box:
+                canvas_->FillBox(op.x1, op.y1, op.x2, op.y2, ToQColor(op.colour));
+                break;
+            case DrawOp::Kind::Text:
+                canvas_->Text(op.x1, op.y1, QString::fromStdString(op.text), ToQColor(op.colour), font);
+                break;
+        }
+    }
+}
+
+void RealTimeGraph::Timer1_Timer() {
+    // One reading of the clock for the due second and the time label.
+    const QTime now = Clock::Current().TimeOfDay();
+    Draw(RealTimeChart::Instance().Tick(Clock::SecondsOf(now), Clock::TextOf(now).toStdString(), SamplingSeconds(),
+                                        Meter::Current(), Metrics()));
+}
+
+void RealTimeGraph::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "Pause") {
+        Pause();
+    } else if (key == "Limit") {
+        HoldForRange();
+        Forms::Show("RealTimeRange");
+    } else if (key == "Print") {
+        PrintWidgetImage(*canvas_);
+    }
+}
+
+void RealTimeGraph::Pause() {
+    const bool pausing = Timer1->isActive();
+    Toolbar1->SetButtonTooltip("Pause", pausing ? "Start" : "Pause");
+    Toolbar1->SetButtonIcon("Pause", Toolbar1->ButtonIcon(pausing ? "Start" : "Run"));
+    pausing ? Timer1->stop() : Timer1->start();
+}
+
+void RealTimeGraph::HoldForRange() {
+    if (heldForRange_) return;
+    heldForRange_ = true;
+    runningBeforeRange_ = Timer1->isActive();
+    Timer1->stop();
+}
+
+void RealTimeGraph::ResumeAfterRange() {
+    if (!heldForRange_) return;
+    heldForRange_ = false;
+    if (runningBeforeRange_) Timer1->start();
+}
+
+void OpenRealTimeGraph() {
+    Forms::Unload(GraphName);
+    const CurrentReading& reading = Meter::Current();
+    RealTimeChart::Instance().Open(reading.DualChannel, reading.UnitText);
+    if (RealTimeGraph* graph = LoadGraph(RealTimeChart::DefaultSpanSeconds)) ShowGraph(graph, RealTimeGraph::DefaultTimerMs);
+}
+
+void ReopenRealTimeGraph(int widthSteps, int heightSteps, double spanSeconds, int intervalMs) {
+    Forms::Unload(GraphName);
+    auto* graph = Forms::GetAs<RealTimeGraph>(GraphName);
+    if (!graph) return;
+    // The steps give the outer window in twips; the frame is whatever the desktop adds.
+    const QSize frame = graph->frameGeometry().size() - graph->size();
+    const double heightTwips = std::ceil(855.0 + 900.0 * heightSteps);
+    const QSize outer = Twips::Size(2400 + 810 * widthSteps, static_cast<int>(heightTwips > 11906 ? 11800 : heightTwips));
+    graph->resize(outer - frame);
+    RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, SamplingSeconds());
+    ShowGraph(graph, intervalMs);
+}

@@ -1,0 +1,129 @@
+#include "graphs/RealTimeRange.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cmath>
+
+#include "graphs/RangeInput.h"
+#include "graphs/RealTimeChart.h"
+#include "graphs/RealTimeGraph.h"
+#include "panel/Panel.h"
+#include "panel/SamplingState.h"
+#include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/Forms.h"
+#include "ui/Twips.h"
+
+namespace {
+
+QLineEdit* MakeField(QWidget* parent, const char* name) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setAccessibleName(name);
+    return field;
+}
+
+bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// The graph's main polling interval stretched by two thirds: the graph's own timer then ticks
+// between two polls rather than with them.
+int GraphTimerMs(int pollMs) { return static_cast<int>(std::lround(pollMs / 100.0 * 66 + pollMs)); }
+
+}  // namespace
+
+RealTimeRange::RealTimeRange(QWidget* parent) : FormWindow("RealTimeRange", parent) {
+    SetCaption("Real Time Range");
+    setWindowModality(Qt::ApplicationModal);
+    setFont(Fonts::Get("MS Sans Serif", 8));
+    TxtMax = MakeField(this, "TxtMax");
+    TxtMin = MakeField(this, "TxtMin");
+    TxtCounts = MakeField(this, "TxtCounts");
+    TxtWidth = MakeField(this, "TxtWidth");
+    TxtHeight = MakeField(this, "TxtHeight");
+    CmdOK = new QPushButton("OK", this);
+    CmdOK->setObjectName("CmdOK");
+
+    auto* temperature = new QGroupBox("Temperature", this);
+    auto* temperatureRows = new QGridLayout(temperature);
+    temperatureRows->addWidget(new QLabel("Max", temperature), 0, 0);
+    temperatureRows->addWidget(TxtMax, 0, 1);
+    temperatureRows->addWidget(new QLabel("Min", temperature), 1, 0);
+    temperatureRows->addWidget(TxtMin, 1, 1);
+    auto* counts = new QGroupBox("Counts", this);
+    (new QGridLayout(counts))->addWidget(TxtCounts, 0, 0);
+    auto* size = new QGroupBox("Size Interval", this);
+    auto* sizeRows = new QGridLayout(size);
+    sizeRows->addWidget(new QLabel("X-axis", size), 0, 0);
+    sizeRows->addWidget(TxtWidth, 0, 1);
+    sizeRows->addWidget(new QLabel("Y-axis", size), 1, 0);
+    sizeRows->addWidget(TxtHeight, 1, 1);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(temperature, 0, 0, 2, 1);
+    layout->addWidget(counts, 0, 1);
+    layout->addWidget(size, 1, 1);
+    layout->addWidget(CmdOK, 2, 1, Qt::AlignRight);
+
+    for (QLineEdit* field : {TxtMax, TxtMin, TxtCounts}) field->installEventFilter(this);
+    connect(CmdOK, &QPushButton::clicked, this, &RealTimeRange::CmdOK_Click);
+}
+
+void RealTimeRange::Load() {
+    const RealTimeChart& chart = RealTimeChart::Instance();
+    TxtMax->setText(QString::fromStdString(RangeInput::NumberText(chart.YMax())));
+    TxtMin->setText(QString::fromStdString(RangeInput::NumberText(chart.YMin())));
+    const double samplingSeconds = Sampling::State().Schedule.SamplingSeconds();
+    const double minutes = chart.XStep() > 0 ? chart.PlotWidth() / chart.XStep() / 60 * samplingSeconds : 0;
+    TxtCounts->setText(QString::fromStdString(RangeInput::NumberText(minutes)) + "  min");
+    if (auto* graph = Forms::FindAs<FormWindow>("RealTime23")) {
+        TxtWidth->setText(QString::number(std::floor((Twips::FromPxX(graph->WidthPx()) - 2400) / 810.0)));
+        TxtHeight->setText(QString::number(std::ceil((Twips::FromPxY(graph->HeightPx()) - 855) / 900.0)));
+    }
+    CentreOnScreen();
+}
+
+void RealTimeRange::Unload() {
+    if (auto* graph = Forms::FindAs<RealTimeGraph>("RealTime23")) graph->ResumeAfterRange();
+}
+
+// Temperatures take digits, a sign and a point, the span digits only; Enter moves on, and in the
+// span field it is OK.
+bool RealTimeRange::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return FormWindow::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (IsEnter(key->key())) {
+        if (watched == TxtMax) TxtMin->setFocus();
+        if (watched == TxtMin) TxtCounts->setFocus();
+        if (watched == TxtCounts) CmdOK_Click();
+        return true;
+    }
+    if (key->key() == Qt::Key_Backspace) return false;
+    const QString text = key->text();
+    const QString accepted = watched == TxtCounts ? QStringLiteral("0123456789") : QStringLiteral("0123456789-.");
+    const bool editingKey = text.isEmpty() || !text.at(0).isPrint();
+    return !editingKey && !(text.size() == 1 && accepted.contains(text));
+}
+
+void RealTimeRange::CmdOK_Click() {
+    RealTimeChart& chart = RealTimeChart::Instance();
+    const RangeInput::Outcome outcome =
+        RangeInput::Check({TxtMax->text().toStdString(), TxtMin->text().toStdString(), TxtCounts->text().toStdString(),
+                           TxtWidth->text().toStdString(), TxtHeight->text().toStdString()},
+                          chart.UnitTempMax(), chart.UnitTempMin());
+    if (outcome.rangeChecked) chart.SetRange(outcome.yMax, outcome.yMin);
+    switch (outcome.status) {
+        case RangeInput::Outcome::Status::Refused:
+            Dialogs::Current().Message(QString::fromStdString(outcome.message));
+            return;
+        case RangeInput::Outcome::Status::Fault:
+            Forms::Unload("RealTime23");
+            break;
+        case RangeInput::Outcome::Status::Accepted:
+            ReopenRealTimeGraph(outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds, GraphTimerMs(Panel::TimerIntervalMs));
+            break;
+    }
+    UnloadForm();
+}

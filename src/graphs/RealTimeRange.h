@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ui/FormWindow.h"
+
+class QLineEdit;
+class QPushButton;
+
+// "Real Time Range": the temperature range, the time span and the window size of the real-time
+// graph. The graph's samples wait while it is open; OK checks the values and opens the graph
+// again with them.
+class RealTimeRange : public FormWindow {
+    Q_OBJECT
+public:
+    explicit RealTimeRange(QWidget* parent = nullptr);
+
+    void CmdOK_Click();
+
+protected:
+    void Load() override;
+    void Unload() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* TxtMax;
+    QLineEdit* TxtMin;
+    QLineEdit* TxtCounts;
+    QLineEdit* TxtWidth;
+    QLineEdit* TxtHeight;
+    QPushButton* CmdOK;
+};
