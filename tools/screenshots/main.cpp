@@ -2,14 +2,15 @@
 // tools/scripts/screenshots.sh runs it once per picture, with the simulated meter beside it.
 //
 //   tq36-screenshots --window NAME --out FILE [--com N] [--until-reading | --until-nocom]
-//                    [--save-to FILE] [--answer TEXT] [--toolbar KEY]... [--open-set N]
-//                    [--grab-during S] [--settle S] [--timeout S]
+//                    [--save-to FILE] [--answer TEXT] [--toolbar [WINDOW:]KEY]... [--open-set N]
+//                    [--grab-during S] [--fast-clock F] [--settle S] [--timeout S]
 //
 // Every window but "Port" and "SerialDevices" comes up with the main window; toolbar buttons are
 // pressed once the reading is there; a Save dialog they open answers with --save-to, an input
-// box with --answer. --open-set clicks a set of the Data Logger window afterwards. --grab-during
-// takes the picture S seconds after the buttons were pressed, while a long command (a download)
-// still runs.
+// box with --answer. A toolbar key names a button of the main window, or WINDOW:KEY one of another
+// window. --open-set clicks a set of the Data Logger window afterwards. --grab-during takes the
+// picture S seconds after the buttons were pressed, while a long command (a download) still runs.
+// --fast-clock F lets the program's clock run F times faster, so a chart fills up quickly.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,6 +24,7 @@
 #include "app/Windows.h"
 #include "logger/LoggerCommands.h"
 #include "panel/Panel.h"
+#include "ui/Clock.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
@@ -41,6 +43,7 @@ struct Options {
     QString answer;
     int openSet = 0;
     double grabDuring = 0;
+    double fastClock = 0;
     double settle = 0.5;
     double timeout = 20;
 };
@@ -60,6 +63,7 @@ Options Parse(const QStringList& args) {
         else if (a == "--answer") o.answer = next();
         else if (a == "--open-set") o.openSet = next().toInt();
         else if (a == "--grab-during") o.grabDuring = next().toDouble();
+        else if (a == "--fast-clock") o.fastClock = next().toDouble();
         else if (a == "--settle") o.settle = next().toDouble();
         else if (a == "--timeout") o.timeout = next().toDouble();
     }
@@ -72,6 +76,20 @@ bool Reached(const Options& o) {
     if (o.until == "nocom") return panel->findChild<QLabel*>("LblCOM")->text() == "No COM";
     return !panel->findChild<QLabel*>("LblT1")->text().isEmpty();
 }
+
+// The time of day running `factor` times faster than the real one, from now on.
+class FastClock : public Clock {
+public:
+    explicit FastClock(double factor) : factor_(factor), start_(QTime::currentTime()) { elapsed_.start(); }
+    QTime TimeOfDay() const override {
+        return start_.addMSecs(static_cast<int>(elapsed_.elapsed() * factor_) % (86400 * 1000));
+    }
+
+private:
+    double factor_;
+    QTime start_;
+    QElapsedTimer elapsed_;
+};
 
 }  // namespace
 
@@ -111,8 +129,11 @@ int main(int argc, char* argv[]) {
             std::_Exit(grabbed ? 0 : 1);
         });
     }
-    if (auto* panel = Forms::FindAs<Panel>("Panel")) {
-        for (const QString& key : o.toolbar) panel->findChild<Toolbar*>("Toolbar1")->Trigger(key);
+    FastClock fast(o.fastClock);
+    if (o.fastClock > 0) Clock::Install(&fast);
+    for (const QString& press : o.toolbar) {
+        const QString window = press.contains(':') ? press.section(':', 0, 0) : QStringLiteral("Panel");
+        if (QWidget* shown = Forms::Find(window)) shown->findChild<Toolbar*>("Toolbar1")->Trigger(press.section(':', -1));
     }
     if (o.openSet > 0) OpenDataSet(o.openSet);
     EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle

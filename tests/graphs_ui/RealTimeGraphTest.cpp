@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <cmath>
+
+#include "ProgramState.h"
+#include "QtPrinters.h"
+#include "Widgets.h"
+#include "app/Windows.h"
+#include "graphs/RealTimeChart.h"
+#include "graphs/RealTimeGraph.h"
+#include "graphs/RealTimeRange.h"
+#include "meter/Meter.h"
+#include "ui/Canvas.h"
+#include "ui/FakeClock.h"
+#include "ui/Forms.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/Toolbar.h"
+
+namespace {
+
+const QColor Black(0, 0, 0), White(255, 255, 255), Grey(192, 192, 192), Blue(0, 0, 255), Red(255, 0, 0);
+
+// The graph opened for a two-channel meter in C, its timer stopped so that the test takes the
+// samples, the clock standing at 10:00:00.
+class RealTimeGraphTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        Dialogs::Install(&dialogs);
+        Clock::Install(&clock);
+        RegisterWindows();
+        Show(30, 10, true);
+        OpenRealTimeGraph();
+        graph = Forms::FindAs<RealTimeGraph>("RealTime23");
+        ASSERT_NE(graph, nullptr);
+        Child<QTimer>(graph, "Timer1")->stop();
+        RealTimeChart::Instance().SetRange(100, 0);
+        graph->Relayout();
+    }
+    void TearDown() override { ResetProgramState(); }
+
+    static void Show(double t1, double t2, bool dual) {
+        CurrentReading& r = Meter::Current();
+        r.DualChannel = dual;
+        r.UnitText = "C";
+        r.T1C = Reading::Number(t1);
+        r.T2C = Reading::Number(t2);
+        r.T1T2C = Reading::Number(t1 - t2);
+    }
+    void Sample() {
+        clock.Advance(2);
+        graph->Timer1_Timer();
+    }
+
+    static const RealTimeChart& Chart() { return RealTimeChart::Instance(); }
+    double X0() const { return RealTimeChart::OriginX; }
+    double Y0() const { return Chart().OriginY(); }
+    double H() const { return Chart().PlotHeight(); }
+    double YOf(double value) const { return Y0() - value / 100 * H(); }
+
+    // The colour somewhere within a pixel of (x, y), as the canvas rounds its coordinates.
+    bool ColourNear(double x, double y, const QColor& colour) const {
+        const QImage& image = Child<Canvas>(graph, "Chart")->Image();
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                if (image.pixelColor(static_cast<int>(std::lround(x)) + dx, static_cast<int>(std::lround(y)) + dy) == colour)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    ScriptedDialogs dialogs;
+    FakeClock clock{10, 0, 0};
+    RealTimeGraph* graph = nullptr;
+};
+
+TEST_F(RealTimeGraphTest, EmptyChartHasItsAxesGridAndLabels) {
+    EXPECT_EQ(graph->Caption(), "Real Time Graph");
+    EXPECT_TRUE(ColourNear(X0() - 2, Y0() - H() / 3, Black)) << "Y axis";
+    EXPECT_TRUE(ColourNear(X0() + 100, Y0() + 6, Black)) << "time axis";
+    EXPECT_TRUE(ColourNear(X0() + 100, Y0() - H() / 2, Grey)) << "middle grid line";
+    EXPECT_TRUE(ColourNear(X0() + 100, Y0() - H() / 3, White)) << "plot area";
+}
+
+// Three samples of T1 30, T2 10 (T1-T2 20): black, blue and red lines between them, the white
+// bar ahead of the pen, a mark above the area, and the top of the range on the top edge.
+TEST_F(RealTimeGraphTest, TracesEraserAndMarksWhereTheyBelong) {
+    Sample();
+    Sample();
+    const double x1 = X0(), x2 = X0() + Chart().XStep();
+    for (auto [value, colour] : {std::pair{30.0, Black}, std::pair{10.0, Blue}, std::pair{20.0, Red}}) {
+        EXPECT_TRUE(ColourNear(x1, YOf(value), colour)) << value;
+        EXPECT_TRUE(ColourNear(x2, YOf(value), colour)) << value;
+    }
+    EXPECT_TRUE(ColourNear(x2 + Chart().XStep() + 2, Y0() - H() / 2, White)) << "the eraser clears the grid ahead";
+
+    Meter::Current().T1C = Reading::Mark(Reading::Kind::Over);
+    Sample();
+    EXPECT_TRUE(ColourNear(X0() + Chart().XPos(), Y0() - H() - 5, Black)) << "OL 5 px above the area";
+    Show(100, 0, true);
+    Sample();
+    EXPECT_TRUE(ColourNear(X0() + Chart().XPos(), Y0() - H(), Black)) << "the top of the range on the top edge";
+}
+
+TEST_F(RealTimeGraphTest, WrapStartsAgainWithoutALineBack) {
+    Show(90, 10, true);
+    while (Chart().XPos() < Chart().PlotWidth()) Sample();
+    Show(20, 10, true);
+    Sample();
+    EXPECT_EQ(Chart().XPos(), 0);
+    EXPECT_FALSE(ColourNear(X0() + Chart().PlotWidth() / 2, YOf(55), Black)) << "no line back to the left edge";
+    EXPECT_TRUE(ColourNear(X0() + Chart().PlotWidth() / 2, YOf(90), Black)) << "the old sweep is still there";
+}
+
+void Type(QWidget* field, const QString& keys) {
+    for (QChar c : keys) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(field, &press);
+    }
+}
+
+// The range dialog: what it shows, the keys it takes, and OK opening the graph again.
+TEST_F(RealTimeGraphTest, RangeDialogReopensTheGraphWithItsValues) {
+    RealTimeChart::Instance().SetRange(1767, -200);
+    Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
+    auto* range = Forms::FindAs<RealTimeRange>("RealTimeRange");
+    ASSERT_NE(range, nullptr);
+    auto field = [range](const char* name) { return Child<QLineEdit>(range, name); };
+    EXPECT_EQ(field("TxtMax")->text(), "1767");
+    EXPECT_EQ(field("TxtMin")->text(), "-200");
+    EXPECT_EQ(field("TxtCounts")->text(), "5  min");
+    for (const char* name : {"TxtMax", "TxtMin", "TxtCounts", "TxtWidth", "TxtHeight"}) field(name)->clear();
+    Type(field("TxtMax"), "1a0b0");
+    Type(field("TxtMin"), "-x5");
+    Type(field("TxtCounts"), "2-.");
+    Type(field("TxtWidth"), "w");
+    EXPECT_EQ(field("TxtMax")->text(), "100");
+    EXPECT_EQ(field("TxtMin")->text(), "-5");
+    EXPECT_EQ(field("TxtCounts")->text(), "2");
+    EXPECT_EQ(field("TxtWidth")->text(), "w") << "size fields take any key";
+
+    field("TxtWidth")->setText("4");
+    range->CmdOK_Click();
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"5 <= Width <= 14, try again!"});
+    EXPECT_EQ(Chart().YMax(), 100) << "the range is kept after a later check fails";
+    EXPECT_NE(Forms::Find("RealTimeRange"), nullptr);
+
+    field("TxtWidth")->setText("5");
+    field("TxtHeight")->setText("5");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(field("TxtCounts"), &enter);  // Enter in the span field is OK
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Forms::Find("RealTimeRange"), nullptr);
+    auto* reopened = Forms::FindAs<RealTimeGraph>("RealTime23");
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_NE(reopened, graph);
+    EXPECT_EQ(Chart().YMin(), -5);
+    EXPECT_DOUBLE_EQ(Chart().XStep(), Chart().PlotWidth() / 60) << "2 minutes at 2-s samples";
+    QTimer* timer = Child<QTimer>(reopened, "Timer1");
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 166);
+}
+
+TEST_F(RealTimeGraphTest, RangeDialogClosedOrFaultyLeavesTheGraphAsItWas) {
+    QTimer* timer = Child<QTimer>(graph, "Timer1");
+    timer->start();
+    Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
+    EXPECT_FALSE(timer->isActive()) << "no samples while the dialog is open";
+    Forms::Find("RealTimeRange")->close();
+    EXPECT_TRUE(timer->isActive());
+
+    Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
+    auto* range = Forms::FindAs<RealTimeRange>("RealTimeRange");
+    Child<QLineEdit>(range, "TxtWidth")->setText("wide");
+    range->CmdOK_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Forms::Find("RealTimeRange"), nullptr);
+    EXPECT_EQ(Forms::Find("RealTime23"), nullptr) << "a size that is no number closes the graph";
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(RealTimeGraphTest, PauseAndStartSwapTheButton) {
+    QTimer* timer = Child<QTimer>(graph, "Timer1");
+    timer->start();
+    Toolbar* bar = Child<Toolbar>(graph, "Toolbar1");
+    bar->Trigger("Pause");
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
+    EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
+    bar->Trigger("Pause");
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
+}
+
+}  // namespace
