@@ -1,0 +1,109 @@
+// Real-time graph figures: the CPU one sample costs at the default window size, a full layout,
+// and the whole program's CPU with the graph and the statistics open at 1-s sampling against the
+// simulated meter.
+//
+//   bench_graphs [seconds of monitoring, default 60]
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "SimulatedMeter.h"
+#include "TempPortsDir.h"
+#include "Widgets.h"
+#include "app/Windows.h"
+#include "graphs/RealTimeGraph.h"
+#include "meter/Meter.h"
+#include "panel/Panel.h"
+#include "panel/SamplingState.h"
+#include "serial/Rs232_API.h"
+#include "ui/EventPump.h"
+#include "ui/FakeClock.h"
+#include "ui/Forms.h"
+#include "ui/Toolbar.h"
+
+namespace {
+
+void SampleAndLayoutCost() {
+    FakeClock clock(10, 0, 0);
+    Clock::Install(&clock);
+    CurrentReading& r = Meter::Current();
+    r.DualChannel = true;
+    r.UnitText = std::string(1, 'C');
+    OpenRealTimeGraph();
+    auto* graph = Forms::FindAs<RealTimeGraph>("RealTime23");
+    Child<QTimer>(graph, "Timer1")->stop();
+    std::vector<double> perSample;
+    for (int batch = 0; batch < 9; ++batch) {
+        const double before = Bench::CpuSeconds();
+        for (int i = 0; i < 200; ++i) {
+            r.T1C = Reading::Number(20 + (i % 50));
+            r.T2C = Reading::Number(10 + (i % 30));
+            r.T1T2C = Reading::Number(10 + (i % 50) - (i % 30));
+            clock.Advance(2);
+            graph->Timer1_Timer();
+        }
+        perSample.push_back((Bench::CpuSeconds() - before) / 200 * 1000);
+    }
+    std::vector<double> layouts;
+    for (int i = 0; i < 15; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        graph->Relayout();
+        layouts.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::printf("graph sample (eraser, grid, label, three traces), %dx%d px: median %.3f ms CPU over 9 x 200 samples\n",
+                graph->width(), graph->height(), Bench::Median(perSample));
+    std::printf("graph layout (resize): median %.2f ms over 15\n", Bench::Median(layouts));
+    Forms::UnloadAll();
+    EventPump::Delay(0.1);
+    Clock::Install(nullptr);
+    Meter::ResetCurrent();
+}
+
+void MonitoringWithGraphAndStatistics(double seconds) {
+    SimulatedMeter meter(8, {"--channels", "2", "--wave", "sine"});
+    if (!meter.Start()) {
+        std::printf("monitoring: the simulator did not start\n");
+        return;
+    }
+    Rs232_API::OpenPort(8, Rs232_API::MeterSettings);
+    Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+    auto* panel = Forms::GetAs<Panel>("Panel");
+    panel->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!Meter::Current().MeterOnline && waited.elapsed() < 10000) EventPump::Delay(0.05);
+    Sampling::State().Schedule.SetInterval(1, 0);
+    auto* bar = Child<Toolbar>(panel, "Toolbar1");
+    bar->Trigger("Graph");
+    bar->Trigger("AVG");
+    EventPump::Delay(2);
+    const double before = Bench::CpuSeconds();
+    const double rssBefore = Bench::ResidentMb();
+    EventPump::Delay(seconds);
+    const double cpu = Bench::CpuSeconds() - before;
+    std::printf("monitoring %.0f s with Graph and AVG open at 1-s sampling: CPU %.3f s = %.2f %% of one core; "
+                "RSS %.1f MB -> %.1f MB; windows open: %s\n",
+                seconds, cpu, 100 * cpu / seconds, rssBefore, Bench::ResidentMb(),
+                Forms::LoadedNames().join(' ').toStdString().c_str());
+    Forms::UnloadAll();
+    EventPump::Delay(0.1);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    EventPump::Install();
+    RegisterWindows();
+    TempPortsDir ports;
+    SampleAndLayoutCost();
+    MonitoringWithGraphAndStatistics(argc > 1 ? std::atof(argv[1]) : 60);
+    return 0;
+}
