@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
@@ -195,6 +197,17 @@ TEST_F(RealTimeGraphTest, PauseAndStartSwapTheButton) {
     bar->Trigger("Pause");
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
+}
+
+TEST_F(RealTimeGraphTest, PrintsTheChartAsShown) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("graph.pdf");
+    dialogs.QueuePrintCancel();
+    Child<Toolbar>(graph, "Toolbar1")->Trigger("Print");
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    dialogs.QueuePrintToPdf(pdf);
+    Child<Toolbar>(graph, "Toolbar1")->Trigger("Print");
+    EXPECT_GT(QFileInfo(pdf).size(), 1000);
 }
 
 }  // namespace
