@@ -7,6 +7,7 @@
 #include "records/ListWindow.h"
 #include "serial/PortWindow.h"
 #include "serial/SerialDevicesWindow.h"
+#include "stats/AvgWindow.h"
 #include "ui/Forms.h"
 
 void RegisterWindows() {
@@ -16,6 +17,7 @@ void RegisterWindows() {
     Forms::Register("Memory", [] { return new MemoryWindow; });
     Forms::Register("RealTime23", [] { return new RealTimeGraph; });
     Forms::Register("RealTimeRange", [] { return new RealTimeRange; });
+    for (bool dual : {false, true}) Forms::Register(AvgWindow::NameOf(dual), [dual] { return new AvgWindow(dual); });
     for (auto kind : {ListWindow::Kind::RealTime, ListWindow::Kind::Data}) {
         for (bool dual : {false, true}) {
             Forms::Register(ListWindow::NameOf(kind, dual), [kind, dual] { return new ListWindow(kind, dual); });

@@ -20,6 +20,7 @@
 #include "records/ListWindow.h"
 #include "records/RecordFormat.h"
 #include "serial/Rs232_API.h"
+#include "stats/StatisticsCommands.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
@@ -257,6 +258,7 @@ void Panel::Timer2_Timer() {
             break;
     }
     AddListRow(line);
+    CloseStatisticsOnChannelChange();
 }
 
 std::string Panel::SampleLine(const QString& timeText) const {

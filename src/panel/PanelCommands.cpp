@@ -11,6 +11,7 @@
 #include "panel/SamplingState.h"
 #include "records/RecordFile.h"
 #include "records/RecordFormat.h"
+#include "stats/StatisticsCommands.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
@@ -25,6 +26,8 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
         OpenRealTimeGraph();
     } else if (key == "PC") {
         PcSamplingCommand();
+    } else if (key == "AVG") {
+        OpenStatistics();
     } else if (key == "Memory") {
         MemoryCommand();
     } else if (key == "help") {

@@ -19,7 +19,8 @@ public:
 
     static constexpr long DefaultMaxRows = 58300;
 
-    explicit RealTimeList(long maxRows = DefaultMaxRows) : maxRows_(maxRows) {}
+    RealTimeList() = default;
+    explicit RealTimeList(long maxRows) : maxRows_(maxRows) {}
 
     // The list window has opened: numbering starts at 1.
     void Opened();
@@ -50,7 +51,7 @@ public:
     long RowCount() const { return rowCount_; }
 
 private:
-    long maxRows_;
+    long maxRows_ = DefaultMaxRows;
     State state_ = State::Closed;
     long rowCount_ = 0;
 };

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
@@ -361,6 +363,22 @@ TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     EXPECT_FALSE(Sampling::State().List.IsRunning());
     EXPECT_EQ(Sampling::State().List.RowCount(), 0);
     EXPECT_EQ(Forms::Find("List2"), nullptr);
+}
+
+// The sampling tick closes the statistics window when the meter changes its channel mode; "AVG"
+// and "Graph" open their windows for the meter as it is.
+TEST_F(PanelTest, ToolbarOpensStatisticsAndGraphAndTheTickClosesStatistics) {
+    FakeClock clock(9, 0, 0);
+    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "25.0", "--t2", "21.0"}, "25.0");
+    Bar(panel)->Trigger("AVG");
+    Bar(panel)->Trigger("Graph");
+    ASSERT_TRUE(Forms::IsShown("AVG2"));
+    EXPECT_TRUE(Forms::IsShown("RealTime23"));
+    Meter::Current().DualChannel = false;
+    clock.Advance(2);
+    panel->Timer2_Timer();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Forms::Find("AVG2"), nullptr);
 }
 
 }  // namespace

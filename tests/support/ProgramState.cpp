@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "graphs/RealTimeChart.h"
 #include "logger/DataLogger.h"
 #include "meter/Meter.h"
 #include "panel/SamplingState.h"
 #include "serial/Rs232_API.h"
+#include "stats/StatisticsState.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
@@ -20,4 +22,6 @@ void ResetProgramState() {
     Meter::ResetCurrent();
     Sampling::Reset();
     DataLogger::Instance().Reset();
+    RealTimeChart::Instance().Reset();
+    StatisticsState::Instance().Reset();
 }

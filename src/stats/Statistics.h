@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "meter/CurrentReading.h"
+#include "meter/Reading.h"
+
+// The arithmetic of the Max / Min / AVG windows. The windows keep their maxima and minima as the
+// texts they show, so everything here works on the shown texts and on readings rounded to tenths,
+// as a user reads them off the window.
+namespace Statistics {
+
+enum class Channel { T1, T2, T1T2 };
+
+// The reading of `channel` in the unit the statistics were started in: "C", "F", any other unit K.
+const Reading& Sample(const CurrentReading& reading, Channel channel, std::string_view unitAtStart);
+
+// A shown text read back: a number, one of the marks "----", "OL", "-OL", or empty for anything
+// else (a text that is not a number never takes part in a comparison).
+Reading ParseShown(std::string_view text);
+
+// One maximum or minimum after a sample: the text to show, and whether its time label takes the
+// time of this sample.
+struct Extreme {
+    std::string text;
+    bool timeMoved = false;
+
+    bool operator==(const Extreme&) const = default;
+};
+
+struct MaxMin {
+    Extreme max;
+    Extreme min;
+};
+
+// The new maximum and minimum after `sample`, given what the window shows. A mark beats numbers on
+// its own side ("OL" up, "-OL" down), "----" takes both until the next Start, and a sample equal to
+// the shown value moves its time.
+MaxMin UpdateMaxMin(const Reading& sample, std::string_view shownMax, std::string_view shownMin);
+
+// The sum of one channel's samples since Start. A sample without a reading makes it "----", an
+// over-range sample makes it "OL"; both marks stay until the next Start, "----" over "OL".
+class RunningSum {
+  public:
+    void Add(const Reading& sample);
+    // "----", "OL", or the sum divided by `count` as "0.0"; "" before any sample was counted.
+    std::string AverageText(long count) const;
+    void Reset() { *this = RunningSum{}; }
+
+  private:
+    enum class Mark { None, NoReading, Over };
+
+    // Whole tenths (exact in a double far beyond any run), since every sample is a one-decimal
+    // value: the sum never drifts.
+    double tenths_ = 0.0;
+    Mark mark_ = Mark::None;
+};
+
+}  // namespace Statistics

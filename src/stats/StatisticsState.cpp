@@ -1,0 +1,6 @@
+#include "stats/StatisticsState.h"
+
+StatisticsState& StatisticsState::Instance() {
+    static StatisticsState state;
+    return state;
+}
