@@ -3,7 +3,8 @@
 //
 //   tq36-screenshots --window NAME --out FILE [--com N] [--until-reading | --until-nocom]
 //                    [--save-to FILE] [--answer TEXT] [--toolbar [WINDOW:]KEY]... [--open-set N]
-//                    [--grab-during S] [--fast-clock F] [--settle S] [--timeout S]
+//                    [--grab-during S] [--fast-clock F] [--range MAX:MIN:MINUTES] [--settle S]
+//                    [--timeout S]
 //
 // Every window but "Port" and "SerialDevices" comes up with the main window; toolbar buttons are
 // pressed once the reading is there; a Save dialog they open answers with --save-to, an input
@@ -11,10 +12,12 @@
 // window. --open-set clicks a set of the Data Logger window afterwards. --grab-during takes the
 // picture S seconds after the buttons were pressed, while a long command (a download) still runs.
 // --fast-clock F lets the program's clock run F times faster, so a chart fills up quickly.
+// --range sets the real-time graph's range and span through its range dialog.
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QStringList>
 #include <QTextStream>
@@ -22,6 +25,7 @@
 #include <cstdlib>
 
 #include "app/Windows.h"
+#include "graphs/RealTimeRange.h"
 #include "logger/LoggerCommands.h"
 #include "panel/Panel.h"
 #include "ui/Clock.h"
@@ -44,6 +48,7 @@ struct Options {
     int openSet = 0;
     double grabDuring = 0;
     double fastClock = 0;
+    QString range;
     double settle = 0.5;
     double timeout = 20;
 };
@@ -64,6 +69,7 @@ Options Parse(const QStringList& args) {
         else if (a == "--open-set") o.openSet = next().toInt();
         else if (a == "--grab-during") o.grabDuring = next().toDouble();
         else if (a == "--fast-clock") o.fastClock = next().toDouble();
+        else if (a == "--range") o.range = next();
         else if (a == "--settle") o.settle = next().toDouble();
         else if (a == "--timeout") o.timeout = next().toDouble();
     }
@@ -90,6 +96,18 @@ private:
     QTime start_;
     QElapsedTimer elapsed_;
 };
+
+// Types MAX, MIN and MINUTES into the graph's range dialog and presses OK.
+void SetGraphRange(const QString& range) {
+    QWidget* graph = Forms::Find("RealTime23");
+    if (!graph) return;
+    graph->findChild<Toolbar*>("Toolbar1")->Trigger("Limit");
+    auto* dialog = Forms::FindAs<RealTimeRange>("RealTimeRange");
+    if (!dialog) return;
+    const char* fields[] = {"TxtMax", "TxtMin", "TxtCounts"};
+    for (int i = 0; i < 3; ++i) dialog->findChild<QLineEdit*>(fields[i])->setText(range.section(':', i, i));
+    dialog->CmdOK_Click();
+}
 
 }  // namespace
 
@@ -136,6 +154,7 @@ int main(int argc, char* argv[]) {
         if (QWidget* shown = Forms::Find(window)) shown->findChild<Toolbar*>("Toolbar1")->Trigger(press.section(':', -1));
     }
     if (o.openSet > 0) OpenDataSet(o.openSet);
+    if (!o.range.isEmpty()) SetGraphRange(o.range);
     EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle
     QWidget* window = Forms::Find(o.window);
     if (!window && !grabbed) {

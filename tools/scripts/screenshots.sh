@@ -54,3 +54,7 @@ with_meter graph-one-channel "--channels 1 --wave sine --unit F" --window RealTi
   --toolbar Graph --fast-clock 25 --settle 16
 with_meter range-dialog "--channels 2" --window RealTimeRange --until-reading --toolbar Graph \
   --toolbar RealTime23:Limit
+with_meter avg-two-channel "--channels 2 --wave sine" --window AVG2 --until-reading --toolbar AVG --settle 5
+with_meter avg-one-channel "--channels 1 --wave sine --unit F" --window AVG1 --until-reading --toolbar AVG --settle 5
+with_meter graph-range "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
+  --range 40:0:2 --fast-clock 10 --settle 14
