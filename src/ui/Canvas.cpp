@@ -78,15 +78,21 @@ QColor Canvas::Palette(int index) {
 
 void Canvas::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(event->rect(), Buffer(), event->rect());
+    const QImage& image = Buffer();
+    const qreal ratio = image.devicePixelRatio();
+    const QRectF area(event->rect());
+    painter.drawImage(area, image, QRectF(area.topLeft() * ratio, area.size() * ratio));
 }
 
 QImage& Canvas::Buffer() const {
     // A hidden widget gets its resize event only when shown; drawing before that must already
-    // use the new size.
-    const QSize size = this->size().expandedTo(QSize(1, 1));
-    if (size != image_.size()) {
+    // use the new size. The buffer has the screen's pixels, so a chart stays crisp on a
+    // high-density screen while everything is drawn in the widget's own coordinates.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(this->size().expandedTo(QSize(1, 1))) * ratio).toSize();
+    if (size != image_.size() || ratio != image_.devicePixelRatio()) {
         QImage resized(size, QImage::Format_RGB32);
+        resized.setDevicePixelRatio(ratio);
         resized.fill(background_);
         QPainter painter(&resized);
         painter.drawImage(0, 0, image_);
@@ -98,5 +104,6 @@ QImage& Canvas::Buffer() const {
 
 void Canvas::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    emit Resized(Buffer().size());
+    Buffer();
+    emit Resized(size());
 }

@@ -29,7 +29,8 @@ public:
     // The classic 16-colour palette; indexes outside 0..15 give black.
     static QColor Palette(int index);
 
-    // The picture as drawn so far, always of the widget's current size.
+    // The picture as drawn so far, always of the widget's current size in the screen's pixels
+    // (its device pixel ratio says how many per widget pixel).
     const QImage& Image() const { return Buffer(); }
 
 signals:

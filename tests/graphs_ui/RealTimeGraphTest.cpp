@@ -64,13 +64,16 @@ protected:
     double H() const { return Chart().PlotHeight(); }
     double YOf(double value) const { return Y0() - value / 100 * H(); }
 
-    // The colour somewhere within a pixel of (x, y), as the canvas rounds its coordinates.
+    // The colour somewhere within a pixel of (x, y), as the canvas rounds its coordinates; on a
+    // high-density screen the canvas has that many more pixels.
     bool ColourNear(double x, double y, const QColor& colour) const {
         const QImage& image = Child<Canvas>(graph, "Chart")->Image();
-        for (int dx = -1; dx <= 1; ++dx) {
-            for (int dy = -1; dy <= 1; ++dy) {
-                if (image.pixelColor(static_cast<int>(std::lround(x)) + dx, static_cast<int>(std::lround(y)) + dy) == colour)
-                    return true;
+        const double ratio = image.devicePixelRatio();
+        const int reach = static_cast<int>(std::ceil(ratio));
+        for (int dx = -reach; dx <= reach; ++dx) {
+            for (int dy = -reach; dy <= reach; ++dy) {
+                const QPoint at(static_cast<int>(std::lround(x * ratio)) + dx, static_cast<int>(std::lround(y * ratio)) + dy);
+                if (image.valid(at) && image.pixelColor(at) == colour) return true;
             }
         }
         return false;
