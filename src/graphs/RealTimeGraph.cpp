@@ -22,14 +22,8 @@ namespace {
 
 constexpr const char* GraphName = "RealTime23";
 
-struct Button {
-    const char* key;
-    const char* tooltip;
-    const char* picture;
-    bool visible;
-};
 // The hidden Run and Start buttons only hold the two pictures of Pause.
-constexpr Button Buttons[] = {{"Pause", "Pause", "Pause", true},
+constexpr ToolbarButton Buttons[] = {{"Pause", "Pause", "Pause", true},
                               {"Limit", "Limit", "Limit", true},
                               {"Print", "Print", "Print", true},
                               {"Run", "", "Pause", false},
@@ -75,10 +69,7 @@ RealTimeGraph::RealTimeGraph(QWidget* parent) : FormWindow(GraphName, parent) {
     canvas_->setFont(Fonts::Get("Times New Roman", 8.25));
     Toolbar1 = new Toolbar(this);
     Toolbar1->setObjectName("Toolbar1");
-    for (const Button& button : Buttons) {
-        Toolbar1->AddButton(button.key, button.tooltip, Icons::Get(button.picture));
-        Toolbar1->SetButtonVisible(button.key, button.visible);
-    }
+    Toolbar1->AddButtons(Buttons);
     connect(Toolbar1, &Toolbar::ButtonClick, this, &RealTimeGraph::Toolbar1_ButtonClick);
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");

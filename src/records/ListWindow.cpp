@@ -33,24 +33,17 @@ std::span<const Column> Columns(bool dual) {
     return OneChannelColumns;
 }
 
-struct Button {
-    const char* key;
-    const char* tooltip;
-    const char* picture;
-    bool visible;
-};
-
 // The hidden Run and Start buttons only hold the running and paused pictures of Pause.
-constexpr Button RealTimeTwoChannelButtons[] = {{"Save", "Save As", "Save", true},
+constexpr ToolbarButton RealTimeTwoChannelButtons[] = {{"Save", "Save As", "Save", true},
                                                 {"Pause", "Pause", "Pause", true},
                                                 {"Run", "", "Pause", false},
                                                 {"Start", "Start", "Start", false},
                                                 {"Print", "Print", "Print", true}};
-constexpr Button RealTimeOneChannelButtons[] = {{"Save", "Save As", "Save", true}, {"Print", "Print", "Print", true}};
-constexpr Button DataButtons[] = {
+constexpr ToolbarButton RealTimeOneChannelButtons[] = {{"Save", "Save As", "Save", true}, {"Print", "Print", "Print", true}};
+constexpr ToolbarButton DataButtons[] = {
     {"Save", "Save As", "Save", true}, {"Plot", "Plot", "Plot", true}, {"Print", "Print", "Print", true}};
 
-std::span<const Button> Buttons(ListWindow::Kind kind, bool dual) {
+std::span<const ToolbarButton> Buttons(ListWindow::Kind kind, bool dual) {
     if (kind == ListWindow::Kind::Data) return DataButtons;
     if (dual) return RealTimeTwoChannelButtons;
     return RealTimeOneChannelButtons;
@@ -77,10 +70,7 @@ ListWindow::ListWindow(Kind kind, bool dual, QWidget* parent)
 void ListWindow::BuildToolbar() {
     Toolbar1 = new Toolbar(this);
     Toolbar1->setObjectName("Toolbar1");
-    for (const Button& button : Buttons(kind_, dual_)) {
-        Toolbar1->AddButton(button.key, button.tooltip, Icons::Get(button.picture));
-        Toolbar1->SetButtonVisible(button.key, button.visible);
-    }
+    Toolbar1->AddButtons(Buttons(kind_, dual_));
     connect(Toolbar1, &Toolbar::ButtonClick, this, &ListWindow::Toolbar1_ButtonClick);
 }
 

@@ -1,10 +1,19 @@
 #include "ui/Toolbar.h"
 
+#include "ui/Icons.h"
+
 Toolbar::Toolbar(QWidget* parent) : QToolBar(parent) {
     setMovable(false);
     setFloatable(false);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
     setIconSize(QSize(24, 24));
+}
+
+void Toolbar::AddButtons(std::span<const ToolbarButton> buttons) {
+    for (const ToolbarButton& button : buttons) {
+        AddButton(button.key, button.tooltip, Icons::Get(button.picture));
+        SetButtonVisible(button.key, button.visible);
+    }
 }
 
 QAction* Toolbar::AddButton(const QString& key, const QString& tooltip, const QIcon& icon) {

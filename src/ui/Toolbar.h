@@ -5,6 +5,16 @@
 #include <QIcon>
 #include <QString>
 #include <QToolBar>
+#include <span>
+
+// One button of a toolbar laid out as a table: its key, tooltip, picture (an Icons key) and
+// whether it shows (hidden buttons hold pictures that a shown one switches to).
+struct ToolbarButton {
+    const char* key;
+    const char* tooltip;
+    const char* picture;
+    bool visible = true;
+};
 
 // A toolbar of keyed buttons. Each button shows its icon only; its text is its tooltip, so a
 // screen reader can name it. A click is reported by key.
@@ -14,6 +24,7 @@ public:
     explicit Toolbar(QWidget* parent = nullptr);
 
     QAction* AddButton(const QString& key, const QString& tooltip, const QIcon& icon);
+    void AddButtons(std::span<const ToolbarButton> buttons);
     QAction* Button(const QString& key) const { return actions_.value(key); }
 
     void SetButtonVisible(const QString& key, bool visible);
