@@ -18,7 +18,7 @@ void RegisterWindows() {
     Forms::Register("RealTime23", [] { return new RealTimeGraph; });
     Forms::Register("RealTimeRange", [] { return new RealTimeRange; });
     for (bool dual : {false, true}) Forms::Register(AvgWindow::NameOf(dual), [dual] { return new AvgWindow(dual); });
-    for (auto kind : {ListWindow::Kind::RealTime, ListWindow::Kind::Data}) {
+    for (auto kind : {ListWindow::Kind::RealTime, ListWindow::Kind::Data, ListWindow::Kind::File}) {
         for (bool dual : {false, true}) {
             Forms::Register(ListWindow::NameOf(kind, dual), [kind, dual] { return new ListWindow(kind, dual); });
         }

@@ -60,6 +60,7 @@ private:
 
     // Toolbar commands (PanelCommands.cpp).
     void SaveCommand();
+    void OpenCommand();
     void PcSamplingCommand();
     void ListCommand();
     void MemoryCommand();

@@ -1,14 +1,17 @@
 // The main window's toolbar: each button's command.
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <filesystem>
+#include <optional>
 
 #include "graphs/RealTimeGraph.h"
 #include "logger/LoggerCommands.h"
 #include "meter/Meter.h"
 #include "panel/Panel.h"
 #include "panel/SamplingState.h"
+#include "records/FileListLoading.h"
 #include "records/RecordFile.h"
 #include "records/RecordFormat.h"
 #include "stats/StatisticsCommands.h"
@@ -20,6 +23,8 @@
 void Panel::Toolbar1_ButtonClick(const QString& key) {
     if (key == "Save") {
         SaveCommand();
+    } else if (key == "Open") {
+        OpenCommand();
     } else if (key == "List") {
         ListCommand();
     } else if (key == "Graph") {
@@ -87,4 +92,19 @@ void Panel::MemoryCommand() {
     StartMemoryDownload([self = QPointer<Panel>(this)] {
         if (self) self->ShowTimesText->setText(Clock::Current().TimeText());
     });
+}
+
+// A record file from disk into the file list that fits it; never while a recording writes one.
+void Panel::OpenCommand() {
+    if (Sampling::State().Recording) {
+        Dialogs::Current().Message("Recording Mode!\n\rPlease stop recording!");
+        return;
+    }
+    const std::string folder = RecordFormat::DefaultFolder();
+    RecordFormat::EnsureFolder(folder);
+    const std::optional<QString> chosen =
+        Dialogs::Current().OpenFile(QString::fromStdString(folder), "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+    if (!chosen) return;
+    LoadRecordFile(QString::fromStdString(RecordFormat::WithTxtExtension(chosen->toStdString())),
+                   QFileInfo(*chosen).fileName());
 }

@@ -40,11 +40,13 @@ constexpr ToolbarButton RealTimeTwoChannelButtons[] = {{"Save", "Save As", "Save
                                                 {"Start", "Start", "Start", false},
                                                 {"Print", "Print", "Print", true}};
 constexpr ToolbarButton RealTimeOneChannelButtons[] = {{"Save", "Save As", "Save", true}, {"Print", "Print", "Print", true}};
+constexpr ToolbarButton FileButtons[] = {{"Plot", "Plot", "Plot", true}, {"Print", "Print", "Print", true}};
 constexpr ToolbarButton DataButtons[] = {
     {"Save", "Save As", "Save", true}, {"Plot", "Plot", "Plot", true}, {"Print", "Print", "Print", true}};
 
 std::span<const ToolbarButton> Buttons(ListWindow::Kind kind, bool dual) {
     if (kind == ListWindow::Kind::Data) return DataButtons;
+    if (kind == ListWindow::Kind::File) return FileButtons;
     if (dual) return RealTimeTwoChannelButtons;
     return RealTimeOneChannelButtons;
 }
@@ -52,12 +54,13 @@ std::span<const ToolbarButton> Buttons(ListWindow::Kind kind, bool dual) {
 }  // namespace
 
 QString ListWindow::NameOf(Kind kind, bool dual) {
-    return QString(kind == Kind::Data ? "DataList%1" : "List%1").arg(dual ? 2 : 1);
+    const char* pattern = kind == Kind::Data ? "DataList%1" : kind == Kind::File ? "FileList%1" : "List%1";
+    return QString(pattern).arg(dual ? 2 : 1);
 }
 
 ListWindow::ListWindow(Kind kind, bool dual, QWidget* parent)
     : FormWindow(NameOf(kind, dual), parent), kind_(kind), dual_(dual) {
-    SetCaption(kind == Kind::Data ? "Data List" : "Real Time List");
+    SetCaption(kind == Kind::Data ? "Data List" : kind == Kind::File ? "File List" : "Real Time List");
     BuildToolbar();
     BuildGrid();
     auto* layout = new QVBoxLayout(this);

@@ -11,11 +11,12 @@ class Toolbar;
 // twin (one value). The real-time lists "List2" and "List1" take one row per PC sample from the
 // main window's sampling tick (AddSampleRow); the two-channel one can pause, and closing either
 // ends the list. The data lists "DataList2" and "DataList1" show one data set of the meter's
-// logger. Every list saves its rows as a record file and prints them.
+// logger, the file lists "FileList2" and "FileList1" a record file read back. Every list prints
+// its rows; real-time and data lists also save them as a record file.
 class ListWindow : public FormWindow {
     Q_OBJECT
 public:
-    enum class Kind { RealTime, Data };
+    enum class Kind { RealTime, Data, File };
 
     // Rows in view below the title row; from the next row on, each new row scrolls by one.
     static constexpr int RowsInView = 15;

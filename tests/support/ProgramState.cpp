@@ -7,6 +7,7 @@
 #include "logger/DataLogger.h"
 #include "meter/Meter.h"
 #include "panel/SamplingState.h"
+#include "records/FileListLoading.h"
 #include "serial/Rs232_API.h"
 #include "stats/StatisticsState.h"
 #include "ui/Clock.h"
@@ -24,4 +25,5 @@ void ResetProgramState() {
     DataLogger::Instance().Reset();
     RealTimeChart::Instance().Reset();
     StatisticsState::Instance().Reset();
+    ResetFileDualChannel();
 }
