@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QRadioButton>
+#include <QUrl>
 #include <QEvent>
 #include <QPointer>
 #include <QLabel>
@@ -381,4 +384,62 @@ TEST_F(PanelTest, ToolbarOpensStatisticsAndGraphAndTheTickClosesStatistics) {
     EXPECT_EQ(Forms::Find("AVG2"), nullptr);
 }
 
+// Stands in for the desktop's handler of file links: notes what would have been opened.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+TEST_F(PanelTest, ChoosingAManualHidesThePanelOpensItAndUnselects) {
+    StartMeter({});
+    Panel* panel = OpenPanel();
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler("file", &recorder, "Open");
+    Bar(panel)->Trigger("help");
+    QRadioButton* english = Child<QRadioButton>(panel, "Option1_2");
+    english->click();
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(recorder.opened.size(), 1);
+    EXPECT_TRUE(recorder.opened[0].toLocalFile().endsWith("/help/TQ36-SW-HELP-EN_V2.1.pdf"));
+    EXPECT_TRUE(Hidden("SSPhelp"));
+    EXPECT_FALSE(english->isChecked());
+}
+
+// While the meter is offline, List, AVG, Memory and Save do nothing; Open refuses while a
+// recording runs and otherwise fills the file list from the chosen file.
+TEST_F(PanelTest, ToolbarGuards) {
+    FakeClock clock(9, 0, 0);
+    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2"}, "23.5");
+    Child<QTimer>(panel, "Timer1")->stop();
+    Meter::Current().MeterOnline = false;
+    for (const char* key : {"List", "AVG", "Memory", "Save"}) Bar(panel)->Trigger(key);
+    for (const char* window : {"List2", "AVG2", "Memory"}) EXPECT_EQ(Forms::Find(window), nullptr) << window;
+    EXPECT_TRUE(dialogs.Calls().empty());
+    EXPECT_FALSE(Sampling::State().Recording);
+
+    Meter::Current().MeterOnline = true;
+    const auto run = std::filesystem::path(ports.Path()) / "run1";
+    dialogs.QueueFile(QString::fromStdString(run.string()));
+    Bar(panel)->Trigger("Save");
+    ASSERT_TRUE(Sampling::State().Recording);
+    clock.Advance(2);
+    panel->Timer2_Timer();
+    Bar(panel)->Trigger("Open");
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"Recording Mode!\n\rPlease stop recording!"});
+    EXPECT_TRUE(Sampling::State().Recording);
+
+    Bar(panel)->Trigger("Save");  // stop
+    dialogs.QueueFile(QString::fromStdString(run.string()));
+    Bar(panel)->Trigger("Open");
+    auto* files = Forms::FindAs<ListWindow>("FileList2");
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(files->Caption(), "run1.txt");
+    EXPECT_EQ(files->ListGrid().Rows(), 2);
+}
+
 }  // namespace
+
+#include "PanelTest.moc"

@@ -1,0 +1,124 @@
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QStringList>
+
+#include "ListFixture.h"
+#include "panel/PcRecording.h"
+#include "records/FileListLoading.h"
+#include "records/RecordFile.h"
+
+namespace {
+
+// Every caption a file list is given while it loads.
+class CaptionWatch : public QObject {
+public:
+    QStringList captions;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange && watched->objectName().startsWith("FileList")) {
+            captions << static_cast<QWidget*>(watched)->windowTitle();
+        }
+        return false;
+    }
+};
+
+class FileListTest : public ListFixture {
+protected:
+    ListWindow* Loaded(bool dual) { return Forms::FindAs<ListWindow>(dual ? "FileList2" : "FileList1"); }
+
+    static QStringList Rows(ListWindow* list) {
+        QStringList rows;
+        for (int row = 1; row < list->ListGrid().Rows(); ++row) rows << list->ListGrid().RowText(row, '\t');
+        return rows;
+    }
+
+    void Write(const QString& path, const QByteArray& content) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+};
+
+// What the recording and a list save write comes back cell for cell, in the list that fits it.
+TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
+    struct Case {
+        bool dual;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {true, {"1\t14:03:07\t23.5\t21.0\t2.5\tC", "2\t14:03:09\tOL\t----\t-OL\tF"}},
+        {false, {"1\t09:05:03\t23.5\tC", "2\t09:05:05\t-OL\tK"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dual ? "two channels" : "one channel");
+        // A list save.
+        ListWindow* list = OpenList(c.dual);
+        for (const QString& row : c.rows) list->AddSampleRow(row);
+        Sampling::State().RecordFilePath = TempPath("saved.txt").toStdString();
+        ASSERT_TRUE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+        ASSERT_TRUE(LoadRecordFile(TempPath("saved.txt"), "saved.txt"));
+        ASSERT_NE(Loaded(c.dual), nullptr);
+        EXPECT_EQ(Loaded(!c.dual), nullptr);
+        EXPECT_EQ(FileDualChannel(), c.dual);
+        EXPECT_EQ(Rows(Loaded(c.dual)), c.rows);
+
+        // A recording.
+        PcRecording recording;
+        ASSERT_TRUE(recording.Start(TempPath("recorded.txt").toStdString(), c.dual));
+        for (const QString& row : c.rows) {
+            recording.Sample(row.section('\t', 1).toStdString(), c.dual, true);
+        }
+        recording.StopByUser();
+        ASSERT_TRUE(LoadRecordFile(TempPath("recorded.txt"), "recorded"));
+        EXPECT_EQ(Rows(Loaded(c.dual)), c.rows);
+        EXPECT_EQ(Loaded(c.dual)->Caption(), "recorded.txt");
+        Forms::UnloadAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(FileListTest, CaptionCountsLinesThenShowsTheTitle) {
+    Write(TempPath("run1.txt"),
+          "No.s    Time            T1      T2      T1-T2   Unit\r\n"
+          "1\t14:03:07\t23.5\t21.0\t2.5\tC\t\r\n2\t14:03:09\t23.6\t21.0\t2.6\tC\t\r\n3\t14:03:11\t23.7\t21.0\t2.7\tC\t\r\n");
+    CaptionWatch watch;
+    qApp->installEventFilter(&watch);
+    ASSERT_TRUE(LoadRecordFile(TempPath("run1.txt"), "run1.txt"));
+    qApp->removeEventFilter(&watch);
+    ASSERT_FALSE(watch.captions.isEmpty());
+    EXPECT_TRUE(watch.captions.contains("2 Records Completed")) << watch.captions.join('|').toStdString();
+    EXPECT_EQ(watch.captions.back(), "run1.txt");
+    EXPECT_EQ(Loaded(true)->ListGrid().Rows(), 4);
+}
+
+// Headers anywhere, a decimal comma, bare line ends and a missing last one: every record is a row.
+TEST_F(FileListTest, ForeignLineEndsHeadersAndCommas) {
+    Write(TempPath("mixed.txt"),
+          "1\t10:00:00\t23,5\t21,0\t2,5\tC\n"
+          "No.s    Time            T1      T2      T1-T2   Unit\r"
+          "2\t10:00:02\t23.6\t21.0\t2.6\tC\r"
+          "3\t10:00:04\t23.7\t21.0\t2.7\tC");
+    ASSERT_TRUE(LoadRecordFile(TempPath("mixed.txt"), "mixed.txt"));
+    ListWindow* list = Loaded(true);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(Rows(list), (QStringList{"1\t10:00:00\t23,5\t21,0\t2,5\tC", "2\t10:00:02\t23.6\t21.0\t2.6\tC",
+                                       "3\t10:00:04\t23.7\t21.0\t2.7\tC"}));
+}
+
+TEST_F(FileListTest, UnreadableFileEndsSilentlyAndANewFileReplacesTheList) {
+    EXPECT_FALSE(LoadRecordFile(TempPath("missing.txt"), "missing.txt"));
+    EXPECT_EQ(Loaded(true), nullptr);
+    EXPECT_TRUE(dialogs.Messages().empty());
+
+    Write(TempPath("one.txt"), "1\t09:05:03\t23.5\tC\t\r\n");
+    ASSERT_TRUE(LoadRecordFile(TempPath("one.txt"), "one.txt"));
+    Write(TempPath("two.txt"), "1\t14:03:07\t23.5\t21.0\t2.5\tC\r\n");
+    ASSERT_TRUE(LoadRecordFile(TempPath("two.txt"), "two.txt"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Loaded(false), nullptr) << "the one-channel list of the first file is closed";
+    EXPECT_EQ(Loaded(true)->ListGrid().Rows(), 2);
+}
+
+}  // namespace
