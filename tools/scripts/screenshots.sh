@@ -58,3 +58,15 @@ with_meter avg-two-channel "--channels 2 --wave sine" --window AVG2 --until-read
 with_meter avg-one-channel "--channels 1 --wave sine --unit F" --window AVG1 --until-reading --toolbar AVG --settle 5
 with_meter graph-range "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
   --range 40:0:2 --fast-clock 10 --settle 14
+# Record files to open: a two-channel recording as the program writes it, a one-channel list save
+# (chosen as "oven": Open adds the ".txt").
+awk 'BEGIN { printf "No.s    Time            T1      T2      T1-T2   Unit\r\n";
+             for (i = 1; i <= 40; i++) printf "%d\t10:%02d:%02d\t%.1f\t%.1f\t%.1f\tC\r\n", i, int(i*2/60), (i*2)%60,
+               20+i/10, 18+i/20, 2+i/20 }' > "$TQ36_PORTS_DIR/bath.txt"
+awk 'BEGIN { printf "No.s    Time            T1      T2      T1-T2   Unit\r\n";
+             for (i = 1; i <= 40; i++) printf "%d\t08:%02d:%02d\t%.1f\tF\t\r\n", i, int(i*5/60), (i*5)%60, 70+i/4 }' \
+  > "$TQ36_PORTS_DIR/oven.txt"
+with_meter file-list-two-channel "--channels 2" --window FileList2 --until-reading \
+  --save-to "$TQ36_PORTS_DIR/bath.txt" --toolbar Open
+with_meter file-list-one-channel "--channels 2" --window FileList1 --until-reading \
+  --save-to "$TQ36_PORTS_DIR/oven" --toolbar Open
