@@ -1,12 +1,15 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <random>
 
 #include "ListFixture.h"
 #include "panel/PcRecording.h"
 #include "records/FileListLoading.h"
 #include "records/RecordFile.h"
+#include "ui/Toolbar.h"
 
 namespace {
 
@@ -119,6 +122,34 @@ TEST_F(FileListTest, UnreadableFileEndsSilentlyAndANewFileReplacesTheList) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Loaded(false), nullptr) << "the one-channel list of the first file is closed";
     EXPECT_EQ(Loaded(true)->ListGrid().Rows(), 2);
+}
+
+// Random bytes and mangled records: whatever a file holds, it is read to its end into a list.
+TEST_F(FileListTest, AnyFileLoadsWithoutHarm) {
+    std::mt19937 random(4);
+    const QByteArray record = "7\t14:03:07\t23.5\t21.0\t2.5\tC\t\r\n";
+    for (int file = 0; file < 40; ++file) {
+        QByteArray content;
+        for (int part = 0; part < 30; ++part) {
+            QByteArray piece = random() % 2 ? record : QByteArray(1 + static_cast<int>(random() % 2000), char(random()));
+            piece[static_cast<int>(random() % piece.size())] = char(random());
+            content += piece;
+        }
+        Write(TempPath("fuzz.txt"), content);
+        EXPECT_TRUE(LoadRecordFile(TempPath("fuzz.txt"), "fuzz.txt"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(FileListTest, FileListPrints) {
+    Write(TempPath("oven.txt"), "1\t08:00:05\t70.2\tF\t\r\n2\t08:00:10\t70.5\tF\t\r\n");
+    ASSERT_TRUE(LoadRecordFile(TempPath("oven.txt"), "oven"));
+    ListWindow* list = Loaded(false);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Caption(), "oven.txt");
+    dialogs.QueuePrintToPdf(TempPath("oven.pdf"));
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Print");
+    EXPECT_GT(QFileInfo(TempPath("oven.pdf")).size(), 0);
 }
 
 }  // namespace
