@@ -1,8 +1,8 @@
 #include "graphs/RealTimeChart.h"
 
-#include <charconv>
 #include <cmath>
 
+#include "graphs/ChartFrame.h"
 #include "meter/Reading.h"
 
 namespace {
@@ -91,38 +91,17 @@ Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetri
     plotWidth_ = static_cast<double>(usable - usable % 60);
     const double y0 = originY_, w = plotWidth_, h = plotHeight_;
 
-    out.push_back(Line(x0 - 2, y0 + 5, x0 - 2, y0 - h - 5, Colours::Black, 2));
-    out.push_back(Line(x0 - 2, y0 + 6, x0 + w, y0 + 6, Colours::Black, 2));
+    // Marks the pen before the left edge: the first sample draws no line.
+    prevX_ = 0;
+    xPos_ = -xStep_;
+    ChartFrame::Draw(out, {OriginX, 0, 12, 50, DrawOp::Style::Dashed}, {x0, y0, w, h}, yMin_, yMax_, unitAtStart_,
+                     channelModeAtStart_, metrics);
     out.push_back(Box(x0, y0, x0 + w, y0 - h, Colours::White));
     out.push_back(Box(x0 + 2, y0 + 3, x0 + 2 + xStep_, y0 - h - 5, Colours::White));
-
     out.push_back(Line(x0 - 2, y0 - h / 2, x0 + w, y0 - h / 2, Colours::Grid));
     for (double eighths : {1, 7, 6, 5, 8, 3, 2, 0}) {
         const double y = y0 - eighths * h / 8;
         out.push_back(Line(x0, y, x0 + w, y, Colours::Grid, 1, DrawOp::Style::Dotted));
-    }
-    for (int i = 0; i <= 16; ++i) {
-        const double y = y0 - i * h / 16;
-        out.push_back(Line(x0 - 2, y, x0 - 7, y, Colours::Black, 1, DrawOp::Style::Dashed));
-        if (i % 2 == 0) out.push_back(Line(x0 - 2, y, x0 - 10, y, Colours::Black, 1, DrawOp::Style::Dashed));
-    }
-
-    for (int k = 0; k <= 8; ++k) {
-        const std::string label = TemperatureLabel(yMin_ + (yMax_ - yMin_) * k / 8);
-        const double top = y0 - k * h / 8 - metrics.height / 2;
-        out.push_back(Text(x0 - 12 - metrics.width(label), top, label, Colours::Black));
-        if (k == 4) {
-            prevX_ = 0;
-            xPos_ = -xStep_;
-            out.push_back(Text(x0 - 50, top, unitAtStart_ == "K" ? "K" : "\u00B0" + unitAtStart_, Colours::Black));
-        }
-    }
-
-    if (channelModeAtStart_) {
-        out.push_back(Text(x0 - 30, y0 - h - 23, "T1", Colours::Black));
-        out.push_back(Text(x0 - 5, y0 - h - 23, "T2", Colours::Blue));
-        out.push_back(Text(x0 + 20, y0 - h - 23, "T1-T2", Colours::Red));
-        out.push_back(Text((x0 + w) / 2, y0 + 25, "(Time)", Colours::Black));
     }
 
     // Samples between two time labels: about one label per 120 pixels, an even count.
@@ -206,25 +185,6 @@ void RealTimeChart::Trace(Drawing& out, const Reading& value, double& previousY,
     previousY = y;
 }
 
-double RealTimeChart::Height(const Reading& value) const {
-    using Kind = Reading::Kind;
-    const Kind kind = value.kind();
-    if (kind == Kind::Over || kind == Kind::NoReading || kind == Kind::Empty ||
-        (kind == Kind::Number && value.Value() > yMax_)) {
-        return plotHeight_ + 5;
-    }
-    if (kind == Kind::Under || value.Value() < yMin_) return -3;
-    return (value.Value() - yMin_) / (yMax_ - yMin_) * plotHeight_;
-}
+double RealTimeChart::Height(const Reading& value) const { return ChartFrame::Height(value, yMin_, yMax_, plotHeight_); }
 
-std::string RealTimeChart::TemperatureLabel(double value) {
-    const double hundredths = std::round(value * 100);
-    std::string text = FormatOneDecimal(hundredths / 100);
-    if (static_cast<long long>(std::fabs(hundredths)) % 10 != 0) {
-        // A second decimal only when there is one; to_chars writes '.' whatever the locale.
-        char buffer[48];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, hundredths / 100, std::chars_format::fixed, 2);
-        text.assign(buffer, result.ptr);
-    }
-    return text;
-}
+std::string RealTimeChart::TemperatureLabel(double value) { return ChartFrame::TemperatureLabel(value); }

@@ -1,0 +1,61 @@
+#include "graphs/ChartFrame.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace ChartFrame {
+
+void Draw(Drawing& out, const Style& style, const Area& area, double yMin, double yMax, const std::string& unit,
+          bool twoChannels, const TextMetrics& metrics) {
+    const double x0 = area.originX, y0 = area.originY, w = area.width, h = area.height;
+    const auto line = [&out](double x1, double y1, double x2, double y2, int width, DrawOp::Style lineStyle) {
+        out.push_back({DrawOp::Kind::Line, x1, y1, x2, y2, Colours::Black, width, lineStyle, {}});
+    };
+    const auto text = [&out](double x, double y, std::string s, Colour colour) {
+        out.push_back({DrawOp::Kind::Text, x, y, x, y, colour, 1, DrawOp::Style::Solid, std::move(s)});
+    };
+    line(x0 - 2, y0 + 5, x0 - 2, y0 - h - 5, 2, DrawOp::Style::Solid);
+    line(x0 - 2, y0 + 6, x0 + w + style.axisOvershoot, y0 + 6, 2, DrawOp::Style::Solid);
+    for (int i = 0; i <= 16; ++i) {
+        const double y = y0 - i * h / 16;
+        line(x0 - 2, y, x0 - 7, y, 1, style.tickStyle);
+        if (i % 2 == 0) line(x0 - 2, y, x0 - 10, y, 1, style.tickStyle);
+    }
+    for (int k = 0; k <= 8; ++k) {
+        const std::string label = TemperatureLabel(yMin + (yMax - yMin) * k / 8);
+        const double top = y0 - k * h / 8 - metrics.height / 2;
+        text(x0 - style.labelGap - metrics.width(label), top, label, Colours::Black);
+        if (k == 4) text(x0 - style.unitOffset, top, unit == "K" ? "K" : "\u00B0" + unit, Colours::Black);
+    }
+    if (twoChannels) {
+        text(x0 - 30, y0 - h - 23, "T1", Colours::Black);
+        text(x0 - 5, y0 - h - 23, "T2", Colours::Blue);
+        text(x0 + 20, y0 - h - 23, "T1-T2", Colours::Red);
+        text((x0 + w) / 2, y0 + 25, "(Time)", Colours::Black);
+    }
+}
+
+double Height(const Reading& value, double yMin, double yMax, double areaHeight) {
+    using Kind = Reading::Kind;
+    const Kind kind = value.kind();
+    if (kind == Kind::Over || kind == Kind::NoReading || kind == Kind::Empty ||
+        (kind == Kind::Number && value.Value() > yMax)) {
+        return areaHeight + 5;
+    }
+    if (kind == Kind::Under || value.Value() < yMin) return -3;
+    return (value.Value() - yMin) / (yMax - yMin) * areaHeight;
+}
+
+std::string TemperatureLabel(double value) {
+    const double hundredths = std::round(value * 100);
+    std::string text = FormatOneDecimal(hundredths / 100);
+    if (static_cast<long long>(std::fabs(hundredths)) % 10 != 0) {
+        // A second decimal only when there is one; to_chars writes '.' whatever the locale.
+        char buffer[48];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, hundredths / 100, std::chars_format::fixed, 2);
+        text.assign(buffer, result.ptr);
+    }
+    return text;
+}
+
+}  // namespace ChartFrame
