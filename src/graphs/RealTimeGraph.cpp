@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "graphs/CanvasDrawing.h"
 #include "graphs/RealTimeChart.h"
 #include "meter/Meter.h"
 #include "panel/SamplingState.h"
@@ -28,20 +29,6 @@ constexpr ToolbarButton Buttons[] = {{"Pause", "Pause", "Pause", true},
                               {"Print", "Print", "Print", true},
                               {"Run", "", "Pause", false},
                               {"Start", "Start", "Start", false}};
-
-QColor ToQColor(Colour c) { return QColor(c.r, c.g, c.b); }
-
-Qt::PenStyle ToPenStyle(DrawOp::Style style) {
-    switch (style) {
-        case DrawOp::Style::Dotted:
-            return Qt::DotLine;
-        case DrawOp::Style::Dashed:
-            return Qt::DashLine;
-        case DrawOp::Style::Solid:
-            break;
-    }
-    return Qt::SolidLine;
-}
 
 double SamplingSeconds() { return Sampling::State().Schedule.SamplingSeconds(); }
 
@@ -101,31 +88,9 @@ void RealTimeGraph::StartSampling(int intervalMs) {
     Timer1->start();
 }
 
-TextMetrics RealTimeGraph::Metrics() const {
-    const QFont font = canvas_->font();
-    return {[this, font](const std::string& text) { return double(canvas_->TextWidth(QString::fromStdString(text), font)); },
-            double(canvas_->TextHeight(QStringLiteral("0"), font))};
-}
+TextMetrics RealTimeGraph::Metrics() const { return CanvasMetrics(*canvas_); }
 
-void RealTimeGraph::Draw(const Drawing& drawing) {
-    const QFont font = canvas_->font();
-    for (const DrawOp& op : drawing) {
-        switch (op.kind) {
-            case DrawOp::Kind::Clear:
-                canvas_->Clear(ToQColor(op.colour));
-                break;
-            case DrawOp::Kind::Line:
-                canvas_->Line(op.x1, op.y1, op.x2, op.y2, ToQColor(op.colour), op.width, ToPenStyle(op.style));
-                break;
-            case DrawOp::Kind::Box:
-                canvas_->FillBox(op.x1, op.y1, op.x2, op.y2, ToQColor(op.colour));
-                break;
-            case DrawOp::Kind::Text:
-                canvas_->Text(op.x1, op.y1, QString::fromStdString(op.text), ToQColor(op.colour), font);
-                break;
-        }
-    }
-}
+void RealTimeGraph::Draw(const Drawing& drawing) { DrawOnCanvas(*canvas_, drawing); }
 
 void RealTimeGraph::Timer1_Timer() {
     // One reading of the clock for the due second and the time label.

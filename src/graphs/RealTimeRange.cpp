@@ -2,12 +2,12 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cmath>
 
+#include "graphs/FieldKeys.h"
 #include "graphs/RangeInput.h"
 #include "graphs/RealTimeChart.h"
 #include "graphs/RealTimeGraph.h"
@@ -26,8 +26,6 @@ QLineEdit* MakeField(QWidget* parent, const char* name) {
     field->setAccessibleName(name);
     return field;
 }
-
-bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 // The graph's main polling interval stretched by two thirds: the graph's own timer then ticks
 // between two polls rather than with them.
@@ -67,7 +65,12 @@ RealTimeRange::RealTimeRange(QWidget* parent) : FormWindow("RealTimeRange", pare
     layout->addWidget(size, 1, 1);
     layout->addWidget(CmdOK, 2, 1, Qt::AlignRight);
 
-    for (QLineEdit* field : {TxtMax, TxtMin, TxtCounts}) field->installEventFilter(this);
+    // Temperatures take digits, a sign and a point, the span digits only; Enter moves on, and in
+    // the span field it is OK.
+    auto* keys = new FieldKeys(this, [this] { CmdOK_Click(); });
+    keys->Add(TxtMax, TemperatureKeys);
+    keys->Add(TxtMin, TemperatureKeys);
+    keys->Add(TxtCounts, DigitKeys);
     connect(CmdOK, &QPushButton::clicked, this, &RealTimeRange::CmdOK_Click);
 }
 
@@ -87,24 +90,6 @@ void RealTimeRange::Load() {
 
 void RealTimeRange::Unload() {
     if (auto* graph = Forms::FindAs<RealTimeGraph>("RealTime23")) graph->ResumeAfterRange();
-}
-
-// Temperatures take digits, a sign and a point, the span digits only; Enter moves on, and in the
-// span field it is OK.
-bool RealTimeRange::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return FormWindow::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (IsEnter(key->key())) {
-        if (watched == TxtMax) TxtMin->setFocus();
-        if (watched == TxtMin) TxtCounts->setFocus();
-        if (watched == TxtCounts) CmdOK_Click();
-        return true;
-    }
-    if (key->key() == Qt::Key_Backspace) return false;
-    const QString text = key->text();
-    const QString accepted = watched == TxtCounts ? QStringLiteral("0123456789") : QStringLiteral("0123456789-.");
-    const bool editingKey = text.isEmpty() || !text.at(0).isPrint();
-    return !editingKey && !(text.size() == 1 && accepted.contains(text));
 }
 
 void RealTimeRange::CmdOK_Click() {

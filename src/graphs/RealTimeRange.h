@@ -18,7 +18,6 @@ public:
 protected:
     void Load() override;
     void Unload() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLineEdit* TxtMax;

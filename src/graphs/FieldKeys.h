@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <utility>
+#include <vector>
+
+class QLineEdit;
+
+// The key filters of the range dialogs: each field takes only its own characters (and
+// Backspace), Enter moves on to the next field, and Enter in the last one runs the dialog's OK.
+class FieldKeys : public QObject {
+public:
+    explicit FieldKeys(QObject* parent, std::function<void()> ok) : QObject(parent), ok_(std::move(ok)) {}
+
+    void Add(QLineEdit* field, const QString& accepted);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::vector<std::pair<QLineEdit*, QString>> fields_;
+    std::function<void()> ok_;
+};
+
+inline const QString TemperatureKeys = QStringLiteral("0123456789-.");
+inline const QString DigitKeys = QStringLiteral("0123456789");
