@@ -1,5 +1,7 @@
 #include "app/Windows.h"
 
+#include "graphs/PlotRange.h"
+#include "graphs/PlotWindow.h"
 #include "graphs/RealTimeGraph.h"
 #include "graphs/RealTimeRange.h"
 #include "logger/MemoryWindow.h"
@@ -17,6 +19,8 @@ void RegisterWindows() {
     Forms::Register("Memory", [] { return new MemoryWindow; });
     Forms::Register("RealTime23", [] { return new RealTimeGraph; });
     Forms::Register("RealTimeRange", [] { return new RealTimeRange; });
+    Forms::Register("ListPlot1", [] { return new PlotWindow; });
+    Forms::Register("PlotRange", [] { return new PlotRange; });
     for (bool dual : {false, true}) Forms::Register(AvgWindow::NameOf(dual), [dual] { return new AvgWindow(dual); });
     for (auto kind : {ListWindow::Kind::RealTime, ListWindow::Kind::Data, ListWindow::Kind::File}) {
         for (bool dual : {false, true}) {

@@ -92,4 +92,19 @@ Outcome Check(const Request& request, double unitTempMax, double unitTempMin) {
     return outcome;
 }
 
+PlotOutcome CheckPlot(std::string_view t1, std::string_view t2, std::string_view r1, std::string_view r2,
+                      double unitTempMin, double unitTempMax, long records) {
+    PlotOutcome outcome;
+    const double low = LeadingNumber(t1), high = LeadingNumber(t2);
+    const double first = LeadingNumber(r1), last = LeadingNumber(r2);
+    if (low < unitTempMin || low >= high || high > unitTempMax) {
+        outcome.message = "Invalid, " + NumberText(unitTempMin) + " <= Temperature <= " + NumberText(unitTempMax);
+    } else if (first <= 0 || first >= last || last > records) {
+        outcome.message = "Invalid, 0 <= Records <= " + std::to_string(records);
+    } else {
+        outcome = {"", low, high, static_cast<long>(first), static_cast<long>(last)};
+    }
+    return outcome;
+}
+
 }  // namespace RangeInput

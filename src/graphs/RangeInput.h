@@ -35,4 +35,13 @@ struct Outcome {
 
 Outcome Check(const Request& request, double unitTempMax, double unitTempMin);
 
+// The plot range dialog: temperatures T1 (bottom) and T2 (top), records R1 to R2 of `records`.
+struct PlotOutcome {
+    std::string message;  // empty when accepted
+    double yMin = 0, yMax = 0;
+    long firstRecord = 0, lastRecord = 0;
+};
+PlotOutcome CheckPlot(std::string_view t1, std::string_view t2, std::string_view r1, std::string_view r2,
+                      double unitTempMin, double unitTempMax, long records);
+
 }  // namespace RangeInput

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <span>
 
+#include "graphs/PlotWindow.h"
 #include "meter/Meter.h"
 #include "panel/SamplingState.h"
 #include "records/ListPrinting.h"
@@ -152,6 +153,8 @@ void ListWindow::Toolbar1_ButtonClick(const QString& key) {
         Pause();
     } else if (key == "Print") {
         Print();
+    } else if (key == "Plot" && kind_ != Kind::RealTime) {
+        OpenPlot(*this, kind_ == Kind::File);
     }
 }
 

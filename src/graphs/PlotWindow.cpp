@@ -1,0 +1,136 @@
+#include "graphs/PlotWindow.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QTime>
+#include <QTimer>
+
+#include "graphs/CanvasDrawing.h"
+#include "graphs/ListPlot.h"
+#include "records/ListWindow.h"
+#include "ui/Canvas.h"
+#include "ui/Clock.h"
+#include "ui/EventPump.h"
+#include "ui/Fonts.h"
+#include "ui/Forms.h"
+#include "ui/Grid.h"
+#include "ui/Toolbar.h"
+#include "ui/Twips.h"
+#include "ui/WindowImagePrint.h"
+
+namespace {
+
+constexpr const char* PlotName = "ListPlot1";
+constexpr int MinWidthTwips = 6300, MinHeightTwips = 5865;
+constexpr int ProgressMs = 50;
+
+constexpr ToolbarButton Buttons[] = {{"Limit", "Limit", "Limit"}, {"Print", "Print", "Print"}};
+
+}  // namespace
+
+PlotWindow::PlotWindow(QWidget* parent) : FormWindow(PlotName, parent) {
+    SetCaption("Plot Data/File");
+    canvas_ = new Canvas(this);
+    canvas_->setObjectName("Chart");
+    canvas_->setFont(Fonts::Get("Times New Roman", 8.25));
+    Toolbar1 = new Toolbar(this);
+    Toolbar1->setObjectName("Toolbar1");
+    Toolbar1->AddButtons(Buttons);
+    connect(Toolbar1, &Toolbar::ButtonClick, this, &PlotWindow::Toolbar1_ButtonClick);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(RenderDelayMs);
+    connect(Timer1, &QTimer::timeout, this, &PlotWindow::Timer1_Timer);
+    connect(canvas_, &Canvas::Resized, this, &PlotWindow::Relayout);
+    SetClientSizeTwips(6405, 5925);
+}
+
+void PlotWindow::Load() {
+    if (auto* panel = Forms::FindAs<FormWindow>("Panel")) MovePx(panel->LeftPx() + panel->WidthPx(), 0);
+}
+
+// The chart takes the whole client area, the toolbar lies over its top margin; a window dragged
+// smaller than the chart needs snaps back.
+void PlotWindow::resizeEvent(QResizeEvent* event) {
+    FormWindow::resizeEvent(event);
+    const QSize least = Twips::Size(MinWidthTwips, MinHeightTwips);
+    if (width() < least.width() || height() < least.height()) {
+        resize(least);
+        return;
+    }
+    canvas_->setGeometry(rect());
+    Toolbar1->setGeometry(0, 0, width(), Toolbar1->sizeHint().height());
+    Toolbar1->raise();
+}
+
+void PlotWindow::Relayout() {
+    ++layouts_;
+    const QString timeRoom = Clock::Current().TimeText() + "00";
+    const double timeWidth = canvas_->TextWidth(timeRoom, canvas_->font());
+    DrawOnCanvas(*canvas_, ListPlot::Instance().Layout(canvas_->width(), canvas_->height(), timeWidth,
+                                                        CanvasMetrics(*canvas_)));
+    Timer1->start();
+}
+
+void PlotWindow::Timer1_Timer() {
+    ListPlot& plot = ListPlot::Instance();
+    const QPointer<ListWindow> list = Forms::FindAs<ListWindow>(QString::fromStdString(plot.SourceList()));
+    if (!list) {
+        // The list it plots is gone: nothing to draw from.
+        hide();
+        return;
+    }
+    const QPointer<FormWindow> self(this);
+    const int layout = layouts_;
+    const QString caption = Caption();
+    ListPlot::Run run(
+        plot,
+        [list](long row, int column) {
+            return list ? list->ListGrid().TextMatrix(static_cast<int>(row), column).toStdString() : std::string();
+        },
+        CanvasMetrics(*canvas_));
+    DrawOnCanvas(*canvas_, run.Grid());
+    QElapsedTimer progress;
+    progress.start();
+    while (!run.Done()) {
+        DrawOnCanvas(*canvas_, run.Next());
+        if (progress.elapsed() >= ProgressMs) {
+            SetCaption(QString::number(run.Record() - 1) + " Records Completed ");
+            EventPump::ProcessEvents();
+            // Closed, laid out anew or robbed of its list meanwhile: this run is over.
+            if (FormWindow::IsGone(self) || layouts_ != layout || !list) {
+                if (!FormWindow::IsGone(self)) SetCaption(caption);
+                return;
+            }
+            progress.restart();
+        }
+    }
+    SetCaption(caption);
+}
+
+void PlotWindow::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "Limit") {
+        if (auto* range = Forms::Get("PlotRange")) {
+            range->setWindowTitle(QString("Plot Range ( %1 )").arg(QString::fromStdString(ListPlot::Instance().Unit())));
+            range->show();
+        }
+    } else if (key == "Print") {
+        PrintWidgetImage(*canvas_);
+    }
+}
+
+void OpenPlot(ListWindow& list, bool fromFileList) {
+    Forms::Unload(PlotName);
+    const Grid& grid = list.ListGrid();
+    const int unitColumn = grid.Cols() - 1;
+    ListPlot::Instance().Open(list.Name().toStdString(), fromFileList, list.Dual(),
+                              grid.TextMatrix(1, unitColumn).toStdString(), grid.Rows() - 1);
+    Forms::Show(PlotName);
+}
+
+void ReopenPlot() {
+    Forms::Unload(PlotName);
+    Forms::Show(PlotName);
+}
