@@ -70,3 +70,9 @@ with_meter file-list-two-channel "--channels 2" --window FileList2 --until-readi
   --save-to "$TQ36_PORTS_DIR/bath.txt" --toolbar Open
 with_meter file-list-one-channel "--channels 2" --window FileList1 --until-reading \
   --save-to "$TQ36_PORTS_DIR/oven" --toolbar Open
+with_meter plot-two-channel "--channels 2" --window ListPlot1 --until-reading \
+  --save-to "$TQ36_PORTS_DIR/bath.txt" --toolbar Open --toolbar FileList2:Plot --settle 3
+with_meter plot-one-channel "--channels 2" --window ListPlot1 --until-reading \
+  --save-to "$TQ36_PORTS_DIR/oven" --toolbar Open --toolbar FileList1:Plot --settle 3
+with_meter plot-range "--channels 2" --window PlotRange --until-reading \
+  --save-to "$TQ36_PORTS_DIR/bath.txt" --toolbar Open --toolbar FileList2:Plot --toolbar ListPlot1:Limit
