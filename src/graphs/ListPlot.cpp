@@ -159,14 +159,14 @@ Reading ListPlot::CellValue(const std::string& text, const std::string& recordUn
 bool ListPlot::IsLabelPosition(long position, long records) {
     if (position == 1) return true;
     for (long k = 1; k <= 5; ++k) {
-        if (position == k * records / 5) return true;
+        if (k * records / 5 > 0 && position == k * records / 5) return true;
     }
     return false;
 }
 
 bool ListPlot::IsTickPosition(long position, long records) {
     for (long k = 1; k <= 10; ++k) {
-        if (position == k * records / 10) return true;
+        if (k * records / 10 > 0 && position == k * records / 10) return true;
     }
     return false;
 }
