@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cmath>
+
+#include "ProgramState.h"
+#include "QtPrinters.h"
+#include "Widgets.h"
+#include "app/Windows.h"
+#include "graphs/ListPlot.h"
+#include "graphs/PlotRange.h"
+#include "graphs/PlotWindow.h"
+#include "meter/Meter.h"
+#include "records/FileListLoading.h"
+#include "records/ListWindow.h"
+#include "ui/Canvas.h"
+#include "ui/Forms.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/Toolbar.h"
+#include "ui/Twips.h"
+
+namespace {
+
+const QColor Black(0, 0, 0), Blue(0, 0, 255);
+
+// A file list opened from a record file, then plotted; the test draws the curves itself instead
+// of waiting for the window's two seconds.
+class PlotWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        Dialogs::Install(&dialogs);
+        RegisterWindows();
+    }
+    void TearDown() override { ResetProgramState(); }
+
+    PlotWindow* PlotOf(const QByteArray& content) {
+        QFile file(dir.filePath("rec.txt"));
+        if (!file.open(QIODevice::WriteOnly)) return nullptr;
+        file.write(content);
+        file.close();
+        if (!LoadRecordFile(file.fileName(), "rec.txt")) return nullptr;
+        auto* list = Forms::FindAs<ListWindow>(FileDualChannel() ? "FileList2" : "FileList1");
+        Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
+        auto* plot = Forms::FindAs<PlotWindow>("ListPlot1");
+        if (plot) Child<QTimer>(plot, "Timer1")->stop();
+        return plot;
+    }
+
+    bool ColourNear(PlotWindow* plot, double x, double y, const QColor& colour) const {
+        const QImage& image = Child<Canvas>(plot, "Chart")->Image();
+        const double ratio = image.devicePixelRatio();
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                const QPoint at(static_cast<int>(std::lround(x * ratio)) + dx, static_cast<int>(std::lround(y * ratio)) + dy);
+                if (image.valid(at) && image.pixelColor(at) == colour) return true;
+            }
+        }
+        return false;
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+};
+
+// A one-channel file while a two-channel meter is online: the plot takes the list that opened
+// it, draws its curve, and the window and caption come back as they were.
+TEST_F(PlotWindowTest, CurvesOfTheListThatOpenedThePlot) {
+    Meter::Current().DualChannel = true;
+    PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\tC\t\r\n2\t10:00:02\t30.0\tC\t\r\n3\t10:00:04\tOL\tC\t\r\n"
+                              "4\t10:00:06\t100.0\tC\t\r\n");
+    ASSERT_NE(plot, nullptr);
+    ListPlot& chart = ListPlot::Instance();
+    EXPECT_EQ(chart.SourceList(), "FileList1");
+    chart.SetRange(0, 100, 1, 4);
+    plot->Relayout();
+    Child<QTimer>(plot, "Timer1")->stop();
+    plot->Timer1_Timer();
+    EXPECT_TRUE(plot->isVisible());
+    EXPECT_EQ(plot->Caption(), "Plot Data/File");
+    const double x0 = ListPlot::OriginX, y0 = chart.OriginY(), h = chart.Height(), step = chart.XStep();
+    EXPECT_TRUE(ColourNear(plot, x0, y0 - 0.2 * h, Black)) << "the curve starts at the first record";
+    EXPECT_TRUE(ColourNear(plot, x0 + step, y0 - 0.3 * h, Black)) << "and reaches the second";
+    EXPECT_TRUE(ColourNear(plot, x0 + 2 * step, y0 - h - 5, Black)) << "OL 5 px above the area";
+    EXPECT_TRUE(ColourNear(plot, x0 + 3 * step, y0 - h, Black)) << "the top of the range on the top edge";
+}
+
+TEST_F(PlotWindowTest, SnapsBackWhenDraggedSmaller) {
+    PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\t21.0\t-1.0\tC\r\n2\t10:00:02\t20.0\t21.0\t-1.0\tC\r\n");
+    ASSERT_NE(plot, nullptr);
+    plot->resize(100, 100);
+    EXPECT_EQ(plot->size(), Twips::Size(6300, 5865));
+}
+
+TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {
+    PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\t21.0\t-1.0\tC\r\n2\t10:00:02\t25.0\t21.0\t4.0\tC\r\n"
+                              "3\t10:00:04\t30.0\t21.0\t9.0\tC\r\n");
+    ASSERT_NE(plot, nullptr);
+    Child<Toolbar>(plot, "Toolbar1")->Trigger("Limit");
+    auto* range = Forms::FindAs<PlotRange>("PlotRange");
+    ASSERT_NE(range, nullptr);
+    EXPECT_EQ(range->Caption(), "Plot Range ( C )");
+    auto field = [range](const char* name) { return Child<QLineEdit>(range, name); };
+    EXPECT_EQ(field("TxtT1")->text(), "-200");
+    EXPECT_EQ(field("TxtR2")->text(), "3");
+    field("TxtR1")->clear();
+    for (QChar c : QString("1a-")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(field("TxtR1"), &press);
+    }
+    EXPECT_EQ(field("TxtR1")->text(), "1") << "records take digits only";
+    field("TxtR2")->setText("4");
+    range->CmdOK_Click();
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"Invalid, 0 <= Records <= 3"});
+
+    field("TxtT1")->setText("0");
+    field("TxtT2")->setText("50");
+    field("TxtR2")->setText("3");
+    range->CmdOK_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Forms::Find("PlotRange"), nullptr);
+    EXPECT_EQ(ListPlot::Instance().YMax(), 50);
+    EXPECT_EQ(ListPlot::Instance().RecordLimit(), 3);
+    EXPECT_NE(Forms::Find("ListPlot1"), nullptr);
+}
+
+}  // namespace
