@@ -1,6 +1,10 @@
 #include "graphs/CanvasDrawing.h"
 
 #include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 #include "ui/Canvas.h"
 
@@ -20,26 +24,43 @@ Qt::PenStyle ToPenStyle(DrawOp::Style style) {
     return Qt::SolidLine;
 }
 
+int Px(double value) { return static_cast<int>(std::lround(value)); }
+
 }  // namespace
 
+// One painter for the whole list: a plot's thousands of segments would otherwise each open one.
 void DrawOnCanvas(Canvas& canvas, const Drawing& drawing) {
     const QFont font = canvas.font();
+    const int ascent = QFontMetrics(font).ascent();
+    // A clearing comes first in a layout; the canvas keeps its colour for later resizes.
     for (const DrawOp& op : drawing) {
-        switch (op.kind) {
-            case DrawOp::Kind::Clear:
-                canvas.Clear(ToQColor(op.colour));
-                break;
-            case DrawOp::Kind::Line:
-                canvas.Line(op.x1, op.y1, op.x2, op.y2, ToQColor(op.colour), op.width, ToPenStyle(op.style));
-                break;
-            case DrawOp::Kind::Box:
-                canvas.FillBox(op.x1, op.y1, op.x2, op.y2, ToQColor(op.colour));
-                break;
-            case DrawOp::Kind::Text:
-                canvas.Text(op.x1, op.y1, QString::fromStdString(op.text), ToQColor(op.colour), font);
-                break;
-        }
+        if (op.kind == DrawOp::Kind::Clear) canvas.Clear(ToQColor(op.colour));
     }
+    canvas.Paint([&](QPainter& painter) {
+        painter.setFont(font);
+        for (const DrawOp& op : drawing) {
+            switch (op.kind) {
+                case DrawOp::Kind::Clear:
+                    break;
+                case DrawOp::Kind::Line:
+                    painter.setPen(QPen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style), Qt::SquareCap,
+                                        Qt::MiterJoin));
+                    painter.drawLine(Px(op.x1), Px(op.y1), Px(op.x2), Px(op.y2));
+                    break;
+                case DrawOp::Kind::Box: {
+                    const QPoint a(Px(op.x1), Px(op.y1)), b(Px(op.x2), Px(op.y2));
+                    painter.fillRect(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                                           QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))),
+                                     ToQColor(op.colour));
+                    break;
+                }
+                case DrawOp::Kind::Text:
+                    painter.setPen(ToQColor(op.colour));
+                    painter.drawText(QPoint(Px(op.x1), Px(op.y1) + ascent), QString::fromStdString(op.text));
+                    break;
+            }
+        }
+    });
 }
 
 TextMetrics CanvasMetrics(const Canvas& canvas) {

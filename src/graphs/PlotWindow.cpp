@@ -24,6 +24,7 @@ namespace {
 constexpr const char* PlotName = "ListPlot1";
 constexpr int MinWidthTwips = 6300, MinHeightTwips = 5865;
 constexpr int ProgressMs = 50;
+constexpr std::size_t BatchOps = 2048;
 
 constexpr ToolbarButton Buttons[] = {{"Limit", "Limit", "Limit"}, {"Print", "Print", "Print"}};
 
@@ -88,15 +89,22 @@ void PlotWindow::Timer1_Timer() {
     ListPlot::Run run(
         plot,
         [list](long row, int column) {
-            return list ? list->ListGrid().TextMatrix(static_cast<int>(row), column).toStdString() : std::string();
+            return list ? std::string(list->ListGrid().Model().CellUtf8(static_cast<int>(row), column)) : std::string();
         },
         CanvasMetrics(*canvas_));
-    DrawOnCanvas(*canvas_, run.Grid());
+    // Records are drawn in batches, one painter each; between batches the events may run.
+    Drawing batch = run.Grid();
     QElapsedTimer progress;
     progress.start();
     while (!run.Done()) {
-        DrawOnCanvas(*canvas_, run.Next());
-        if (progress.elapsed() >= ProgressMs) {
+        const Drawing next = run.Next();
+        batch.insert(batch.end(), next.begin(), next.end());
+        const bool eventsDue = progress.elapsed() >= ProgressMs;
+        if (batch.size() >= BatchOps || eventsDue) {
+            DrawOnCanvas(*canvas_, batch);
+            batch.clear();
+        }
+        if (eventsDue) {
             SetCaption(QString::number(run.Record() - 1) + " Records Completed ");
             EventPump::ProcessEvents();
             // Closed, laid out anew or robbed of its list meanwhile: this run is over.
@@ -107,6 +115,7 @@ void PlotWindow::Timer1_Timer() {
             progress.restart();
         }
     }
+    DrawOnCanvas(*canvas_, batch);
     SetCaption(caption);
 }
 

@@ -45,7 +45,7 @@ bool LoadRecordFile(const QString& path, const QString& title) {
             progress.emplace(*list, QStringLiteral(" Records Completed"));
         }
         if (header) continue;
-        list->ListGrid().AddItem(QString::fromUtf8(line->data(), static_cast<qsizetype>(line->size())));
+        list->ListGrid().AddItemUtf8(*line);
         // Events run every few milliseconds, so a long file fills the list while the program stays
         // responsive; the user may close the list meanwhile.
         if (progress->Due()) {

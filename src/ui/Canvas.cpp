@@ -56,6 +56,14 @@ void Canvas::Text(double x, double y, const QString& text, const QColor& colour,
     update();
 }
 
+void Canvas::Paint(const std::function<void(QPainter&)>& draw) {
+    {
+        QPainter painter(&Buffer());
+        draw(painter);
+    }
+    update();
+}
+
 int Canvas::TextWidth(const QString& text, const QFont& font) const {
     return QFontMetrics(font).horizontalAdvance(text);
 }

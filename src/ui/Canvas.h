@@ -6,6 +6,9 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <functional>
+
+class QPainter;
 
 // A drawing surface with a persistent back buffer: what is drawn stays until it is drawn over,
 // whatever covers the window meanwhile. Coordinates are pixels of the client area, origin top
@@ -24,6 +27,10 @@ public:
     // Draws `text` with its top-left corner at (x, y).
     void Text(double x, double y, const QString& text, const QColor& colour, const QFont& font);
     int TextWidth(const QString& text, const QFont& font) const;
+
+    // Many drawings at once with one painter on the back buffer (each call above opens its own);
+    // coordinates as above, rounding is the caller's.
+    void Paint(const std::function<void(QPainter&)>& draw);
     int TextHeight(const QString& text, const QFont& font) const;
 
     // The classic 16-colour palette; indexes outside 0..15 give black.

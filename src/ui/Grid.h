@@ -40,6 +40,7 @@ public:
     void SetTopRow(int row);
 
     void AddItem(const QString& tabSeparatedLine);
+    void AddItemUtf8(std::string_view tabSeparatedLine) { model_.AppendRowUtf8(tabSeparatedLine); }
     void Clear();
     QString RowText(int row, QChar separator) const { return model_.RowText(row, separator); }
     int TextWidth(const QString& text) const;

@@ -69,6 +69,11 @@ QString GridModel::Cell(int row, int col) const {
     return FromUtf8(Field(RowView(row), col));
 }
 
+std::string_view GridModel::CellUtf8(int row, int col) const {
+    if (row < 0 || row >= Rows() || col < 0 || col >= cols_) return {};
+    return Field(RowView(row), col);
+}
+
 void GridModel::SetCell(int row, int col, const QString& text) {
     if (row < 0 || row >= Rows() || col < 0 || col >= cols_) return;
     const std::string_view current = RowView(row);
@@ -125,11 +130,15 @@ void GridModel::CompactIfWasteful() {
 }
 
 void GridModel::AppendRow(QStringView line) {
+    const QByteArray utf8 = line.toUtf8();
+    AppendRowUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+}
+
+void GridModel::AppendRowUtf8(std::string_view utf8) {
     const int viewRow = Rows() - 1;
     beginInsertRows(QModelIndex(), viewRow, viewRow);
     const size_t start = buffer_.size();
     rowStart_.push_back(static_cast<quint32>(start));
-    const QByteArray utf8 = line.toUtf8();
     // Fields past the last column are dropped here, as the grid never shows them.
     int tabs = 0;
     for (const char ch : utf8) {

@@ -24,10 +24,14 @@ public:
     void SetFixedCols(int fixedCols);
 
     QString Cell(int row, int col) const;
+    // The cell's text as stored (UTF-8), valid until the model changes; empty outside the table.
+    std::string_view CellUtf8(int row, int col) const;
     void SetCell(int row, int col, const QString& text);
     // Appends a row; the TABs of `line` split it into cells, fields past the last column are
     // dropped and missing ones stay empty.
     void AppendRow(QStringView line);
+    // The same for a line that is UTF-8 already (bytes that are not are shown as replacements).
+    void AppendRowUtf8(std::string_view line);
     // Keeps the title row, drops every data row.
     void Clear();
     // The first Cols() cells of `row` joined by `separator`.
