@@ -16,6 +16,7 @@
 #include "TempPortsDir.h"
 #include "Widgets.h"
 #include "app/Windows.h"
+#include "graphs/ListPlot.h"
 #include "logger/DataLogger.h"
 #include "logger/MemoryWindow.h"
 #include "meter/Meter.h"
@@ -137,6 +138,14 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     ASSERT_TRUE(text.waitForFinished(60000));
     EXPECT_EQ(QString::fromUtf8(text.readAllStandardOutput()).count(QRegularExpression("\\d\\d:\\d\\d:\\d\\d")), 5);
     EXPECT_TRUE(PollingRuns());
+
+    // The data set plotted: from this list, in the unit of its first record.
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
+    EXPECT_NE(Forms::Find("ListPlot1"), nullptr);
+    EXPECT_EQ(ListPlot::Instance().SourceList(), "DataList2");
+    EXPECT_FALSE(ListPlot::Instance().FromFileList());
+    EXPECT_EQ(ListPlot::Instance().Unit(), "C");
+    EXPECT_EQ(ListPlot::Instance().RecordCount(), 5);
 }
 
 TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "graphs/ListPlot.h"
 #include "graphs/RealTimeChart.h"
 #include "logger/DataLogger.h"
 #include "meter/Meter.h"
@@ -24,6 +25,7 @@ void ResetProgramState() {
     Sampling::Reset();
     DataLogger::Instance().Reset();
     RealTimeChart::Instance().Reset();
+    ListPlot::Instance().Reset();
     StatisticsState::Instance().Reset();
     ResetFileDualChannel();
 }
