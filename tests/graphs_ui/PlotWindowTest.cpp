@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -88,6 +89,14 @@ TEST_F(PlotWindowTest, CurvesOfTheListThatOpenedThePlot) {
     EXPECT_TRUE(ColourNear(plot, x0 + step, y0 - 0.3 * h, Black)) << "and reaches the second";
     EXPECT_TRUE(ColourNear(plot, x0 + 2 * step, y0 - h - 5, Black)) << "OL 5 px above the area";
     EXPECT_TRUE(ColourNear(plot, x0 + 3 * step, y0 - h, Black)) << "the top of the range on the top edge";
+}
+
+TEST_F(PlotWindowTest, PrintsTheChart) {
+    PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\tC\t\r\n2\t10:00:02\t30.0\tC\t\r\n");
+    ASSERT_NE(plot, nullptr);
+    dialogs.QueuePrintToPdf(dir.filePath("plot.pdf"));
+    Child<Toolbar>(plot, "Toolbar1")->Trigger("Print");
+    EXPECT_GT(QFileInfo(dir.filePath("plot.pdf")).size(), 1000);
 }
 
 TEST_F(PlotWindowTest, SnapsBackWhenDraggedSmaller) {

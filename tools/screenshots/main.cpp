@@ -12,7 +12,8 @@
 // window. --open-set clicks a set of the Data Logger window afterwards. --grab-during takes the
 // picture S seconds after the buttons were pressed, while a long command (a download) still runs.
 // --fast-clock F lets the program's clock run F times faster, so a chart fills up quickly.
-// --range sets the real-time graph's range and span through its range dialog.
+// --range sets the real-time graph's range and span through its range dialog, --plot-range
+// T1:T2:R1:R2 a plot's temperatures and records through its own.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,6 +26,7 @@
 #include <cstdlib>
 
 #include "app/Windows.h"
+#include "graphs/PlotRange.h"
 #include "graphs/RealTimeRange.h"
 #include "logger/LoggerCommands.h"
 #include "panel/Panel.h"
@@ -49,6 +51,7 @@ struct Options {
     double grabDuring = 0;
     double fastClock = 0;
     QString range;
+    QString plotRange;
     double settle = 0.5;
     double timeout = 20;
 };
@@ -70,6 +73,7 @@ Options Parse(const QStringList& args) {
         else if (a == "--grab-during") o.grabDuring = next().toDouble();
         else if (a == "--fast-clock") o.fastClock = next().toDouble();
         else if (a == "--range") o.range = next();
+        else if (a == "--plot-range") o.plotRange = next();
         else if (a == "--settle") o.settle = next().toDouble();
         else if (a == "--timeout") o.timeout = next().toDouble();
     }
@@ -106,6 +110,18 @@ void SetGraphRange(const QString& range) {
     if (!dialog) return;
     const char* fields[] = {"TxtMax", "TxtMin", "TxtCounts"};
     for (int i = 0; i < 3; ++i) dialog->findChild<QLineEdit*>(fields[i])->setText(range.section(':', i, i));
+    dialog->CmdOK_Click();
+}
+
+// Types the temperatures and records into the plot's range dialog and presses OK.
+void SetPlotRange(const QString& range) {
+    QWidget* plot = Forms::Find("ListPlot1");
+    if (!plot) return;
+    plot->findChild<Toolbar*>("Toolbar1")->Trigger("Limit");
+    auto* dialog = Forms::FindAs<PlotRange>("PlotRange");
+    if (!dialog) return;
+    const char* fields[] = {"TxtT1", "TxtT2", "TxtR1", "TxtR2"};
+    for (int i = 0; i < 4; ++i) dialog->findChild<QLineEdit*>(fields[i])->setText(range.section(':', i, i));
     dialog->CmdOK_Click();
 }
 
@@ -155,6 +171,7 @@ int main(int argc, char* argv[]) {
     }
     if (o.openSet > 0) OpenDataSet(o.openSet);
     if (!o.range.isEmpty()) SetGraphRange(o.range);
+    if (!o.plotRange.isEmpty()) SetPlotRange(o.plotRange);
     EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle
     QWidget* window = Forms::Find(o.window);
     if (!window && !grabbed) {

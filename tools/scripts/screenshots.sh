@@ -76,3 +76,5 @@ with_meter plot-one-channel "--channels 2" --window ListPlot1 --until-reading \
   --save-to "$TQ36_PORTS_DIR/oven" --toolbar Open --toolbar FileList1:Plot --settle 3
 with_meter plot-range "--channels 2" --window PlotRange --until-reading \
   --save-to "$TQ36_PORTS_DIR/bath.txt" --toolbar Open --toolbar FileList2:Plot --toolbar ListPlot1:Limit
+with_meter plot-narrowed "--channels 2" --window ListPlot1 --until-reading \
+  --save-to "$TQ36_PORTS_DIR/bath.txt" --toolbar Open --toolbar FileList2:Plot --plot-range 0:30:5:40 --settle 3
