@@ -3,6 +3,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+QLineEdit* MakeField(QWidget* parent, const char* name) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setAccessibleName(name);
+    return field;
+}
+
 void FieldKeys::Add(QLineEdit* field, const QString& accepted) {
     fields_.emplace_back(field, accepted);
     field->installEventFilter(this);

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QLineEdit;
+class QWidget;
 
 // The key filters of the range dialogs: each field takes only its own characters (and
 // Backspace), Enter moves on to the next field, and Enter in the last one runs the dialog's OK.
@@ -23,6 +24,9 @@ private:
     std::vector<std::pair<QLineEdit*, QString>> fields_;
     std::function<void()> ok_;
 };
+
+// A text field of a range dialog, named for tests and screen readers.
+QLineEdit* MakeField(QWidget* parent, const char* name);
 
 inline const QString TemperatureKeys = QStringLiteral("0123456789-.");
 inline const QString DigitKeys = QStringLiteral("0123456789");

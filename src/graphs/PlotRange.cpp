@@ -15,13 +15,6 @@
 
 namespace {
 
-QLineEdit* MakeField(QWidget* parent, const char* name) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(name);
-    field->setAccessibleName(name);
-    return field;
-}
-
 // A group of two fields with the caption "From" between them.
 QGroupBox* FromTo(QWidget* parent, const QString& title, QLineEdit* from, QLineEdit* to) {
     auto* group = new QGroupBox(title, parent);

@@ -2,8 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QResizeEvent>
-#include <QTime>
 #include <QTimer>
 
 #include "graphs/CanvasDrawing.h"
@@ -12,7 +10,6 @@
 #include "ui/Canvas.h"
 #include "ui/Clock.h"
 #include "ui/EventPump.h"
-#include "ui/Fonts.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
 #include "ui/Toolbar.h"
@@ -30,40 +27,21 @@ constexpr ToolbarButton Buttons[] = {{"Limit", "Limit", "Limit"}, {"Print", "Pri
 
 }  // namespace
 
-PlotWindow::PlotWindow(QWidget* parent) : FormWindow(PlotName, parent) {
-    SetCaption("Plot Data/File");
-    canvas_ = new Canvas(this);
-    canvas_->setObjectName("Chart");
-    canvas_->setFont(Fonts::Get("Times New Roman", 8.25));
-    Toolbar1 = new Toolbar(this);
-    Toolbar1->setObjectName("Toolbar1");
-    Toolbar1->AddButtons(Buttons);
-    connect(Toolbar1, &Toolbar::ButtonClick, this, &PlotWindow::Toolbar1_ButtonClick);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
+PlotWindow::PlotWindow(QWidget* parent)
+    : ChartWindow(PlotName, "Plot Data/File", Buttons, RenderDelayMs, QSize(6405, 5925), parent) {
     Timer1->setSingleShot(true);
-    Timer1->setInterval(RenderDelayMs);
-    connect(Timer1, &QTimer::timeout, this, &PlotWindow::Timer1_Timer);
-    connect(canvas_, &Canvas::Resized, this, &PlotWindow::Relayout);
-    SetClientSizeTwips(6405, 5925);
 }
 
-void PlotWindow::Load() {
-    if (auto* panel = Forms::FindAs<FormWindow>("Panel")) MovePx(panel->LeftPx() + panel->WidthPx(), 0);
-}
+void PlotWindow::Load() { PlaceBesideMainWindow(); }
 
-// The chart takes the whole client area, the toolbar lies over its top margin; a window dragged
-// smaller than the chart needs snaps back.
+// A window dragged smaller than the chart needs snaps back.
 void PlotWindow::resizeEvent(QResizeEvent* event) {
-    FormWindow::resizeEvent(event);
     const QSize least = Twips::Size(MinWidthTwips, MinHeightTwips);
     if (width() < least.width() || height() < least.height()) {
         resize(least);
         return;
     }
-    canvas_->setGeometry(rect());
-    Toolbar1->setGeometry(0, 0, width(), Toolbar1->sizeHint().height());
-    Toolbar1->raise();
+    ChartWindow::resizeEvent(event);
 }
 
 void PlotWindow::Relayout() {

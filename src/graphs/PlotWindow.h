@@ -1,34 +1,26 @@
 #pragma once
 
-#include "graphs/Drawing.h"
-#include "ui/FormWindow.h"
-
-class Canvas;
-class QTimer;
-class Toolbar;
+#include "graphs/ChartWindow.h"
 
 // "Plot Data/File": a stored list drawn as a chart. A layout draws the frame at once; two seconds
 // later the renderer draws the records, counting them in the caption while the window stays
 // responsive. A new layout or closing the window ends a run that is under way.
-class PlotWindow : public FormWindow {
+class PlotWindow : public ChartWindow {
     Q_OBJECT
 public:
     static constexpr int RenderDelayMs = 2000;
 
     explicit PlotWindow(QWidget* parent = nullptr);
 
-    void Timer1_Timer();
-    void Toolbar1_ButtonClick(const QString& key);
-    void Relayout();
+    void Timer1_Timer() override;
+    void Toolbar1_ButtonClick(const QString& key) override;
+    void Relayout() override;
 
 protected:
     void Load() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    Toolbar* Toolbar1;
-    Canvas* canvas_;
-    QTimer* Timer1;
     int layouts_ = 0;  // a run ends when another layout begins
 };
 

@@ -1,7 +1,5 @@
 #include "graphs/RealTimeGraph.h"
 
-#include <QFont>
-#include <QResizeEvent>
 #include <QTimer>
 #include <cmath>
 
@@ -12,9 +10,7 @@
 #include "ui/Canvas.h"
 #include "ui/Clock.h"
 #include "ui/EventPump.h"
-#include "ui/Fonts.h"
 #include "ui/Forms.h"
-#include "ui/Icons.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
 #include "ui/WindowImagePrint.h"
@@ -49,34 +45,12 @@ void ShowGraph(RealTimeGraph* graph, int intervalMs) {
 
 }  // namespace
 
-RealTimeGraph::RealTimeGraph(QWidget* parent) : FormWindow(GraphName, parent) {
-    SetCaption("Real Time Graph");
-    canvas_ = new Canvas(this);
-    canvas_->setObjectName("Chart");
-    canvas_->setFont(Fonts::Get("Times New Roman", 8.25));
-    Toolbar1 = new Toolbar(this);
-    Toolbar1->setObjectName("Toolbar1");
-    Toolbar1->AddButtons(Buttons);
-    connect(Toolbar1, &Toolbar::ButtonClick, this, &RealTimeGraph::Toolbar1_ButtonClick);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(DefaultTimerMs);
-    connect(Timer1, &QTimer::timeout, this, &RealTimeGraph::Timer1_Timer);
-    connect(canvas_, &Canvas::Resized, this, &RealTimeGraph::Relayout);
-    SetClientSizeTwips(10410, 9420);
-}
+RealTimeGraph::RealTimeGraph(QWidget* parent)
+    : ChartWindow(GraphName, "Real Time Graph", Buttons, DefaultTimerMs, QSize(10410, 9420), parent) {}
 
 void RealTimeGraph::Load() {
-    if (auto* panel = Forms::FindAs<FormWindow>("Panel")) MovePx(panel->LeftPx() + panel->WidthPx(), 0);
+    PlaceBesideMainWindow();
     RealTimeChart::Instance().Loaded();
-}
-
-// The chart takes the whole client area; the toolbar lies over its top margin.
-void RealTimeGraph::resizeEvent(QResizeEvent* event) {
-    canvas_->setGeometry(rect());
-    Toolbar1->setGeometry(0, 0, width(), Toolbar1->sizeHint().height());
-    Toolbar1->raise();
-    FormWindow::resizeEvent(event);
 }
 
 int RealTimeGraph::ChartWidth() const { return width(); }

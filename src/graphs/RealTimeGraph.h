@@ -1,46 +1,37 @@
 #pragma once
 
+#include "graphs/ChartWindow.h"
 #include "graphs/Drawing.h"
-#include "ui/FormWindow.h"
-
-class Canvas;
-class QTimer;
-class Toolbar;
 
 // "Real Time Graph": the sweeping chart of the live readings. It draws what RealTimeChart says
 // on a canvas that keeps the picture when the window is covered; its own timer paces the
 // samples, which the chart takes on the clock.
-class RealTimeGraph : public FormWindow {
+class RealTimeGraph : public ChartWindow {
     Q_OBJECT
 public:
     static constexpr int DefaultTimerMs = 100;
 
     explicit RealTimeGraph(QWidget* parent = nullptr);
 
-    void Timer1_Timer();
-    void Toolbar1_ButtonClick(const QString& key);
+    void Timer1_Timer() override;
+    void Toolbar1_ButtonClick(const QString& key) override;
     // The range dialog holds the samples while it is open; closed, they go on as before.
     void HoldForRange();
     void ResumeAfterRange();
 
     // The client width the chart's geometry comes from.
     int ChartWidth() const;
-    // The empty chart; the curve so far is gone.
-    void Relayout();
+    void Relayout() override;
     void StartSampling(int intervalMs);
 
 protected:
     void Load() override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Draw(const Drawing& drawing);
     TextMetrics Metrics() const;
     void Pause();
 
-    Toolbar* Toolbar1;
-    Canvas* canvas_;
-    QTimer* Timer1;
     bool heldForRange_ = false;
     bool runningBeforeRange_ = false;
 };

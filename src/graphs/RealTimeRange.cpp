@@ -20,13 +20,6 @@
 
 namespace {
 
-QLineEdit* MakeField(QWidget* parent, const char* name) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(name);
-    field->setAccessibleName(name);
-    return field;
-}
-
 // The graph's main polling interval stretched by two thirds: the graph's own timer then ticks
 // between two polls rather than with them.
 int GraphTimerMs(int pollMs) { return static_cast<int>(std::lround(pollMs / 100.0 * 66 + pollMs)); }
