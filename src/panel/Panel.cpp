@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -47,6 +48,14 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, double
 }
 
 QString Text(const Reading& reading) { return QString::fromStdString(reading.Text()); }
+
+// The manuals lie in "help" beside the program in the build folder, and in share/tq36/help of an
+// installed tree (the program in bin/).
+QString HelpFolder() {
+    const QDir program(QCoreApplication::applicationDirPath());
+    if (program.exists("help")) return program.filePath("help");
+    return QDir::cleanPath(program.filePath("../share/tq36/help"));
+}
 
 }  // namespace
 
@@ -390,7 +399,7 @@ void Panel::LblCOM_Click() {
 
 void Panel::Option1_Click(int index) {
     SSPhelp->hide();
-    const QString path = QCoreApplication::applicationDirPath() + "/help/" + HelpNames[index] + ".pdf";
+    const QString path = HelpFolder() + "/" + HelpNames[index] + ".pdf";
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     Option1[index]->setChecked(false);
 }

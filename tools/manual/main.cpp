@@ -2,6 +2,7 @@
 // opens, with pictures of the program's real windows taken as it runs (offscreen, no display).
 //
 //   tq36-manual SOURCE.md OUT.pdf
+//   tq36-manual --icon SIZE OUT.png      the program's icon, SIZE pixels square
 //
 // An image written as ![caption](shot:NAME) in the source is the window NAME: port, list,
 // datalist or plot.
@@ -15,7 +16,12 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPolygonF>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "app/Windows.h"
 #include "graphs/PlotWindow.h"
@@ -82,11 +88,38 @@ QHash<QString, QImage> TakePictures(const QTemporaryDir& dir) {
     return pictures;
 }
 
+// The program's icon: a thermometer on a blue tile with a red trace beside it.
+QImage Icon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 64.0, size / 64.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(24, 86, 160));
+    painter.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(16, 8, 12, 36), 6, 6);
+    painter.drawEllipse(QPointF(22, 46), 10, 10);
+    painter.setBrush(QColor(210, 30, 30));
+    painter.drawRect(QRectF(19.5, 24, 5, 20));
+    painter.drawEllipse(QPointF(22, 46), 7, 7);
+    painter.setPen(QPen(QColor(255, 200, 60), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(QPolygonF({QPointF(36, 44), QPointF(42, 30), QPointF(48, 36), QPointF(56, 16)}));
+    return image;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 4 && std::string_view(argv[1]) == "--icon") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return Icon(std::atoi(argv[2])).save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: tq36-manual SOURCE.md OUT.pdf\n");
+        std::fprintf(stderr, "usage: tq36-manual SOURCE.md OUT.pdf | tq36-manual --icon SIZE OUT.png\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
-          imagemagick)
+          imagemagick desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
