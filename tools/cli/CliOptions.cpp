@@ -1,0 +1,160 @@
+#include "CliOptions.h"
+
+#include <getopt.h>
+
+#include <charconv>
+#include <cstring>
+
+#include "logger/LoggerFormat.h"
+
+namespace Cli {
+
+namespace {
+
+std::optional<long> Whole(const char* text, long min, long max) {
+    long value = 0;
+    const char* end = text + std::strlen(text);
+    const auto [ptr, ec] = std::from_chars(text, end, value);
+    if (ec != std::errc() || ptr != end || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<double> ParseDuration(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    double factor = 1;
+    std::string number = text;
+    switch (text.back()) {
+        case 'h':
+            factor = 3600;
+            number.pop_back();
+            break;
+        case 'm':
+            factor = 60;
+            number.pop_back();
+            break;
+        case 's':
+            number.pop_back();
+            break;
+        default:
+            break;
+    }
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (number.empty() || ec != std::errc() || ptr != number.data() + number.size() || !(value > 0)) return std::nullopt;
+    return value * factor;
+}
+
+Parsed Parse(const std::vector<std::string>& args) {
+    Parsed parsed;
+    Options o;
+    // The command comes first, its options after it.
+    std::vector<std::string> copies = args;
+    if (copies.size() > 1 && !copies[1].starts_with('-')) {
+        o.command = copies[1];
+        copies.erase(copies.begin() + 1);
+    }
+    std::vector<char*> argv;
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    enum { Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Help };
+    static const option longOptions[] = {
+        {"com", required_argument, nullptr, Com},           {"json", no_argument, nullptr, Json},
+        {"count", required_argument, nullptr, Count},       {"interval", required_argument, nullptr, Interval},
+        {"duration", required_argument, nullptr, Duration}, {"out", required_argument, nullptr, Out},
+        {"out-dir", required_argument, nullptr, OutDir},    {"start", required_argument, nullptr, Start},
+        {"list", no_argument, nullptr, List},               {"help", no_argument, nullptr, Help},
+        {nullptr, 0, nullptr, 0}};
+    optind = 0;  // a fresh scan, also when called more than once
+    opterr = 0;
+    const int argc = static_cast<int>(argv.size()) - 1;
+    int opt = 0;
+    auto fail = [&](std::string why) {
+        parsed.error = std::move(why);
+        return parsed;
+    };
+    while ((opt = getopt_long(argc, argv.data(), "h", longOptions, nullptr)) != -1) {
+        switch (opt) {
+            case Com: {
+                const auto com = Whole(optarg, 1, 256);
+                if (!com) return fail(std::string("--com takes a COM number from 1 to 256, not '") + optarg + "'");
+                o.com = static_cast<int>(*com);
+                break;
+            }
+            case Json:
+                o.json = true;
+                break;
+            case Count: {
+                const auto count = Whole(optarg, 1, 1'000'000'000);
+                if (!count) return fail(std::string("--count takes a positive whole number, not '") + optarg + "'");
+                o.count = *count;
+                break;
+            }
+            case Interval: {
+                const auto interval = Whole(optarg, 1, 86400);
+                if (!interval) return fail(std::string("--interval takes 1 to 86400 seconds, not '") + optarg + "'");
+                o.interval = static_cast<int>(*interval);
+                break;
+            }
+            case Duration:
+                o.durationSeconds = ParseDuration(optarg);
+                if (!o.durationSeconds) return fail(std::string("--duration takes a time such as 8h, 90m or 30s, not '") + optarg + "'");
+                break;
+            case Out:
+                o.out = optarg;
+                break;
+            case OutDir:
+                o.outDir = optarg;
+                break;
+            case Start: {
+                const Logger::StartTime start = Logger::ParseStartTime(optarg);
+                if (start.status != Logger::StartTime::Status::Ok) return fail(std::string("--start takes hh:mm:ss, not '") + optarg + "'");
+                o.startSeconds = start.seconds;
+                break;
+            }
+            case List:
+                o.list = true;
+                break;
+            case Help:
+            case 'h':
+                o.help = true;
+                break;
+            default:
+                return fail("unknown option '" + std::string(argv[static_cast<std::size_t>(optind - 1)]) + "'");
+        }
+    }
+    if (o.help) {
+        parsed.options = o;
+        return parsed;
+    }
+    if (o.command.empty()) return fail("a command is missing: ports, read, record or download");
+    if (optind < argc) return fail("unexpected argument '" + std::string(argv[static_cast<std::size_t>(optind)]) + "'");
+    if (o.command != "ports" && o.command != "read" && o.command != "record" && o.command != "download")
+        return fail("unknown command '" + o.command + "'");
+    if (o.command != "ports" && o.com == 0) return fail(o.command + " needs --com N");
+    if (o.command == "record" && o.out.empty()) return fail("record needs --out FILE");
+    parsed.options = o;
+    return parsed;
+}
+
+std::string UsageText() {
+    return "usage: tq36-cli COMMAND [options]\n"
+           "\n"
+           "  tq36-cli ports                          COM numbers that resolve: device, USB product, access\n"
+           "  tq36-cli read --com N [--json] [--count N]\n"
+           "                                          live readings, one line per frame\n"
+           "  tq36-cli record --com N --out FILE [--interval S] [--duration 8h | --count N]\n"
+           "                                          record file as the desktop program writes it\n"
+           "  tq36-cli download --com N [--out-dir DIR] [--start hh:mm:ss] [--list]\n"
+           "                                          the meter's logger: one file per data set (setNN.txt)\n"
+           "\n"
+           "A lost link does not end a recording: it waits for the meter and goes on. SIGINT and SIGTERM\n"
+           "end it with whole records only.\n"
+           "\n"
+           "Exit status: 0 done, 64 bad arguments, 66 no such port, 69 the meter sent nothing within 5 s\n"
+           "or did not answer the logger commands, 74 a file could not be written, 77 this user may not\n"
+           "open the port.\n";
+}
+
+}  // namespace Cli

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of tq36-cli, read with getopt_long.
+namespace Cli {
+
+// Exit statuses, from sysexits.h, so that scripts can tell the failures apart.
+enum Exit : int {
+    Ok = 0,
+    Usage = 64,        // bad arguments
+    NoPort = 66,       // the COM number resolves to no device
+    NoMeter = 69,      // the meter sent nothing within 5 s, or did not answer the logger commands
+    Io = 74,           // a file could not be written
+    NoPermission = 77, // this user may not open the port
+};
+
+struct Options {
+    std::string command;  // ports, read, record, download
+    int com = 0;
+    bool json = false;
+    std::optional<long> count;
+    int interval = 2;
+    std::optional<double> durationSeconds;
+    std::string out;
+    std::string outDir = ".";
+    std::optional<int> startSeconds;  // of the day
+    bool list = false;
+    bool help = false;
+};
+
+struct Parsed {
+    std::optional<Options> options;
+    std::string error;  // why not, for the usage message
+};
+
+Parsed Parse(const std::vector<std::string>& args);
+std::string UsageText();
+// "8h", "90m", "30s", "45" (seconds); nothing when malformed.
+std::optional<double> ParseDuration(const std::string& text);
+
+}  // namespace Cli
