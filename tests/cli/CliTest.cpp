@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTime>
+#include <fcntl.h>
+#include <memory>
+
+#include "LoggerMemory.h"
+#include "MeterSettings.h"
+#include "ProgramState.h"
+#include "SimulatedMeter.h"
+#include "TempPortsDir.h"
+#include "app/Windows.h"
+#include "logger/DataLogger.h"
+#include "logger/LoggerCommands.h"
+#include "meter/Meter.h"
+#include "records/ListWindow.h"
+#include "records/RecordFile.h"
+#include "records/RecordFormat.h"
+#include "panel/SamplingState.h"
+#include "ui/Forms.h"
+#include "ui/ScriptedDialogs.h"
+
+namespace {
+
+constexpr int Com = 5;
+
+// The command-line program beside the simulator in the build tree.
+QString CliPath() {
+    return QFileInfo(qEnvironmentVariable("TQ36_METERSIM")).dir().filePath("../cli/tq36-cli");
+}
+
+struct CliRun {
+    int status = -1;
+    QString out, err;
+};
+
+class CliTest : public testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(); }
+    void TearDown() override {
+        if (meter) meter->Stop();
+        ResetProgramState();
+    }
+
+    bool StartMeter(std::vector<std::string> args) {
+        meter = std::make_unique<SimulatedMeter>(Com, std::move(args));
+        return meter->Start();
+    }
+
+    static CliRun Cli(const QStringList& args, int timeoutMs = 60000) {
+        QProcess process;
+        process.start(CliPath(), args);
+        CliRun run;
+        if (!process.waitForFinished(timeoutMs)) return run;
+        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    static QByteArray ReadAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    TempPortsDir ports;
+    QTemporaryDir dir;
+    std::unique_ptr<SimulatedMeter> meter;
+};
+
+// The file is the one the desktop program's writer makes of the same readings, on its grid.
+TEST_F(CliTest, RecordWritesTheDesktopRecordFile) {
+    ASSERT_TRUE(StartMeter({"--channels", "2", "--t1", "23.5", "--t2", "21.0"}));
+    const QString out = dir.filePath("run1.txt");
+    const CliRun run = Cli({"record", "--com", QString::number(Com), "--interval", "1", "--count", "3", "--out", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QByteArray written = ReadAll(out);
+    const QList<QByteArray> lines = written.split('\n');
+    ASSERT_EQ(lines.size(), 5) << written.toStdString();
+    std::string expected = std::string(RecordFormat::Header) + "\r\n";
+    int previous = -1;
+    for (int n = 1; n <= 3; ++n) {
+        const std::string time = lines[n].split('\t').value(1).toStdString();
+        expected += RecordFormat::RecordLine(n, RecordFormat::TwoChannelSample(time, "23.5", "21.0", "2.5", "C")) + "\r\n";
+        const int seconds = QTime::fromString(QString::fromStdString(time), "HH:mm:ss").msecsSinceStartOfDay() / 1000;
+        if (previous >= 0) {
+            EXPECT_EQ((seconds - previous + 86400) % 86400, 1) << "one second apart";
+        }
+        previous = seconds;
+    }
+    EXPECT_EQ(written.toStdString(), expected);
+}
+
+// The meter falls silent for a while: the recording waits, says so, and goes on afterwards.
+TEST_F(CliTest, RecordWaitsForALostMeterAndGoesOn) {
+    ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "20.0", "--gap", "3:9"}));
+    const QString out = dir.filePath("gap.txt");
+    const CliRun run = Cli({"record", "--com", QString::number(Com), "--interval", "1", "--duration", "18s", "--out", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("waiting")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("back")) << run.err.toStdString();
+    const QList<QByteArray> lines = ReadAll(out).trimmed().split('\n');
+    ASSERT_GE(lines.size(), 5);
+    int largestStep = 0, previous = -1;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].split('\t').value(0).toInt(), i) << "records numbered on";
+        const int seconds = QTime::fromString(QString(lines[i].split('\t').value(1)), "HH:mm:ss").msecsSinceStartOfDay() / 1000;
+        if (previous >= 0) largestStep = std::max(largestStep, (seconds - previous + 86400) % 86400);
+        previous = seconds;
+    }
+    EXPECT_GE(largestStep, 4) << "the gap shows in the times";
+}
+
+TEST_F(CliTest, TerminatedRecordingKeepsWholeRecords) {
+    ASSERT_TRUE(StartMeter({"--channels", "2"}));
+    const QString out = dir.filePath("stop.txt");
+    QProcess process;
+    process.start(CliPath(), {"record", "--com", QString::number(Com), "--interval", "1", "--out", out});
+    ASSERT_TRUE(process.waitForStarted());
+    for (int i = 0; i < 200 && ReadAll(out).count('\n') < 3; ++i) QThread::msleep(50);
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QByteArray written = ReadAll(out);
+    ASSERT_GE(written.count('\n'), 3);
+    EXPECT_TRUE(written.endsWith("\r\n"));
+    for (const QByteArray& line : written.trimmed().split('\n').mid(1)) EXPECT_EQ(line.count('\t'), 5) << line.toStdString();
+}
+
+TEST_F(CliTest, ReadPrintsOneJsonObjectPerFrame) {
+    ASSERT_TRUE(StartMeter({"--channels", "2", "--t1", "OL", "--t2", "21.0", "--type", "J"}));
+    const CliRun run = Cli({"read", "--com", QString::number(Com), "--count", "2", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    for (const QString& line : lines) {
+        QJsonParseError error;
+        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+        EXPECT_EQ(object["t1"].toString(), "OL");
+        EXPECT_EQ(object["t2"].toDouble(), 21.0);
+        EXPECT_EQ(object["type"].toString(), "J");
+        EXPECT_EQ(object["channels"].toInt(), 2);
+    }
+}
+
+// The set as the CLI writes it and as the desktop program saves its data list: the same bytes.
+TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
+    ASSERT_TRUE(StartMeter({"--channels", "1", "--sets", "10:3,2:5:1m", "--baud", "9600"}));
+    const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", dir.path(), "--start", "23:59:58"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QByteArray cli = ReadAll(dir.filePath("set02.txt"));
+    ASSERT_FALSE(cli.isEmpty()) << run.out.toStdString();
+
+    // The desktop path over the same memory: open set 2 from 23:59:58, then save its data list.
+    std::string error;
+    MeterSettings settings;
+    settings.Apply("channels", "1");
+    const auto sets = LoggerMemory::ParseSets("10:3,2:5:1m", error);
+    ASSERT_TRUE(sets.has_value()) << error;
+    DataLogger::Instance().DownloadStarted();
+    DataLogger::Instance().DownloadEnded(LoggerMemory::BuildImage(*sets, settings));
+    ScriptedDialogs dialogs;
+    Dialogs::Install(&dialogs);
+    RegisterWindows();
+    dialogs.QueueInput("23:59:58");
+    Meter::Current().DualChannel = false;
+    OpenDataSet(2);
+    auto* list = Forms::FindAs<ListWindow>("DataList1");
+    ASSERT_NE(list, nullptr);
+    Sampling::State().RecordFilePath = dir.filePath("desktop.txt").toStdString();
+    ASSERT_TRUE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+    EXPECT_EQ(cli, ReadAll(dir.filePath("desktop.txt")));
+}
+
+TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
+    struct Case {
+        const char* name;
+        QStringList args;
+        int status;
+        const char* says;
+    };
+    ports.LinkMissing(7);
+    ASSERT_TRUE(StartMeter({"--silent-after", "0"}));
+    const Case cases[] = {
+        {"BadArguments", {"record", "--com", "3"}, 64, "needs --out"},
+        {"UnknownCommand", {"frob"}, 64, "unknown command"},
+        {"NoSuchPort", {"read", "--com", "7"}, 66, "no such port"},
+        {"SilentMeter", {"read", "--com", QString::number(Com)}, 69, "sent nothing within 5 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+    }
+}
+
+// A user outside the device's group may not open it: the message names the group.
+TEST_F(CliTest, PortThisUserMayNotOpenNamesTheGroup) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs to start the program as another user";
+    ASSERT_TRUE(StartMeter({}));
+    // The other user must see the alias folder; the device behind it stays root's and tty's.
+    ASSERT_EQ(chmod(ports.Path().c_str(), 0755), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        const QByteArray cli = CliPath().toLocal8Bit();
+        const QByteArray com = QByteArray::number(Com);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        dup2(devnull, STDERR_FILENO);
+        execl(cli.constData(), "tq36-cli", "read", "--com", com.constData(), nullptr);
+        _exit(98);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 77);
+}
+
+}  // namespace
