@@ -7,7 +7,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "install failed"; exit 1; }
 status=0
-expect=(bin/tq36 bin/tq36-metersim share/applications/tq36.desktop share/doc/TQ36/LICENSE share/doc/TQ36/README.md)
+expect=(bin/tq36 bin/tq36-cli bin/tq36-metersim share/applications/tq36.desktop share/doc/TQ36/LICENSE share/doc/TQ36/README.md)
 for code in BPT DE EN ES FR IT; do expect+=("share/tq36/help/TQ36-SW-HELP-${code}_V2.1.pdf"); done
 for size in 16 32 48 64 128 256; do expect+=("share/icons/hicolor/${size}x${size}/apps/tq36.png"); done
 for file in "${expect[@]}"; do
