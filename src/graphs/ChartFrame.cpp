@@ -9,10 +9,10 @@ void Draw(Drawing& out, const Style& style, const Area& area, double yMin, doubl
           bool twoChannels, const TextMetrics& metrics) {
     const double x0 = area.originX, y0 = area.originY, w = area.width, h = area.height;
     const auto line = [&out](double x1, double y1, double x2, double y2, int width, DrawOp::Style lineStyle) {
-        out.push_back({DrawOp::Kind::Line, x1, y1, x2, y2, Colours::Black, width, lineStyle, {}});
+        out.push_back(LineOp(x1, y1, x2, y2, Colours::Black, width, lineStyle));
     };
     const auto text = [&out](double x, double y, std::string s, Colour colour) {
-        out.push_back({DrawOp::Kind::Text, x, y, x, y, colour, 1, DrawOp::Style::Solid, std::move(s)});
+        out.push_back(TextOp(x, y, std::move(s), colour));
     };
     line(x0 - 2, y0 + 5, x0 - 2, y0 - h - 5, 2, DrawOp::Style::Solid);
     line(x0 - 2, y0 + 6, x0 + w + style.axisOvershoot, y0 + 6, 2, DrawOp::Style::Solid);
@@ -33,6 +33,36 @@ void Draw(Drawing& out, const Style& style, const Area& area, double yMin, doubl
         text(x0 + 20, y0 - h - 23, "T1-T2", Colours::Red);
         text((x0 + w) / 2, y0 + 25, "(Time)", Colours::Black);
     }
+}
+
+UnitLimits LimitsOf(const std::string& unit) {
+    if (unit == "C") return {"C", 1767, -200};
+    if (unit == "F") return {"F", 1999.9, -328};
+    return {"K", 1999.9, 0};
+}
+
+void GridLines(Drawing& out, const Area& area, double overshoot, bool withBottom) {
+    const double x0 = area.originX, y0 = area.originY, w = area.width, h = area.height;
+    out.push_back(LineOp(x0 - 2, y0 - h / 2, x0 + w + overshoot, y0 - h / 2, Colours::Grid));
+    for (double eighths : {1, 7, 6, 5, 8, 3, 2, 0}) {
+        if (eighths == 0 && !withBottom) continue;
+        const double y = y0 - eighths * h / 8;
+        out.push_back(LineOp(x0, y, x0 + w, y, Colours::Grid, 1, DrawOp::Style::Dotted));
+    }
+}
+
+void TimeLine(Drawing& out, double x, const Area& area) {
+    out.push_back(LineOp(x, area.originY, x, area.originY - area.height - 10, Colours::Grid, 1, DrawOp::Style::Dotted));
+}
+
+void HalfTick(Drawing& out, double x, const Area& area) {
+    const double y0 = area.originY, h = area.height;
+    out.push_back(LineOp(x, y0 - 4.2 * h / 8, x, y0 - 3.8 * h / 8, Colours::Grid));
+}
+
+void Join(Drawing& out, double previousX, double& previousY, double x, double y, bool atLeftEdge, Colour colour) {
+    if (previousX != 0 && !atLeftEdge) out.push_back(LineOp(previousX, previousY, x, y, colour));
+    previousY = y;
 }
 
 double Height(const Reading& value, double yMin, double yMax, double areaHeight) {

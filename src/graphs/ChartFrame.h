@@ -26,6 +26,23 @@ struct Area {
 void Draw(Drawing& out, const Style& style, const Area& area, double yMin, double yMax, const std::string& unit,
           bool twoChannels, const TextMetrics& metrics);
 
+// The widest range a unit allows: C -200 to 1767, F -328 to 1999.9, anything else (K) 0 to 1999.9.
+struct UnitLimits {
+    std::string unit;  // "C", "F" or "K"
+    double max, min;
+};
+UnitLimits LimitsOf(const std::string& unit);
+
+// The grid behind the curves: the middle line solid, running `overshoot` px past the area, and
+// dotted lines at the other eighths (the bottom one too when `withBottom`).
+void GridLines(Drawing& out, const Area& area, double overshoot, bool withBottom);
+// A time label's dotted line up the area, and the short tick half-way between two labels.
+void TimeLine(Drawing& out, double x, const Area& area);
+void HalfTick(Drawing& out, double x, const Area& area);
+// The next point of a curve, joined to the previous one unless there is none (previousX 0) or
+// the pen stands at the left edge.
+void Join(Drawing& out, double previousX, double& previousY, double x, double y, bool atLeftEdge, Colour colour);
+
 // Height above the bottom of the area: 5 px over the top for "OL", "----" and values above the
 // range, 3 px under the bottom for "-OL" and values below; a limit itself lies on the edge.
 double Height(const Reading& value, double yMin, double yMax, double areaHeight);

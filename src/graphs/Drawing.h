@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What a chart asks to be drawn, in client pixels (origin top left, y downwards), so that its
@@ -32,6 +33,19 @@ struct DrawOp {
 };
 
 using Drawing = std::vector<DrawOp>;
+
+// The four kinds of drawing, as the charts write them.
+inline DrawOp ClearOp(Colour colour) { return {DrawOp::Kind::Clear, 0, 0, 0, 0, colour, 1, DrawOp::Style::Solid, {}}; }
+inline DrawOp LineOp(double x1, double y1, double x2, double y2, Colour colour, int width = 1,
+                     DrawOp::Style style = DrawOp::Style::Solid) {
+    return {DrawOp::Kind::Line, x1, y1, x2, y2, colour, width, style, {}};
+}
+inline DrawOp BoxOp(double x1, double y1, double x2, double y2, Colour colour) {
+    return {DrawOp::Kind::Box, x1, y1, x2, y2, colour, 1, DrawOp::Style::Solid, {}};
+}
+inline DrawOp TextOp(double x, double y, std::string text, Colour colour) {
+    return {DrawOp::Kind::Text, x, y, x, y, colour, 1, DrawOp::Style::Solid, std::move(text)};
+}
 
 // The window's font as the chart needs to know it.
 struct TextMetrics {

@@ -9,16 +9,6 @@ namespace {
 
 constexpr double KelvinOffset = 273.2;
 
-struct UnitRange {
-    const char* unit;
-    double max, min;
-};
-constexpr UnitRange UnitRanges[] = {{"C", 1767, -200}, {"F", 1999.9, -328}, {"K", 1999.9, 0}};
-
-DrawOp Line(double x1, double y1, double x2, double y2, Colour colour, DrawOp::Style style = DrawOp::Style::Solid) {
-    return {DrawOp::Kind::Line, x1, y1, x2, y2, colour, 1, style, {}};
-}
-
 // Into the plot's unit from a record's unit: a record of another unit counts as K in a plot in
 // C or F, and as C in a plot in K. Differences take no offset.
 double Convert(double v, const std::string& from, const std::string& to, bool difference) {
@@ -46,18 +36,14 @@ ListPlot& ListPlot::Instance() {
     return plot;
 }
 
-void ListPlot::Open(const std::string& sourceList, bool fromFileList, bool twoChannels, const std::string& firstUnit,
+void ListPlot::Open(const std::string& sourceList, bool twoChannels, const std::string& firstUnit,
                     long recordCount) {
     sourceList_ = sourceList;
-    fromFileList_ = fromFileList;
     twoChannels_ = twoChannels;
-    unit_ = firstUnit == "C" || firstUnit == "F" ? firstUnit : "K";
-    for (const UnitRange& r : UnitRanges) {
-        if (unit_ == r.unit) {
-            unitTempMax_ = r.max;
-            unitTempMin_ = r.min;
-        }
-    }
+    const ChartFrame::UnitLimits limits = ChartFrame::LimitsOf(firstUnit);
+    unit_ = limits.unit;
+    unitTempMax_ = limits.max;
+    unitTempMin_ = limits.min;
     yMax_ = unitTempMax_;
     yMin_ = unitTempMin_;
     recordCount_ = recordLimit_ = lastRecord_ = recordCount;
@@ -74,15 +60,14 @@ void ListPlot::SetRange(double yMin, double yMax, long firstRecord, long lastRec
 
 Drawing ListPlot::Layout(int clientWidth, int clientHeight, double timeWidth, const TextMetrics& metrics) {
     Drawing out;
-    out.push_back({DrawOp::Kind::Clear, 0, 0, 0, 0, Colours::White, 1, DrawOp::Style::Solid, {}});
+    out.push_back(ClearOp(Colours::White));
     originY_ = clientHeight - 40;
     height_ = clientHeight - 100;
     width_ = clientWidth - OriginX - timeWidth / 2;
     xStep_ = recordLimit_ > 0 ? width_ / recordLimit_ : width_;
     xPos_ = -xStep_;
     prevX_ = 0;
-    ChartFrame::Draw(out, {OriginX, 2, 10, 80, DrawOp::Style::Solid}, {OriginX, originY_, width_, height_}, yMin_, yMax_,
-                     unit_, twoChannels_, metrics);
+    ChartFrame::Draw(out, {OriginX, 2, 10, 80, DrawOp::Style::Solid}, Area(), yMin_, yMax_, unit_, twoChannels_, metrics);
     return out;
 }
 
@@ -93,12 +78,8 @@ ListPlot::Run::Run(ListPlot& plot, Cell cell, const TextMetrics& metrics)
 }
 
 Drawing ListPlot::Run::Grid() {
-    const double x0 = OriginX, y0 = plot_.originY_, w = plot_.width_, h = plot_.height_;
-    Drawing out{Line(x0 - 2, y0 - h / 2, x0 + w + 2, y0 - h / 2, Colours::Grid)};
-    for (double eighths : {1, 7, 6, 5, 8, 3, 2}) {
-        const double y = y0 - eighths * h / 8;
-        out.push_back(Line(x0, y, x0 + w, y, Colours::Grid, DrawOp::Style::Dotted));
-    }
+    Drawing out;
+    ChartFrame::GridLines(out, plot_.Area(), 2, false);
     return out;
 }
 
@@ -123,26 +104,27 @@ void ListPlot::Run::Channel(Drawing& out, int column, bool difference, const std
                             Colour colour) {
     const Reading value = CellValue(cell_(record_, column), unit, plot_.unit_, difference);
     const double y = plot_.originY_ - ChartFrame::Height(value, plot_.yMin_, plot_.yMax_, plot_.height_);
-    if (plot_.prevX_ != 0 && plot_.xPos_ != 0) out.push_back(Line(plot_.prevX_, previousY, OriginX + plot_.xPos_, y, colour));
-    previousY = y;
+    ChartFrame::Join(out, plot_.prevX_, previousY, OriginX + plot_.xPos_, y, plot_.xPos_ == 0, colour);
 }
 
 void ListPlot::Run::TimeMark(Drawing& out, long record) {
     const long position = record - plot_.firstRecord_ + 1;
-    const double x = OriginX + plot_.xPos_, y0 = plot_.originY_, h = plot_.height_;
+    const double x = OriginX + plot_.xPos_, y0 = plot_.originY_;
     if (!labelShown_ && IsLabelPosition(position, plot_.recordLimit_)) {
-        out.push_back(Line(x, y0, x, y0 - h - 10, Colours::Grid, DrawOp::Style::Dotted));
+        ChartFrame::TimeLine(out, x, plot_.Area());
         const std::string time = cell_(record, 1);
         double left = x - metrics_.width(time) / 2;
         if (record == plot_.firstRecord_) left -= 10;
         if (record == plot_.lastRecord_) left -= 10;
-        out.push_back({DrawOp::Kind::Text, left, y0 + 10, left, y0 + 10, Colours::Black, 1, DrawOp::Style::Solid, time});
+        out.push_back(TextOp(left, y0 + 10, time, Colours::Black));
         labelShown_ = true;
     } else if (labelShown_ && IsTickPosition(position, plot_.recordLimit_)) {
-        out.push_back(Line(x, y0 - 4.2 * h / 8, x, y0 - 3.8 * h / 8, Colours::Grid));
+        ChartFrame::HalfTick(out, x, plot_.Area());
         labelShown_ = false;
     }
 }
+
+ChartFrame::Area ListPlot::Area() const { return {OriginX, originY_, width_, height_}; }
 
 Reading ListPlot::CellValue(const std::string& text, const std::string& recordUnit, const std::string& plotUnit,
                             bool difference) {

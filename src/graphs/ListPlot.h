@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "graphs/ChartFrame.h"
 #include "graphs/Drawing.h"
 #include "meter/Reading.h"
 
@@ -16,7 +17,7 @@ public:
     static ListPlot& Instance();
 
     // The list that opened the plot, its unit cell of the first record, and its records.
-    void Open(const std::string& sourceList, bool fromFileList, bool twoChannels, const std::string& firstUnit,
+    void Open(const std::string& sourceList, bool twoChannels, const std::string& firstUnit,
               long recordCount);
     // The range dialog's choice of temperatures and records.
     void SetRange(double yMin, double yMax, long firstRecord, long lastRecord);
@@ -57,7 +58,6 @@ public:
     static bool IsTickPosition(long position, long records);
 
     const std::string& SourceList() const { return sourceList_; }
-    bool FromFileList() const { return fromFileList_; }
     bool TwoChannels() const { return twoChannels_; }
     const std::string& Unit() const { return unit_; }
     double UnitTempMax() const { return unitTempMax_; }
@@ -76,8 +76,10 @@ public:
     void Reset() { *this = ListPlot{}; }
 
 private:
+    ChartFrame::Area Area() const;
+
     std::string sourceList_;
-    bool fromFileList_ = false, twoChannels_ = false;
+    bool twoChannels_ = false;
     std::string unit_ = "K";
     double unitTempMax_ = 1999.9, unitTempMin_ = 0, yMax_ = 1999.9, yMin_ = 0;
     long recordCount_ = 0, recordLimit_ = 0, firstRecord_ = 1, lastRecord_ = 0;

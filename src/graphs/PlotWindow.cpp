@@ -108,11 +108,11 @@ void PlotWindow::Toolbar1_ButtonClick(const QString& key) {
     }
 }
 
-void OpenPlot(ListWindow& list, bool fromFileList) {
+void OpenPlot(ListWindow& list) {
     Forms::Unload(PlotName);
     const Grid& grid = list.ListGrid();
     const int unitColumn = grid.Cols() - 1;
-    ListPlot::Instance().Open(list.Name().toStdString(), fromFileList, list.Dual(),
+    ListPlot::Instance().Open(list.Name().toStdString(), list.Dual(),
                               grid.TextMatrix(1, unitColumn).toStdString(), grid.Rows() - 1);
     Forms::Show(PlotName);
 }

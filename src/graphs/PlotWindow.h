@@ -27,6 +27,6 @@ private:
 class ListWindow;
 // The "Plot" of a data list or a file list: that list, from its first record's unit, in a fresh
 // plot window.
-void OpenPlot(ListWindow& list, bool fromFileList);
+void OpenPlot(ListWindow& list);
 // The plot again, for the range the dialog chose.
 void ReopenPlot();

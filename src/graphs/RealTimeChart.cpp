@@ -3,46 +3,18 @@
 #include <cmath>
 
 #include "graphs/ChartFrame.h"
+#include "meter/Meter.h"
 #include "meter/Reading.h"
 
 namespace {
 
 constexpr double TopMargin = 60, BottomMargin = 40;
 
-struct UnitRange {
-    const char* unit;
-    double max, min;
-};
-constexpr UnitRange UnitRanges[] = {{"C", 1767, -200}, {"F", 1999.9, -328}, {"K", 1999.9, 0}};
-
-DrawOp Line(double x1, double y1, double x2, double y2, Colour colour, int width = 1,
-            DrawOp::Style style = DrawOp::Style::Solid) {
-    return {DrawOp::Kind::Line, x1, y1, x2, y2, colour, width, style, {}};
-}
-
-DrawOp Box(double x1, double y1, double x2, double y2, Colour colour) {
-    return {DrawOp::Kind::Box, x1, y1, x2, y2, colour, 1, DrawOp::Style::Solid, {}};
-}
-
-DrawOp Text(double x, double y, std::string text, Colour colour) {
-    return {DrawOp::Kind::Text, x, y, x, y, colour, 1, DrawOp::Style::Solid, std::move(text)};
-}
-
 // Whether `index` falls on every `interval`-th sample; an interval that rounds to nothing puts
 // a label at every sample rather than dividing by zero.
 bool EveryNth(long index, double interval) {
     const long n = std::lround(interval);
     return n == 0 || index % n == 0;
-}
-
-// The reading's three values in the unit the chart was opened in.
-struct Values {
-    const Reading &t1, &t2, &diff;
-};
-Values InUnit(const CurrentReading& r, const std::string& unit) {
-    if (unit == "C") return {r.T1C, r.T2C, r.T1T2C};
-    if (unit == "F") return {r.T1F, r.T2F, r.T1T2F};
-    return {r.T1K, r.T2K, r.T1T2K};
 }
 
 }  // namespace
@@ -55,12 +27,9 @@ RealTimeChart& RealTimeChart::Instance() {
 void RealTimeChart::Open(bool dualChannel, const std::string& unitText) {
     channelModeAtStart_ = dualChannel;
     unitAtStart_ = unitText;
-    const UnitRange* range = &UnitRanges[2];
-    for (const UnitRange& r : UnitRanges) {
-        if (unitText == r.unit) range = &r;
-    }
-    unitTempMax_ = range->max;
-    unitTempMin_ = range->min;
+    const ChartFrame::UnitLimits limits = ChartFrame::LimitsOf(unitText);
+    unitTempMax_ = limits.max;
+    unitTempMin_ = limits.min;
     SetRange(unitTempMax_, unitTempMin_);
 }
 
@@ -69,9 +38,14 @@ void RealTimeChart::SetRange(double yMax, double yMin) {
     yMin_ = yMin;
 }
 
-void RealTimeChart::SetSpan(int clientWidth, double spanSeconds, double samplingSeconds) {
+// The plot area is as wide as the client allows in whole steps of 60 px.
+double RealTimeChart::PlotWidthFor(int clientWidth) {
     const long usable = std::max(0L, static_cast<long>(clientWidth) - OriginX);
-    plotWidth_ = static_cast<double>(usable - usable % 60);
+    return static_cast<double>(usable - usable % 60);
+}
+
+void RealTimeChart::SetSpan(int clientWidth, double spanSeconds, double samplingSeconds) {
+    plotWidth_ = PlotWidthFor(clientWidth);
     xStep_ = plotWidth_ / (spanSeconds / samplingSeconds);
 }
 
@@ -83,12 +57,11 @@ void RealTimeChart::Loaded() {
 
 Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetrics& metrics) {
     Drawing out;
-    out.push_back({DrawOp::Kind::Clear, 0, 0, 0, 0, Colours::White, 1, DrawOp::Style::Solid, {}});
+    out.push_back(ClearOp(Colours::White));
     const double x0 = OriginX;
     originY_ = clientHeight - BottomMargin;
     plotHeight_ = clientHeight - TopMargin - BottomMargin;
-    const long usable = std::max(0L, static_cast<long>(clientWidth) - OriginX);
-    plotWidth_ = static_cast<double>(usable - usable % 60);
+    plotWidth_ = PlotWidthFor(clientWidth);
     const double y0 = originY_, w = plotWidth_, h = plotHeight_;
 
     // Marks the pen before the left edge: the first sample draws no line.
@@ -96,13 +69,9 @@ Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetri
     xPos_ = -xStep_;
     ChartFrame::Draw(out, {OriginX, 0, 12, 50, DrawOp::Style::Dashed}, {x0, y0, w, h}, yMin_, yMax_, unitAtStart_,
                      channelModeAtStart_, metrics);
-    out.push_back(Box(x0, y0, x0 + w, y0 - h, Colours::White));
-    out.push_back(Box(x0 + 2, y0 + 3, x0 + 2 + xStep_, y0 - h - 5, Colours::White));
-    out.push_back(Line(x0 - 2, y0 - h / 2, x0 + w, y0 - h / 2, Colours::Grid));
-    for (double eighths : {1, 7, 6, 5, 8, 3, 2, 0}) {
-        const double y = y0 - eighths * h / 8;
-        out.push_back(Line(x0, y, x0 + w, y, Colours::Grid, 1, DrawOp::Style::Dotted));
-    }
+    out.push_back(BoxOp(x0, y0, x0 + w, y0 - h, Colours::White));
+    out.push_back(BoxOp(x0 + 2, y0 + 3, x0 + 2 + xStep_, y0 - h - 5, Colours::White));
+    ChartFrame::GridLines(out, {x0, y0, w, h}, 0, true);
 
     // Samples between two time labels: about one label per 120 pixels, an even count.
     const double samples = xStep_ > 0 ? std::floor(w / xStep_) : 0;
@@ -120,11 +89,11 @@ Drawing RealTimeChart::Tick(int now, const std::string& timeText, double samplin
     EraseAhead(out);
     GridSegments(out);
     TimeLabel(out, timeText, metrics);
-    const Values values = InUnit(reading, unitAtStart_);
+    const Meter::UnitValues values = Meter::InUnit(reading, unitAtStart_);
     Trace(out, values.t1, prevT1Y_, Colours::Black);
     if (channelModeAtStart_) {
         Trace(out, values.t2, prevT2Y_, Colours::Blue);
-        Trace(out, values.diff, prevDiffY_, Colours::Red);
+        Trace(out, values.t1t2, prevDiffY_, Colours::Red);
     }
     prevX_ = OriginX + xPos_;
     return out;
@@ -139,9 +108,9 @@ void RealTimeChart::EraseAhead(Drawing& out) {
         xPos_ = 0;
         prevX_ = 0;
         countNumber_ = 0;
-        out.push_back(Box(x0, y0 + 3, x0 + 2 * xStep_, y0 - h - 5, Colours::White));
+        out.push_back(BoxOp(x0, y0 + 3, x0 + 2 * xStep_, y0 - h - 5, Colours::White));
     } else {
-        out.push_back(Box(x0 + xPos_ + 1, y0 + 3, x0 + xPos_ + 1 + 2 * xStep_, y0 - h - 5, Colours::White));
+        out.push_back(BoxOp(x0 + xPos_ + 1, y0 + 3, x0 + xPos_ + 1 + 2 * xStep_, y0 - h - 5, Colours::White));
     }
 }
 
@@ -154,10 +123,10 @@ void RealTimeChart::GridSegments(Drawing& out) {
         const double y = y0 - i * h / 16;
         const double x = x0 + xPos_;
         if (i == 8) {
-            out.push_back(Line(x, y, x + xStep_, y, Colours::Grid));
+            out.push_back(LineOp(x, y, x + xStep_, y, Colours::Grid));
         } else if (gridPhase_ <= 1) {
             const double end = xPos_ + xStep_ >= plotWidth_ ? x : x + xStep_;
-            out.push_back(Line(x, y, end, y, Colours::Grid));
+            out.push_back(LineOp(x, y, end, y, Colours::Grid));
         } else if (gridPhase_ >= 3) {
             gridPhase_ = 0;
         }
@@ -169,22 +138,20 @@ void RealTimeChart::TimeLabel(Drawing& out, const std::string& timeText, const T
     const long index = std::lround(xStep_ > 0 ? xPos_ / xStep_ : 0);
     if (countNumber_ == 0 && (EveryNth(index, lenXPlusbox_) || xPos_ >= plotWidth_)) {
         countNumber_ += 1;
-        out.push_back(Line(x, y0, x, y0 - h - 10, Colours::Grid, 1, DrawOp::Style::Dotted));
+        ChartFrame::TimeLine(out, x, {OriginX, y0, plotWidth_, h});
         const double w = metrics.width(timeText);
-        out.push_back(Box(x - w / 2 - 15, y0 + 10, x, y0 + 22, Colours::White));
-        out.push_back(Text(x - 15 - w / 2, y0 + 10, timeText + " ", Colours::Black));
+        out.push_back(BoxOp(x - w / 2 - 15, y0 + 10, x, y0 + 22, Colours::White));
+        out.push_back(TextOp(x - 15 - w / 2, y0 + 10, timeText + " ", Colours::Black));
     } else if (countNumber_ != 0 && EveryNth(index, lenXPlusbox_ / 2)) {
-        out.push_back(Line(x, y0 - 4.2 * h / 8, x, y0 - 3.8 * h / 8, Colours::Grid));
+        ChartFrame::HalfTick(out, x, {OriginX, y0, plotWidth_, h});
         countNumber_ = 0;
     }
 }
 
 void RealTimeChart::Trace(Drawing& out, const Reading& value, double& previousY, Colour colour) {
     const double y = originY_ - Height(value);
-    if (prevX_ != 0 && xPos_ != 0) out.push_back(Line(prevX_, previousY, OriginX + xPos_, y, colour));
-    previousY = y;
+    ChartFrame::Join(out, prevX_, previousY, OriginX + xPos_, y, xPos_ == 0, colour);
 }
 
 double RealTimeChart::Height(const Reading& value) const { return ChartFrame::Height(value, yMin_, yMax_, plotHeight_); }
 
-std::string RealTimeChart::TemperatureLabel(double value) { return ChartFrame::TemperatureLabel(value); }

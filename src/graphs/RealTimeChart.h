@@ -36,8 +36,7 @@ public:
     // Height above the bottom of the plot area at which a reading is drawn: 5 px over the top for
     // "OL", "----" and values above the range, 3 px under the bottom for "-OL" and values below.
     double Height(const Reading& value) const;
-    // "0.0#": one or two decimals.
-    static std::string TemperatureLabel(double value);
+    static double PlotWidthFor(int clientWidth);
 
     double YMax() const { return yMax_; }
     double YMin() const { return yMin_; }
@@ -49,7 +48,6 @@ public:
     double PlotHeight() const { return plotHeight_; }
     double OriginY() const { return originY_; }
     double LabelInterval() const { return lenXPlusbox_; }
-    const std::string& UnitAtStart() const { return unitAtStart_; }
 
     void Reset() { *this = RealTimeChart{}; }
 

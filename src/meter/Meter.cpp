@@ -148,4 +148,10 @@ void DecodeFrameBody(CurrentReading& r, const std::uint8_t* statusToType) {
     DecodeTypeByte(r, b[6]);
 }
 
+UnitValues InUnit(const CurrentReading& r, std::string_view unit) {
+    if (unit == "C") return {r.T1C, r.T2C, r.T1T2C};
+    if (unit == "F") return {r.T1F, r.T2F, r.T1T2F};
+    return {r.T1K, r.T2K, r.T1T2K};
+}
+
 }  // namespace Meter

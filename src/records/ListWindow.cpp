@@ -154,7 +154,7 @@ void ListWindow::Toolbar1_ButtonClick(const QString& key) {
     } else if (key == "Print") {
         Print();
     } else if (key == "Plot" && kind_ != Kind::RealTime) {
-        OpenPlot(*this, kind_ == Kind::File);
+        OpenPlot(*this);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "stats/Statistics.h"
 
+#include "meter/Meter.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -52,16 +54,16 @@ Extreme MinAfterNumber(const Reading& v, const Reading& shownMin) {
 }  // namespace
 
 const Reading& Sample(const CurrentReading& reading, Channel channel, std::string_view unitAtStart) {
-    const bool c = unitAtStart == "C", f = unitAtStart == "F";
+    const Meter::UnitValues values = Meter::InUnit(reading, unitAtStart);
     switch (channel) {
         case Channel::T1:
-            return c ? reading.T1C : f ? reading.T1F : reading.T1K;
+            return values.t1;
         case Channel::T2:
-            return c ? reading.T2C : f ? reading.T2F : reading.T2K;
+            return values.t2;
         case Channel::T1T2:
             break;
     }
-    return c ? reading.T1T2C : f ? reading.T1T2F : reading.T1T2K;
+    return values.t1t2;
 }
 
 Reading ParseShown(std::string_view text) {

@@ -66,7 +66,7 @@ TEST(ListPlot, LabelAndTickPositions) {
 class PlotRunTest : public testing::Test {
 protected:
     void SetUp() override {
-        plot.Open("FileList2", true, true, "C", static_cast<long>(rows.size()));
+        plot.Open("FileList2", true, "C", static_cast<long>(rows.size()));
         plot.SetRange(0, 100, 1, static_cast<long>(rows.size()));
         plot.Layout(700, 600, 50, Metrics);
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "graphs/ChartFrame.h"
 #include "graphs/RangeInput.h"
 #include "graphs/RealTimeChart.h"
 #include "meter/Reading.h"
@@ -82,7 +83,7 @@ TEST(RealTimeChart, ReadingsToHeights) {
 TEST(RealTimeChart, TemperatureLabels) {
     const std::pair<double, const char*> cases[] = {{1767, "1767.0"}, {1521.125, "1521.13"}, {-200, "-200.0"},
                                                     {45.875, "45.88"},   {0.5, "0.5"},          {-0.004, "0.0"}};
-    for (const auto& [value, text] : cases) EXPECT_EQ(RealTimeChart::TemperatureLabel(value), text) << value;
+    for (const auto& [value, text] : cases) EXPECT_EQ(ChartFrame::TemperatureLabel(value), text) << value;
 }
 
 // The pen starts at the left edge with no line, joins every later sample, and when it passes the

@@ -143,7 +143,6 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
     EXPECT_NE(Forms::Find("ListPlot1"), nullptr);
     EXPECT_EQ(ListPlot::Instance().SourceList(), "DataList2");
-    EXPECT_FALSE(ListPlot::Instance().FromFileList());
     EXPECT_EQ(ListPlot::Instance().Unit(), "C");
     EXPECT_EQ(ListPlot::Instance().RecordCount(), 5);
 }
