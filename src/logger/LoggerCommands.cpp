@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <optional>
-#include <span>
 
 #include "logger/DataLogger.h"
 #include "logger/LoggerFormat.h"
@@ -57,9 +56,13 @@ void StartMemoryDownload(const std::function<void()>& showTime) {
     QElapsedTimer elapsed;
     elapsed.start();
 
+    // Closing the main window ends the program, and the download with it; once "Data Logger" is
+    // shown, closing it ends the download too.
+    bool windowShown = false;
     MemoryExchange exchange(
         {.showWindow =
-             [](long used) {
+             [&windowShown](long used) {
+                 windowShown = true;
                  if (auto* window = Forms::GetAs<MemoryWindow>("Memory")) {
                      window->show();
                      window->ShowRemained(used);
@@ -69,7 +72,7 @@ void StartMemoryDownload(const std::function<void()>& showTime) {
              [](const std::string& text) {
                  if (MemoryWindow* window = ShownMemoryWindow()) window->ShowProgress(QString::fromStdString(text));
              },
-         .windowOpen = [] { return ShownMemoryWindow() != nullptr; },
+         .carryOn = [&windowShown] { return Forms::Find("Panel") && (!windowShown || ShownMemoryWindow()); },
          .showSets =
              [](const std::vector<Logger::DataSet>& sets) {
                  if (MemoryWindow* window = ShownMemoryWindow()) window->ShowSets(sets);
@@ -88,7 +91,7 @@ void StartMemoryDownload(const std::function<void()>& showTime) {
             Dialogs::Current().Message("No answer from the meter, try again!");
             break;
         case MemoryExchange::Outcome::Listed:
-        case MemoryExchange::Outcome::WindowClosed:
+        case MemoryExchange::Outcome::Stopped:
             break;
     }
 }
@@ -106,14 +109,10 @@ void OpenDataSet(int setNumber) {
     if (!list) return;
     list->show();
     const QPointer<FormWindow> window(list);
-    const int sampling = set->front();
-    const long records = static_cast<long>((set->size() - 1) / Logger::RecordLength);
-    const std::span<const std::uint8_t> bytes(*set);
+    const long records = Logger::SetRecordCount(*set);
     CaptionProgress progress(*list, QStringLiteral(" Records Completed"));
     for (long i = 1; i <= records; ++i) {
-        const auto record = bytes.subspan(1 + Logger::RecordLength * static_cast<std::size_t>(i - 1), Logger::RecordLength);
-        const std::string time = Logger::TimeText(*start + (i - 1) * sampling);
-        list->ListGrid().AddItem(QString::fromStdString(Logger::RecordRow(i, time, record, dual)));
+        list->ListGrid().AddItemUtf8(Logger::SetRow(*set, i, *start, dual));
         if (progress.Due()) {
             progress.Show(i);
             EventPump::ProcessEvents();

@@ -125,6 +125,15 @@ std::string TimeText(long secondsOfDay) {
     return std::string(text, 8);
 }
 
+long SetRecordCount(Bytes set) { return set.empty() ? 0 : static_cast<long>((set.size() - 1) / RecordLength); }
+
+std::string SetRow(Bytes set, long i, long startSeconds, bool twoChannelLayout) {
+    const Bytes record = set.subspan(1 + RecordLength * static_cast<std::size_t>(i - 1), RecordLength);
+    return RecordRow(i, TimeText(startSeconds + (i - 1) * set[0]), record, twoChannelLayout);
+}
+
+bool IsTwoChannelSet(Bytes set) { return SetRecordCount(set) == 0 || set[1 + 3] != 255; }
+
 std::string RecordRow(long number, const std::string& time, Bytes record, bool twoChannelLayout) {
     CurrentReading reading;
     Meter::DecodeFrameBody(reading, record.data());

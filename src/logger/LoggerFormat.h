@@ -65,6 +65,13 @@ StartTime ParseStartTime(std::string_view answer);
 // "hh:mm:ss" of a second of the day; any whole number of seconds wraps into the day.
 std::string TimeText(long secondsOfDay);
 
+// A set as CutSet gives it: its whole records (a partial last one is left out), record `i` (from
+// 1) as a data-list row stamped from `startSeconds` at the set's interval, and whether a
+// two-channel meter recorded it (channel byte of its first record not 255).
+long SetRecordCount(Bytes set);
+std::string SetRow(Bytes set, long i, long startSeconds, bool twoChannelLayout);
+bool IsTwoChannelSet(Bytes set);
+
 // One data-list row of a record: number, time, reading(s) "0.0" or a mark, unit; TAB-separated.
 // The record is decoded on its own, never into the live reading.
 std::string RecordRow(long number, const std::string& time, Bytes record, bool twoChannelLayout);

@@ -37,19 +37,19 @@ MemoryExchange::Outcome MemoryExchange::Run() {
     EventHooks::Delay(1.0);
 
     long used = 0;
-    if (!AskSize(used)) return End(Outcome::NoAnswer);
+    Outcome failure = Outcome::NoAnswer;
+    if (!AskSize(used, failure)) return End(failure);
     const long expected = used + 2;
     EventHooks::Delay(Step);
     if (expected <= 2) return End(Outcome::NoData);
     display_.showWindow(used);
 
-    Outcome failure = Outcome::NoAnswer;
     std::vector<std::uint8_t> image;
     if (!RequestDump(image, failure) || !Transfer(image, expected, failure)) return End(failure);
     // The lead byte, the closing byte and anything after the dump are not memory.
     std::vector<std::uint8_t> memory(image.begin() + 1, image.begin() + (expected - 1));
 
-    display_.showSets(Logger::ListSets(memory, display_.windowOpen));
+    display_.showSets(Logger::ListSets(memory, display_.carryOn));
     display_.transferDone();
     WaitForLiveStream();
     display_.showTime();
@@ -58,7 +58,7 @@ MemoryExchange::Outcome MemoryExchange::Run() {
     return Outcome::Listed;
 }
 
-bool MemoryExchange::AskSize(long& usedBytes) {
+bool MemoryExchange::AskSize(long& usedBytes, Outcome& failure) {
     const double start = clock_();
     while (!TimedOut(start, limits_.answer)) {
         // Whatever the live stream left is not the answer.
@@ -68,6 +68,10 @@ bool MemoryExchange::AskSize(long& usedBytes) {
         do {
             EventHooks::Delay(Step);
             count = Rs232_API::ReceiveBytes();
+            if (!display_.carryOn()) {
+                failure = Outcome::Stopped;
+                return false;
+            }
             if (TimedOut(start, limits_.answer)) return false;
         } while (count < static_cast<long>(Logger::SizeReplyLength));
         const std::vector<std::uint8_t> reply = ReceiveBuffer();
@@ -89,8 +93,8 @@ bool MemoryExchange::RequestDump(std::vector<std::uint8_t>& start, Outcome& fail
             Rs232_API::SendBytes({Logger::DumpCommand});
             EventHooks::Delay(Step);
             start = TakeReceived();
-            if (!display_.windowOpen()) {
-                failure = Outcome::WindowClosed;
+            if (!display_.carryOn()) {
+                failure = Outcome::Stopped;
                 return false;
             }
             if (TimedOut(begun, limits_.answer)) return false;
@@ -115,8 +119,8 @@ bool MemoryExchange::Transfer(std::vector<std::uint8_t>& image, long expected, O
         const long got = std::min(static_cast<long>(image.size()), expected);
         display_.showProgress(Logger::ProgressText(got, expected));
         EventHooks::ProcessEvents();
-        if (!display_.windowOpen()) {
-            failure = Outcome::WindowClosed;
+        if (!display_.carryOn()) {
+            failure = Outcome::Stopped;
             return false;
         }
     }
@@ -125,7 +129,9 @@ bool MemoryExchange::Transfer(std::vector<std::uint8_t>& image, long expected, O
 
 void MemoryExchange::WaitForLiveStream() {
     const double start = clock_();
-    while (Rs232_API::ReceiveBytes() < 9 && clock_() - start < limits_.liveStream) EventHooks::Delay(Step / 2);
+    while (display_.carryOn() && Rs232_API::ReceiveBytes() < 9 && clock_() - start < limits_.liveStream) {
+        EventHooks::Delay(Step / 2);
+    }
     Rs232_API::ClearReceiveBuffer();
 }
 

@@ -17,7 +17,8 @@ public:
     struct Display {
         std::function<void(long usedBytes)> showWindow;         // the sets' window, with "Remained"
         std::function<void(const std::string&)> showProgress;   // "37.5% Completed"
-        std::function<bool()> windowOpen;                        // false once the user closed it
+        // False once the user ended the download: closed its window, or the whole program.
+        std::function<bool()> carryOn;
         std::function<void(const std::vector<Logger::DataSet>&)> showSets;
         std::function<void()> transferDone;                      // the busy pointer may go
         std::function<void()> showTime;                          // the time of the download
@@ -28,7 +29,7 @@ public:
         double stall = 5.0;       // seconds without a byte during the transfer
         double liveStream = 2.0;  // seconds to wait for live frames afterwards
     };
-    enum class Outcome { Listed, NoData, NoAnswer, WindowClosed };
+    enum class Outcome { Listed, NoData, NoAnswer, Stopped };
 
     // `clock` gives seconds on a clock that never jumps.
     MemoryExchange(Display display, std::function<double()> clock, Limits limits);
@@ -38,7 +39,7 @@ public:
     Outcome Run();
 
 private:
-    bool AskSize(long& usedBytes);
+    bool AskSize(long& usedBytes, Outcome& failure);
     bool RequestDump(std::vector<std::uint8_t>& start, Outcome& failure);
     bool Transfer(std::vector<std::uint8_t>& image, long expected, Outcome& failure);
     void WaitForLiveStream();

@@ -7,6 +7,7 @@
 #include "records/CaptionProgress.h"
 #include "records/ListWindow.h"
 #include "records/RecordFileReader.h"
+#include "records/RecordFormat.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
@@ -14,8 +15,6 @@
 namespace {
 
 bool fileDualChannel = false;
-
-QString CaptionFor(const QString& title) { return title.endsWith(".txt") ? title : title + ".txt"; }
 
 }  // namespace
 
@@ -56,6 +55,6 @@ bool LoadRecordFile(const QString& path, const QString& title) {
     }
     if (!list) return !reader.Failed();
     progress.reset();
-    list->SetCaption(CaptionFor(title));
+    list->SetCaption(QString::fromStdString(RecordFormat::WithTxtExtension(title.toStdString())));
     return !reader.Failed();
 }

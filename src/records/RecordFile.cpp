@@ -43,7 +43,7 @@ bool WriteRows(FormWindow& form, Grid& grid, RecordWriter& writer) {
 std::optional<QString> ChooseFile(const std::string& folder) {
     Dialogs& dialogs = Dialogs::Current();
     std::optional<QString> chosen = dialogs.SaveFile(QString::fromStdString(folder), QStringLiteral(".txt"),
-                                                     QString::fromLatin1(RecordFile::SaveFilter), false);
+                                                     QString::fromLatin1(RecordFile::SaveFilter));
     if (!chosen) return std::nullopt;
     const QFileInfo target(QString::fromStdString(RecordFormat::WithTxtExtension(chosen->toStdString())));
     if (target.exists() &&

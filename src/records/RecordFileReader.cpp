@@ -54,11 +54,16 @@ std::optional<std::string> RecordFileReader::NextLine() {
 }
 
 bool RecordFileReader::IsHeader(std::string_view line) {
-    std::string compact;
+    // Compared character by character with the blanks and TABs left out: every line of a file
+    // comes through here.
+    constexpr std::string_view Compact = "No.sTimeT1T2T1-T2Unit";
+    std::size_t matched = 0;
     for (char c : line) {
-        if (c != '\t' && c != ' ') compact.push_back(c);
+        if (c == '\t' || c == ' ') continue;
+        if (matched == Compact.size() || c != Compact[matched]) return false;
+        ++matched;
     }
-    return compact == "No.sTimeT1T2T1-T2Unit";
+    return matched == Compact.size();
 }
 
 bool RecordFileReader::IsTwoChannelRecord(std::string_view line) {

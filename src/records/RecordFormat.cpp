@@ -98,6 +98,8 @@ std::string RecordLine(long count, std::string_view sampleLine) {
 
 std::string ListSaveLine(const std::vector<std::string>& cells) { return Join(cells, true); }
 
+std::string ListSaveLine(std::string_view tabbedRow) { return std::string(tabbedRow) + Separator; }
+
 std::string WithTxtExtension(std::string path) {
     constexpr std::string_view Extension = ".txt";
     if (!path.ends_with(Extension)) path += Extension;

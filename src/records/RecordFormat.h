@@ -24,6 +24,8 @@ std::string RecordLine(long count, std::string_view sampleLine);
 
 // A list save writes every grid cell followed by one TAB, the last one included.
 std::string ListSaveLine(const std::vector<std::string>& cells);
+// The same for a row whose cells are TAB-joined already.
+std::string ListSaveLine(std::string_view tabbedRow);
 
 // Appends ".txt" unless the name already ends in exactly ".txt" (so "Test.TXT" gets it too).
 std::string WithTxtExtension(std::string path);

@@ -19,9 +19,10 @@ public:
     virtual bool Question(const QString& text, const QString& title) = 0;
     // The classic input box: the typed text, or "" on Cancel.
     virtual QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) = 0;
-    // A Save dialog opened in `folder` with `suggestedName` in its name box; nullopt on Cancel.
+    // A Save dialog opened in `folder` with `suggestedName` in its name box; nullopt on Cancel. It
+    // does not ask before replacing a file: the caller does, for the name the file will have.
     virtual std::optional<QString> SaveFile(const QString& folder, const QString& suggestedName,
-                                            const QString& filter, bool confirmOverwrite) = 0;
+                                            const QString& filter) = 0;
     virtual std::optional<QString> OpenFile(const QString& folder, const QString& filter) = 0;
     // Lets the user choose printer, copies and orientation, which end up in `printer`;
     // false on Cancel.

@@ -51,11 +51,12 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
 }
 
 std::optional<QString> QtDialogs::SaveFile(const QString& folder, const QString& suggestedName,
-                                           const QString& filter, bool confirmOverwrite) {
+                                           const QString& filter) {
     QFileDialog dialog(Owner(), QString(), folder, QtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+    // Whether to replace a file is asked by the caller, for the name the file will really have.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!suggestedName.isEmpty()) dialog.selectFile(suggestedName);
     return RunFileDialog(dialog);
 }

@@ -10,7 +10,7 @@ public:
     bool Question(const QString& text, const QString& title) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
     std::optional<QString> SaveFile(const QString& folder, const QString& suggestedName,
-                                    const QString& filter, bool confirmOverwrite) override;
+                                    const QString& filter) override;
     std::optional<QString> OpenFile(const QString& folder, const QString& filter) override;
     bool PrintDialog(QPrinter& printer) override;
 };

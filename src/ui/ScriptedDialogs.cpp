@@ -64,13 +64,12 @@ QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, c
 }
 
 std::optional<QString> ScriptedDialogs::SaveFile(const QString& folder, const QString& suggestedName,
-                                                 const QString& filter, bool confirmOverwrite) {
+                                                 const QString& filter) {
     const std::optional<QString> answer = TakeAnswer(files_);
     DialogCall call = Answered(DialogCall::Kind::SaveFile, answer);
     call.text = folder;
     call.defaultText = suggestedName;
     call.filter = filter;
-    call.confirmOverwrite = confirmOverwrite;
     Record(std::move(call));
     return answer;
 }

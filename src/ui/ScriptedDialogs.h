@@ -16,7 +16,6 @@ struct DialogCall {
     QString title;        // window title ("TQ36" for messages)
     QString defaultText;  // input default, or the suggested file name of a Save dialog
     QString filter;       // file dialogs: the filter as the program passed it
-    bool confirmOverwrite = false;
     bool cancelled = false;  // answered with Cancel (also when nothing was scripted)
     QString answer;          // typed text, chosen path, the PDF path of a print, "Yes" or "No"
 };
@@ -29,7 +28,7 @@ public:
     bool Question(const QString& text, const QString& title) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
     std::optional<QString> SaveFile(const QString& folder, const QString& suggestedName,
-                                    const QString& filter, bool confirmOverwrite) override;
+                                    const QString& filter) override;
     std::optional<QString> OpenFile(const QString& folder, const QString& filter) override;
     bool PrintDialog(QPrinter& printer) override;
 

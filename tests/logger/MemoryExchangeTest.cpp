@@ -94,7 +94,7 @@ protected:
     MemoryExchange::Outcome Run() {
         MemoryExchange exchange({.showWindow = [this](long used) { shownUsed = used; },
                                  .showProgress = [this](const std::string& text) { progress.push_back(text); },
-                                 .windowOpen = [this] { return progress.size() < closeAfterProgress; },
+                                 .carryOn = [this] { return progress.size() < closeAfterProgress; },
                                  .showSets = [this](const std::vector<Logger::DataSet>& found) { sets = found; },
                                  .transferDone = [] {},
                                  .showTime = [this] { timeShown = true; }},
@@ -172,14 +172,23 @@ TEST_F(MemoryExchangeTest, SilenceEndsTheExchange) {
     }
 }
 
-TEST_F(MemoryExchangeTest, ClosingTheWindowEndsTheTransfer) {
-    meter.memory = Memory({{5, 100}});
-    closeAfterProgress = 2;
-    EXPECT_EQ(Run(), MemoryExchange::Outcome::WindowClosed);
-    EXPECT_EQ(progress.size(), 2u) << "nothing shown after the window closed";
-    EXPECT_TRUE(sets.empty());
-    EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
-    EXPECT_FALSE(DataLogger::Instance().Downloading());
+// The user ends the download during the transfer, or before the meter has even told its size.
+TEST_F(MemoryExchangeTest, TheUserEndsTheExchange) {
+    for (std::size_t endAfter : {std::size_t{2}, std::size_t{0}}) {
+        SCOPED_TRACE(endAfter);
+        meter = {.memory = Memory({{5, 100}})};
+        closeAfterProgress = endAfter;
+        progress.clear();
+        dump.clear();
+        dumped = 0;
+        clock = 0;
+        EXPECT_EQ(Run(), MemoryExchange::Outcome::Stopped);
+        EXPECT_EQ(progress.size(), endAfter) << "nothing shown after the end";
+        EXPECT_LE(clock, 1.0 + 0.2 + 1) << "no waiting for a time-out";
+        EXPECT_TRUE(sets.empty());
+        EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+        EXPECT_FALSE(DataLogger::Instance().Downloading());
+    }
 }
 
 }  // namespace

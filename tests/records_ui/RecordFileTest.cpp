@@ -177,7 +177,6 @@ TEST_F(RecordFileTest, DialogAppliesTheTxtRuleAndOpensInTheDefaultFolder) {
         EXPECT_EQ(call.text, folder);
         EXPECT_EQ(call.defaultText, ".txt");
         EXPECT_EQ(call.filter, "All Files (*.*)|*.*|");
-        EXPECT_FALSE(call.confirmOverwrite) << "the question is asked for the name with .txt";
     }
 }
 

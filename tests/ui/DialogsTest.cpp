@@ -45,17 +45,16 @@ TEST(ScriptedDialogs, FileDialogsShareOneQueue) {
     dialogs.QueueFile("/tmp/a.txt");
     dialogs.QueueFileCancel();
     dialogs.QueueFile("/tmp/b.txt");
-    EXPECT_EQ(dialogs.SaveFile("/docs/TQ36", ".txt", "All Files (*.*)|*.*|", true), "/tmp/a.txt");
+    EXPECT_EQ(dialogs.SaveFile("/docs/TQ36", ".txt", "All Files (*.*)|*.*|"), "/tmp/a.txt");
     EXPECT_EQ(dialogs.OpenFile("/docs/TQ36", "All Files (*.*)|*.*|"), std::nullopt);
     EXPECT_EQ(dialogs.OpenFile("/docs/TQ36", ""), "/tmp/b.txt");
-    EXPECT_EQ(dialogs.SaveFile("/docs", ".txt", "", false), std::nullopt);
+    EXPECT_EQ(dialogs.SaveFile("/docs", ".txt", ""), std::nullopt);
 
     const DialogCall& save = dialogs.Calls()[0];
     EXPECT_EQ(save.kind, Kind::SaveFile);
     EXPECT_EQ(save.text, "/docs/TQ36");
     EXPECT_EQ(save.defaultText, ".txt");
     EXPECT_EQ(save.filter, "All Files (*.*)|*.*|");
-    EXPECT_TRUE(save.confirmOverwrite);
     EXPECT_TRUE(dialogs.Calls()[1].cancelled);
     EXPECT_TRUE(dialogs.Calls()[3].cancelled);
 }
@@ -173,7 +172,7 @@ TEST(QtDialogs, CancelledFileDialogGivesNothing) {
         if (!qobject_cast<QFileDialog*>(modal)) ADD_FAILURE() << "not a file dialog";
         Dismiss(modal);
     });
-    EXPECT_EQ(QtDialogs().SaveFile(QDir::tempPath(), ".txt", "All Files (*.*)|*.*|", true), std::nullopt);
+    EXPECT_EQ(QtDialogs().SaveFile(QDir::tempPath(), ".txt", "All Files (*.*)|*.*|"), std::nullopt);
 }
 
 }  // namespace

@@ -254,7 +254,7 @@ int Download(const Options& options) {
              [progress](const std::string& text) {
                  if (progress) std::fprintf(stderr, "\r%s   ", text.c_str());
              },
-         .windowOpen = [] { return !stopRequested; },
+         .carryOn = [] { return !stopRequested; },
          .showSets = [&sets](const std::vector<Logger::DataSet>& found) { sets = found; },
          .transferDone = [progress] {
              if (progress) std::fprintf(stderr, "\n");
@@ -270,7 +270,7 @@ int Download(const Options& options) {
         case MemoryExchange::Outcome::NoAnswer:
             std::fprintf(stderr, "tq36-cli: COM %d: No answer from the meter, try again!\n", options.com);
             return NoMeter;
-        case MemoryExchange::Outcome::WindowClosed:
+        case MemoryExchange::Outcome::Stopped:
             std::fprintf(stderr, "tq36-cli: download stopped\n");
             return 130;
         case MemoryExchange::Outcome::Listed:
@@ -288,35 +288,25 @@ int Download(const Options& options) {
     for (const Logger::DataSet& set : sets) {
         const std::optional<std::vector<std::uint8_t>> cut = Logger::CutSet(memory, set.number);
         if (!cut) continue;
-        const std::size_t records = (cut->size() - 1) / Logger::RecordLength;
-        // The layout follows the set's own records (channel byte 255: one channel), as a data list
-        // opened while that meter was attached shows them.
-        const bool dual = records == 0 || (*cut)[1 + 3] != 255;
+        const long records = Logger::SetRecordCount(*cut);
+        // The layout follows the set's own records, as a data list opened while that meter was
+        // attached shows them.
+        const bool dual = Logger::IsTwoChannelSet(*cut);
         char name[32];
         std::snprintf(name, sizeof name, "set%02d.txt", set.number);
         const std::string path = (std::filesystem::path(options.outDir) / name).string();
         RecordWriter writer;
         bool written = writer.Open(path);
-        for (std::size_t i = 1; written && i <= records; ++i) {
-            const Logger::Bytes record(cut->data() + 1 + Logger::RecordLength * (i - 1), Logger::RecordLength);
-            const std::string row = Logger::RecordRow(static_cast<long>(i),
-                                                      Logger::TimeText(start + static_cast<long>(i - 1) * set.sampling),
-                                                      record, dual);
-            std::vector<std::string> cells;
-            std::size_t from = 0;
-            for (std::size_t tab = row.find('\t'); ; tab = row.find('\t', from)) {
-                cells.push_back(row.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
-                if (tab == std::string::npos) break;
-                from = tab + 1;
-            }
-            written = (i > 1 || writer.WriteLine(RecordFormat::Header)) && writer.WriteLine(RecordFormat::ListSaveLine(cells));
+        for (long i = 1; written && i <= records; ++i) {
+            written = (i > 1 || writer.WriteLine(RecordFormat::Header)) &&
+                      writer.WriteLine(RecordFormat::ListSaveLine(Logger::SetRow(*cut, i, start, dual)));
         }
         written = writer.Close() && written;
         if (!written) {
             std::fprintf(stderr, "tq36-cli: %s could not be written (%s)\n", path.c_str(), writer.ErrorText().c_str());
             return Io;
         }
-        std::printf("%s\t%d s\t%zu records\n", path.c_str(), set.sampling, records);
+        std::printf("%s\t%d s\t%ld records\n", path.c_str(), set.sampling, records);
     }
     return Ok;
 }
