@@ -43,16 +43,6 @@ Panel* OpenPanel(int com) {
     return Forms::GetAs<Panel>("Panel");
 }
 
-template <typename Condition>
-[[maybe_unused]] bool PumpUntil(Condition condition, double seconds) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > seconds * 1000) return false;
-        EventPump::Delay(0.005);
-    }
-    return true;
-}
 
 // A frame with T1 = tenths / 10 C, one channel.
 std::vector<std::uint8_t> Frame(int tenths) {

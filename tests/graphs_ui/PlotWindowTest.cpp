@@ -53,16 +53,8 @@ protected:
         return plot;
     }
 
-    bool ColourNear(PlotWindow* plot, double x, double y, const QColor& colour) const {
-        const QImage& image = Child<Canvas>(plot, "Chart")->Image();
-        const double ratio = image.devicePixelRatio();
-        for (int dx = -1; dx <= 1; ++dx) {
-            for (int dy = -1; dy <= 1; ++dy) {
-                const QPoint at(static_cast<int>(std::lround(x * ratio)) + dx, static_cast<int>(std::lround(y * ratio)) + dy);
-                if (image.valid(at) && image.pixelColor(at) == colour) return true;
-            }
-        }
-        return false;
+    static bool ColourNear(PlotWindow* plot, double x, double y, const QColor& colour) {
+        return ::ColourNear(Child<Canvas>(plot, "Chart")->Image(), x, y, colour);
     }
 
     QTemporaryDir dir;
@@ -118,10 +110,7 @@ TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {
     EXPECT_EQ(field("TxtT1")->text(), "-200");
     EXPECT_EQ(field("TxtR2")->text(), "3");
     field("TxtR1")->clear();
-    for (QChar c : QString("1a-")) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(field("TxtR1"), &press);
-    }
+    TypeKeys(field("TxtR1"), "1a-");
     EXPECT_EQ(field("TxtR1")->text(), "1") << "records take digits only";
     field("TxtR2")->setText("4");
     range->CmdOK_Click();

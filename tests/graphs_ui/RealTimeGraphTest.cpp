@@ -64,19 +64,8 @@ protected:
     double H() const { return Chart().PlotHeight(); }
     double YOf(double value) const { return Y0() - value / 100 * H(); }
 
-    // The colour somewhere within a pixel of (x, y), as the canvas rounds its coordinates; on a
-    // high-density screen the canvas has that many more pixels.
     bool ColourNear(double x, double y, const QColor& colour) const {
-        const QImage& image = Child<Canvas>(graph, "Chart")->Image();
-        const double ratio = image.devicePixelRatio();
-        const int reach = static_cast<int>(std::ceil(ratio));
-        for (int dx = -reach; dx <= reach; ++dx) {
-            for (int dy = -reach; dy <= reach; ++dy) {
-                const QPoint at(static_cast<int>(std::lround(x * ratio)) + dx, static_cast<int>(std::lround(y * ratio)) + dy);
-                if (image.valid(at) && image.pixelColor(at) == colour) return true;
-            }
-        }
-        return false;
+        return ::ColourNear(Child<Canvas>(graph, "Chart")->Image(), x, y, colour);
     }
 
     ScriptedDialogs dialogs;
@@ -122,13 +111,6 @@ TEST_F(RealTimeGraphTest, WrapStartsAgainWithoutALineBack) {
     EXPECT_TRUE(ColourNear(X0() + Chart().PlotWidth() / 2, YOf(90), Black)) << "the old sweep is still there";
 }
 
-void Type(QWidget* field, const QString& keys) {
-    for (QChar c : keys) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(field, &press);
-    }
-}
-
 // The range dialog: what it shows, the keys it takes, and OK opening the graph again.
 TEST_F(RealTimeGraphTest, RangeDialogReopensTheGraphWithItsValues) {
     RealTimeChart::Instance().SetRange(1767, -200);
@@ -140,10 +122,10 @@ TEST_F(RealTimeGraphTest, RangeDialogReopensTheGraphWithItsValues) {
     EXPECT_EQ(field("TxtMin")->text(), "-200");
     EXPECT_EQ(field("TxtCounts")->text(), "5  min");
     for (const char* name : {"TxtMax", "TxtMin", "TxtCounts", "TxtWidth", "TxtHeight"}) field(name)->clear();
-    Type(field("TxtMax"), "1a0b0");
-    Type(field("TxtMin"), "-x5");
-    Type(field("TxtCounts"), "2-.");
-    Type(field("TxtWidth"), "w");
+    TypeKeys(field("TxtMax"), "1a0b0");
+    TypeKeys(field("TxtMin"), "-x5");
+    TypeKeys(field("TxtCounts"), "2-.");
+    TypeKeys(field("TxtWidth"), "w");
     EXPECT_EQ(field("TxtMax")->text(), "100");
     EXPECT_EQ(field("TxtMin")->text(), "-5");
     EXPECT_EQ(field("TxtCounts")->text(), "2");

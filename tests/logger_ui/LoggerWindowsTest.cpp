@@ -33,17 +33,6 @@ namespace {
 
 constexpr int Com = 3;
 
-template <typename Condition>
-bool PumpUntil(Condition condition, double seconds = 20) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > seconds * 1000) return false;
-        EventPump::Delay(0.05);
-    }
-    return true;
-}
-
 // The main window with the simulated meter and its logger memory behind it on COM 3.
 class LoggerWindowsTest : public testing::Test {
 protected:

@@ -36,17 +36,6 @@ namespace {
 
 constexpr int Com = 2;
 
-template <typename Condition>
-bool PumpUntil(Condition condition, double seconds = 20) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > seconds * 1000) return false;
-        EventPump::Delay(0.05);
-    }
-    return true;
-}
-
 // The main window on COM 2, with the simulated meter behind it when a test starts one.
 class PanelTest : public ::testing::Test {
 protected:
