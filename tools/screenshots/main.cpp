@@ -20,14 +20,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QStringList>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdlib>
 
 #include "app/Windows.h"
-#include "graphs/PlotRange.h"
-#include "graphs/RealTimeRange.h"
 #include "logger/LoggerCommands.h"
 #include "panel/Panel.h"
 #include "ui/Clock.h"
@@ -101,28 +100,21 @@ private:
     QElapsedTimer elapsed_;
 };
 
-// Types MAX, MIN and MINUTES into the graph's range dialog and presses OK.
-void SetGraphRange(const QString& range) {
-    QWidget* graph = Forms::Find("RealTime23");
-    if (!graph) return;
-    graph->findChild<Toolbar*>("Toolbar1")->Trigger("Limit");
-    auto* dialog = Forms::FindAs<RealTimeRange>("RealTimeRange");
+// Opens a chart's range dialog with its Limit button, fills its fields with the colon-separated
+// values in order and presses OK.
+void SetRange(const char* chart, const char* dialogName, std::initializer_list<const char*> fields,
+              const QString& values) {
+    QWidget* window = Forms::Find(chart);
+    if (!window) return;
+    window->findChild<Toolbar*>("Toolbar1")->Trigger("Limit");
+    QWidget* dialog = Forms::Find(dialogName);
     if (!dialog) return;
-    const char* fields[] = {"TxtMax", "TxtMin", "TxtCounts"};
-    for (int i = 0; i < 3; ++i) dialog->findChild<QLineEdit*>(fields[i])->setText(range.section(':', i, i));
-    dialog->CmdOK_Click();
-}
-
-// Types the temperatures and records into the plot's range dialog and presses OK.
-void SetPlotRange(const QString& range) {
-    QWidget* plot = Forms::Find("ListPlot1");
-    if (!plot) return;
-    plot->findChild<Toolbar*>("Toolbar1")->Trigger("Limit");
-    auto* dialog = Forms::FindAs<PlotRange>("PlotRange");
-    if (!dialog) return;
-    const char* fields[] = {"TxtT1", "TxtT2", "TxtR1", "TxtR2"};
-    for (int i = 0; i < 4; ++i) dialog->findChild<QLineEdit*>(fields[i])->setText(range.section(':', i, i));
-    dialog->CmdOK_Click();
+    int i = 0;
+    for (const char* field : fields) {
+        dialog->findChild<QLineEdit*>(field)->setText(values.section(':', i, i));
+        ++i;
+    }
+    dialog->findChild<QPushButton*>("CmdOK")->click();
 }
 
 }  // namespace
@@ -170,8 +162,8 @@ int main(int argc, char* argv[]) {
         if (QWidget* shown = Forms::Find(window)) shown->findChild<Toolbar*>("Toolbar1")->Trigger(press.section(':', -1));
     }
     if (o.openSet > 0) OpenDataSet(o.openSet);
-    if (!o.range.isEmpty()) SetGraphRange(o.range);
-    if (!o.plotRange.isEmpty()) SetPlotRange(o.plotRange);
+    if (!o.range.isEmpty()) SetRange("RealTime23", "RealTimeRange", {"TxtMax", "TxtMin", "TxtCounts"}, o.range);
+    if (!o.plotRange.isEmpty()) SetRange("ListPlot1", "PlotRange", {"TxtT1", "TxtT2", "TxtR1", "TxtR2"}, o.plotRange);
     EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle
     QWidget* window = Forms::Find(o.window);
     if (!window && !grabbed) {
