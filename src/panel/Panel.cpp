@@ -296,21 +296,25 @@ void Panel::AddListRow(const std::string& sampleLine) {
     }
 }
 
+void Panel::HeldTimer::Hold() {
+    if (holds++ > 0) return;
+    wasActive = timer->isActive();
+    timer->stop();
+}
+
+void Panel::HeldTimer::Release(bool mayRun) {
+    if (holds == 0 || --holds > 0) return;
+    if (wasActive && mayRun) timer->start();
+}
+
 void Panel::Hold(unsigned parts) {
-    for (auto [part, held] : {std::pair{AcquisitionPause::LivePolling, &polling_},
-                              std::pair{AcquisitionPause::PcSampling, &sampling_}}) {
-        if (!(parts & part) || held->holds++ > 0) continue;
-        held->wasActive = held->timer->isActive();
-        held->timer->stop();
-    }
+    if (parts & AcquisitionPause::LivePolling) polling_.Hold();
+    if (parts & AcquisitionPause::PcSampling) sampling_.Hold();
 }
 
 void Panel::Release(unsigned parts) {
-    for (auto [part, held] : {std::pair{AcquisitionPause::LivePolling, &polling_},
-                              std::pair{AcquisitionPause::PcSampling, &sampling_}}) {
-        if (!(parts & part) || held->holds == 0 || --held->holds > 0) continue;
-        if (held->wasActive && !IsUnloaded()) held->timer->start();
-    }
+    if (parts & AcquisitionPause::LivePolling) polling_.Release(!IsUnloaded());
+    if (parts & AcquisitionPause::PcSampling) sampling_.Release(!IsUnloaded());
 }
 
 // Button 1 back to its idle picture; the file name stays only after a limit or channel stop.

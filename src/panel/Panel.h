@@ -54,6 +54,8 @@ private:
         QTimer* timer = nullptr;
         int holds = 0;
         bool wasActive = false;
+        void Hold();
+        void Release(bool mayRun);
     };
     void Hold(unsigned parts);
     void Release(unsigned parts);
