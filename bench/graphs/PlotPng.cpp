@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     EventPump::Install();
     RegisterWindows();
     if (!LoadRecordFile(QString::fromLocal8Bit(argv[1]), "plot.txt")) return 1;
-    auto* list = Forms::FindAs<ListWindow>(FileDualChannel() ? "FileList2" : "FileList1");
+    auto* list = Forms::FindAs<ListWindow>(Forms::Find("FileList2") ? "FileList2" : "FileList1");
     if (!list) return 1;
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
     auto* plot = Forms::FindAs<PlotWindow>("ListPlot1");

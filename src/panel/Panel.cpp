@@ -12,7 +12,6 @@
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
-#include <utility>
 
 #include "meter/Meter.h"
 #include "panel/AcquisitionPause.h"

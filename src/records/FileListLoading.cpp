@@ -12,15 +12,6 @@
 #include "ui/Forms.h"
 #include "ui/Grid.h"
 
-namespace {
-
-bool fileDualChannel = false;
-
-}  // namespace
-
-bool FileDualChannel() { return fileDualChannel; }
-void ResetFileDualChannel() { fileDualChannel = false; }
-
 bool LoadRecordFile(const QString& path, const QString& title) {
     if (path.isEmpty()) return false;
     for (bool dual : {false, true}) Forms::Unload(ListWindow::NameOf(ListWindow::Kind::File, dual));
@@ -36,8 +27,8 @@ bool LoadRecordFile(const QString& path, const QString& title) {
         if (!list) {
             // The first record tells the layout; a file of headers alone shows in the wider one.
             if (header) continue;
-            fileDualChannel = RecordFileReader::IsTwoChannelRecord(*line);
-            list = Forms::GetAs<ListWindow>(ListWindow::NameOf(ListWindow::Kind::File, fileDualChannel));
+            const bool dual = RecordFileReader::IsTwoChannelRecord(*line);
+            list = Forms::GetAs<ListWindow>(ListWindow::NameOf(ListWindow::Kind::File, dual));
             if (!list) return false;
             list->SetCaption(title);
             list->show();

@@ -7,7 +7,3 @@
 // counts the lines read and then shows the file's title. A file that cannot be read ends this
 // silently, keeping the rows read so far. Returns whether the whole file was read.
 bool LoadRecordFile(const QString& path, const QString& title);
-
-// The program-wide choice the last load made: FileList2 (true) or FileList1.
-bool FileDualChannel();
-void ResetFileDualChannel();

@@ -46,7 +46,7 @@ protected:
         file.write(content);
         file.close();
         if (!LoadRecordFile(file.fileName(), "rec.txt")) return nullptr;
-        auto* list = Forms::FindAs<ListWindow>(FileDualChannel() ? "FileList2" : "FileList1");
+        auto* list = Forms::FindAs<ListWindow>(Forms::Find("FileList2") ? "FileList2" : "FileList1");
         Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
         auto* plot = Forms::FindAs<PlotWindow>("ListPlot1");
         if (plot) Child<QTimer>(plot, "Timer1")->stop();

@@ -64,7 +64,6 @@ TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
         ASSERT_TRUE(LoadRecordFile(TempPath("saved.txt"), "saved.txt"));
         ASSERT_NE(Loaded(c.dual), nullptr);
         EXPECT_EQ(Loaded(!c.dual), nullptr);
-        EXPECT_EQ(FileDualChannel(), c.dual);
         EXPECT_EQ(Rows(Loaded(c.dual)), c.rows);
 
         // A recording.

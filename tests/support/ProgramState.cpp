@@ -8,7 +8,6 @@
 #include "logger/DataLogger.h"
 #include "meter/Meter.h"
 #include "panel/SamplingState.h"
-#include "records/FileListLoading.h"
 #include "serial/Rs232_API.h"
 #include "stats/StatisticsState.h"
 #include "ui/Clock.h"
@@ -27,5 +26,4 @@ void ResetProgramState() {
     RealTimeChart::Instance().Reset();
     ListPlot::Instance().Reset();
     StatisticsState::Instance().Reset();
-    ResetFileDualChannel();
 }
