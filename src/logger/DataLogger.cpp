@@ -9,12 +9,10 @@ DataLogger& DataLogger::Instance() {
 
 void DataLogger::DownloadStarted() {
     downloading_ = true;
-    memoryWindowOpen_ = true;
     memoryImage_.clear();
 }
 
 void DataLogger::DownloadEnded(std::vector<std::uint8_t> memory) {
     downloading_ = false;
-    memoryWindowOpen_ = false;
     memoryImage_ = std::move(memory);
 }

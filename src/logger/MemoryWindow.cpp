@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "logger/DataLogger.h"
 #include "logger/LoggerCommands.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
@@ -91,10 +90,7 @@ void MemoryWindow::Load() {
     }
     GridSet->setMinimumWidth(width + 2 * GridSet->frameWidth() + 20);
     SetClientSizeTwips(5160, 4515);
-    DataLogger::Instance().WindowOpened();
 }
-
-void MemoryWindow::Unload() { DataLogger::Instance().WindowClosed(); }
 
 void MemoryWindow::ShowRemained(long usedBytes) { LblRemain->setText(QString::fromStdString(Logger::RemainedText(usedBytes))); }
 

@@ -26,7 +26,6 @@ public:
 
 protected:
     void Load() override;
-    void Unload() override;
 
 private:
     Grid* GridSet;
