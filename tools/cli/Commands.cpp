@@ -110,9 +110,9 @@ std::string ReadingLine(const CurrentReading& r, const std::string& time, bool j
 // Polls the meter until `done` says so; false when no frame came within the first 5 s.
 bool Poll(PollCycle::Display display, const std::function<bool()>& done, bool& framed) {
     const double start = Monotonic();
-    auto cycle = std::make_shared<PollCycle>(display, [] { return TimeOfDay().seconds; });
+    PollCycle cycle(display, [] { return TimeOfDay().seconds; });
     while (!stopRequested && !done()) {
-        cycle->Run();
+        cycle.Run();
         if (!framed && Monotonic() - start > SilentLimitSeconds) return false;
     }
     return true;
