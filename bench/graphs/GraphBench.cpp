@@ -15,22 +15,23 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "FakeClock.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "Widgets.h"
+#include "acquisition/SamplingState.h"
 #include "app/Windows.h"
-#include "graphs/PlotWindow.h"
-#include "graphs/RealTimeGraph.h"
-#include "records/FileListLoading.h"
-#include "records/ListWindow.h"
 #include "meter/Meter.h"
-#include "panel/Panel.h"
-#include "panel/SamplingState.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
-#include "ui/FakeClock.h"
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
+#include "windows/WindowNames.h"
+#include "windows/graphs/PlotWindow.h"
+#include "windows/graphs/RealTimeGraph.h"
+#include "windows/panel/Panel.h"
+#include "windows/records/FileListLoading.h"
+#include "windows/records/ListWindow.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void SampleAndLayoutCost() {
     r.DualChannel = true;
     r.UnitText = std::string(1, 'C');
     OpenRealTimeGraph();
-    auto* graph = Forms::FindAs<RealTimeGraph>("RealTime23");
+    auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph);
     Child<QTimer>(graph, "Timer1")->stop();
     std::vector<double> perSample;
     for (int batch = 0; batch < 9; ++batch) {
@@ -79,7 +80,7 @@ void MonitoringWithGraphAndStatistics(double seconds) {
     }
     Rs232_API::OpenPort(8, Rs232_API::MeterSettings);
     Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
-    auto* panel = Forms::GetAs<Panel>("Panel");
+    auto* panel = Forms::GetAs<Panel>(WindowNames::Panel);
     panel->show();
     QElapsedTimer waited;
     waited.start();
@@ -119,7 +120,7 @@ void RenderFigures() {
     LoadRecordFile(path, "rec.txt");
     auto* list = Forms::FindAs<ListWindow>("FileList2");
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
-    auto* plot = Forms::FindAs<PlotWindow>("ListPlot1");
+    auto* plot = Forms::FindAs<PlotWindow>(WindowNames::Plot);
     Child<QTimer>(plot, "Timer1")->stop();
     std::vector<double> runs;
     for (int run = 0; run < 5; ++run) {

@@ -12,13 +12,14 @@
 
 #include "Widgets.h"
 #include "app/Windows.h"
-#include "graphs/PlotWindow.h"
-#include "records/FileListLoading.h"
-#include "records/ListWindow.h"
 #include "ui/Canvas.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
+#include "windows/WindowNames.h"
+#include "windows/graphs/PlotWindow.h"
+#include "windows/records/FileListLoading.h"
+#include "windows/records/ListWindow.h"
 
 int main(int argc, char* argv[]) {
     if (argc != 3) {
@@ -33,7 +34,7 @@ int main(int argc, char* argv[]) {
     auto* list = Forms::FindAs<ListWindow>(Forms::Find("FileList2") ? "FileList2" : "FileList1");
     if (!list) return 1;
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
-    auto* plot = Forms::FindAs<PlotWindow>("ListPlot1");
+    auto* plot = Forms::FindAs<PlotWindow>(WindowNames::Plot);
     if (!plot) return 1;
     // The curves without the window's two seconds of waiting.
     Child<QTimer>(plot, "Timer1")->stop();

@@ -13,22 +13,23 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "Widgets.h"
 #include "app/Windows.h"
 #include "logger/DataLogger.h"
-#include "logger/LoggerCommands.h"
 #include "logger/LoggerFormat.h"
 #include "meter/Meter.h"
-#include "panel/Panel.h"
-#include "records/ListWindow.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
-#include "ui/ScriptedDialogs.h"
 #include "ui/Toolbar.h"
+#include "windows/WindowNames.h"
+#include "windows/logger/LoggerCommands.h"
+#include "windows/panel/Panel.h"
+#include "windows/records/ListWindow.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ void FullDownload() {
     }
     Rs232_API::OpenPort(Com, Rs232_API::MeterSettings);
     Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
-    auto* panel = Forms::GetAs<Panel>("Panel");
+    auto* panel = Forms::GetAs<Panel>(WindowNames::Panel);
     panel->show();
     QElapsedTimer waited;
     waited.start();

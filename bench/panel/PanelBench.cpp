@@ -18,17 +18,18 @@
 #include <string>
 #include <vector>
 
-#include "Widgets.h"
 #include "PseudoTerminal.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
-#include "panel/Panel.h"
+#include "Widgets.h"
 #include "app/Windows.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "windows/panel/Panel.h"
 
 #include "BenchSupport.h"
+#include "windows/WindowNames.h"
 
 namespace {
 using Bench::Median;
@@ -40,7 +41,7 @@ Panel* OpenPanel(int com) {
     Rs232_API::Reset();
     Rs232_API::OpenPort(com, Rs232_API::MeterSettings);
     Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
-    return Forms::GetAs<Panel>("Panel");
+    return Forms::GetAs<Panel>(WindowNames::Panel);
 }
 
 
@@ -88,7 +89,7 @@ void FrameToScreen() {
         std::printf("frame to LblT1: median %.0f ms, min %.0f ms, max %.0f ms; %zu of %d frames shown\n",
                     ms[ms.size() / 2], ms.front(), ms.back(), ms.size(), tenths - 1000);
     }
-    Forms::Unload("Panel");
+    Forms::Unload(WindowNames::Panel);
     EventPump::Delay(0.1);
 }
 
@@ -119,7 +120,7 @@ void Monitoring(double seconds) {
     std::printf("monitoring %.0f s at 2 frames/s: CPU %.3f s = %.2f %% of one core; RSS %.1f MB -> %.1f MB (max %.1f)"
                 "; T1 changed %d times\n",
                 wallSeconds, cpu, 100 * cpu / wallSeconds, rssStart, ResidentMb(), rssMax, changes);
-    Forms::Unload("Panel");
+    Forms::Unload(WindowNames::Panel);
     EventPump::Delay(0.1);
     meter.Stop();
 }

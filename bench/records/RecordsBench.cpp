@@ -15,16 +15,16 @@
 #include <memory>
 #include <vector>
 
+#include "ScriptedDialogs.h"
+#include "acquisition/SamplingState.h"
 #include "app/Windows.h"
-#include "panel/SamplingState.h"
-#include "records/FileListLoading.h"
-#include "records/ListPrinting.h"
-#include "records/ListWindow.h"
-#include "records/RecordFile.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
-#include "ui/ScriptedDialogs.h"
+#include "windows/records/FileListLoading.h"
+#include "windows/records/ListPrinting.h"
+#include "windows/records/ListWindow.h"
+#include "windows/records/RecordFile.h"
 
 #include "BenchSupport.h"
 #include "ListRows.h"

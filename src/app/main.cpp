@@ -4,13 +4,14 @@
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "windows/WindowNames.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("TQ36");
     EventPump::Install();
     RegisterWindows();
-    Forms::Show("Port");
+    Forms::Show(WindowNames::Port);
     const int status = QApplication::exec();
     Forms::UnloadAll();
     Rs232_API::CloseAllPorts();

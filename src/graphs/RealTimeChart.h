@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "acquisition/DueTime.h"
 #include "graphs/Drawing.h"
 #include "meter/CurrentReading.h"
-#include "records/DueTime.h"
 
 // The sweeping real-time chart: a plot area that the pen crosses from left to right across a
 // time span and then starts again at the left edge, erasing the old curve just ahead of it. It

@@ -21,18 +21,18 @@
 #include "LoggerMemory.h"
 #include "MeterSettings.h"
 #include "ProgramState.h"
+#include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
+#include "acquisition/SamplingState.h"
 #include "app/Windows.h"
 #include "logger/DataLogger.h"
-#include "logger/LoggerCommands.h"
 #include "meter/Meter.h"
-#include "records/ListWindow.h"
-#include "records/RecordFile.h"
 #include "records/RecordFormat.h"
-#include "panel/SamplingState.h"
 #include "ui/Forms.h"
-#include "ui/ScriptedDialogs.h"
+#include "windows/logger/LoggerCommands.h"
+#include "windows/records/ListWindow.h"
+#include "windows/records/RecordFile.h"
 
 namespace {
 

@@ -11,19 +11,19 @@
 
 #include "ProgramState.h"
 #include "QtPrinters.h"
+#include "ScriptedDialogs.h"
 #include "Widgets.h"
 #include "app/Windows.h"
 #include "graphs/ListPlot.h"
-#include "graphs/PlotRange.h"
-#include "graphs/PlotWindow.h"
 #include "meter/Meter.h"
-#include "records/FileListLoading.h"
-#include "records/ListWindow.h"
 #include "ui/Canvas.h"
 #include "ui/Forms.h"
-#include "ui/ScriptedDialogs.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
+#include "windows/graphs/PlotRange.h"
+#include "windows/graphs/PlotWindow.h"
+#include "windows/records/FileListLoading.h"
+#include "windows/records/ListWindow.h"
 
 namespace {
 

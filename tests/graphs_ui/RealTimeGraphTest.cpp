@@ -8,19 +8,19 @@
 #include <QTimer>
 #include <cmath>
 
+#include "FakeClock.h"
 #include "ProgramState.h"
 #include "QtPrinters.h"
+#include "ScriptedDialogs.h"
 #include "Widgets.h"
 #include "app/Windows.h"
 #include "graphs/RealTimeChart.h"
-#include "graphs/RealTimeGraph.h"
-#include "graphs/RealTimeRange.h"
 #include "meter/Meter.h"
 #include "ui/Canvas.h"
-#include "ui/FakeClock.h"
 #include "ui/Forms.h"
-#include "ui/ScriptedDialogs.h"
 #include "ui/Toolbar.h"
+#include "windows/graphs/RealTimeGraph.h"
+#include "windows/graphs/RealTimeRange.h"
 
 namespace {
 

@@ -13,24 +13,24 @@
 #include <filesystem>
 #include <memory>
 
+#include "FakeClock.h"
 #include "FileText.h"
 #include "ProgramState.h"
 #include "QtPrinters.h"
+#include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
-#include "Widgets.h"
 #include "TempPortsDir.h"
-#include "meter/Meter.h"
-#include "panel/Panel.h"
-#include "panel/SamplingState.h"
+#include "Widgets.h"
+#include "acquisition/SamplingState.h"
 #include "app/Windows.h"
-#include "records/ListWindow.h"
-#include "ui/Grid.h"
+#include "meter/Meter.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
-#include "ui/FakeClock.h"
 #include "ui/Forms.h"
-#include "ui/ScriptedDialogs.h"
+#include "ui/Grid.h"
 #include "ui/Toolbar.h"
+#include "windows/panel/Panel.h"
+#include "windows/records/ListWindow.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <random>
 
 #include "ListFixture.h"
-#include "panel/PcRecording.h"
-#include "records/FileListLoading.h"
-#include "records/RecordFile.h"
+#include "acquisition/PcRecording.h"
 #include "ui/Toolbar.h"
+#include "windows/records/FileListLoading.h"
+#include "windows/records/RecordFile.h"
 
 namespace {
 

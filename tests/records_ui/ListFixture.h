@@ -12,16 +12,16 @@
 #include <optional>
 #include <utility>
 
-#include "meter/Meter.h"
-#include "panel/Panel.h"
-#include "panel/SamplingState.h"
 #include "ProgramState.h"
+#include "ScriptedDialogs.h"
 #include "Widgets.h"
+#include "acquisition/SamplingState.h"
 #include "app/Windows.h"
-#include "records/ListWindow.h"
+#include "meter/Meter.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
-#include "ui/ScriptedDialogs.h"
+#include "windows/panel/Panel.h"
+#include "windows/records/ListWindow.h"
 
 // A main window without a port: it neither polls nor ends the program when it goes, but it has
 // the real timers and geometry the list windows work with.

@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "ListFixture.h"
-#include "records/ListPrinting.h"
 #include "ui/Toolbar.h"
+#include "windows/records/ListPrinting.h"
 
 namespace {
 

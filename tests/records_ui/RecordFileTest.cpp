@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "ListFixture.h"
-#include "records/RecordFile.h"
 #include "records/RecordFormat.h"
 #include "ui/FormWindow.h"
+#include "windows/records/RecordFile.h"
 
 namespace {
 

@@ -11,18 +11,18 @@
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "Widgets.h"
 #include "ProgramState.h"
 #include "QtPrinters.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
-#include "panel/Panel.h"
+#include "Widgets.h"
 #include "app/Windows.h"
 #include "serial/PortNames.h"
-#include "serial/PortWindow.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "windows/panel/Panel.h"
+#include "windows/serial/PortWindow.h"
 
 namespace {
 

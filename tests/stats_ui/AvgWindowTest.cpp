@@ -9,18 +9,18 @@
 #include <QTimer>
 #include <vector>
 
+#include "FakeClock.h"
 #include "ProgramState.h"
 #include "QtPrinters.h"
+#include "ScriptedDialogs.h"
 #include "Widgets.h"
+#include "acquisition/SamplingState.h"
 #include "meter/Meter.h"
-#include "panel/SamplingState.h"
-#include "stats/AvgWindow.h"
-#include "stats/StatisticsCommands.h"
 #include "stats/StatisticsState.h"
-#include "ui/FakeClock.h"
 #include "ui/Forms.h"
-#include "ui/ScriptedDialogs.h"
 #include "ui/Toolbar.h"
+#include "windows/stats/AvgWindow.h"
+#include "windows/stats/StatisticsCommands.h"
 
 namespace {
 

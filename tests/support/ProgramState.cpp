@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "acquisition/SamplingState.h"
 #include "graphs/ListPlot.h"
 #include "graphs/RealTimeChart.h"
 #include "logger/DataLogger.h"
 #include "meter/Meter.h"
-#include "panel/SamplingState.h"
 #include "serial/Rs232_API.h"
 #include "stats/StatisticsState.h"
 #include "ui/Clock.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/FakeClock.h"
+#include "FakeClock.h"
 #include "ui/SystemClock.h"
 
 namespace {

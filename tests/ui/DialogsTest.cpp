@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <functional>
 
+#include "ScriptedDialogs.h"
 #include "ui/Dialogs.h"
 #include "ui/QtDialogs.h"
-#include "ui/ScriptedDialogs.h"
 
 namespace {
 

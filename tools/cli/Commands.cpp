@@ -13,14 +13,14 @@
 #include <thread>
 #include <vector>
 
+#include "acquisition/PollCycle.h"
+#include "acquisition/SamplingSchedule.h"
 #include "logger/DataLogger.h"
 #include "logger/LoggerFormat.h"
 #include "logger/MemoryExchange.h"
 #include "meter/Meter.h"
-#include "panel/PollCycle.h"
 #include "records/RecordFormat.h"
 #include "records/RecordWriter.h"
-#include "records/SamplingSchedule.h"
 #include "serial/EventHooks.h"
 #include "serial/PortNames.h"
 #include "serial/Rs232_API.h"

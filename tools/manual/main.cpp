@@ -24,16 +24,17 @@
 #include <string_view>
 
 #include "app/Windows.h"
-#include "graphs/PlotWindow.h"
 #include "logger/LoggerFormat.h"
-#include "records/FileListLoading.h"
-#include "records/ListWindow.h"
 #include "serial/Rs232_API.h"
 #include "ui/Canvas.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
 #include "ui/Toolbar.h"
+#include "windows/WindowNames.h"
+#include "windows/graphs/PlotWindow.h"
+#include "windows/records/FileListLoading.h"
+#include "windows/records/ListWindow.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ QImage Grab(const QString& name) {
 // The windows the manual shows, as they look with a few rows in them.
 QHash<QString, QImage> TakePictures(const QTemporaryDir& dir) {
     QHash<QString, QImage> pictures;
-    Forms::Show("Port");
+    Forms::Show(WindowNames::Port);
     pictures.insert("port", Grab("Port"));
     Forms::UnloadAll();
 
@@ -77,7 +78,7 @@ QHash<QString, QImage> TakePictures(const QTemporaryDir& dir) {
     if (LoadRecordFile(file, "bath.txt")) {
         if (auto* files = Forms::FindAs<ListWindow>("FileList2")) {
             files->findChild<Toolbar*>("Toolbar1")->Trigger("Plot");
-            if (auto* plot = Forms::FindAs<PlotWindow>("ListPlot1")) {
+            if (auto* plot = Forms::FindAs<PlotWindow>(WindowNames::Plot)) {
                 plot->findChild<QTimer*>("Timer1")->stop();
                 plot->Timer1_Timer();
                 if (auto* chart = plot->findChild<Canvas*>("Chart")) pictures.insert("plot", chart->Image());

@@ -26,15 +26,16 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "ScriptedDialogs.h"
 #include "app/Windows.h"
-#include "logger/LoggerCommands.h"
-#include "panel/Panel.h"
-#include "ui/Clock.h"
 #include "serial/Rs232_API.h"
+#include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
-#include "ui/ScriptedDialogs.h"
 #include "ui/Toolbar.h"
+#include "windows/WindowNames.h"
+#include "windows/logger/LoggerCommands.h"
+#include "windows/panel/Panel.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ Options Parse(const QStringList& args) {
 }
 
 bool Reached(const Options& o) {
-    auto* panel = Forms::FindAs<Panel>("Panel");
+    auto* panel = Forms::FindAs<Panel>(WindowNames::Panel);
     if (!panel || o.until.isEmpty()) return true;
     if (o.until == "nocom") return panel->findChild<QLabel*>("LblCOM")->text() == "No COM";
     return !panel->findChild<QLabel*>("LblT1")->text().isEmpty();
@@ -139,7 +140,7 @@ int main(int argc, char* argv[]) {
         Rs232_API::PortDriver().Init_API();
         Rs232_API::OpenPort(o.com, Rs232_API::MeterSettings);
         Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
-        Forms::Show("Panel");
+        Forms::Show(WindowNames::Panel);
     } else {
         Forms::Show(o.window);
     }

@@ -1,0 +1,124 @@
+#include "windows/graphs/PlotWindow.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+
+#include "graphs/ListPlot.h"
+#include "ui/Canvas.h"
+#include "ui/CanvasDrawing.h"
+#include "ui/Clock.h"
+#include "ui/EventPump.h"
+#include "ui/Forms.h"
+#include "ui/Grid.h"
+#include "ui/Toolbar.h"
+#include "ui/Twips.h"
+#include "ui/WindowImagePrint.h"
+#include "windows/WindowNames.h"
+#include "windows/records/ListWindow.h"
+
+namespace {
+
+constexpr const char* PlotName = WindowNames::Plot;
+constexpr int MinWidthTwips = 6300, MinHeightTwips = 5865;
+constexpr int ProgressMs = 50;
+constexpr std::size_t BatchOps = 2048;
+
+constexpr ToolbarButton Buttons[] = {{"Limit", "Limit", "Limit"}, {"Print", "Print", "Print"}};
+
+}  // namespace
+
+PlotWindow::PlotWindow(QWidget* parent)
+    : ChartWindow(PlotName, "Plot Data/File", Buttons, RenderDelayMs, QSize(6405, 5925), parent) {
+    Timer1->setSingleShot(true);
+}
+
+void PlotWindow::Load() { PlaceBesideMainWindow(); }
+
+// A window dragged smaller than the chart needs snaps back.
+void PlotWindow::resizeEvent(QResizeEvent* event) {
+    const QSize least = Twips::Size(MinWidthTwips, MinHeightTwips);
+    if (width() < least.width() || height() < least.height()) {
+        resize(least);
+        return;
+    }
+    ChartWindow::resizeEvent(event);
+}
+
+void PlotWindow::Relayout() {
+    ++layouts_;
+    const QString timeRoom = Clock::Current().TimeText() + "00";
+    const double timeWidth = canvas_->TextWidth(timeRoom, canvas_->font());
+    DrawOnCanvas(*canvas_, ListPlot::Instance().Layout(canvas_->width(), canvas_->height(), timeWidth,
+                                                        CanvasMetrics(*canvas_)));
+    Timer1->start();
+}
+
+void PlotWindow::Timer1_Timer() {
+    ListPlot& plot = ListPlot::Instance();
+    const QPointer<ListWindow> list = Forms::FindAs<ListWindow>(QString::fromStdString(plot.SourceList()));
+    if (!list) {
+        // The list it plots is gone: nothing to draw from.
+        hide();
+        return;
+    }
+    const QPointer<FormWindow> self(this);
+    const int layout = layouts_;
+    const QString caption = Caption();
+    ListPlot::Run run(
+        plot,
+        [list](long row, int column) {
+            return list ? std::string(list->ListGrid().Model().CellUtf8(static_cast<int>(row), column)) : std::string();
+        },
+        CanvasMetrics(*canvas_));
+    // Records are drawn in batches, one painter each; between batches the events may run.
+    Drawing batch = run.Grid();
+    QElapsedTimer progress;
+    progress.start();
+    while (!run.Done()) {
+        const Drawing next = run.Next();
+        batch.insert(batch.end(), next.begin(), next.end());
+        const bool eventsDue = progress.elapsed() >= ProgressMs;
+        if (batch.size() >= BatchOps || eventsDue) {
+            DrawOnCanvas(*canvas_, batch);
+            batch.clear();
+        }
+        if (eventsDue) {
+            SetCaption(QString::number(run.Record() - 1) + " Records Completed ");
+            EventPump::ProcessEvents();
+            // Closed, laid out anew or robbed of its list meanwhile: this run is over.
+            if (FormWindow::IsGone(self) || layouts_ != layout || !list) {
+                if (!FormWindow::IsGone(self)) SetCaption(caption);
+                return;
+            }
+            progress.restart();
+        }
+    }
+    DrawOnCanvas(*canvas_, batch);
+    SetCaption(caption);
+}
+
+void PlotWindow::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "Limit") {
+        if (auto* range = Forms::Get(WindowNames::PlotRange)) {
+            range->setWindowTitle(QString("Plot Range ( %1 )").arg(QString::fromStdString(ListPlot::Instance().Unit())));
+            range->show();
+        }
+    } else if (key == "Print") {
+        PrintWidgetImage(*canvas_);
+    }
+}
+
+void OpenPlot(ListWindow& list) {
+    Forms::Unload(PlotName);
+    const Grid& grid = list.ListGrid();
+    const int unitColumn = grid.Cols() - 1;
+    ListPlot::Instance().Open(list.Name().toStdString(), list.Dual(),
+                              grid.TextMatrix(1, unitColumn).toStdString(), grid.Rows() - 1);
+    Forms::Show(PlotName);
+}
+
+void ReopenPlot() {
+    Forms::Unload(PlotName);
+    Forms::Show(PlotName);
+}

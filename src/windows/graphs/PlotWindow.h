@@ -1,0 +1,32 @@
+#pragma once
+
+#include "windows/graphs/ChartWindow.h"
+
+// "Plot Data/File": a stored list drawn as a chart. A layout draws the frame at once; two seconds
+// later the renderer draws the records, counting them in the caption while the window stays
+// responsive. A new layout or closing the window ends a run that is under way.
+class PlotWindow : public ChartWindow {
+    Q_OBJECT
+public:
+    static constexpr int RenderDelayMs = 2000;
+
+    explicit PlotWindow(QWidget* parent = nullptr);
+
+    void Timer1_Timer() override;
+    void Toolbar1_ButtonClick(const QString& key) override;
+    void Relayout() override;
+
+protected:
+    void Load() override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int layouts_ = 0;  // a run ends when another layout begins
+};
+
+class ListWindow;
+// The "Plot" of a data list or a file list: that list, from its first record's unit, in a fresh
+// plot window.
+void OpenPlot(ListWindow& list);
+// The plot again, for the range the dialog chose.
+void ReopenPlot();

@@ -1,0 +1,108 @@
+#include "windows/graphs/RealTimeRange.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cmath>
+
+#include "acquisition/PollCycle.h"
+#include "acquisition/SamplingState.h"
+#include "graphs/RangeInput.h"
+#include "graphs/RealTimeChart.h"
+#include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/Forms.h"
+#include "ui/Twips.h"
+#include "windows/WindowNames.h"
+#include "windows/graphs/FieldKeys.h"
+#include "windows/graphs/RealTimeGraph.h"
+
+namespace {
+
+// The graph's main polling interval stretched by two thirds: the graph's own timer then ticks
+// between two polls rather than with them.
+int GraphTimerMs(int pollMs) { return static_cast<int>(std::lround(pollMs / 100.0 * 66 + pollMs)); }
+
+}  // namespace
+
+RealTimeRange::RealTimeRange(QWidget* parent) : FormWindow(WindowNames::RealTimeRange, parent) {
+    SetCaption("Real Time Range");
+    setWindowModality(Qt::ApplicationModal);
+    setFont(Fonts::Get("MS Sans Serif", 8));
+    TxtMax = MakeField(this, "TxtMax");
+    TxtMin = MakeField(this, "TxtMin");
+    TxtCounts = MakeField(this, "TxtCounts");
+    TxtWidth = MakeField(this, "TxtWidth");
+    TxtHeight = MakeField(this, "TxtHeight");
+    CmdOK = new QPushButton("OK", this);
+    CmdOK->setObjectName("CmdOK");
+
+    auto* temperature = new QGroupBox("Temperature", this);
+    auto* temperatureRows = new QGridLayout(temperature);
+    temperatureRows->addWidget(new QLabel("Max", temperature), 0, 0);
+    temperatureRows->addWidget(TxtMax, 0, 1);
+    temperatureRows->addWidget(new QLabel("Min", temperature), 1, 0);
+    temperatureRows->addWidget(TxtMin, 1, 1);
+    auto* counts = new QGroupBox("Counts", this);
+    (new QGridLayout(counts))->addWidget(TxtCounts, 0, 0);
+    auto* size = new QGroupBox("Size Interval", this);
+    auto* sizeRows = new QGridLayout(size);
+    sizeRows->addWidget(new QLabel("X-axis", size), 0, 0);
+    sizeRows->addWidget(TxtWidth, 0, 1);
+    sizeRows->addWidget(new QLabel("Y-axis", size), 1, 0);
+    sizeRows->addWidget(TxtHeight, 1, 1);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(temperature, 0, 0, 2, 1);
+    layout->addWidget(counts, 0, 1);
+    layout->addWidget(size, 1, 1);
+    layout->addWidget(CmdOK, 2, 1, Qt::AlignRight);
+
+    // Temperatures take digits, a sign and a point, the span digits only; Enter moves on, and in
+    // the span field it is OK.
+    auto* keys = new FieldKeys(this, [this] { CmdOK_Click(); });
+    keys->Add(TxtMax, TemperatureKeys);
+    keys->Add(TxtMin, TemperatureKeys);
+    keys->Add(TxtCounts, DigitKeys);
+    connect(CmdOK, &QPushButton::clicked, this, &RealTimeRange::CmdOK_Click);
+}
+
+void RealTimeRange::Load() {
+    const RealTimeChart& chart = RealTimeChart::Instance();
+    TxtMax->setText(QString::fromStdString(RangeInput::NumberText(chart.YMax())));
+    TxtMin->setText(QString::fromStdString(RangeInput::NumberText(chart.YMin())));
+    const double samplingSeconds = Sampling::State().Schedule.SamplingSeconds();
+    const double minutes = chart.XStep() > 0 ? chart.PlotWidth() / chart.XStep() / 60 * samplingSeconds : 0;
+    TxtCounts->setText(QString::fromStdString(RangeInput::NumberText(minutes)) + "  min");
+    if (auto* graph = Forms::FindAs<FormWindow>(WindowNames::RealTimeGraph)) {
+        TxtWidth->setText(QString::number(std::floor((Twips::FromPxX(graph->WidthPx()) - 2400) / 810.0)));
+        TxtHeight->setText(QString::number(std::ceil((Twips::FromPxY(graph->HeightPx()) - 855) / 900.0)));
+    }
+    CentreOnScreen();
+}
+
+void RealTimeRange::Unload() {
+    if (auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph)) graph->ResumeAfterRange();
+}
+
+void RealTimeRange::CmdOK_Click() {
+    RealTimeChart& chart = RealTimeChart::Instance();
+    const RangeInput::Outcome outcome =
+        RangeInput::Check({TxtMax->text().toStdString(), TxtMin->text().toStdString(), TxtCounts->text().toStdString(),
+                           TxtWidth->text().toStdString(), TxtHeight->text().toStdString()},
+                          chart.UnitTempMax(), chart.UnitTempMin());
+    if (outcome.rangeChecked) chart.SetRange(outcome.yMax, outcome.yMin);
+    switch (outcome.status) {
+        case RangeInput::Outcome::Status::Refused:
+            Dialogs::Current().Message(QString::fromStdString(outcome.message));
+            return;
+        case RangeInput::Outcome::Status::Fault:
+            Forms::Unload(WindowNames::RealTimeGraph);
+            break;
+        case RangeInput::Outcome::Status::Accepted:
+            ReopenRealTimeGraph(outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds, GraphTimerMs(PollCycle::TickMs));
+            break;
+    }
+    UnloadForm();
+}

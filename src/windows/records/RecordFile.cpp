@@ -1,0 +1,100 @@
+#include "windows/records/RecordFile.h"
+
+#include <QFileInfo>
+#include <string>
+#include <vector>
+
+#include "acquisition/SamplingState.h"
+#include "records/RecordFormat.h"
+#include "records/RecordWriter.h"
+#include "ui/CaptionProgress.h"
+#include "ui/Dialogs.h"
+#include "ui/FormWindow.h"
+#include "ui/Grid.h"
+#include "ui/HourglassGuard.h"
+
+namespace {
+
+void ReportSaveFailure(const std::string& path, const std::string& reason) {
+    Dialogs::Current().Message(QStringLiteral("The list could not be saved to %1:\r\n%2")
+                                   .arg(QString::fromStdString(path), QString::fromStdString(reason)));
+}
+
+// The header goes out with the first row, so a list without rows leaves an empty file.
+bool WriteRows(FormWindow& form, Grid& grid, RecordWriter& writer) {
+    HourglassGuard hourglass;
+    CaptionProgress progress(form, QStringLiteral("Records Completed"));
+    const int rows = grid.Rows();
+    std::vector<std::string> cells(static_cast<size_t>(grid.Cols()));
+    for (int row = 1; row < rows; ++row) {
+        if (row == 1 && !writer.WriteLine(RecordFormat::Header)) return false;
+        grid.SetRow(row);
+        if (progress.Due()) progress.Show(row);
+        for (size_t col = 0; col < cells.size(); ++col) {
+            cells[col] = grid.TextMatrix(row, static_cast<int>(col)).toStdString();
+        }
+        if (!writer.WriteLine(RecordFormat::ListSaveLine(cells))) return false;
+    }
+    return true;
+}
+
+// The Save dialog. Whether to replace an existing file is asked here, for the name the file will
+// really have: the dialog itself only knows the name as typed, before ".txt" is appended.
+std::optional<QString> ChooseFile(const std::string& folder) {
+    Dialogs& dialogs = Dialogs::Current();
+    std::optional<QString> chosen = dialogs.SaveFile(QString::fromStdString(folder), QStringLiteral(".txt"),
+                                                     QString::fromLatin1(RecordFile::SaveFilter));
+    if (!chosen) return std::nullopt;
+    const QFileInfo target(QString::fromStdString(RecordFormat::WithTxtExtension(chosen->toStdString())));
+    if (target.exists() &&
+        !dialogs.Question(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(target.fileName()),
+                          QStringLiteral("Confirm Save As"))) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+}  // namespace
+
+namespace RecordFile {
+
+bool ShowSaveAsDialog() {
+    SamplingState& state = Sampling::State();
+    const std::string folder = RecordFormat::DefaultFolder();
+    if (!RecordFormat::EnsureFolder(folder).ok) {
+        state.SavePathChosen = false;
+        return false;
+    }
+
+    std::optional<QString> chosen;
+    {
+        // The real-time list takes no rows while the dialog is open.
+        RealTimeList::DialogHold hold(state.List, state.Recording);
+        chosen = ChooseFile(folder);
+    }
+    if (!chosen) {
+        state.SavePathChosen = false;
+        return false;
+    }
+    state.RecordFilePath = RecordFormat::WithTxtExtension(chosen->toStdString());
+    state.SavePathChosen = !QFileInfo(*chosen).fileName().isEmpty();
+    return state.SavePathChosen;
+}
+
+bool SaveGridToFile(FormWindow& form, Grid& grid) {
+    const std::string path = Sampling::State().RecordFilePath;
+    RecordWriter writer;
+    bool saved = writer.Open(path) && WriteRows(form, grid, writer);
+    std::string reason = writer.ErrorText();
+    // A full disk may only show when the file is closed.
+    saved = writer.Close() && saved;
+    if (!saved) {
+        // The caption and pointer are back by now, so the message stands on a calm window.
+        ReportSaveFailure(path, reason.empty() ? writer.ErrorText() : reason);
+        return false;
+    }
+    Sampling::State().SavePathChosen = false;
+    return true;
+}
+
+}  // namespace RecordFile
