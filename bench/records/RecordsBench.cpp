@@ -78,11 +78,11 @@ void SaveFigures(ListWindow& list, const QTemporaryDir& dir) {
         Sampling::State().RecordFilePath = path.toStdString();
         QElapsedTimer timer;
         timer.start();
-        const bool saved = RecordFile::SaveGridToFile(list, list.ListGrid());
+        const bool saved = RecordFile::SaveList(list, list.Records());
         saveMs.push_back(timer.nsecsElapsed() / 1e6);
         if (!saved) std::printf("  save failed\n");
     }
-    std::printf("SaveGridToFile, %d two-channel rows: %.1f ms (file %lld bytes)\n", ListRows, Median(saveMs),
+    std::printf("SaveList, %d two-channel rows: %.1f ms (file %lld bytes)\n", ListRows, Median(saveMs),
                 static_cast<long long>(QFileInfo(path).size()));
 }
 
@@ -94,11 +94,11 @@ void PrintFigures(ListWindow& list, const QTemporaryDir& dir, ScriptedDialogs& d
         dialogs.QueuePrintToPdf(pdf);
         QElapsedTimer timer;
         timer.start();
-        const bool printed = ListPrinting::PrintTwoChannelList(list, list.ListGrid());
+        const bool printed = ListPrinting::PrintList(list, list.Records());
         printMs.push_back(timer.nsecsElapsed() / 1e6);
         if (!printed) std::printf("  print failed\n");
     }
-    std::printf("PrintTwoChannelList, %d rows to PDF: %.1f ms (PDF %.1f MB)\n", ListRows, Median(printMs),
+    std::printf("PrintList, two-channel, %d rows to PDF: %.1f ms (PDF %.1f MB)\n", ListRows, Median(printMs),
                 QFileInfo(pdf).size() / (1024.0 * 1024.0));
 }
 

@@ -25,7 +25,12 @@ void RegisterWindows() {
     for (bool dual : {false, true}) Forms::Register(AvgWindow::NameOf(dual), [dual] { return new AvgWindow(dual); });
     for (auto kind : {ListWindow::Kind::RealTime, ListWindow::Kind::Data, ListWindow::Kind::File}) {
         for (bool dual : {false, true}) {
-            Forms::Register(ListWindow::NameOf(kind, dual), [kind, dual] { return new ListWindow(kind, dual); });
+            Forms::Register(ListWindow::NameOf(kind, dual), [kind, dual] {
+                // Data and file lists plot their rows; real-time lists have no Plot button.
+                ListWindow::PlotCommand plot;
+                if (kind != ListWindow::Kind::RealTime) plot = [](RecordTable rows) { OpenPlot(std::move(rows)); };
+                return new ListWindow(kind, dual, plot);
+            });
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "graphs/ListPlot.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "graphs/ChartFrame.h"
@@ -36,17 +37,15 @@ ListPlot& ListPlot::Instance() {
     return plot;
 }
 
-void ListPlot::Open(const std::string& sourceList, bool twoChannels, const std::string& firstUnit,
-                    long recordCount) {
-    sourceList_ = sourceList;
-    twoChannels_ = twoChannels;
-    const ChartFrame::UnitLimits limits = ChartFrame::LimitsOf(firstUnit);
+void ListPlot::Open(RecordTable records) {
+    records_ = std::move(records);
+    const ChartFrame::UnitLimits limits = ChartFrame::LimitsOf(std::string(records_.Cell(1, records_.UnitColumn())));
     unit_ = limits.unit;
     unitTempMax_ = limits.max;
     unitTempMin_ = limits.min;
     yMax_ = unitTempMax_;
     yMin_ = unitTempMin_;
-    recordCount_ = recordLimit_ = lastRecord_ = recordCount;
+    recordCount_ = recordLimit_ = lastRecord_ = records_.Rows();
     firstRecord_ = 1;
 }
 
@@ -65,16 +64,15 @@ Drawing ListPlot::Layout(int clientWidth, int clientHeight, double timeWidth, co
     height_ = clientHeight - 100;
     width_ = clientWidth - OriginX - timeWidth / 2;
     xStep_ = recordLimit_ > 0 ? width_ / recordLimit_ : width_;
-    xPos_ = -xStep_;
-    prevX_ = 0;
-    ChartFrame::Draw(out, {OriginX, 2, 10, 80, DrawOp::Style::Solid}, Area(), yMin_, yMax_, unit_, twoChannels_, metrics);
+    ChartFrame::Draw(out, {OriginX, 2, 10, 80, DrawOp::Style::Solid}, Area(), yMin_, yMax_, unit_, TwoChannels(), metrics);
     return out;
 }
 
-ListPlot::Run::Run(ListPlot& plot, Cell cell, const TextMetrics& metrics)
-    : plot_(plot), cell_(std::move(cell)), metrics_(metrics), record_(plot.firstRecord_) {
-    plot_.xPos_ = -plot_.xStep_;
-    plot_.prevX_ = 0;
+ListPlot::Run::Run(ListPlot& plot, const TextMetrics& metrics)
+    : plot_(plot), metrics_(metrics), record_(plot.firstRecord_) {
+    curves_[0].colour = Colours::Black;
+    curves_[1].colour = Colours::Blue;
+    curves_[2].colour = Colours::Red;
 }
 
 Drawing ListPlot::Run::Grid() {
@@ -86,48 +84,90 @@ Drawing ListPlot::Run::Grid() {
 Drawing ListPlot::Run::Next() {
     Drawing out;
     if (Done()) return out;
-    plot_.xPos_ += plot_.xStep_;
-    const int unitColumn = plot_.twoChannels_ ? 5 : 3;
-    const std::string unit = cell_(record_, unitColumn);
-    Channel(out, 2, false, unit, previous_[0], Colours::Black);
-    if (plot_.twoChannels_) {
-        Channel(out, 3, false, unit, previous_[1], Colours::Blue);
-        Channel(out, 4, true, unit, previous_[2], Colours::Red);
+    const RecordTable& records = plot_.records_;
+    // From the record's place in the range, so that no error adds up over many thousands.
+    const double x = OriginX + static_cast<double>(record_ - plot_.firstRecord_) * plot_.xStep_;
+    const std::string unit(records.Cell(record_, records.UnitColumn()));
+    const int channels = plot_.TwoChannels() ? 3 : 1;
+    for (int c = 0; c < channels; ++c) {
+        const Reading value = CellValue(std::string(records.Cell(record_, 2 + c)), unit, plot_.unit_, c == 2);
+        Point(out, curves_[c], x, value);
     }
-    plot_.prevX_ = OriginX + plot_.xPos_;
-    TimeMark(out, record_);
+    // A time line is drawn over the curves drawn before it and under those drawn after it.
+    Drawing mark;
+    const bool marked = TimeMark(mark, record_, x);
+    if (marked || record_ == plot_.lastRecord_) {
+        for (int c = 0; c < channels; ++c) CloseColumn(out, curves_[c]);
+    }
+    out.insert(out.end(), mark.begin(), mark.end());
     ++record_;
     return out;
 }
 
-void ListPlot::Run::Channel(Drawing& out, int column, bool difference, const std::string& unit, double& previousY,
-                            Colour colour) {
-    const Reading value = CellValue(cell_(record_, column), unit, plot_.unit_, difference);
+void ListPlot::Run::Point(Drawing& out, Curve& curve, double x, const Reading& value) {
+    if (value.kind() == Reading::Kind::Empty) {
+        // A cell the record does not have: the curve breaks here.
+        CloseColumn(out, curve);
+        curve.hasLast = false;
+        return;
+    }
     const double y = plot_.originY_ - ChartFrame::Height(value, plot_.yMin_, plot_.yMax_, plot_.height_);
-    ChartFrame::Join(out, plot_.prevX_, previousY, OriginX + plot_.xPos_, y, plot_.xPos_ == 0, colour);
+    const long column = std::lround(x);
+    if (curve.points > 0 && column == curve.column) {
+        ++curve.points;
+        curve.minY = std::min(curve.minY, y);
+        curve.maxY = std::max(curve.maxY, y);
+    } else {
+        CloseColumn(out, curve);
+        if (curve.hasLast) out.push_back(LineOp(curve.lastX, curve.lastY, x, y, curve.colour));
+        curve.column = column;
+        curve.points = 1;
+        curve.firstY = curve.minY = curve.maxY = y;
+    }
+    curve.hasLast = true;
+    curve.lastX = x;
+    curve.lastY = y;
 }
 
-void ListPlot::Run::TimeMark(Drawing& out, long record) {
+// The lines between the points of one pixel column are all drawn at that column, so together
+// they cover the column from the lowest point to the highest: first to lowest to highest to
+// last covers exactly that, and ends where the next column's line begins.
+void ListPlot::Run::CloseColumn(Drawing& out, Curve& curve) {
+    if (curve.points >= 2) {
+        const double x = static_cast<double>(curve.column);
+        if (curve.firstY != curve.minY) out.push_back(LineOp(x, curve.firstY, x, curve.minY, curve.colour));
+        out.push_back(LineOp(x, curve.minY, x, curve.maxY, curve.colour));
+        if (curve.maxY != curve.lastY) out.push_back(LineOp(x, curve.maxY, x, curve.lastY, curve.colour));
+    }
+    curve.points = 0;
+}
+
+bool ListPlot::Run::TimeMark(Drawing& out, long record, double x) {
     const long position = record - plot_.firstRecord_ + 1;
-    const double x = OriginX + plot_.xPos_, y0 = plot_.originY_;
+    const double y0 = plot_.originY_;
     if (!labelShown_ && IsLabelPosition(position, plot_.recordLimit_)) {
         ChartFrame::TimeLine(out, x, plot_.Area());
-        const std::string time = cell_(record, 1);
+        const std::string time(plot_.records_.Cell(record, 1));
         double left = x - metrics_.width(time) / 2;
         if (record == plot_.firstRecord_) left -= 10;
         if (record == plot_.lastRecord_) left -= 10;
         out.push_back(TextOp(left, y0 + 10, time, Colours::Black));
         labelShown_ = true;
-    } else if (labelShown_ && IsTickPosition(position, plot_.recordLimit_)) {
+        return true;
+    }
+    if (labelShown_ && IsTickPosition(position, plot_.recordLimit_)) {
         ChartFrame::HalfTick(out, x, plot_.Area());
         labelShown_ = false;
+        return true;
     }
+    return false;
 }
 
 ChartFrame::Area ListPlot::Area() const { return {OriginX, originY_, width_, height_}; }
 
 Reading ListPlot::CellValue(const std::string& text, const std::string& recordUnit, const std::string& plotUnit,
                             bool difference) {
+    if (text.empty()) return Reading();
     if (text == "OL") return Reading::Mark(Reading::Kind::Over);
     if (text == "-OL") return Reading::Mark(Reading::Kind::Under);
     if (text == "----") return Reading::Mark(Reading::Kind::NoReading);

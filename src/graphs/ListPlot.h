@@ -1,64 +1,76 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "graphs/ChartFrame.h"
 #include "graphs/Drawing.h"
 #include "meter/Reading.h"
+#include "records/RecordTable.h"
 
-// The plot of a stored list (a data list or a file list): the hand-over values the list's "Plot"
-// gives it and the range dialog changes, the frame of a layout, and the records drawn one by one
-// into primitives. The window draws those and reads the list's cells for it.
+// The plot of a stored list (a data list or a file list): the records it was given, the
+// hand-over values the range dialog changes, the frame of a layout, and the records drawn into
+// primitives. The records are the plot's own snapshot: nothing done to the list afterwards
+// changes what the plot draws.
 class ListPlot {
 public:
     static constexpr int OriginX = 82;
 
     static ListPlot& Instance();
 
-    // The list that opened the plot, its unit cell of the first record, and its records.
-    void Open(const std::string& sourceList, bool twoChannels, const std::string& firstUnit,
-              long recordCount);
+    // The records to plot, in the unit of the first record's unit cell, the whole range.
+    void Open(RecordTable records);
     // The range dialog's choice of temperatures and records.
     void SetRange(double yMin, double yMax, long firstRecord, long lastRecord);
 
     // The frame for a client area; `timeWidth` is the width of a time label ("hh:mm:ss00").
     Drawing Layout(int clientWidth, int clientHeight, double timeWidth, const TextMetrics& metrics);
 
-    // A record's cells: the unit, the value(s) and the time, by column.
-    using Cell = std::function<std::string(long row, int column)>;
-    // One run of the renderer: the grid lines, then each record of the range in turn.
+    // One run of the renderer: the grid lines, then the records of the range in turn. Many
+    // records may fall on one pixel column; a column's curve is drawn once the column is
+    // complete, as the few lines that cover what all its records' lines would cover, so that a
+    // long list costs what the pixels need.
     class Run {
     public:
-        Run(ListPlot& plot, Cell cell, const TextMetrics& metrics);
+        Run(ListPlot& plot, const TextMetrics& metrics);
         Drawing Grid();
         bool Done() const { return record_ > plot_.lastRecord_; }
         long Record() const { return record_; }
-        // The next record's curves and, where it falls, a time label or a half-way tick.
+        // The next record: a time label or a half-way tick where one falls, and the curves of
+        // every pixel column it completes.
         Drawing Next();
 
     private:
-        void Channel(Drawing& out, int column, bool difference, const std::string& unit, double& previousY, Colour colour);
-        void TimeMark(Drawing& out, long record);
+        // One channel's curve: the last point drawn to, and the points in its pixel column.
+        struct Curve {
+            Colour colour;
+            bool hasLast = false;
+            double lastX = 0, lastY = 0;
+            long column = 0;
+            int points = 0;  // in the column; 0 when none is held
+            double firstY = 0, minY = 0, maxY = 0;
+        };
+        void Point(Drawing& out, Curve& curve, double x, const Reading& value);
+        static void CloseColumn(Drawing& out, Curve& curve);
+        bool TimeMark(Drawing& out, long record, double x);
 
         ListPlot& plot_;
-        Cell cell_;
         TextMetrics metrics_;
         long record_;
-        double previous_[3] = {0, 0, 0};
+        Curve curves_[3];
         bool labelShown_ = false;
     };
 
-    // The value of a cell in the plot's unit: "23,5" is 23.5, a mark stays a mark, anything else
-    // is its leading number. Differences take no offset.
+    // The value of a cell in the plot's unit: "23,5" is 23.5, a mark stays a mark, an empty cell
+    // (one the record does not have) is no value, anything else is its leading number.
+    // Differences take no offset.
     static Reading CellValue(const std::string& text, const std::string& recordUnit, const std::string& plotUnit,
                              bool difference);
     // Where time labels and half-way ticks fall among L records (1-based position in the range).
     static bool IsLabelPosition(long position, long records);
     static bool IsTickPosition(long position, long records);
 
-    const std::string& SourceList() const { return sourceList_; }
-    bool TwoChannels() const { return twoChannels_; }
+    const RecordTable& Records() const { return records_; }
+    bool TwoChannels() const { return records_.TwoChannels(); }
     const std::string& Unit() const { return unit_; }
     double UnitTempMax() const { return unitTempMax_; }
     double UnitTempMin() const { return unitTempMin_; }
@@ -78,10 +90,9 @@ public:
 private:
     ChartFrame::Area Area() const;
 
-    std::string sourceList_;
-    bool twoChannels_ = false;
+    RecordTable records_;
     std::string unit_ = "K";
     double unitTempMax_ = 1999.9, unitTempMin_ = 0, yMax_ = 1999.9, yMin_ = 0;
     long recordCount_ = 0, recordLimit_ = 0, firstRecord_ = 1, lastRecord_ = 0;
-    double originY_ = 0, height_ = 0, width_ = 0, xStep_ = 0, xPos_ = 0, prevX_ = 0;
+    double originY_ = 0, height_ = 0, width_ = 0, xStep_ = 0;
 };

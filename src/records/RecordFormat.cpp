@@ -17,7 +17,7 @@ namespace {
 constexpr int OneChannelWidths[] = {7, 10, 7, 7};
 
 template <typename Fields>
-std::string Join(const Fields& fields, bool tabAfterLast) {
+std::string Join(const Fields& fields) {
     std::string line;
     bool first = true;
     for (std::string_view field : fields) {
@@ -25,7 +25,6 @@ std::string Join(const Fields& fields, bool tabAfterLast) {
         line += field;
         first = false;
     }
-    if (tabAfterLast && !first) line += Separator;
     return line;
 }
 
@@ -82,11 +81,11 @@ bool IsDirectory(const std::string& path) {
 
 std::string TwoChannelSample(std::string_view time, std::string_view t1, std::string_view t2,
                              std::string_view t1t2, std::string_view unit) {
-    return Join(std::initializer_list<std::string_view>{time, t1, t2, t1t2, unit}, false);
+    return Join(std::initializer_list<std::string_view>{time, t1, t2, t1t2, unit});
 }
 
 std::string OneChannelSample(std::string_view time, std::string_view t1, std::string_view unit) {
-    return Join(std::initializer_list<std::string_view>{time, t1, unit}, false);
+    return Join(std::initializer_list<std::string_view>{time, t1, unit});
 }
 
 std::string RecordLine(long count, std::string_view sampleLine) {
@@ -95,8 +94,6 @@ std::string RecordLine(long count, std::string_view sampleLine) {
     line += sampleLine;
     return line;
 }
-
-std::string ListSaveLine(const std::vector<std::string>& cells) { return Join(cells, true); }
 
 std::string ListSaveLine(std::string_view tabbedRow) { return std::string(tabbedRow) + Separator; }
 
@@ -140,7 +137,7 @@ FolderResult EnsureFolder(const std::string& path) {
     return result;
 }
 
-std::string TwoChannelPrintRow(const std::vector<std::string>& cells) { return Join(cells, false); }
+std::string TwoChannelPrintRow(const std::vector<std::string>& cells) { return Join(cells); }
 
 std::string OneChannelPrintRow(const std::vector<std::string>& cells) {
     std::string line;

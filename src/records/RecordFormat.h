@@ -22,9 +22,8 @@ std::string OneChannelSample(std::string_view time, std::string_view t1, std::st
 // A recording's record: the count, TAB, the sample line; nothing after the last field.
 std::string RecordLine(long count, std::string_view sampleLine);
 
-// A list save writes every grid cell followed by one TAB, the last one included.
-std::string ListSaveLine(const std::vector<std::string>& cells);
-// The same for a row whose cells are TAB-joined already.
+// A list save writes every cell of a row followed by one TAB, the last one included; the row's
+// cells come TAB-joined.
 std::string ListSaveLine(std::string_view tabbedRow);
 
 // Appends ".txt" unless the name already ends in exactly ".txt" (so "Test.TXT" gets it too).

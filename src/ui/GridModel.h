@@ -2,23 +2,27 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
-#include <string>
 #include <string_view>
-#include <vector>
 
-// The table behind a Grid. Row 0 is the title row (shown as the horizontal header); the view
-// sees rows 1 .. Rows()-1. All rows live in one UTF-8 text buffer, each row its cells joined
-// by TAB and ended by '\n', found through one offset per row: the largest list (58300 rows)
-// costs about two megabytes and appending is amortised O(1). Cell texts therefore never hold
-// TAB or '\n' (they are turned into blanks).
+#include "records/RecordTable.h"
+
+// The model behind a Grid: row 0 is the title row (shown as the horizontal header), rows 1 ..
+// Rows()-1 are the rows of a record table. A grid shows a table of its own unless it is given
+// one to show (a list window's records); rows reach the table through the model, so the view
+// always knows of them.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit GridModel(QObject* parent = nullptr);
 
-    int Rows() const { return static_cast<int>(rowStart_.size()); }
-    int Cols() const { return cols_; }
+    // Shows `table` (kept by the caller, who outlives this model) instead of the current one.
+    void Show(RecordTable& table);
+    const RecordTable& Table() const { return *table_; }
+
+    int Rows() const { return static_cast<int>(table_->Rows()) + 1; }
+    int Cols() const { return table_->Columns(); }
     void SetCols(int cols);
     int FixedCols() const { return fixedCols_; }
     void SetFixedCols(int fixedCols);
@@ -37,10 +41,8 @@ public:
     // The first Cols() cells of `row` joined by `separator`.
     QString RowText(int row, QChar separator) const;
 
-    // Bytes of row text held (rewritten rows count until the next compaction).
-    size_t TextBytes() const { return buffer_.size(); }
-    // Memory reserved by the store, for the benchmark's figures.
-    size_t StoreBytes() const { return buffer_.capacity() + rowStart_.capacity() * sizeof(quint32); }
+    size_t TextBytes() const { return table_->TextBytes(); }
+    size_t StoreBytes() const { return table_->StoreBytes(); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,14 +50,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    std::string_view RowView(int row) const;
-    static std::string_view Field(std::string_view row, int col);
-    void ReplaceRow(int row, const std::string& text);
-    void CompactIfWasteful();
-
-    std::string buffer_;
-    std::vector<quint32> rowStart_;
-    size_t wasted_ = 0;  // bytes of rows that were rewritten elsewhere in the buffer
-    int cols_ = 2;
+    RecordTable own_{2};
+    RecordTable* table_ = &own_;
+    QStringList titles_;
     int fixedCols_ = 1;
 };

@@ -183,7 +183,7 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     auto* list = Forms::FindAs<ListWindow>("DataList1");
     ASSERT_NE(list, nullptr);
     Sampling::State().RecordFilePath = dir.filePath("desktop.txt").toStdString();
-    ASSERT_TRUE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+    ASSERT_TRUE(RecordFile::SaveList(*list, list->Records()));
     EXPECT_EQ(cli, ReadAll(dir.filePath("desktop.txt")));
 }
 

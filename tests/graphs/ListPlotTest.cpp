@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,7 +37,32 @@ TEST(ListPlot, UnitConversions) {
     EXPECT_EQ(ListPlot::CellValue("----", "C", "K", false).kind(), Reading::Kind::NoReading);
 }
 
-// Labels and ticks take turns, as the renderer draws them.
+RecordTable Table(const std::vector<std::string>& rows, bool twoChannels) {
+    RecordTable table(RecordTable::ColumnsFor(twoChannels));
+    for (const std::string& row : rows) table.Append(row);
+    return table;
+}
+
+Drawing RunAll(ListPlot& plot) {
+    ListPlot::Run run(plot, Metrics);
+    Drawing all = run.Grid();
+    while (!run.Done()) {
+        const Drawing step = run.Next();
+        all.insert(all.end(), step.begin(), step.end());
+    }
+    return all;
+}
+
+std::vector<DrawOp> LinesOf(const Drawing& drawing, Colour colour) {
+    std::vector<DrawOp> lines;
+    for (const DrawOp& op : drawing) {
+        if (op.kind == DrawOp::Kind::Line && op.colour == colour) lines.push_back(op);
+    }
+    return lines;
+}
+
+// Labels and ticks take turns: the records whose time the renderer writes, and those where it
+// puts a half-way tick.
 TEST(ListPlot, LabelAndTickPositions) {
     struct Case {
         long records;
@@ -46,15 +71,21 @@ TEST(ListPlot, LabelAndTickPositions) {
     const Case cases[] = {{100, {1, 20, 40, 60, 80, 100}, {10, 30, 50, 70, 90}}, {3, {1, 3}, {2}}, {1, {1}, {}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.records);
+        std::vector<std::string> rows;
+        for (long n = 1; n <= c.records; ++n) rows.push_back(std::to_string(n) + "\tt" + std::to_string(n) + "\t20.0\tC");
+        ListPlot plot;
+        plot.Open(Table(rows, false));
+        plot.Layout(700, 600, 50, Metrics);
+        ListPlot::Run run(plot, Metrics);
+        run.Grid();
         std::vector<long> labels, ticks;
-        bool labelShown = false;
-        for (long position = 1; position <= c.records; ++position) {
-            if (!labelShown && ListPlot::IsLabelPosition(position, c.records)) {
-                labels.push_back(position);
-                labelShown = true;
-            } else if (labelShown && ListPlot::IsTickPosition(position, c.records)) {
-                ticks.push_back(position);
-                labelShown = false;
+        while (!run.Done()) {
+            const long record = run.Record();
+            for (const DrawOp& op : run.Next()) {
+                if (op.kind == DrawOp::Kind::Text) labels.push_back(std::stol(op.text.substr(1)));
+                const bool tick = op.kind == DrawOp::Kind::Line && op.colour == Colours::Grid &&
+                                  op.style == DrawOp::Style::Solid;
+                if (tick) ticks.push_back(record);
             }
         }
         EXPECT_EQ(labels, c.labels);
@@ -66,33 +97,18 @@ TEST(ListPlot, LabelAndTickPositions) {
 class PlotRunTest : public testing::Test {
 protected:
     void SetUp() override {
-        plot.Open("FileList2", true, "C", static_cast<long>(rows.size()));
-        plot.SetRange(0, 100, 1, static_cast<long>(rows.size()));
+        plot.Open(Table({"1\t10:00:00\t20.0\t10.0\t10.0\tC", "2\t10:00:02\t68.0\t50.0\t18.0\tF",
+                         "3\t10:00:04\t20,0\t10.0\t10.0\tC", "4\t10:00:06\tOL\t100\t----\tC"},
+                        true));
+        plot.SetRange(0, 100, 1, 4);
         plot.Layout(700, 600, 50, Metrics);
     }
-    Drawing RunAll() {
-        ListPlot::Run run(plot, [this](long row, int column) { return rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column)); },
-                          Metrics);
-        Drawing all = run.Grid();
-        while (!run.Done()) {
-            const Drawing step = run.Next();
-            all.insert(all.end(), step.begin(), step.end());
-        }
-        return all;
-    }
-    std::vector<std::vector<std::string>> rows = {{"1", "10:00:00", "20.0", "10.0", "10.0", "C"},
-                                                   {"2", "10:00:02", "68.0", "50.0", "18.0", "F"},
-                                                   {"3", "10:00:04", "20,0", "10.0", "10.0", "C"},
-                                                   {"4", "10:00:06", "OL", "100", "----", "C"}};
     ListPlot plot;
 };
 
 TEST_F(PlotRunTest, MixedUnitsMakeOneContinuousCurve) {
     const double y20 = plot.OriginY() - 0.2 * plot.Height();
-    std::vector<DrawOp> black;
-    for (const DrawOp& op : RunAll()) {
-        if (op.kind == DrawOp::Kind::Line && op.colour == Colours::Black) black.push_back(op);
-    }
+    const std::vector<DrawOp> black = LinesOf(RunAll(plot), Colours::Black);
     ASSERT_EQ(black.size(), 3u) << "the first record draws no line";
     for (int i = 0; i < 2; ++i) {
         EXPECT_NEAR(black[i].y1, y20, 1e-9);
@@ -103,17 +119,50 @@ TEST_F(PlotRunTest, MixedUnitsMakeOneContinuousCurve) {
 }
 
 TEST_F(PlotRunTest, TopOfTheRangeLiesOnTheEdgeAndOneRecordDrawsNoLine) {
-    std::vector<DrawOp> blue;
-    for (const DrawOp& op : RunAll()) {
-        if (op.kind == DrawOp::Kind::Line && op.colour == Colours::Blue) blue.push_back(op);
-    }
+    const std::vector<DrawOp> blue = LinesOf(RunAll(plot), Colours::Blue);
     ASSERT_EQ(blue.size(), 3u);
     EXPECT_NEAR(blue[2].y2, plot.OriginY() - plot.Height(), 1e-9) << "T2 = 100 on the top edge";
 
     plot.SetRange(0, 100, 2, 2);
     plot.Layout(700, 600, 50, Metrics);
-    for (const DrawOp& op : RunAll()) {
+    for (const DrawOp& op : RunAll(plot)) {
         EXPECT_FALSE(op.kind == DrawOp::Kind::Line && op.colour != Colours::Grid) << "a range of one record";
+    }
+}
+
+// A cell a record does not have is no value: the curve breaks there instead of dropping to 0.
+TEST(ListPlot, MissingCellsBreakTheCurve) {
+    ListPlot plot;
+    plot.Open(Table({"1\t10:00:00\t20.0\t10.0\t10.0\tC", "2\t10:00:02\t30.0\t\t\tC", "3\t10:00:04\t40.0\t10.0\t30.0\tC"},
+                    true));
+    plot.SetRange(0, 100, 1, 3);
+    plot.Layout(700, 600, 50, Metrics);
+    const Drawing drawing = RunAll(plot);
+    EXPECT_EQ(LinesOf(drawing, Colours::Black).size(), 2u) << "T1 is there in every record";
+    EXPECT_TRUE(LinesOf(drawing, Colours::Blue).empty());
+    EXPECT_TRUE(LinesOf(drawing, Colours::Red).empty());
+    for (const DrawOp& op : LinesOf(drawing, Colours::Black)) {
+        EXPECT_LT(std::max(op.y1, op.y2), plot.OriginY()) << "nothing drawn at 0 K";
+    }
+}
+
+// A whole recording on one plot: hundreds of records fall on each pixel column, and a column's
+// curve costs a few lines (and a few more where a time line parts it), not one per record.
+TEST(ListPlot, ManyRecordsCostWhatTheColumnsNeed) {
+    constexpr long Records = 58300;
+    std::vector<std::string> rows;
+    for (long n = 1; n <= Records; ++n) {
+        rows.push_back(std::to_string(n) + "\t10:00:00\t" + std::to_string(20 + n % 50) + ".0\t" +
+                       std::to_string(n % 7) + ".0\t1.0\tC");
+    }
+    ListPlot plot;
+    plot.Open(Table(rows, true));
+    plot.Layout(700, 600, 50, Metrics);
+    const Drawing drawing = RunAll(plot);
+    const double columns = plot.Width() + 1;
+    for (Colour colour : {Colours::Black, Colours::Blue, Colours::Red}) {
+        EXPECT_LE(static_cast<double>(LinesOf(drawing, colour).size()), 4 * columns + 4 * 11);
+        EXPECT_GE(static_cast<double>(LinesOf(drawing, colour).size()), columns - 1);
     }
 }
 

@@ -14,9 +14,11 @@
 #include "ScriptedDialogs.h"
 #include "Widgets.h"
 #include "app/Windows.h"
+#include "graphs/ChartFrame.h"
 #include "graphs/ListPlot.h"
 #include "meter/Meter.h"
 #include "ui/Canvas.h"
+#include "ui/CanvasDrawing.h"
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
@@ -69,7 +71,7 @@ TEST_F(PlotWindowTest, CurvesOfTheListThatOpenedThePlot) {
                               "4\t10:00:06\t100.0\tC\t\r\n");
     ASSERT_NE(plot, nullptr);
     ListPlot& chart = ListPlot::Instance();
-    EXPECT_EQ(chart.SourceList(), "FileList1");
+    EXPECT_FALSE(chart.TwoChannels()) << "the layout of the list that opened the plot";
     chart.SetRange(0, 100, 1, 4);
     plot->Relayout();
     Child<QTimer>(plot, "Timer1")->stop();
@@ -81,6 +83,77 @@ TEST_F(PlotWindowTest, CurvesOfTheListThatOpenedThePlot) {
     EXPECT_TRUE(ColourNear(plot, x0 + step, y0 - 0.3 * h, Black)) << "and reaches the second";
     EXPECT_TRUE(ColourNear(plot, x0 + 2 * step, y0 - h - 5, Black)) << "OL 5 px above the area";
     EXPECT_TRUE(ColourNear(plot, x0 + 3 * step, y0 - h, Black)) << "the top of the range on the top edge";
+}
+
+// The plot keeps the records it was given: a file opened afterwards replaces the list, and a new
+// layout (a resize, Limit -> OK) draws the plot's own ten records again, none of them at 0 K.
+TEST_F(PlotWindowTest, PlotWhoseListWasReplacedDrawsItsOwnRecords) {
+    QByteArray ten;
+    for (int n = 1; n <= 10; ++n) ten += QByteArray::number(n) + "\t10:00:00\t50.0\t40.0\t10.0\tC\r\n";
+    PlotWindow* plot = PlotOf(ten);
+    ASSERT_NE(plot, nullptr);
+    QFile three(dir.filePath("three.txt"));
+    ASSERT_TRUE(three.open(QIODevice::WriteOnly));
+    three.write("1\t11:00:00\t90.0\t80.0\t10.0\tF\r\n2\t11:00:02\t90.0\t80.0\t10.0\tF\r\n3\t11:00:04\t90.0\t80.0\t10.0\tF\r\n");
+    three.close();
+    ASSERT_TRUE(LoadRecordFile(three.fileName(), "three.txt"));
+    ASSERT_EQ(Forms::FindAs<ListWindow>("FileList2")->Records().Rows(), 3);
+
+    plot->resize(plot->width() + 40, plot->height() + 20);
+    ListPlot& chart = ListPlot::Instance();
+    chart.SetRange(0, 100, 1, 10);
+    plot->Relayout();
+    Child<QTimer>(plot, "Timer1")->stop();
+    plot->Timer1_Timer();
+    EXPECT_EQ(chart.RecordCount(), 10);
+    EXPECT_EQ(chart.Unit(), "C");
+    const double x0 = ListPlot::OriginX, y0 = chart.OriginY(), h = chart.Height(), step = chart.XStep();
+    for (int record : {4, 7, 10}) {
+        SCOPED_TRACE(record);
+        const double x = x0 + (record - 1) * step;
+        EXPECT_TRUE(ColourNear(plot, x, y0 - 0.5 * h, Black)) << "T1 = 50 of the plot's own records";
+        EXPECT_TRUE(ColourNear(plot, x, y0 - 0.4 * h, Blue)) << "T2 = 40";
+        EXPECT_FALSE(ColourNear(plot, x, y0 + 3, Black)) << "no record read as an empty cell";
+    }
+}
+
+// However many records fall on one pixel column, the curve covers the same pixels as the lines
+// between every two neighbouring records would.
+TEST_F(PlotWindowTest, ColumnsOfManyRecordsDrawTheSamePixelsAsEveryRecordsLine) {
+    RecordTable rows(RecordTable::OneChannelColumns);
+    for (int n = 1; n <= 20000; ++n) {
+        const double value = 50 + 40 * std::sin(n / 300.0) + (n * 7919 % 23) - 11;
+        rows.Append(std::to_string(n) + "\t10:00:00\t" + std::to_string(value) + "\tC");
+    }
+    Canvas decimated, everyLine;
+    for (Canvas* canvas : {&decimated, &everyLine}) canvas->resize(700, 600);
+    const TextMetrics metrics = CanvasMetrics(decimated);
+    ListPlot plot;
+    plot.Open(rows);
+    plot.SetRange(0, 100, 1, rows.Rows());
+    DrawOnCanvas(decimated, plot.Layout(700, 600, 50, metrics));
+    DrawOnCanvas(everyLine, plot.Layout(700, 600, 50, metrics));
+
+    ListPlot::Run run(plot, metrics);
+    Drawing all = run.Grid(), reference = all;
+    double previousX = 0, previousY = 0;
+    while (!run.Done()) {
+        const long record = run.Record();
+        const double x = ListPlot::OriginX + static_cast<double>(record - 1) * plot.XStep();
+        const double value = std::stod(std::string(rows.Cell(record, 2)));
+        const double y = plot.OriginY() - ChartFrame::Height(Reading::Number(value), 0, 100, plot.Height());
+        if (record > 1) reference.push_back(LineOp(previousX, previousY, x, y, Colours::Black));
+        previousX = x;
+        previousY = y;
+        for (const DrawOp& op : run.Next()) {
+            all.push_back(op);
+            if (op.colour != Colours::Black || op.kind != DrawOp::Kind::Line) reference.push_back(op);
+        }
+    }
+    EXPECT_LT(all.size(), reference.size() / 5) << "far fewer lines than records";
+    DrawOnCanvas(decimated, all);
+    DrawOnCanvas(everyLine, reference);
+    EXPECT_TRUE(decimated.Image() == everyLine.Image());
 }
 
 TEST_F(PlotWindowTest, PrintsTheChart) {

@@ -131,9 +131,34 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     // The data set plotted: from this list, in the unit of its first record.
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
     EXPECT_NE(Forms::Find("ListPlot1"), nullptr);
-    EXPECT_EQ(ListPlot::Instance().SourceList(), "DataList2");
+    EXPECT_TRUE(ListPlot::Instance().Records().SharesRowsWith(list->Records())) << "a snapshot of this list";
     EXPECT_EQ(ListPlot::Instance().Unit(), "C");
     EXPECT_EQ(ListPlot::Instance().RecordCount(), 5);
+}
+
+// A set recorded by a one-channel meter, opened while a two-channel meter is attached, lists in
+// the one-channel layout and plots one curve.
+TEST_F(LoggerWindowsTest, OneChannelSetOnATwoChannelMeterKeepsItsLayout) {
+    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "2:6:1C"});
+    ASSERT_NE(panel, nullptr);
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    auto* memory = Forms::FindAs<MemoryWindow>("Memory");
+    ASSERT_NE(memory, nullptr);
+    dialogs.QueueInput("10:00:00");
+    Child<Grid>(memory, "GridSet")->SetRow(1);
+    memory->GridSet_Click();
+
+    EXPECT_EQ(Forms::Find("DataList2"), nullptr);
+    auto* list = Forms::FindAs<ListWindow>("DataList1");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->Records().Rows(), 6);
+    EXPECT_EQ(list->ListGrid().Cols(), 4);
+    for (long row = 1; row <= 6; ++row) EXPECT_FALSE(list->Records().Cell(row, 2).empty()) << row;
+    EXPECT_EQ(list->Records().Cell(1, 3), "C");
+
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
+    EXPECT_FALSE(ListPlot::Instance().TwoChannels()) << "one curve";
+    EXPECT_EQ(ListPlot::Instance().RecordCount(), 6);
 }
 
 TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {

@@ -28,10 +28,6 @@ TEST(RecordFormat, RecordingAndListSaveLines) {
     EXPECT_EQ(RecordFormat::RecordLine(1, two), "1\t14:03:07\t23.5\t21.0\t2.5\tC");
     EXPECT_EQ(RecordFormat::RecordLine(58300, RecordFormat::OneChannelSample("00:00:00", "OL", "F")),
               "58300\t00:00:00\tOL\tF");
-    EXPECT_EQ(RecordFormat::ListSaveLine({"1", "14:03:07", "23.5", "21.0", "2.5", "C"}),
-              "1\t14:03:07\t23.5\t21.0\t2.5\tC\t");
-    EXPECT_EQ(RecordFormat::ListSaveLine({"7", "09:05:03", "----", "K"}), "7\t09:05:03\t----\tK\t");
-    EXPECT_EQ(RecordFormat::ListSaveLine({"", "", ""}), "\t\t\t");
 }
 
 TEST(RecordFormat, TxtExtensionIsCaseSensitive) {

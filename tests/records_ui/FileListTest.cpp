@@ -60,7 +60,7 @@ TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
         ListWindow* list = OpenList(c.dual);
         for (const QString& row : c.rows) list->AddSampleRow(row);
         Sampling::State().RecordFilePath = TempPath("saved.txt").toStdString();
-        ASSERT_TRUE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+        ASSERT_TRUE(RecordFile::SaveList(*list, list->Records()));
         ASSERT_TRUE(LoadRecordFile(TempPath("saved.txt"), "saved.txt"));
         ASSERT_NE(Loaded(c.dual), nullptr);
         EXPECT_EQ(Loaded(!c.dual), nullptr);

@@ -19,8 +19,7 @@ QString PdfText(const QString& path) {
 }
 
 bool Print(ListWindow& list) {
-    return list.Dual() ? ListPrinting::PrintTwoChannelList(list, list.ListGrid())
-                       : ListPrinting::PrintOneChannelList(list, list.ListGrid());
+    return ListPrinting::PrintList(list, list.Records());
 }
 
 class ListPrintingTest : public ListFixture {
@@ -48,7 +47,6 @@ TEST_F(ListPrintingTest, TwoChannelPrintHasTitleRuleAndRowsInOrder) {
     EXPECT_TRUE(lines[3].contains(QRegularExpression("2 +14:03:09 +23\\.6 +OL +---- +C"))) << lines[3].toStdString();
     EXPECT_TRUE(lines[4].contains(QRegularExpression("3 +14:03:11 +-40\\.0 +1372\\.0 +-1412\\.0 +K"))) << lines[4].toStdString();
     EXPECT_EQ(list->Caption(), "Real Time List");
-    EXPECT_EQ(list->ListGrid().Row(), 3) << "the print walks the rows as current row";
 }
 
 TEST_F(ListPrintingTest, OneChannelRowsAreRightAlignedUnderTheirTitles) {
@@ -128,7 +126,7 @@ TEST_F(ListPrintingTest, WhilePrintingTimersRestAndNothingNests) {
             ranDuringPrint = true;
             timersRan = TimerActive("Timer1") || TimerActive("Timer2");
             captionDuring = list->Caption();
-            nestedResult = ListPrinting::PrintOneChannelList(*list, list->ListGrid());
+            nestedResult = ListPrinting::PrintList(*list, list->Records());
         });
     });
     dialogs.QueuePrintToPdf(pdf());

@@ -22,10 +22,8 @@ class CaptionLog : public FormWindow {
 public:
     CaptionLog() : FormWindow("CaptionLog") {
         SetCaption("Data List");
-        grid = new Grid(this);
-        grid->SetCols(6);
     }
-    Grid* grid;
+    RecordTable rows{RecordTable::TwoChannelColumns};
     QStringList captions;
 
 protected:
@@ -77,7 +75,7 @@ TEST_F(RecordFileTest, SavedFilesAreByteExact) {
         old.close();
 
         ListWindow* list = ListWithRows(c.dual, c.rows, path);
-        EXPECT_TRUE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+        EXPECT_TRUE(RecordFile::SaveList(*list, list->Records()));
         EXPECT_EQ(ReadAll(path), c.expected);
         EXPECT_FALSE(Sampling::State().SavePathChosen);
         EXPECT_EQ(list->Caption(), "Real Time List");
@@ -89,10 +87,10 @@ TEST_F(RecordFileTest, SavedFilesAreByteExact) {
 
 TEST_F(RecordFileTest, CaptionCountsRowsAndComesBack) {
     CaptionLog form;
-    for (int n = 1; n <= 3000; ++n) form.grid->AddItem(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n));
+    for (int n = 1; n <= 3000; ++n) form.rows.Append(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n).toStdString());
     Sampling::State().RecordFilePath = TempPath("progress.txt").toStdString();
     form.captions.clear();
-    ASSERT_TRUE(RecordFile::SaveGridToFile(form, *form.grid));
+    ASSERT_TRUE(RecordFile::SaveList(form, form.rows));
 
     ASSERT_GE(form.captions.size(), 2);
     EXPECT_EQ(form.captions.front(), "1Records Completed");
@@ -113,7 +111,7 @@ TEST_F(RecordFileTest, CaptionCountsRowsAndComesBack) {
 TEST_F(RecordFileTest, FullDiskIsReportedOnceAndTheWindowIsRestored) {
     ListWindow* list = ListWithRows(true, {"1\t14:03:07\t23.5\t21.0\t2.5\tC", "2\t14:03:09\t23.6\t21.0\t2.6\tC"},
                                     "/dev/full");
-    EXPECT_FALSE(RecordFile::SaveGridToFile(*list, list->ListGrid()));
+    EXPECT_FALSE(RecordFile::SaveList(*list, list->Records()));
     const auto messages = dialogs.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains("/dev/full")) << messages[0].toStdString();
@@ -136,7 +134,7 @@ TEST_F(RecordFileTest, FailurePartWayKeepsTheWholeLinesWrittenBefore) {
     rlimit limited = saved;
     limited.rlim_cur = Limit;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool saved_ok = RecordFile::SaveGridToFile(*list, list->ListGrid());
+    const bool saved_ok = RecordFile::SaveList(*list, list->Records());
     setrlimit(RLIMIT_FSIZE, &saved);
 
     EXPECT_FALSE(saved_ok);

@@ -10,12 +10,10 @@
 #include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
-#include "ui/Grid.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
 #include "ui/WindowImagePrint.h"
 #include "windows/WindowNames.h"
-#include "windows/records/ListWindow.h"
 
 namespace {
 
@@ -55,22 +53,10 @@ void PlotWindow::Relayout() {
 }
 
 void PlotWindow::Timer1_Timer() {
-    ListPlot& plot = ListPlot::Instance();
-    const QPointer<ListWindow> list = Forms::FindAs<ListWindow>(QString::fromStdString(plot.SourceList()));
-    if (!list) {
-        // The list it plots is gone: nothing to draw from.
-        hide();
-        return;
-    }
     const QPointer<FormWindow> self(this);
     const int layout = layouts_;
     const QString caption = Caption();
-    ListPlot::Run run(
-        plot,
-        [list](long row, int column) {
-            return list ? std::string(list->ListGrid().Model().CellUtf8(static_cast<int>(row), column)) : std::string();
-        },
-        CanvasMetrics(*canvas_));
+    ListPlot::Run run(ListPlot::Instance(), CanvasMetrics(*canvas_));
     // Records are drawn in batches, one painter each; between batches the events may run.
     Drawing batch = run.Grid();
     QElapsedTimer progress;
@@ -86,8 +72,8 @@ void PlotWindow::Timer1_Timer() {
         if (eventsDue) {
             SetCaption(QString::number(run.Record() - 1) + " Records Completed ");
             EventPump::ProcessEvents();
-            // Closed, laid out anew or robbed of its list meanwhile: this run is over.
-            if (FormWindow::IsGone(self) || layouts_ != layout || !list) {
+            // Closed or laid out anew meanwhile: this run is over.
+            if (FormWindow::IsGone(self) || layouts_ != layout) {
                 if (!FormWindow::IsGone(self)) SetCaption(caption);
                 return;
             }
@@ -109,12 +95,9 @@ void PlotWindow::Toolbar1_ButtonClick(const QString& key) {
     }
 }
 
-void OpenPlot(ListWindow& list) {
+void OpenPlot(RecordTable records) {
     Forms::Unload(PlotName);
-    const Grid& grid = list.ListGrid();
-    const int unitColumn = grid.Cols() - 1;
-    ListPlot::Instance().Open(list.Name().toStdString(), list.Dual(),
-                              grid.TextMatrix(1, unitColumn).toStdString(), grid.Rows() - 1);
+    ListPlot::Instance().Open(std::move(records));
     Forms::Show(PlotName);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/RecordTable.h"
 #include "windows/graphs/ChartWindow.h"
 
 // "Plot Data/File": a stored list drawn as a chart. A layout draws the frame at once; two seconds
@@ -24,9 +25,8 @@ private:
     int layouts_ = 0;  // a run ends when another layout begins
 };
 
-class ListWindow;
-// The "Plot" of a data list or a file list: that list, from its first record's unit, in a fresh
-// plot window.
-void OpenPlot(ListWindow& list);
+// The "Plot" of a data list or a file list: a snapshot of its records, in the unit of the first
+// one, in a fresh plot window.
+void OpenPlot(RecordTable records);
 // The plot again, for the range the dialog chose.
 void ReopenPlot();

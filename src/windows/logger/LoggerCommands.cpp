@@ -14,7 +14,6 @@
 #include "ui/Dialogs.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
-#include "ui/Grid.h"
 #include "ui/HourglassGuard.h"
 #include "windows/WindowNames.h"
 #include "windows/logger/MemoryWindow.h"
@@ -105,7 +104,8 @@ void OpenDataSet(int setNumber) {
     const std::optional<int> start = AskStartTime();
     if (!start) return;
 
-    const bool dual = Meter::Current().DualChannel;
+    // The set is listed in the layout of its own records, whatever meter is attached now.
+    const bool dual = Logger::IsTwoChannelSet(*set);
     auto* list = Forms::GetAs<ListWindow>(ListWindow::NameOf(ListWindow::Kind::Data, dual));
     if (!list) return;
     list->show();
@@ -113,7 +113,7 @@ void OpenDataSet(int setNumber) {
     const long records = Logger::SetRecordCount(*set);
     CaptionProgress progress(*list, QStringLiteral(" Records Completed"));
     for (long i = 1; i <= records; ++i) {
-        list->ListGrid().AddItemUtf8(Logger::SetRow(*set, i, *start, dual));
+        list->AppendRow(Logger::SetRow(*set, i, *start, dual));
         if (progress.Due()) {
             progress.Show(i);
             EventPump::ProcessEvents();

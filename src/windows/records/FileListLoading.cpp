@@ -9,7 +9,6 @@
 #include "ui/CaptionProgress.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
-#include "ui/Grid.h"
 #include "windows/records/ListWindow.h"
 
 bool LoadRecordFile(const QString& path, const QString& title) {
@@ -35,7 +34,7 @@ bool LoadRecordFile(const QString& path, const QString& title) {
             progress.emplace(*list, QStringLiteral(" Records Completed"));
         }
         if (header) continue;
-        list->ListGrid().AddItemUtf8(*line);
+        list->AppendRow(*line);
         // Events run every few milliseconds, so a long file fills the list while the program stays
         // responsive; the user may close the list meanwhile.
         if (progress->Due()) {

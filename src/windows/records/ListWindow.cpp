@@ -14,7 +14,6 @@
 #include "ui/Icons.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
-#include "windows/graphs/PlotWindow.h"
 #include "windows/records/ListPrinting.h"
 #include "windows/records/RecordFile.h"
 
@@ -61,8 +60,12 @@ QString ListWindow::NameOf(Kind kind, bool dual) {
     return WindowNames::List(dual);
 }
 
-ListWindow::ListWindow(Kind kind, bool dual, QWidget* parent)
-    : FormWindow(NameOf(kind, dual), parent), kind_(kind), dual_(dual) {
+ListWindow::ListWindow(Kind kind, bool dual, PlotCommand plot, QWidget* parent)
+    : FormWindow(NameOf(kind, dual), parent),
+      kind_(kind),
+      dual_(dual),
+      records_(RecordTable::ColumnsFor(dual)),
+      plot_(std::move(plot)) {
     SetCaption(kind == Kind::Data ? "Data List" : kind == Kind::File ? "File List" : "Real Time List");
     BuildToolbar();
     BuildGrid();
@@ -84,7 +87,7 @@ void ListWindow::BuildGrid() {
     grid_ = new Grid(this);
     grid_->setObjectName("Grid");
     grid_->setFont(Fonts::Get("MS Sans Serif", 8));
-    grid_->SetCols(static_cast<int>(Columns(dual_).size()));
+    grid_->Model().Show(records_);
     grid_->SetFixedCols(1);
 }
 
@@ -114,6 +117,8 @@ void ListWindow::Load() {
 void ListWindow::Unload() {
     if (kind_ == Kind::RealTime) Sampling::State().List.Closed();
 }
+
+void ListWindow::AppendRow(std::string_view tabbedRow) { grid_->AddItemUtf8(tabbedRow); }
 
 void ListWindow::AddSampleRow(const QString& tabbedRow) {
     grid_->AddItem(tabbedRow);
@@ -155,8 +160,8 @@ void ListWindow::Toolbar1_ButtonClick(const QString& key) {
         Pause();
     } else if (key == "Print") {
         Print();
-    } else if (key == "Plot" && kind_ != Kind::RealTime) {
-        OpenPlot(*this);
+    } else if (key == "Plot" && plot_) {
+        plot_(records_);
     }
 }
 
@@ -168,7 +173,7 @@ void ListWindow::Save() {
     const QPointer<FormWindow> self(this);
     RecordFile::ShowSaveAsDialog();
     if (FormWindow::IsGone(self)) return;
-    if (Sampling::State().SavePathChosen) RecordFile::SaveGridToFile(*this, *grid_);
+    if (Sampling::State().SavePathChosen) RecordFile::SaveList(*this, records_);
 }
 
 void ListWindow::Pause() {
@@ -184,10 +189,4 @@ void ListWindow::Pause() {
     }
 }
 
-void ListWindow::Print() {
-    if (dual_) {
-        ListPrinting::PrintTwoChannelList(*this, *grid_);
-    } else {
-        ListPrinting::PrintOneChannelList(*this, *grid_);
-    }
-}
+void ListWindow::Print() { ListPrinting::PrintList(*this, records_); }

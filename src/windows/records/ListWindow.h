@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <string_view>
 
+#include "records/RecordTable.h"
 #include "ui/FormWindow.h"
 
 class Grid;
@@ -21,12 +24,20 @@ public:
     // Rows in view below the title row; from the next row on, each new row scrolls by one.
     static constexpr int RowsInView = 15;
 
-    ListWindow(Kind kind, bool dual, QWidget* parent = nullptr);
+    // What the Plot button of a data or file list does with a snapshot of the list's rows.
+    using PlotCommand = std::function<void(RecordTable rows)>;
+
+    ListWindow(Kind kind, bool dual, PlotCommand plot = {}, QWidget* parent = nullptr);
     // "List2", "DataList1" ...
     static QString NameOf(Kind kind, bool dual);
 
     bool Dual() const { return dual_; }
+    // The rows the list shows, saves, prints and plots; its grid is a view of them.
+    const RecordTable& Records() const { return records_; }
     Grid& ListGrid() { return *grid_; }
+
+    // Appends a row (TAB-separated cells, UTF-8) as a data set or a file fills the list.
+    void AppendRow(std::string_view tabbedRow);
 
     // Appends "<number> TAB <sample line>" as the new last row and makes it current; from the
     // sixteenth row on the grid scrolls down by one row (once events run), so the newest row
@@ -52,6 +63,8 @@ private:
 
     Kind kind_;
     bool dual_;
+    RecordTable records_;
+    PlotCommand plot_;
     Toolbar* Toolbar1;
     Grid* grid_;
     bool scrollPending_ = false;

@@ -2,15 +2,14 @@
 
 #include <QFileInfo>
 #include <string>
-#include <vector>
 
 #include "acquisition/SamplingState.h"
+#include "records/ListSave.h"
 #include "records/RecordFormat.h"
 #include "records/RecordWriter.h"
 #include "ui/CaptionProgress.h"
 #include "ui/Dialogs.h"
 #include "ui/FormWindow.h"
-#include "ui/Grid.h"
 #include "ui/HourglassGuard.h"
 
 namespace {
@@ -18,24 +17,6 @@ namespace {
 void ReportSaveFailure(const std::string& path, const std::string& reason) {
     Dialogs::Current().Message(QStringLiteral("The list could not be saved to %1:\r\n%2")
                                    .arg(QString::fromStdString(path), QString::fromStdString(reason)));
-}
-
-// The header goes out with the first row, so a list without rows leaves an empty file.
-bool WriteRows(FormWindow& form, Grid& grid, RecordWriter& writer) {
-    HourglassGuard hourglass;
-    CaptionProgress progress(form, QStringLiteral("Records Completed"));
-    const int rows = grid.Rows();
-    std::vector<std::string> cells(static_cast<size_t>(grid.Cols()));
-    for (int row = 1; row < rows; ++row) {
-        if (row == 1 && !writer.WriteLine(RecordFormat::Header)) return false;
-        grid.SetRow(row);
-        if (progress.Due()) progress.Show(row);
-        for (size_t col = 0; col < cells.size(); ++col) {
-            cells[col] = grid.TextMatrix(row, static_cast<int>(col)).toStdString();
-        }
-        if (!writer.WriteLine(RecordFormat::ListSaveLine(cells))) return false;
-    }
-    return true;
 }
 
 // The Save dialog. Whether to replace an existing file is asked here, for the name the file will
@@ -81,10 +62,18 @@ bool ShowSaveAsDialog() {
     return state.SavePathChosen;
 }
 
-bool SaveGridToFile(FormWindow& form, Grid& grid) {
+bool SaveList(FormWindow& form, const RecordTable& rows) {
     const std::string path = Sampling::State().RecordFilePath;
     RecordWriter writer;
-    bool saved = writer.Open(path) && WriteRows(form, grid, writer);
+    bool saved = false;
+    if (writer.Open(path)) {
+        HourglassGuard hourglass;
+        CaptionProgress progress(form, QStringLiteral("Records Completed"));
+        saved = ListSave::Write(writer, rows, [&progress](long row) {
+            if (progress.Due()) progress.Show(row);
+            return true;
+        });
+    }
     std::string reason = writer.ErrorText();
     // A full disk may only show when the file is closed.
     saved = writer.Close() && saved;

@@ -1,7 +1,7 @@
 #pragma once
 
 class FormWindow;
-class Grid;
+class RecordTable;
 
 // Choosing the target of a record file and writing a list window's rows into it. Both work on
 // the program-wide sampling state: the dialog sets RecordFilePath and SavePathChosen, the save
@@ -15,9 +15,9 @@ inline constexpr const char* SaveFilter = "All Files (*.*)|*.*|";
 // the dialog is open. Returns SavePathChosen.
 bool ShowSaveAsDialog();
 
-// Writes every data row of `grid` (its title row excluded) to RecordFilePath, header first,
-// counting the rows in the caption of `form`. A failure stops the save and is reported once;
-// the lines written before it stay in the file. Returns true when every row was written.
-bool SaveGridToFile(FormWindow& form, Grid& grid);
+// Writes every row of a list to RecordFilePath, header first, counting the rows in the caption of
+// the list's window `form`. A failure stops the save and is reported once; the lines written
+// before it stay in the file. Returns true when every row was written.
+bool SaveList(FormWindow& form, const RecordTable& rows);
 
 }  // namespace RecordFile
