@@ -85,7 +85,7 @@ void MonitoringWithGraphAndStatistics(double seconds) {
     QElapsedTimer waited;
     waited.start();
     while (!Meter::Current().MeterOnline && waited.elapsed() < 10000) EventPump::Delay(0.05);
-    Sampling::State().Schedule.SetInterval(1, 0);
+    Sampling::State().IntervalChosen(1, 0);
     auto* bar = Child<Toolbar>(panel, "Toolbar1");
     bar->Trigger("Graph");
     bar->Trigger("AVG");

@@ -36,7 +36,7 @@ using Bench::ResidentMb;
 using Bench::TwoChannelRow;
 
 
-constexpr int ListRows = static_cast<int>(Sampling::MaxRecords);
+constexpr int ListRows = static_cast<int>(PcRecording::DesktopMaxRecords);
 
 std::unique_ptr<ListWindow> ShownList() {
     auto list = std::make_unique<ListWindow>(ListWindow::Kind::RealTime, true);
@@ -75,7 +75,7 @@ void SaveFigures(ListWindow& list, const QTemporaryDir& dir) {
     std::vector<double> saveMs;
     const QString path = dir.filePath("list.txt");
     for (int run = 0; run < Runs; ++run) {
-        Sampling::State().RecordFilePath = path.toStdString();
+        Sampling::State().SavePathChosen(path.toStdString(), true);
         QElapsedTimer timer;
         timer.start();
         const bool saved = RecordFile::SaveList(list, list.Records());

@@ -1,49 +1,45 @@
 #include "acquisition/PcRecording.h"
 
-#include "acquisition/SamplingState.h"
+#include "meter/CurrentReading.h"
 #include "records/RecordFormat.h"
 
 bool PcRecording::Start(const std::string& path, bool dualChannel) {
-    SamplingState& s = Sampling::State();
     if (!writer_.Open(path)) return false;
-    s.ChannelModeAtStart = dualChannel;
-    s.RecordCount = 0;
-    s.Recording = true;
+    channelModeAtStart_ = dualChannel;
+    recordCount_ = 0;
+    recording_ = true;
     return true;
 }
 
-void PcRecording::Finish() {
-    SamplingState& s = Sampling::State();
-    s.Recording = false;
-    s.RecordCount = 0;
-    writer_.Close();
+bool PcRecording::Stop() {
+    recording_ = false;
+    recordCount_ = 0;
+    return writer_.Close();
 }
 
-void PcRecording::StopByUser() {
-    Finish();
-    Sampling::State().SavePathChosen = false;
-}
-
-PcRecording::Result PcRecording::Sample(const std::string& sampleLine, bool dualChannel, bool meterOnline) {
-    SamplingState& s = Sampling::State();
-    if (!s.Recording) return Result::NotRecording;
-    if (s.RecordCount == Sampling::MaxRecords || dualChannel != s.ChannelModeAtStart) {
-        Finish();
-        return Result::StoppedLimitOrChannel;
+PcRecording::Result PcRecording::Sample(const CurrentReading& reading, std::string_view time) {
+    if (!recording_) return Result::NotRecording;
+    if (maxRecords_ > 0 && recordCount_ == maxRecords_) {
+        Stop();
+        return Result::StoppedLimit;
     }
-    if (!meterOnline) {
-        StopByUser();
+    if (reading.DualChannel != channelModeAtStart_) {
+        Stop();
+        return Result::StoppedChannelMode;
+    }
+    if (!reading.MeterOnline) {
+        if (lostLink_ == LostLink::Wait) return Result::WaitingForMeter;
+        Stop();
         return Result::StoppedLostLink;
     }
-    const long next = s.RecordCount + 1;
+    const long next = recordCount_ + 1;
     const bool written = (next > 1 || writer_.WriteLine(RecordFormat::Header)) &&
-                         writer_.WriteLine(RecordFormat::RecordLine(next, sampleLine));
+                         writer_.WriteLine(RecordFormat::RecordLine(next, RecordFormat::SampleLine(reading, time)));
     if (!written) {
         // Never go on "recording" into nothing: what is in the file stays, the rest is refused.
-        Finish();
-        s.SavePathChosen = false;
+        Stop();
         return Result::WriteFailed;
     }
-    s.RecordCount = next;
+    recordCount_ = next;
     return Result::Written;
 }

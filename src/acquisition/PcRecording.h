@@ -1,32 +1,55 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "records/RecordWriter.h"
 
-// A PC-sampling recording: its file, the record count and the automatic stops. The flags it
-// keeps (Recording, RecordCount, ChannelModeAtStart, SavePathChosen) are the program-wide ones of
-// SamplingState, so every window sees the same recording.
+struct CurrentReading;
+
+// A PC-sampling recording: its file, its numbering from 1 with the header before the first
+// record, the channel mode it started in, and its automatic stops. The desktop program's
+// recording lives in the sampling state; tq36-cli runs one of its own.
 class PcRecording {
 public:
+    static constexpr long DesktopMaxRecords = 58300;
+
+    // What a due sample does while the meter is silent: stop the recording (the desktop program),
+    // or write nothing and go on once the meter is back (tq36-cli).
+    enum class LostLink { Stop, Wait };
+
     enum class Result {
         NotRecording,
         Written,
-        StoppedLimitOrChannel,  // 58300 records written, or the meter changed its channel mode
+        StoppedLimit,        // as many records as the recording may hold were written before
+        StoppedChannelMode,  // the meter changed between one and two channels
         StoppedLostLink,
-        WriteFailed,            // the file refused the record; the recording has been stopped
+        WaitingForMeter,     // the meter is silent: no record, the recording goes on
+        WriteFailed,         // the file refused the record; the recording has been stopped
     };
+
+    // `maxRecords` 0 sets no limit.
+    explicit PcRecording(LostLink lostLink = LostLink::Stop, long maxRecords = DesktopMaxRecords)
+        : lostLink_(lostLink), maxRecords_(maxRecords) {}
 
     // Creates (or empties) the file; false with ErrorText() when it cannot be created.
     bool Start(const std::string& path, bool dualChannel);
-    void StopByUser();
-    // One due sample: writes it as the next record (the header before the first) or stops.
-    Result Sample(const std::string& sampleLine, bool dualChannel, bool meterOnline);
+    // Ends the recording and closes its file; false when the file refused its last bytes.
+    bool Stop();
+    // One due sample: the reading as it stands, stamped `time`, becomes the next record, or the
+    // recording stops (or waits) as the result says.
+    Result Sample(const CurrentReading& reading, std::string_view time);
 
+    bool Recording() const { return recording_; }
+    long RecordCount() const { return recordCount_; }
     const std::string& Path() const { return writer_.Path(); }
     const std::string& ErrorText() const { return writer_.ErrorText(); }
 
 private:
-    void Finish();
+    LostLink lostLink_;
+    long maxRecords_;
+    bool recording_ = false;
+    long recordCount_ = 0;
+    bool channelModeAtStart_ = false;
     RecordWriter writer_;
 };

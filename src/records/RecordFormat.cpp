@@ -10,6 +10,8 @@
 #include <fstream>
 #include <initializer_list>
 
+#include "meter/CurrentReading.h"
+
 namespace RecordFormat {
 
 namespace {
@@ -86,6 +88,11 @@ std::string TwoChannelSample(std::string_view time, std::string_view t1, std::st
 
 std::string OneChannelSample(std::string_view time, std::string_view t1, std::string_view unit) {
     return Join(std::initializer_list<std::string_view>{time, t1, unit});
+}
+
+std::string SampleLine(const CurrentReading& r, std::string_view time) {
+    if (r.DualChannel) return TwoChannelSample(time, r.T1Value.Text(), r.T2Value.Text(), r.T1T2Value.Text(), r.UnitText);
+    return OneChannelSample(time, r.T1Value.Text(), r.UnitText);
 }
 
 std::string RecordLine(long count, std::string_view sampleLine) {

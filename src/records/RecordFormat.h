@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+struct CurrentReading;
+
 // The record text file and the printed list: every line, separator and column of both.
 // Lines are returned without their line end; writers add LineEnd.
 namespace RecordFormat {
@@ -18,6 +20,8 @@ inline constexpr char Separator = '\t';
 std::string TwoChannelSample(std::string_view time, std::string_view t1, std::string_view t2,
                              std::string_view t1t2, std::string_view unit);
 std::string OneChannelSample(std::string_view time, std::string_view t1, std::string_view unit);
+// The sample of the live reading, in its channel mode, stamped `time`.
+std::string SampleLine(const CurrentReading& reading, std::string_view time);
 
 // A recording's record: the count, TAB, the sample line; nothing after the last field.
 std::string RecordLine(long count, std::string_view sampleLine);

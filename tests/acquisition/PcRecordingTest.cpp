@@ -1,96 +1,116 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "FileText.h"
-#include "ProgramState.h"
 #include "acquisition/PcRecording.h"
-#include "acquisition/SamplingState.h"
+#include "meter/CurrentReading.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using R = PcRecording::Result;
 
 class PcRecordingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProgramState();
         char pattern[] = "/tmp/tq36-recording-XXXXXX";
         dir = mkdtemp(pattern);
         file = dir / "run1.txt";
     }
-    void TearDown() override {
-        fs::remove_all(dir);
-        ResetProgramState();
+    void TearDown() override { fs::remove_all(dir); }
+
+    static CurrentReading Reading(bool dual, double t1, bool online = true) {
+        CurrentReading r;
+        r.DualChannel = dual;
+        r.MeterOnline = online;
+        r.UnitText = "C";
+        r.T1Value = Reading::Number(t1);
+        r.T2Value = Reading::Mark(Reading::Kind::Over);
+        r.T1T2Value = Reading::Mark(Reading::Kind::Over);
+        return r;
     }
 
     fs::path dir;
     fs::path file;
-    PcRecording recording;
 };
 
 const std::string Header = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
 
 TEST_F(PcRecordingTest, WritesHeaderWithFirstRecordAndNumbersFromOne) {
+    PcRecording recording;
     ASSERT_TRUE(recording.Start(file.string(), true));
-    EXPECT_TRUE(Sampling::State().Recording);
+    EXPECT_TRUE(recording.Recording());
     EXPECT_EQ(FileText(file), "") << "a recording stopped before its first sample leaves an empty file";
-    using R = PcRecording::Result;
-    EXPECT_EQ(recording.Sample("14:03:07\t23.5\t21.0\t2.5\tC", true, true), R::Written);
-    EXPECT_EQ(recording.Sample("14:03:09\tOL\t21.0\tOL\tF", true, true), R::Written);
-    EXPECT_EQ(Sampling::State().RecordCount, 2);
-    EXPECT_EQ(FileText(file), Header + "1\t14:03:07\t23.5\t21.0\t2.5\tC\r\n2\t14:03:09\tOL\t21.0\tOL\tF\r\n")
+    EXPECT_EQ(recording.Sample(Reading(true, 23.5), "14:03:07"), R::Written);
+    EXPECT_EQ(recording.Sample(Reading(true, -0.04), "14:03:09"), R::Written);
+    EXPECT_EQ(recording.RecordCount(), 2);
+    EXPECT_EQ(FileText(file), Header + "1\t14:03:07\t23.5\tOL\tOL\tC\r\n2\t14:03:09\t0.0\tOL\tOL\tC\r\n")
         << "each record is on disk as soon as it is written";
 
-    recording.StopByUser();
-    EXPECT_FALSE(Sampling::State().Recording);
-    EXPECT_FALSE(Sampling::State().SavePathChosen);
+    EXPECT_TRUE(recording.Stop());
+    EXPECT_FALSE(recording.Recording());
     ASSERT_TRUE(recording.Start(file.string(), false));
-    EXPECT_EQ(recording.Sample("14:03:10\t-40.0\tK", false, true), R::Written);
-    EXPECT_EQ(FileText(file), Header + "1\t14:03:10\t-40.0\tK\r\n") << "a restart replaces the file";
+    EXPECT_EQ(recording.Sample(Reading(false, -40), "14:03:10"), R::Written);
+    EXPECT_EQ(FileText(file), Header + "1\t14:03:10\t-40.0\tC\r\n") << "a restart replaces the file";
 }
 
-TEST_F(PcRecordingTest, AutomaticStops) {
-    using R = PcRecording::Result;
+TEST_F(PcRecordingTest, AutomaticStopsAndTheLostLinkPolicy) {
     struct Case {
         const char* name;
-        long countBefore;
+        PcRecording::LostLink policy;
         bool dualAtSample;
         bool online;
         R expected;
-        bool savePathKept;
+        bool recordingAfter;
     };
-    for (const Case& c : {Case{"limit reached", Sampling::MaxRecords, true, true, R::StoppedLimitOrChannel, true},
-                          Case{"channel mode changed", 5, false, true, R::StoppedLimitOrChannel, true},
-                          Case{"link lost", 5, true, false, R::StoppedLostLink, false},
-                          Case{"channel change wins over a lost link", 5, false, false, R::StoppedLimitOrChannel,
-                               true}}) {
+    const Case cases[] = {
+        {"channel mode changed", PcRecording::LostLink::Stop, false, true, R::StoppedChannelMode, false},
+        {"link lost", PcRecording::LostLink::Stop, true, false, R::StoppedLostLink, false},
+        {"link lost, waiting", PcRecording::LostLink::Wait, true, false, R::WaitingForMeter, true},
+        {"channel change wins over a lost link", PcRecording::LostLink::Wait, false, false, R::StoppedChannelMode, false},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        PcRecording recording(c.policy);
         ASSERT_TRUE(recording.Start(file.string(), true));
-        Sampling::State().SavePathChosen = true;
-        Sampling::State().RecordCount = c.countBefore;
-        EXPECT_EQ(recording.Sample("t", c.dualAtSample, c.online), c.expected);
-        EXPECT_FALSE(Sampling::State().Recording);
-        EXPECT_EQ(Sampling::State().RecordCount, 0);
-        EXPECT_EQ(Sampling::State().SavePathChosen, c.savePathKept);
-        EXPECT_EQ(recording.Sample("t", true, true), R::NotRecording);
-        EXPECT_EQ(FileText(file), "") << "nothing written by a sample that stops";
+        EXPECT_EQ(recording.Sample(Reading(c.dualAtSample, 1, c.online), "10:00:00"), c.expected);
+        EXPECT_EQ(recording.Recording(), c.recordingAfter);
+        EXPECT_EQ(FileText(file), "") << "nothing written by a sample that stops or waits";
+        if (c.recordingAfter) {
+            EXPECT_EQ(recording.Sample(Reading(true, 2), "10:00:02"), R::Written) << "and numbering goes on from 1";
+            EXPECT_EQ(FileText(file), Header + "1\t10:00:02\t2.0\tOL\tOL\tC\r\n");
+        } else {
+            EXPECT_EQ(recording.Sample(Reading(true, 1), "10:00:02"), R::NotRecording);
+        }
     }
 }
 
+TEST_F(PcRecordingTest, StopsAtItsLimitBeforeOneRecordTooMany) {
+    PcRecording recording(PcRecording::LostLink::Stop, 3);
+    ASSERT_TRUE(recording.Start(file.string(), false));
+    for (int n = 1; n <= 3; ++n) EXPECT_EQ(recording.Sample(Reading(false, n), "10:00:00"), R::Written);
+    EXPECT_EQ(recording.Sample(Reading(false, 4), "10:00:00"), R::StoppedLimit);
+    const std::string text = FileText(file);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << "the header and three records";
+}
+
 TEST_F(PcRecordingTest, WriteFailureStopsAtOnceAndSaysWhy) {
+    PcRecording recording;
     ASSERT_TRUE(recording.Start("/dev/full", true));
-    EXPECT_EQ(recording.Sample("14:00:00\t1.0\t2.0\t-1.0\tC", true, true), PcRecording::Result::WriteFailed);
-    EXPECT_FALSE(Sampling::State().Recording);
+    EXPECT_EQ(recording.Sample(Reading(true, 1), "14:00:00"), R::WriteFailed);
+    EXPECT_FALSE(recording.Recording());
     EXPECT_EQ(recording.ErrorText(), "No space left on device");
-    EXPECT_EQ(recording.Sample("14:00:02\t1.0\t2.0\t-1.0\tC", true, true), PcRecording::Result::NotRecording);
+    EXPECT_EQ(recording.Sample(Reading(true, 1), "14:00:02"), R::NotRecording);
 }
 
 TEST_F(PcRecordingTest, FileThatCannotBeCreatedDoesNotStartARecording) {
+    PcRecording recording;
     EXPECT_FALSE(recording.Start((dir / "missing" / "run.txt").string(), true));
-    EXPECT_FALSE(Sampling::State().Recording);
+    EXPECT_FALSE(recording.Recording());
     EXPECT_FALSE(recording.ErrorText().empty());
 }
 

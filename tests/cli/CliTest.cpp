@@ -82,7 +82,7 @@ protected:
     std::unique_ptr<SimulatedMeter> meter;
 };
 
-// The file is the one the desktop program's writer makes of the same readings, on its grid.
+// The file is the one the desktop program's recording makes of the same readings, on its grid.
 TEST_F(CliTest, RecordWritesTheDesktopRecordFile) {
     ASSERT_TRUE(StartMeter({"--channels", "2", "--t1", "23.5", "--t2", "21.0"}));
     const QString out = dir.filePath("run1.txt");
@@ -91,11 +91,11 @@ TEST_F(CliTest, RecordWritesTheDesktopRecordFile) {
     const QByteArray written = ReadAll(out);
     const QList<QByteArray> lines = written.split('\n');
     ASSERT_EQ(lines.size(), 5) << written.toStdString();
-    std::string expected = std::string(RecordFormat::Header) + "\r\n";
+    std::string expected = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
     int previous = -1;
     for (int n = 1; n <= 3; ++n) {
         const std::string time = lines[n].split('\t').value(1).toStdString();
-        expected += RecordFormat::RecordLine(n, RecordFormat::TwoChannelSample(time, "23.5", "21.0", "2.5", "C")) + "\r\n";
+        expected += std::to_string(n) + "\t" + time + "\t23.5\t21.0\t2.5\tC\r\n";
         const int seconds = QTime::fromString(QString::fromStdString(time), "HH:mm:ss").msecsSinceStartOfDay() / 1000;
         if (previous >= 0) {
             EXPECT_EQ((seconds - previous + 86400) % 86400, 1) << "one second apart";
@@ -182,7 +182,7 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     OpenDataSet(2);
     auto* list = Forms::FindAs<ListWindow>("DataList1");
     ASSERT_NE(list, nullptr);
-    Sampling::State().RecordFilePath = dir.filePath("desktop.txt").toStdString();
+    Sampling::State().SavePathChosen(dir.filePath("desktop.txt").toStdString(), true);
     ASSERT_TRUE(RecordFile::SaveList(*list, list->Records()));
     EXPECT_EQ(cli, ReadAll(dir.filePath("desktop.txt")));
 }

@@ -196,7 +196,7 @@ TEST_F(PanelTest, SamplingIntervalInput) {
                           Case{"abc", 1}, Case{"10", 10}, Case{"", 10}}) {
         dialogs.QueueInput(c.typed);
         Bar(panel)->Trigger("PC");
-        EXPECT_EQ(Sampling::State().Schedule.SamplingSeconds(), c.expected) << c.typed.toStdString();
+        EXPECT_EQ(Sampling::State().SamplingSeconds(), c.expected) << c.typed.toStdString();
     }
     const DialogCall& call = dialogs.Calls().front();
     EXPECT_EQ(call.text, "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ");
@@ -211,7 +211,7 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
     const auto file = std::filesystem::path(ports.Path()) / "run1";
     dialogs.QueueFile(QString::fromStdString(file.string()));
     Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(Sampling::State().Recording);
+    ASSERT_TRUE(Sampling::State().Recording());
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Stop Recording");
     EXPECT_EQ(Text("LblFileName"), "run1.txt");
 
@@ -224,7 +224,7 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
     EXPECT_EQ(Text("LblCount"), "2");
     EXPECT_EQ(Text("LblRec"), "Rec");
     Bar(panel)->Trigger("Save");
-    EXPECT_FALSE(Sampling::State().Recording);
+    EXPECT_FALSE(Sampling::State().Recording());
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
     EXPECT_EQ(Text("LblFileName"), "");
     EXPECT_EQ(FileText(file.string() + ".txt"),
@@ -247,7 +247,7 @@ TEST_F(PanelTest, LostLinkStopsRecordingAtTheNextSample) {
     Meter::Current().MeterOnline = false;
     clock.Advance(2);
     panel->Timer2_Timer();
-    EXPECT_FALSE(Sampling::State().Recording);
+    EXPECT_FALSE(Sampling::State().Recording());
     EXPECT_EQ(Text("LblCount"), "");
     EXPECT_EQ(Text("LblFileName"), "");
     EXPECT_EQ(FileText(file),
@@ -264,11 +264,11 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     dialogs.QueueFile(QString::fromStdString(full.string()));
     dialogs.QueueAnswer(true);  // it exists: replace it
     Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(Sampling::State().Recording);
+    ASSERT_TRUE(Sampling::State().Recording());
     Bar(panel)->Trigger("List");
     clock.Advance(2);
     panel->Timer2_Timer();
-    EXPECT_FALSE(Sampling::State().Recording);
+    EXPECT_FALSE(Sampling::State().Recording());
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].contains("No space left on device"));
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
@@ -327,7 +327,7 @@ TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     Bar(panel)->Trigger("List");
     auto* list = Forms::FindAs<ListWindow>("List2");
     ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(Sampling::State().List.IsRunning());
+    ASSERT_TRUE(Sampling::State().List().IsRunning());
     Bar(panel)->Trigger("List");  // a second press neither clears nor restarts it
     for (int i = 0; i < 3; ++i) {
         clock.Advance(2);
@@ -340,7 +340,7 @@ TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     clock.Advance(2);
     panel->Timer2_Timer();
     EXPECT_EQ(list->ListGrid().Rows(), 5);
-    EXPECT_FALSE(Sampling::State().List.IsRunning());
+    EXPECT_FALSE(Sampling::State().List().IsRunning());
     EXPECT_EQ(Bar(list)->ButtonTooltip("Pause"), "Start");
     clock.Advance(2);
     panel->Timer2_Timer();
@@ -348,12 +348,12 @@ TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
 
     Meter::Current().MeterOnline = true;
     list->Toolbar1_ButtonClick("Pause");
-    ASSERT_TRUE(Sampling::State().List.IsRunning());
+    ASSERT_TRUE(Sampling::State().List().IsRunning());
     Meter::Current().DualChannel = false;
     clock.Advance(2);
     panel->Timer2_Timer();
-    EXPECT_FALSE(Sampling::State().List.IsRunning());
-    EXPECT_EQ(Sampling::State().List.RowCount(), 0);
+    EXPECT_FALSE(Sampling::State().List().IsRunning());
+    EXPECT_EQ(Sampling::State().List().RowCount(), 0);
     EXPECT_EQ(Forms::Find("List2"), nullptr);
 }
 
@@ -407,18 +407,18 @@ TEST_F(PanelTest, ToolbarGuards) {
     for (const char* key : {"List", "AVG", "Memory", "Save"}) Bar(panel)->Trigger(key);
     for (const char* window : {"List2", "AVG2", "Memory"}) EXPECT_EQ(Forms::Find(window), nullptr) << window;
     EXPECT_TRUE(dialogs.Calls().empty());
-    EXPECT_FALSE(Sampling::State().Recording);
+    EXPECT_FALSE(Sampling::State().Recording());
 
     Meter::Current().MeterOnline = true;
     const auto run = std::filesystem::path(ports.Path()) / "run1";
     dialogs.QueueFile(QString::fromStdString(run.string()));
     Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(Sampling::State().Recording);
+    ASSERT_TRUE(Sampling::State().Recording());
     clock.Advance(2);
     panel->Timer2_Timer();
     Bar(panel)->Trigger("Open");
     EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"Recording Mode!\n\rPlease stop recording!"});
-    EXPECT_TRUE(Sampling::State().Recording);
+    EXPECT_TRUE(Sampling::State().Recording());
 
     Bar(panel)->Trigger("Save");  // stop
     dialogs.QueueFile(QString::fromStdString(run.string()));

@@ -7,6 +7,7 @@
 
 #include "ListFixture.h"
 #include "acquisition/PcRecording.h"
+#include "meter/CurrentReading.h"
 #include "ui/Toolbar.h"
 #include "windows/records/FileListLoading.h"
 #include "windows/records/RecordFile.h"
@@ -44,6 +45,13 @@ protected:
     }
 };
 
+Reading ReadingOf(const QString& text) {
+    if (text == "OL") return Reading::Mark(Reading::Kind::Over);
+    if (text == "-OL") return Reading::Mark(Reading::Kind::Under);
+    if (text == "----") return Reading::Mark(Reading::Kind::NoReading);
+    return Reading::Number(text.toDouble());
+}
+
 // What the recording and a list save write comes back cell for cell, in the list that fits it.
 TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
     struct Case {
@@ -59,7 +67,7 @@ TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
         // A list save.
         ListWindow* list = OpenList(c.dual);
         for (const QString& row : c.rows) list->AddSampleRow(row);
-        Sampling::State().RecordFilePath = TempPath("saved.txt").toStdString();
+        Sampling::State().SavePathChosen(TempPath("saved.txt").toStdString(), true);
         ASSERT_TRUE(RecordFile::SaveList(*list, list->Records()));
         ASSERT_TRUE(LoadRecordFile(TempPath("saved.txt"), "saved.txt"));
         ASSERT_NE(Loaded(c.dual), nullptr);
@@ -70,9 +78,19 @@ TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
         PcRecording recording;
         ASSERT_TRUE(recording.Start(TempPath("recorded.txt").toStdString(), c.dual));
         for (const QString& row : c.rows) {
-            recording.Sample(row.section('\t', 1).toStdString(), c.dual, true);
+            const QStringList cells = row.split('\t');
+            CurrentReading r;
+            r.DualChannel = c.dual;
+            r.MeterOnline = true;
+            r.T1Value = ReadingOf(cells[2]);
+            if (c.dual) {
+                r.T2Value = ReadingOf(cells[3]);
+                r.T1T2Value = ReadingOf(cells[4]);
+            }
+            r.UnitText = cells.last().toStdString();
+            recording.Sample(r, cells[1].toStdString());
         }
-        recording.StopByUser();
+        recording.Stop();
         ASSERT_TRUE(LoadRecordFile(TempPath("recorded.txt"), "recorded"));
         EXPECT_EQ(Rows(Loaded(c.dual)), c.rows);
         EXPECT_EQ(Loaded(c.dual)->Caption(), "recorded.txt");

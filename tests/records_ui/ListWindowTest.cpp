@@ -83,12 +83,12 @@ TEST_F(ListWindowTest, NewestRowStaysInViewFromTheSixteenthRowOn) {
 TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
     ListWindow* list = OpenList(true);
     Toolbar* bar = Child<Toolbar>(list, "Toolbar1");
-    Sampling::State().List.Opened();
+    Sampling::State().List().Opened();
     Meter::Current().MeterOnline = true;
     list->AddSampleRow(SampleRow(1));
 
     bar->Trigger("Pause");
-    EXPECT_FALSE(Sampling::State().List.IsRunning());
+    EXPECT_FALSE(Sampling::State().List().IsRunning());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
     EXPECT_EQ(list->ListGrid().Rows(), 2) << "rows already shown stay";
@@ -96,12 +96,12 @@ TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
     // Offline and paused: the button does nothing.
     Meter::Current().MeterOnline = false;
     bar->Trigger("Pause");
-    EXPECT_FALSE(Sampling::State().List.IsRunning());
+    EXPECT_FALSE(Sampling::State().List().IsRunning());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
 
     Meter::Current().MeterOnline = true;
     bar->Trigger("Pause");
-    EXPECT_TRUE(Sampling::State().List.IsRunning());
+    EXPECT_TRUE(Sampling::State().List().IsRunning());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Run").cacheKey());
     EXPECT_NE(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
@@ -117,12 +117,12 @@ TEST_F(ListWindowTest, ClosingEndsTheListAndReopeningStartsEmpty) {
         ListWindow* list = OpenList(dual);
         list->show();
         list->AddSampleRow(SampleRow(1));
-        Sampling::State().List.Opened();
+        Sampling::State().List().Opened();
 
         list->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(Sampling::State().List.IsRunning());
-        EXPECT_EQ(Sampling::State().List.RowCount(), 0);
+        EXPECT_FALSE(Sampling::State().List().IsRunning());
+        EXPECT_EQ(Sampling::State().List().RowCount(), 0);
         EXPECT_EQ(Forms::Find(dual ? "List2" : "List1"), nullptr);
         EXPECT_EQ(OpenList(dual)->ListGrid().Rows(), 1);
     }
@@ -131,7 +131,7 @@ TEST_F(ListWindowTest, ClosingEndsTheListAndReopeningStartsEmpty) {
 TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
     ListWindow* list = OpenList(false);
     list->AddSampleRow("1\t09:05:03\t23.5\tC");
-    Sampling::State().Recording = true;
+    ASSERT_TRUE(Sampling::State().Recorder().Start(TempPath("rec.txt").toStdString(), false));
     dialogs.QueueFile(TempPath("never"));
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
     ASSERT_EQ(dialogs.Calls().size(), 1u);
@@ -144,7 +144,7 @@ TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
 TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
     ListWindow* list = OpenList(false);
     list->AddSampleRow("1\t09:05:03\t23.5\tC");
-    Sampling::State().List.Opened();
+    Sampling::State().List().Opened();
 
     dialogs.QueueFileCancel();
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
@@ -154,8 +154,8 @@ TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
     EXPECT_EQ(ReadAll(TempPath("saved.txt")),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n1\t09:05:03\t23.5\tC\t\r\n");
-    EXPECT_FALSE(Sampling::State().SavePathChosen);
-    EXPECT_TRUE(Sampling::State().List.IsRunning());
+    EXPECT_FALSE(Sampling::State().SavePathChosen());
+    EXPECT_TRUE(Sampling::State().List().IsRunning());
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 

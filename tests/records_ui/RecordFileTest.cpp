@@ -39,8 +39,7 @@ protected:
     ListWindow* ListWithRows(bool dual, const QStringList& rows, const QString& path) {
         ListWindow* list = OpenList(dual);
         for (const QString& row : rows) list->AddSampleRow(row);
-        Sampling::State().RecordFilePath = path.toStdString();
-        Sampling::State().SavePathChosen = true;
+        Sampling::State().SavePathChosen(path.toStdString(), true);
         return list;
     }
 };
@@ -77,7 +76,7 @@ TEST_F(RecordFileTest, SavedFilesAreByteExact) {
         ListWindow* list = ListWithRows(c.dual, c.rows, path);
         EXPECT_TRUE(RecordFile::SaveList(*list, list->Records()));
         EXPECT_EQ(ReadAll(path), c.expected);
-        EXPECT_FALSE(Sampling::State().SavePathChosen);
+        EXPECT_FALSE(Sampling::State().SavePathChosen());
         EXPECT_EQ(list->Caption(), "Real Time List");
         EXPECT_TRUE(dialogs.Messages().empty());
         list->UnloadForm();
@@ -88,7 +87,7 @@ TEST_F(RecordFileTest, SavedFilesAreByteExact) {
 TEST_F(RecordFileTest, CaptionCountsRowsAndComesBack) {
     CaptionLog form;
     for (int n = 1; n <= 3000; ++n) form.rows.Append(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n).toStdString());
-    Sampling::State().RecordFilePath = TempPath("progress.txt").toStdString();
+    Sampling::State().SavePathChosen(TempPath("progress.txt").toStdString(), true);
     form.captions.clear();
     ASSERT_TRUE(RecordFile::SaveList(form, form.rows));
 
@@ -127,7 +126,7 @@ TEST_F(RecordFileTest, FailurePartWayKeepsTheWholeLinesWrittenBefore) {
     ListWindow* list = OpenList(true);
     for (int n = 1; n <= 200; ++n) list->AddSampleRow(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n));
     const QString path = TempPath("limited.txt");
-    Sampling::State().RecordFilePath = path.toStdString();
+    Sampling::State().SavePathChosen(path.toStdString(), true);
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -166,8 +165,8 @@ TEST_F(RecordFileTest, DialogAppliesTheTxtRuleAndOpensInTheDefaultFolder) {
         dialogs.ClearCalls();
         dialogs.QueueFile(folder + "/" + c.typed);
         EXPECT_TRUE(RecordFile::ShowSaveAsDialog());
-        EXPECT_TRUE(Sampling::State().SavePathChosen);
-        EXPECT_EQ(QString::fromStdString(Sampling::State().RecordFilePath), folder + "/" + c.written);
+        EXPECT_TRUE(Sampling::State().SavePathChosen());
+        EXPECT_EQ(QString::fromStdString(Sampling::State().RecordFilePath()), folder + "/" + c.written);
 
         ASSERT_EQ(dialogs.Calls().size(), 1u);
         const DialogCall& call = dialogs.Calls()[0];
@@ -198,7 +197,7 @@ TEST_F(RecordFileTest, ReplacingAnExistingFileIsAskedForTheFinalName) {
         dialogs.QueueFile(folder + "/" + c.typed);
         if (c.replace) dialogs.QueueAnswer(*c.replace);
         EXPECT_EQ(RecordFile::ShowSaveAsDialog(), c.chosen);
-        EXPECT_EQ(Sampling::State().SavePathChosen, c.chosen);
+        EXPECT_EQ(Sampling::State().SavePathChosen(), c.chosen);
         ASSERT_EQ(dialogs.Count(DialogCall::Kind::Question), c.replace ? 1u : 0u);
         if (c.replace) {
             const DialogCall& question = dialogs.Calls().back();
@@ -210,16 +209,15 @@ TEST_F(RecordFileTest, ReplacingAnExistingFileIsAskedForTheFinalName) {
 }
 
 TEST_F(RecordFileTest, CancelOrANameWithoutTitleChoosesNothing) {
-    Sampling::State().RecordFilePath = "/kept/earlier.txt";
-    Sampling::State().SavePathChosen = true;
+    Sampling::State().SavePathChosen("/kept/earlier.txt", true);
     dialogs.QueueFileCancel();
     EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
-    EXPECT_FALSE(Sampling::State().SavePathChosen);
-    EXPECT_EQ(Sampling::State().RecordFilePath, "/kept/earlier.txt");
+    EXPECT_FALSE(Sampling::State().SavePathChosen());
+    EXPECT_EQ(Sampling::State().RecordFilePath(), "/kept/earlier.txt");
 
     dialogs.QueueFile(home.path() + "/Documents/TQ36/");
     EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
-    EXPECT_FALSE(Sampling::State().SavePathChosen);
+    EXPECT_FALSE(Sampling::State().SavePathChosen());
 }
 
 TEST_F(RecordFileTest, DefaultFolderIsCreatedWhenMissingAndKeptWhenPresent) {
@@ -243,13 +241,13 @@ TEST_F(RecordFileTest, FolderThatCannotBeMadeEndsWithoutADialog) {
     QFile blocker(home.path() + "/Documents");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    Sampling::State().List.Opened();
-    Sampling::State().SavePathChosen = true;
+    Sampling::State().List().Opened();
+    Sampling::State().SavePathChosen(home.path().toStdString() + "/earlier.txt", true);
     dialogs.QueueFile(home.path() + "/x.txt");
 
     EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
-    EXPECT_FALSE(Sampling::State().SavePathChosen);
-    EXPECT_TRUE(Sampling::State().List.IsRunning());
+    EXPECT_FALSE(Sampling::State().SavePathChosen());
+    EXPECT_TRUE(Sampling::State().List().IsRunning());
     EXPECT_EQ(dialogs.Count(DialogCall::Kind::SaveFile), 0u);
     EXPECT_TRUE(dialogs.Messages().empty());
 }
@@ -267,14 +265,15 @@ TEST_F(RecordFileTest, ListPausesOnlyWhileTheDialogIsOpen) {
     for (const PauseCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "recording " << c.recording << " running " << c.listRunning
                                         << " cancel " << c.cancel);
-        Sampling::State().Recording = c.recording;
-        c.listRunning ? Sampling::State().List.Opened() : Sampling::State().List.Closed();
+        if (c.recording) ASSERT_TRUE(Sampling::State().Recorder().Start(TempPath("rec.txt").toStdString(), false));
+        if (!c.recording) Sampling::State().Recorder().Stop();
+        c.listRunning ? Sampling::State().List().Opened() : Sampling::State().List().Closed();
         bool runningWhileOpen = !c.runningWhileOpen;
-        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = Sampling::State().List.IsRunning(); });
+        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = Sampling::State().List().IsRunning(); });
         c.cancel ? dialogs.QueueFileCancel() : dialogs.QueueFile(TempPath("p.txt"));
         RecordFile::ShowSaveAsDialog();
         EXPECT_EQ(runningWhileOpen, c.runningWhileOpen);
-        EXPECT_EQ(Sampling::State().List.IsRunning(), c.listRunning);
+        EXPECT_EQ(Sampling::State().List().IsRunning(), c.listRunning);
     }
 }
 

@@ -114,7 +114,7 @@ TEST_F(AvgWindowTest, OpensBesideTheMainWindowAndGathers) {
         EXPECT_TRUE(Child<QTimer>(window, "Timer1")->isActive());
         EXPECT_TRUE(State().AvgWindowOpen() && State().AvgRunning());
         EXPECT_EQ(State().UnitTextAtStart(), "C");
-        EXPECT_EQ(Sampling::State().ChannelModeAtStart, dual);
+        EXPECT_EQ(Sampling::State().ChannelModeAtStart(), dual);
 
         Meter::Current().DualChannel = !dual;
         OpenStatistics();

@@ -13,13 +13,15 @@
 #include <thread>
 #include <vector>
 
+#include "acquisition/PcRecording.h"
 #include "acquisition/PollCycle.h"
 #include "acquisition/SamplingSchedule.h"
 #include "logger/DataLogger.h"
 #include "logger/LoggerFormat.h"
 #include "logger/MemoryExchange.h"
 #include "meter/Meter.h"
-#include "records/RecordFormat.h"
+#include "records/ListSave.h"
+#include "records/RecordTable.h"
 #include "records/RecordWriter.h"
 #include "serial/EventHooks.h"
 #include "serial/PortNames.h"
@@ -162,18 +164,15 @@ int Read(const Options& options) {
 }
 
 int Record(const Options& options) {
-    RecordWriter writer;
-    if (!writer.Open(options.out)) {
-        std::fprintf(stderr, "tq36-cli: %s could not be created (%s)\n", options.out.c_str(), writer.ErrorText().c_str());
-        return Io;
-    }
+    // The desktop program's recording, waiting for a silent meter instead of stopping, and with
+    // no limit but the ones asked for here.
+    PcRecording recording(PcRecording::LostLink::Wait, 0);
     if (const int status = OpenMeterPort(options.com); status != Ok) return status;
 
     const bool progress = isatty(STDERR_FILENO);
     const double started = Monotonic();
     SamplingSchedule schedule;
-    bool framed = false, scheduled = false, waiting = false, channelModeAtStart = false;
-    long records = 0;
+    bool framed = false, scheduled = false, waiting = false;
     int status = Ok;
     std::string ending;
     auto finished = [&] { return !ending.empty(); };
@@ -181,36 +180,37 @@ int Record(const Options& options) {
     auto sample = [&] {
         if (!framed || finished()) return;
         const Now now = TimeOfDay();
+        const CurrentReading& r = Meter::Current();
         if (!scheduled) {
-            // Due at once, then every interval: the desktop program's grid.
-            schedule.SetInterval(options.interval, now.seconds - options.interval);
-            channelModeAtStart = Meter::Current().DualChannel;
+            // The file is made once the meter has answered, in the channel mode of its first
+            // frame; sampling is due at once, then every interval: the desktop program's grid.
             scheduled = true;
+            if (!recording.Start(options.out, r.DualChannel)) {
+                ending = options.out + " could not be created (" + recording.ErrorText() + ")";
+                status = Io;
+                return;
+            }
+            schedule.SetInterval(options.interval, now.seconds - options.interval);
         }
         if (!schedule.Tick(now.seconds)) return;
-        const CurrentReading& r = Meter::Current();
-        if (!r.MeterOnline) {
+        const PcRecording::Result result = recording.Sample(r, now.text);
+        if (result == PcRecording::Result::WaitingForMeter) {
             if (!waiting) std::fprintf(stderr, "%s  the meter is silent; waiting for it\n", now.text.c_str());
             waiting = true;
             return;
         }
         if (waiting) std::fprintf(stderr, "%s  the meter is back; recording goes on\n", now.text.c_str());
         waiting = false;
-        if (r.DualChannel != channelModeAtStart) {
+        if (result == PcRecording::Result::StoppedChannelMode) {
             ending = "the meter changed between one and two channels";
             return;
         }
-        const std::string line = r.DualChannel ? RecordFormat::TwoChannelSample(now.text, r.T1Value.Text(), r.T2Value.Text(),
-                                                                                  r.T1T2Value.Text(), r.UnitText)
-                                               : RecordFormat::OneChannelSample(now.text, r.T1Value.Text(), r.UnitText);
-        const bool written = (records > 0 || writer.WriteLine(RecordFormat::Header)) &&
-                             writer.WriteLine(RecordFormat::RecordLine(records + 1, line));
-        if (!written) {
-            ending = options.out + " could not be written (" + writer.ErrorText() + ")";
+        if (result == PcRecording::Result::WriteFailed) {
+            ending = options.out + " could not be written (" + recording.ErrorText() + ")";
             status = Io;
             return;
         }
-        ++records;
+        const long records = recording.RecordCount();
         if (progress) {
             const long elapsed = static_cast<long>(Monotonic() - started);
             std::fprintf(stderr, "\r%ld records, %s elapsed, last %s %s   ", records, Logger::TimeText(elapsed).c_str(),
@@ -224,15 +224,16 @@ int Record(const Options& options) {
     InstallWaits(sample);
     PollCycle::Display display{[] {}, [] {}, [&] { framed = true; }, [] {}};
     const bool answered = Poll(display, finished, framed);
-    const bool closed = writer.Close();
+    const long records = recording.RecordCount();
+    const bool closed = recording.Stop();
     Rs232_API::CloseAllPorts();
     if (progress) std::fprintf(stderr, "\n");
     if (!answered) {
         std::fprintf(stderr, "tq36-cli: COM %d: the meter sent nothing within 5 s\n", options.com);
         return NoMeter;
     }
-    if (!closed) {
-        std::fprintf(stderr, "tq36-cli: %s could not be written (%s)\n", options.out.c_str(), writer.ErrorText().c_str());
+    if (!closed && status == Ok) {
+        std::fprintf(stderr, "tq36-cli: %s could not be written (%s)\n", options.out.c_str(), recording.ErrorText().c_str());
         return Io;
     }
     if (status != Ok || (ending != "done" && !ending.empty())) std::fprintf(stderr, "tq36-cli: %s\n", ending.c_str());
@@ -295,12 +296,10 @@ int Download(const Options& options) {
         char name[32];
         std::snprintf(name, sizeof name, "set%02d.txt", set.number);
         const std::string path = (std::filesystem::path(options.outDir) / name).string();
+        RecordTable rows(RecordTable::ColumnsFor(dual));
+        for (long i = 1; i <= records; ++i) rows.Append(Logger::SetRow(*cut, i, start, dual));
         RecordWriter writer;
-        bool written = writer.Open(path);
-        for (long i = 1; written && i <= records; ++i) {
-            written = (i > 1 || writer.WriteLine(RecordFormat::Header)) &&
-                      writer.WriteLine(RecordFormat::ListSaveLine(Logger::SetRow(*cut, i, start, dual)));
-        }
+        bool written = writer.Open(path) && ListSave::Write(writer, rows);
         written = writer.Close() && written;
         if (!written) {
             std::fprintf(stderr, "tq36-cli: %s could not be written (%s)\n", path.c_str(), writer.ErrorText().c_str());

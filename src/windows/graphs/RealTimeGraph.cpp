@@ -27,7 +27,7 @@ constexpr ToolbarButton Buttons[] = {{"Pause", "Pause", "Pause", true},
                               {"Run", "", "Pause", false},
                               {"Start", "Start", "Start", false}};
 
-double SamplingSeconds() { return Sampling::State().Schedule.SamplingSeconds(); }
+double SamplingSeconds() { return Sampling::State().SamplingSeconds(); }
 
 // Loads the graph window when needed and sizes the chart's sweep to it.
 RealTimeGraph* LoadGraph(double spanSeconds) {

@@ -72,7 +72,7 @@ void RealTimeRange::Load() {
     const RealTimeChart& chart = RealTimeChart::Instance();
     TxtMax->setText(QString::fromStdString(RangeInput::NumberText(chart.YMax())));
     TxtMin->setText(QString::fromStdString(RangeInput::NumberText(chart.YMin())));
-    const double samplingSeconds = Sampling::State().Schedule.SamplingSeconds();
+    const double samplingSeconds = Sampling::State().SamplingSeconds();
     const double minutes = chart.XStep() > 0 ? chart.PlotWidth() / chart.XStep() / 60 * samplingSeconds : 0;
     TxtCounts->setText(QString::fromStdString(RangeInput::NumberText(minutes)) + "  min");
     if (auto* graph = Forms::FindAs<FormWindow>(WindowNames::RealTimeGraph)) {

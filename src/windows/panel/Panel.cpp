@@ -180,10 +180,7 @@ void Panel::Load() {
     }
     SetPortText(PortCaption());
     RefreshUnitPictures();
-    SamplingState& sampling = Sampling::State();
-    sampling.Recording = false;
-    sampling.Schedule = SamplingSchedule{};
-    sampling.SampleTimeText = Clock::Current().TimeText().toStdString();
+    Sampling::State().SamplingStarted();
     poll_ = std::make_shared<PollCycle>(
         PollCycle::Display{
             [self = QPointer<Panel>(this)] {
@@ -233,57 +230,51 @@ void Panel::Timer2_Timer() {
     // One reading of the clock, so that the time stamp and the due second always agree.
     const QTime now = Clock::Current().TimeOfDay();
     const QString timeText = Clock::TextOf(now);
-    s.SampleTimeText = timeText.toStdString();
-    if (!s.Schedule.Tick(Clock::SecondsOf(now))) return;
+    if (!s.SampleDue(Clock::SecondsOf(now))) return;
     ShowTimesText->setText(timeText);
 
     const CurrentReading& r = Meter::Current();
-    const std::string line = SampleLine(timeText);
-    switch (recording_.Sample(line, r.DualChannel, r.MeterOnline)) {
+    const std::string time = timeText.toStdString();
+    const std::string line = RecordFormat::SampleLine(r, time);
+    PcRecording& recorder = s.Recorder();
+    switch (recorder.Sample(r, time)) {
         case PcRecording::Result::Written:
-            LblCount->setText(QString::number(s.RecordCount));
+            LblCount->setText(QString::number(recorder.RecordCount()));
             LblRec->setText("Rec");
             break;
-        case PcRecording::Result::StoppedLimitOrChannel:
+        case PcRecording::Result::StoppedLimit:
+        case PcRecording::Result::StoppedChannelMode:
             ShowRecordingStopped(true);
             return;
         case PcRecording::Result::StoppedLostLink:
+        case PcRecording::Result::WaitingForMeter:  // the desktop's recording stops instead
+            s.SavePathUsed();
             ShowRecordingStopped(false);
             return;
         case PcRecording::Result::WriteFailed: {
+            s.SavePathUsed();
             ShowRecordingStopped(false);
             // The list is the user's second copy: it still gets the sample the file refused.
             AddListRow(line);
             Dialogs::Current().Message(QString("Recording stopped: %1 could not be written (%2).")
-                                           .arg(QString::fromStdString(recording_.Path()),
-                                                QString::fromStdString(recording_.ErrorText())));
+                                           .arg(QString::fromStdString(recorder.Path()),
+                                                QString::fromStdString(recorder.ErrorText())));
             return;
         }
         case PcRecording::Result::NotRecording:
             LblFileName->clear();
             LblCount->clear();
             LblRec->clear();
-            s.RecordCount = 0;
             break;
     }
     AddListRow(line);
     CloseStatisticsOnChannelChange();
 }
 
-std::string Panel::SampleLine(const QString& timeText) const {
-    const std::string time = timeText.toStdString();
-    const std::string& unit = Meter::Current().UnitText;
-    if (Meter::Current().DualChannel) {
-        return RecordFormat::TwoChannelSample(time, LblT1->text().toStdString(), LblT2->text().toStdString(),
-                                              LblT1T2->text().toStdString(), unit);
-    }
-    return RecordFormat::OneChannelSample(time, LblT1->text().toStdString(), unit);
-}
-
 void Panel::AddListRow(const std::string& sampleLine) {
     SamplingState& s = Sampling::State();
     const CurrentReading& r = Meter::Current();
-    const RealTimeList::Step step = s.List.Take(sampleLine, r.DualChannel, r.MeterOnline, s.ChannelModeAtStart);
+    const RealTimeList::Step step = s.List().Take(sampleLine, r.DualChannel, r.MeterOnline, s.ChannelModeAtStart());
     if (!step.add) return;
     if (auto* list = Forms::FindAs<ListWindow>(WindowNames::List(r.DualChannel))) {
         list->AddSampleRow(QString::fromStdString(step.row));

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "acquisition/AcquisitionPause.h"
-#include "acquisition/PcRecording.h"
 #include "ui/FormWindow.h"
 
 class QFrame;
@@ -81,7 +80,6 @@ private:
     void PlaceFigures();
     void RefreshUnitPictures();
     void SetPortText(const QString& text);
-    std::string SampleLine(const QString& timeText) const;
     void ShowRecordingStopped(bool keepFileName);
     void AddListRow(const std::string& sampleLine);
 
@@ -110,6 +108,5 @@ private:
     std::array<QRadioButton*, 6> Option1{};
 
     std::shared_ptr<HeldTimers> heldTimers_;
-    PcRecording recording_;
     std::shared_ptr<PollCycle> poll_;
 };

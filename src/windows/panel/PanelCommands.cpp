@@ -44,8 +44,9 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
 void Panel::SaveCommand() {
     SamplingState& s = Sampling::State();
     if (!Meter::Current().MeterOnline) return;
-    if (s.Recording) {
-        recording_.StopByUser();
+    if (s.Recording()) {
+        s.Recorder().Stop();
+        s.SavePathUsed();
         ShowRecordingStopped(false);
         return;
     }
@@ -53,15 +54,15 @@ void Panel::SaveCommand() {
     RecordFile::ShowSaveAsDialog();
     if (FormWindow::IsGone(self)) return;
     ShowTimesText->setText(Clock::Current().TimeText());
-    if (!s.SavePathChosen) return;
-    if (!recording_.Start(s.RecordFilePath, Meter::Current().DualChannel)) {
+    if (!s.SavePathChosen()) return;
+    if (!s.Recorder().Start(s.RecordFilePath(), Meter::Current().DualChannel)) {
         Dialogs::Current().Message(QString("%1 could not be created (%2).")
-                                       .arg(QString::fromStdString(s.RecordFilePath),
-                                            QString::fromStdString(recording_.ErrorText())));
+                                       .arg(QString::fromStdString(s.RecordFilePath()),
+                                            QString::fromStdString(s.Recorder().ErrorText())));
         return;
     }
     LblFileName->setText(QString::fromStdString(RecordFormat::WithTxtExtension(
-        std::filesystem::path(s.RecordFilePath).filename().string())));
+        std::filesystem::path(s.RecordFilePath()).filename().string())));
     Toolbar1->SetButtonIcon("Save", Toolbar1->ButtonIcon("Stop"));
     Toolbar1->SetButtonTooltip("Save", "Stop Recording");
     LblRec->show();
@@ -71,10 +72,10 @@ void Panel::PcSamplingCommand() {
     SamplingState& s = Sampling::State();
     const QString answer = Dialogs::Current().InputBox(
         "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ", "Input Sampling Time",
-        QString::number(s.Schedule.SamplingSeconds()));
+        QString::number(s.SamplingSeconds()));
     const auto seconds = SamplingSchedule::ParseInterval(answer.toStdString());
     if (!seconds) return;
-    s.Schedule.SetInterval(*seconds, Clock::Current().SecondsSinceMidnight());
+    s.IntervalChosen(*seconds, Clock::Current().SecondsSinceMidnight());
 }
 
 void Panel::ListCommand() {
@@ -82,11 +83,11 @@ void Panel::ListCommand() {
     if (!r.MeterOnline) return;
     SamplingState& s = Sampling::State();
     ShowTimesText->setText(Clock::Current().TimeText());
-    s.ChannelModeAtStart = r.DualChannel;
+    s.ChannelModeStarted(r.DualChannel);
     const QString name = WindowNames::List(r.DualChannel);
     if (Forms::IsShown(name)) return;
     Forms::Show(name);
-    s.List.Opened();
+    s.List().Opened();
 }
 
 void Panel::MemoryCommand() {
@@ -97,7 +98,7 @@ void Panel::MemoryCommand() {
 
 // A record file from disk into the file list that fits it; never while a recording writes one.
 void Panel::OpenCommand() {
-    if (Sampling::State().Recording) {
+    if (Sampling::State().Recording()) {
         Dialogs::Current().Message("Recording Mode!\n\rPlease stop recording!");
         return;
     }

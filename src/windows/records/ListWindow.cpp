@@ -115,7 +115,7 @@ void ListWindow::Load() {
 }
 
 void ListWindow::Unload() {
-    if (kind_ == Kind::RealTime) Sampling::State().List.Closed();
+    if (kind_ == Kind::RealTime) Sampling::State().List().Closed();
 }
 
 void ListWindow::AppendRow(std::string_view tabbedRow) { grid_->AddItemUtf8(tabbedRow); }
@@ -166,18 +166,18 @@ void ListWindow::Toolbar1_ButtonClick(const QString& key) {
 }
 
 void ListWindow::Save() {
-    if (Sampling::State().Recording) {
+    if (Sampling::State().Recording()) {
         Dialogs::Current().Message("Aready in recording mode, close it and try again !");
         return;
     }
     const QPointer<FormWindow> self(this);
     RecordFile::ShowSaveAsDialog();
     if (FormWindow::IsGone(self)) return;
-    if (Sampling::State().SavePathChosen) RecordFile::SaveList(*this, records_);
+    if (Sampling::State().SavePathChosen()) RecordFile::SaveList(*this, records_);
 }
 
 void ListWindow::Pause() {
-    switch (Sampling::State().List.TogglePause(Meter::Current().MeterOnline)) {
+    switch (Sampling::State().List().TogglePause(Meter::Current().MeterOnline)) {
         case RealTimeList::State::Paused:
             ShowPaused();
             break;

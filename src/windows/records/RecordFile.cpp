@@ -43,27 +43,26 @@ bool ShowSaveAsDialog() {
     SamplingState& state = Sampling::State();
     const std::string folder = RecordFormat::DefaultFolder();
     if (!RecordFormat::EnsureFolder(folder).ok) {
-        state.SavePathChosen = false;
+        state.SaveCancelled();
         return false;
     }
 
     std::optional<QString> chosen;
     {
         // The real-time list takes no rows while the dialog is open.
-        RealTimeList::DialogHold hold(state.List, state.Recording);
+        RealTimeList::DialogHold hold(state.List(), state.Recording());
         chosen = ChooseFile(folder);
     }
     if (!chosen) {
-        state.SavePathChosen = false;
+        state.SaveCancelled();
         return false;
     }
-    state.RecordFilePath = RecordFormat::WithTxtExtension(chosen->toStdString());
-    state.SavePathChosen = !QFileInfo(*chosen).fileName().isEmpty();
-    return state.SavePathChosen;
+    state.SavePathChosen(RecordFormat::WithTxtExtension(chosen->toStdString()), !QFileInfo(*chosen).fileName().isEmpty());
+    return state.SavePathChosen();
 }
 
 bool SaveList(FormWindow& form, const RecordTable& rows) {
-    const std::string path = Sampling::State().RecordFilePath;
+    const std::string path = Sampling::State().RecordFilePath();
     RecordWriter writer;
     bool saved = false;
     if (writer.Open(path)) {
@@ -82,7 +81,7 @@ bool SaveList(FormWindow& form, const RecordTable& rows) {
         ReportSaveFailure(path, reason.empty() ? writer.ErrorText() : reason);
         return false;
     }
-    Sampling::State().SavePathChosen = false;
+    Sampling::State().SavePathUsed();
     return true;
 }
 

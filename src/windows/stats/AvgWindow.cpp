@@ -265,7 +265,7 @@ void AvgWindow::Timer1_Timer() {
     LblCurrentTime->setText(now);
     if (!StatisticsState::Instance().AvgRunning()) return;
     ++count_;
-    if (Sampling::State().ChannelModeAtStart != Meter::Current().DualChannel) {
+    if (Sampling::State().ChannelModeAtStart() != Meter::Current().DualChannel) {
         // The two-channel window may close itself here: nothing of it is touched afterwards.
         StopOnChannelChange();
         return;

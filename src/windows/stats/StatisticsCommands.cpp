@@ -11,7 +11,7 @@ void OpenStatistics() {
     StatisticsState& state = StatisticsState::Instance();
     if (!meter.MeterOnline || state.AvgWindowOpen()) return;
     state.WindowOpened();
-    Sampling::State().ChannelModeAtStart = meter.DualChannel;
+    Sampling::State().ChannelModeStarted(meter.DualChannel);
     auto* window = dynamic_cast<AvgWindow*>(Forms::Show(AvgWindow::NameOf(meter.DualChannel)));
     if (!window) {
         state.WindowClosed();
@@ -25,6 +25,6 @@ void OpenStatistics() {
 
 void CloseStatisticsOnChannelChange() {
     if (!StatisticsState::Instance().AvgWindowOpen()) return;
-    if (Meter::Current().DualChannel == Sampling::State().ChannelModeAtStart) return;
+    if (Meter::Current().DualChannel == Sampling::State().ChannelModeAtStart()) return;
     for (bool dual : {true, false}) Forms::Unload(AvgWindow::NameOf(dual));
 }
