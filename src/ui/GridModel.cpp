@@ -78,6 +78,14 @@ void GridModel::AppendRowUtf8(std::string_view utf8) {
     endInsertRows();
 }
 
+void GridModel::AppendRowsUtf8(std::span<const std::string> lines) {
+    if (lines.empty()) return;
+    const int first = Rows() - 1;
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(lines.size()) - 1);
+    for (const std::string& line : lines) table_->Append(line);
+    endInsertRows();
+}
+
 void GridModel::Clear() {
     if (Rows() <= 1) return;
     beginRemoveRows(QModelIndex(), 0, Rows() - 2);

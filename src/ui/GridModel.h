@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "records/RecordTable.h"
@@ -36,6 +38,8 @@ public:
     void AppendRow(QStringView line);
     // The same for a line that is UTF-8 already (bytes that are not are shown as replacements).
     void AppendRowUtf8(std::string_view line);
+    // Many such lines at once: the view hears of them once.
+    void AppendRowsUtf8(std::span<const std::string> lines);
     // Keeps the title row, drops every data row.
     void Clear();
     // The first Cols() cells of `row` joined by `separator`.

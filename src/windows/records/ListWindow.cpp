@@ -120,6 +120,8 @@ void ListWindow::Unload() {
 
 void ListWindow::AppendRow(std::string_view tabbedRow) { grid_->AddItemUtf8(tabbedRow); }
 
+void ListWindow::AppendRows(std::span<const std::string> tabbedRows) { grid_->Model().AppendRowsUtf8(tabbedRows); }
+
 void ListWindow::AddSampleRow(const QString& tabbedRow) {
     grid_->AddItem(tabbedRow);
     const int row = grid_->Rows() - 1;

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <functional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "records/RecordTable.h"
@@ -36,8 +38,9 @@ public:
     const RecordTable& Records() const { return records_; }
     Grid& ListGrid() { return *grid_; }
 
-    // Appends a row (TAB-separated cells, UTF-8) as a data set or a file fills the list.
+    // Appends rows (TAB-separated cells, UTF-8) as a data set or a file fills the list.
     void AppendRow(std::string_view tabbedRow);
+    void AppendRows(std::span<const std::string> tabbedRows);
 
     // Appends "<number> TAB <sample line>" as the new last row and makes it current; from the
     // sixteenth row on the grid scrolls down by one row (once events run), so the newest row
