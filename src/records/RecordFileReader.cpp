@@ -1,39 +1,74 @@
 #include "records/RecordFileReader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace {
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+}
+
+RecordFileReader::RecordFileReader(ReadFunction read) : read_(read ? std::move(read) : ReadFunction(::read)) {}
 
 RecordFileReader::~RecordFileReader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+void RecordFileReader::Fail(int code) {
+    failed_ = true;
+    errorText_ = std::strerror(code);
+}
+
 bool RecordFileReader::Open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return fd_ >= 0;
+    // Without blocking: opening a FIFO that has no writer would otherwise wait for one.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) {
+        errorText_ = std::strerror(errno);
+        return false;
+    }
+    struct stat st{};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        errorText_ = "not a regular file";
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    return true;
 }
 
 bool RecordFileReader::Fill() {
     if (ended_ || failed_ || fd_ < 0) return false;
     for (;;) {
-        const ssize_t got = ::read(fd_, buffer_, sizeof buffer_);
+        const ssize_t got = read_(fd_, buffer_, sizeof buffer_);
         if (got > 0) {
             begin_ = 0;
             end_ = static_cast<std::size_t>(got);
+            if (atStart_ && std::string_view(buffer_, end_).starts_with(ByteOrderMark)) begin_ = ByteOrderMark.size();
+            atStart_ = false;
             return true;
         }
         if (got < 0 && errno == EINTR) continue;
-        (got == 0 ? ended_ : failed_) = true;
+        if (got == 0) {
+            ended_ = true;
+        } else {
+            Fail(errno);
+        }
         return false;
     }
 }
 
-std::optional<std::string> RecordFileReader::NextLine() {
-    std::string line;
-    bool any = false;  // a character or a line end was read for this line
-    for (;;) {
+std::optional<std::string> RecordFileReader::NextLine(std::size_t budget) {
+    pending_ = false;
+    for (std::size_t read = 0;; ++read) {
+        if (read == budget) {
+            pending_ = true;
+            return std::nullopt;
+        }
         if (begin_ == end_ && !Fill()) break;
         const char c = buffer_[begin_++];
         if (c == '\n' && afterCr_) {
@@ -42,14 +77,12 @@ std::optional<std::string> RecordFileReader::NextLine() {
         }
         afterCr_ = c == '\r';
         if (c == '\n' || c == '\r') {
-            if (!line.empty()) return line;
-            any = false;  // an empty line is left out
-            continue;
+            if (!line_.empty()) return std::exchange(line_, std::string());
+            continue;  // an empty line is left out
         }
-        any = true;
-        if (c != '\0' && line.size() < MaxLineBytes) line.push_back(c);
+        if (c != '\0' && line_.size() < MaxLineBytes) line_.push_back(c);
     }
-    if (any && !line.empty()) return line;
+    if (!line_.empty()) return std::exchange(line_, std::string());
     return std::nullopt;
 }
 

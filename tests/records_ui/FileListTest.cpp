@@ -3,11 +3,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <random>
 
 #include "ListFixture.h"
 #include "acquisition/PcRecording.h"
 #include "meter/CurrentReading.h"
+#include "records/RecordFileReader.h"
 #include "ui/Toolbar.h"
 #include "windows/records/FileListLoading.h"
 #include "windows/records/RecordFile.h"
@@ -156,6 +163,73 @@ TEST_F(FileListTest, AnyFileLoadsWithoutHarm) {
         EXPECT_TRUE(LoadRecordFile(TempPath("fuzz.txt"), "fuzz.txt"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+// A FIFO without a writer, or a .txt link to a device, would block or never end: refused at once,
+// named in a message, and nothing opens.
+TEST_F(FileListTest, AnythingButARegularFileIsRefusedByName) {
+    ASSERT_EQ(mkfifo(TempPath("pipe.txt").toLocal8Bit().constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", TempPath("zero.txt")));
+    for (const char* name : {"pipe.txt", "zero.txt"}) {
+        SCOPED_TRACE(name);
+        dialogs.ClearCalls();
+        EXPECT_FALSE(LoadRecordFile(TempPath(name), name));
+        ASSERT_EQ(dialogs.Messages().size(), 1u);
+        EXPECT_TRUE(dialogs.Messages()[0].contains(TempPath(name))) << dialogs.Messages()[0].toStdString();
+        EXPECT_EQ(Loaded(true), nullptr);
+        EXPECT_EQ(Loaded(false), nullptr);
+    }
+}
+
+// Files as editors and spreadsheets leave them: a byte-order mark before the header, or the
+// header alone.
+TEST_F(FileListTest, ByteOrderMarkAndAHeaderAlone) {
+    Write(TempPath("bom.txt"), "\xEF\xBB\xBFNo.s    Time            T1      T2      T1-T2   Unit\r\n"
+                               "1\t14:03:07\t23.5\t21.0\t2.5\tC\t\r\n");
+    ASSERT_TRUE(LoadRecordFile(TempPath("bom.txt"), "bom.txt"));
+    ASSERT_NE(Loaded(true), nullptr);
+    EXPECT_EQ(Rows(Loaded(true)), QStringList{"1\t14:03:07\t23.5\t21.0\t2.5\tC"});
+
+    Write(TempPath("header.txt"), "No.s    Time            T1      T2      T1-T2   Unit\r\n");
+    ASSERT_TRUE(LoadRecordFile(TempPath("header.txt"), "header"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_NE(Loaded(true), nullptr) << "an empty two-channel list";
+    EXPECT_EQ(Loaded(true)->Records().Rows(), 0);
+    EXPECT_EQ(Loaded(true)->Caption(), "header.txt");
+}
+
+// The disk fails part-way: the rows read so far stay, the caption does not pass for the whole
+// file's title, and the user is told.
+TEST_F(FileListTest, ReadFailurePartWayIsReported) {
+    QByteArray content;
+    for (int n = 1; n <= 3000; ++n) content += QByteArray::number(n) + "\t10:00:00\t1.0\t2.0\t-1.0\tC\r\n";
+    Write(TempPath("disk.txt"), content);
+    int reads = 0;
+    RecordFileReader failing([&reads](int fd, void* buffer, std::size_t bytes) -> ssize_t {
+        if (++reads == 1) return ::read(fd, buffer, bytes);
+        errno = EIO;
+        return -1;
+    });
+    EXPECT_FALSE(LoadRecordFile(failing, TempPath("disk.txt"), "disk.txt"));
+    ListWindow* list = Loaded(true);
+    ASSERT_NE(list, nullptr);
+    EXPECT_GT(list->Records().Rows(), 100);
+    EXPECT_LT(list->Records().Rows(), 3000);
+    EXPECT_NE(list->Caption(), "disk.txt");
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(dialogs.Messages()[0].contains("could not be read to its end")) << dialogs.Messages()[0].toStdString();
+    EXPECT_TRUE(dialogs.Messages()[0].contains(QString::fromLocal8Bit(std::strerror(EIO))));
+}
+
+// A file of one endless line: the window keeps serving events while the line is read.
+TEST_F(FileListTest, EventsRunWhileAHugeLineIsRead) {
+    Write(TempPath("huge.txt"), QByteArray(8 << 20, 'x'));
+    bool ranBeforeTheFirstRow = false;
+    QTimer::singleShot(0, [&] { ranBeforeTheFirstRow = Loaded(false) == nullptr; });
+    EXPECT_TRUE(LoadRecordFile(TempPath("huge.txt"), "huge.txt"));
+    EXPECT_TRUE(ranBeforeTheFirstRow);
+    ASSERT_NE(Loaded(false), nullptr);
+    EXPECT_EQ(Loaded(false)->Records().Rows(), 1);
 }
 
 TEST_F(FileListTest, FileListPrints) {

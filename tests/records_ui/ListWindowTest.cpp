@@ -111,6 +111,34 @@ TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
 }
 
+// List1 paused by a lost link, a two-channel meter back, "List": the two-channel list is the
+// one that runs, and closing the old one does not stop it.
+TEST_F(ListWindowTest, TheListOfTheOtherChannelModeTakesOver) {
+    Panel* panel = OpenPanelWithTimers(false, false);
+    ASSERT_NE(panel, nullptr);
+    Meter::Current().MeterOnline = true;
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("List");
+    ASSERT_TRUE(Forms::IsShown("List1"));
+    Sampling::State().List().Take("10:00:00\t20.0\tC", false, false, false);  // the link is lost
+    ASSERT_FALSE(Sampling::State().List().IsRunning());
+
+    Meter::Current().DualChannel = true;
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("List");
+    ListWindow* list2 = Forms::FindAs<ListWindow>("List2");
+    ASSERT_NE(list2, nullptr);
+    if (QWidget* list1 = Forms::Find("List1")) list1->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_TRUE(Sampling::State().List().IsRunning()) << "List2 takes rows";
+    const RealTimeList::Step step = Sampling::State().List().Take("10:00:02\t20.0\t21.0\t-1.0\tC", true, true, true);
+    EXPECT_TRUE(step.add);
+    Toolbar* bar = Child<Toolbar>(list2, "Toolbar1");
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
+    bar->Trigger("Pause");
+    EXPECT_FALSE(Sampling::State().List().IsRunning()) << "and its button pauses it";
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
+}
+
 TEST_F(ListWindowTest, ClosingEndsTheListAndReopeningStartsEmpty) {
     for (bool dual : {true, false}) {
         SCOPED_TRACE(dual ? "List2" : "List1");

@@ -7,6 +7,7 @@
 #include "ui/Fonts.h"
 #include "ui/HourglassGuard.h"
 #include "ui/Icons.h"
+#include "ui/SnapBack.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
 
@@ -122,3 +123,24 @@ TEST(HourglassGuard, RestoresThePointerOnEveryWayOut) {
 }
 
 }  // namespace
+
+// A window dragged below its least size is asked back once; a window manager that keeps it
+// smaller (answering with the same size) is not asked again, until the user resizes anew.
+TEST(SnapBack, AsksOncePerResizeBelowTheLeastSize) {
+    const QSize least(400, 300);
+    struct Step {
+        QSize resizedTo;
+        std::optional<QSize> answer;
+    };
+    const Step steps[] = {
+        {{500, 400}, std::nullopt}, {{100, 100}, least},        {{100, 100}, std::nullopt},
+        {{100, 100}, std::nullopt}, {{90, 100}, least},         {{90, 100}, std::nullopt},
+        {{400, 300}, std::nullopt}, {{100, 100}, least},        {{400, 300}, std::nullopt},
+    };
+    SnapBack snap(least);
+    int i = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(i++);
+        EXPECT_EQ(snap.Answer(step.resizedTo), step.answer);
+    }
+}

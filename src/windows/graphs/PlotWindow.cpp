@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QTimer>
 
 #include "graphs/ListPlot.h"
@@ -27,7 +28,8 @@ constexpr ToolbarButton Buttons[] = {{"Limit", "Limit", "Limit"}, {"Print", "Pri
 }  // namespace
 
 PlotWindow::PlotWindow(QWidget* parent)
-    : ChartWindow(PlotName, "Plot Data/File", Buttons, RenderDelayMs, QSize(6405, 5925), parent) {
+    : ChartWindow(PlotName, "Plot Data/File", Buttons, RenderDelayMs, QSize(6405, 5925), parent),
+      snapBack_(Twips::Size(MinWidthTwips, MinHeightTwips)) {
     Timer1->setSingleShot(true);
 }
 
@@ -35,9 +37,8 @@ void PlotWindow::Load() { PlaceBesideMainWindow(); }
 
 // A window dragged smaller than the chart needs snaps back.
 void PlotWindow::resizeEvent(QResizeEvent* event) {
-    const QSize least = Twips::Size(MinWidthTwips, MinHeightTwips);
-    if (width() < least.width() || height() < least.height()) {
-        resize(least);
+    if (const std::optional<QSize> answer = snapBack_.Answer(event->size())) {
+        resize(*answer);
         return;
     }
     ChartWindow::resizeEvent(event);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/RecordTable.h"
+#include "ui/SnapBack.h"
 #include "windows/graphs/ChartWindow.h"
 
 // "Plot Data/File": a stored list drawn as a chart. A layout draws the frame at once; two seconds
@@ -22,6 +23,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    SnapBack snapBack_;
     int layouts_ = 0;  // a run ends when another layout begins
 };
 

@@ -86,6 +86,9 @@ void Panel::ListCommand() {
     s.ChannelModeStarted(r.DualChannel);
     const QString name = WindowNames::List(r.DualChannel);
     if (Forms::IsShown(name)) return;
+    // One real-time list at a time: a list of the other channel mode (left paused by a lost link)
+    // closes, so that closing it later cannot end the list that runs now.
+    Forms::Unload(WindowNames::List(!r.DualChannel));
     Forms::Show(name);
     s.List().Opened();
 }

@@ -8,19 +8,48 @@
 #include "records/RecordFileReader.h"
 #include "records/RecordFormat.h"
 #include "ui/CaptionProgress.h"
+#include "ui/Dialogs.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/ReentryGuard.h"
 #include "windows/records/ListWindow.h"
 
 namespace {
+
 constexpr std::size_t BatchRows = 512;
+// Bytes read between two turns of the event loop while no line ends, so that even a file of one
+// endless line never stops the window.
+constexpr std::size_t StepBytes = 1 << 20;
+
+ListWindow* ShowFileList(bool dual, const QString& title) {
+    auto* list = Forms::GetAs<ListWindow>(ListWindow::NameOf(ListWindow::Kind::File, dual));
+    if (!list) return nullptr;
+    list->SetCaption(title);
+    list->show();
+    return list;
 }
 
+}  // namespace
+
 bool LoadRecordFile(const QString& path, const QString& title) {
-    if (path.isEmpty()) return false;
-    for (bool dual : {false, true}) Forms::Unload(ListWindow::NameOf(ListWindow::Kind::File, dual));
     RecordFileReader reader;
-    if (!reader.Open(path.toStdString())) return false;
+    return LoadRecordFile(reader, path, title);
+}
+
+bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString& title) {
+    if (path.isEmpty()) return false;
+    static bool loading = false;
+    ReentryGuard guard(loading);
+    if (!guard) return false;
+    for (bool dual : {false, true}) Forms::Unload(ListWindow::NameOf(ListWindow::Kind::File, dual));
+    if (!reader.Open(path.toStdString())) {
+        // A file that is missing or may not be read ends the command silently; anything that is
+        // not a file at all is named, so the user knows why nothing opens.
+        if (reader.ErrorText() == "not a regular file") {
+            Dialogs::Current().Message(QStringLiteral("%1 is not a regular file and cannot be opened as a list.").arg(path));
+        }
+        return false;
+    }
 
     QPointer<ListWindow> list;
     std::optional<CaptionProgress> progress;
@@ -28,17 +57,23 @@ bool LoadRecordFile(const QString& path, const QString& title) {
     // of a batch once instead of once per row.
     std::vector<std::string> batch;
     long lines = 0;
-    while (std::optional<std::string> line = reader.NextLine()) {
+    bool headerSeen = false;
+    for (;;) {
+        std::optional<std::string> line = reader.NextLine(StepBytes);
+        if (!line) {
+            if (!reader.Pending()) break;
+            EventPump::ProcessEvents();
+            if (list.isNull() != !progress) return false;  // the list was closed meanwhile
+            continue;
+        }
         ++lines;
         const bool header = RecordFileReader::IsHeader(*line);
+        headerSeen = headerSeen || header;
         if (!list) {
-            // The first record tells the layout; a file of headers alone shows in the wider one.
+            // The first record tells the layout.
             if (header) continue;
-            const bool dual = RecordFileReader::IsTwoChannelRecord(*line);
-            list = Forms::GetAs<ListWindow>(ListWindow::NameOf(ListWindow::Kind::File, dual));
+            list = ShowFileList(RecordFileReader::IsTwoChannelRecord(*line), title);
             if (!list) return false;
-            list->SetCaption(title);
-            list->show();
             progress.emplace(*list, QStringLiteral(" Records Completed"));
         }
         if (header) continue;
@@ -57,9 +92,19 @@ bool LoadRecordFile(const QString& path, const QString& title) {
             if (FormWindow::IsGone(list.data())) return false;
         }
     }
+    // A file of headers alone opens the two-channel list, empty.
+    if (!list && headerSeen && !reader.Failed()) list = ShowFileList(true, title);
     if (!list) return !reader.Failed();
     list->AppendRows(batch);
     progress.reset();
+    if (reader.Failed()) {
+        // The caption keeps its count, so the list does not pass for the whole file.
+        list->SetCaption(QString::number(lines) + QStringLiteral(" Records Completed"));
+        Dialogs::Current().Message(QStringLiteral("%1 could not be read to its end (%2).\r\nThe list shows the "
+                                                  "records read before.")
+                                       .arg(path, QString::fromStdString(reader.ErrorText())));
+        return false;
+    }
     list->SetCaption(QString::fromStdString(RecordFormat::WithTxtExtension(title.toStdString())));
-    return !reader.Failed();
+    return true;
 }
