@@ -241,7 +241,8 @@ TEST_F(CliTest, PortThisUserMayNotOpenNamesTheGroup) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     if (WEXITSTATUS(status) == Unreachable)
-        GTEST_SKIP() << "user nobody may not reach " << copyDir.path().toStdString() << " (set TMPDIR elsewhere)";
+        GTEST_SKIP() << "user nobody may not reach " << copyDir.path().toStdString()
+                     << " (set TMPDIR elsewhere)";
     EXPECT_EQ(WEXITSTATUS(status), 77);
 }
 

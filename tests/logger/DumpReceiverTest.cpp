@@ -46,14 +46,26 @@ TEST(DumpReceiver, LiveFramesAreNeverTakenForTheDump) {
         Status status;
     };
     const Case cases[] = {
-        {"ShortDumpThenFrames", 60, {Part(dump, 0, 30), Part(dump, 30, 36), {}, Frame, {}, Frame}, Status::LiveFrames},
+        {"ShortDumpThenFrames",
+         60,
+         {Part(dump, 0, 30), Part(dump, 30, 36), {}, Frame, {}, Frame},
+         Status::LiveFrames},
         {"FrameWithTheLastBytesThenOneSplit",
          60,
          {Part(dump, 0, 30), Join(Part(dump, 30, 36), Frame), Part(Frame, 0, 4), Part(Frame, 4, 9)},
          Status::LiveFrames},
-        {"LastBytesLookLikeAFrameSplitInTwo", 36, {Part(dump, 0, 31), Part(dump, 31, 36), Frame, Frame}, Status::Complete},
-        {"LastBytesLookLikeAFrameWithAFrame", 36, {Part(dump, 0, 27), Join(Part(dump, 27, 36), Frame), Frame}, Status::Complete},
-        {"FrameLikeBytesInTheMiddle", 36, {Part(dump, 0, 20), Part(dump, 20, 29), {}, Part(dump, 29, 36)}, Status::Complete},
+        {"LastBytesLookLikeAFrameSplitInTwo",
+         36,
+         {Part(dump, 0, 31), Part(dump, 31, 36), Frame, Frame},
+         Status::Complete},
+        {"LastBytesLookLikeAFrameWithAFrame",
+         36,
+         {Part(dump, 0, 27), Join(Part(dump, 27, 36), Frame), Frame},
+         Status::Complete},
+        {"FrameLikeBytesInTheMiddle",
+         36,
+         {Part(dump, 0, 20), Part(dump, 20, 29), {}, Part(dump, 29, 36)},
+         Status::Complete},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

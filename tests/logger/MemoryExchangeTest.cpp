@@ -71,7 +71,8 @@ protected:
             } else if (command == 0x55 && std::exchange(meter.liveFrameForFirstDump, false)) {
                 Send(LiveFrame);
             } else if (command == 0x41 && meter.answersSize) {
-                const auto end = static_cast<std::uint32_t>(35968 + meter.memory.size() + meter.sizeClaimsMore);
+                const auto end =
+                    static_cast<std::uint32_t>(35968 + meter.memory.size() + meter.sizeClaimsMore);
                 Send({0x02, static_cast<std::uint8_t>(end >> 16), static_cast<std::uint8_t>(end >> 8),
                       static_cast<std::uint8_t>(end), 0x03});
             } else if (command == 0x55 && meter.answersDump) {

@@ -86,7 +86,8 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     EXPECT_EQ(memory->Caption(), "Data Logger");
     EXPECT_EQ(MemoryText("LblSize"), "62.0 K");
     EXPECT_EQ(MemoryText("LblRemain"), "60.6 K");  // (62083 - 66) / 1024
-    QAccessibleInterface* remained = QAccessible::queryAccessibleInterface(Child<QLabel>(memory, "LblRemain"));
+    QAccessibleInterface* remained =
+        QAccessible::queryAccessibleInterface(Child<QLabel>(memory, "LblRemain"));
     EXPECT_EQ(remained->text(QAccessible::Name), "60.6 K") << "a screen reader reads the figure";
     EXPECT_EQ(remained->text(QAccessible::Description), "Remained");
     EXPECT_EQ(MemoryText("LblMessage"), "100.0% Completed");
@@ -190,8 +191,9 @@ TEST_F(LoggerWindowsTest, StartTimePrompt) {
         for (const auto& answer : c.answers) answer ? dialogs.QueueInput(*answer) : dialogs.QueueInputCancel();
         OpenDataSet(1);
         EXPECT_EQ(dialogs.Count(DialogCall::Kind::Input), c.answers.size());
-        EXPECT_EQ(dialogs.Messages(),
-                  std::vector<QString>(c.invalidMessages, "Invalid, comply with the data format properly\r\n"));
+        EXPECT_EQ(
+            dialogs.Messages(),
+            std::vector<QString>(c.invalidMessages, "Invalid, comply with the data format properly\r\n"));
         EXPECT_EQ(Forms::IsShown("DataList1"), c.listOpened);
         Forms::Unload("DataList1");
     }
