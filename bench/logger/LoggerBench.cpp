@@ -103,7 +103,8 @@ void ListingAndOpening() {
     std::vector<std::uint8_t> big{0x00, 0x55, 0xAA, 0x00, 2};
     for (int i = 0; i < 8800; ++i) big.insert(big.end(), record, record + 7);
     DataLogger::Instance().DownloadStarted();
-    DataLogger::Instance().DownloadEnded(big);
+    DataLogger::Instance().MemoryRead(big);
+    DataLogger::Instance().DownloadEnded();
     Meter::Current().DualChannel = true;
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);

@@ -1,7 +1,5 @@
 #include "logger/DataLogger.h"
 
-#include <utility>
-
 DataLogger& DataLogger::Instance() {
     static DataLogger logger;
     return logger;
@@ -10,9 +8,4 @@ DataLogger& DataLogger::Instance() {
 void DataLogger::DownloadStarted() {
     downloading_ = true;
     memoryImage_.clear();
-}
-
-void DataLogger::DownloadEnded(std::vector<std::uint8_t> memory) {
-    downloading_ = false;
-    memoryImage_ = std::move(memory);
 }

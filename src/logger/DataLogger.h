@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // The program-wide state of the meter's logger: the memory of the last download and whether a
@@ -16,8 +17,10 @@ public:
 
     // A download begins: the old memory is gone.
     void DownloadStarted();
-    // The download has ended; `memory` is what it read (empty when it read nothing).
-    void DownloadEnded(std::vector<std::uint8_t> memory);
+    // The download has read the memory; its sets may be opened from now on.
+    void MemoryRead(std::vector<std::uint8_t> memory) { memoryImage_ = std::move(memory); }
+    // The download has ended, whether it read the memory or not.
+    void DownloadEnded() { downloading_ = false; }
 
     void Reset() { *this = DataLogger{}; }
 

@@ -1,6 +1,5 @@
 #include "logger/MemoryExchange.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "logger/DataLogger.h"
@@ -44,16 +43,17 @@ MemoryExchange::Outcome MemoryExchange::Run() {
     if (expected <= 2) return End(Outcome::NoData);
     display_.showWindow(used);
 
-    std::vector<std::uint8_t> image;
-    if (!RequestDump(image, failure) || !Transfer(image, expected, failure)) return End(failure);
-    // The lead byte, the closing byte and anything after the dump are not memory.
-    std::vector<std::uint8_t> memory(image.begin() + 1, image.begin() + (expected - 1));
+    std::vector<std::uint8_t> start;
+    DumpReceiver dump(static_cast<std::size_t>(expected));
+    if (!RequestDump(start, failure) || !Transfer(dump, start, failure)) return End(failure);
 
-    display_.showSets(Logger::ListSets(memory, display_.carryOn));
+    // The sets may be opened as soon as they are listed, while the line settles.
+    logger.MemoryRead(dump.Memory());
+    display_.showSets(Logger::ListSets(logger.MemoryImage(), display_.carryOn));
     display_.transferDone();
     WaitForLiveStream();
     display_.showTime();
-    logger.DownloadEnded(std::move(memory));
+    logger.DownloadEnded();
     EventHooks::Delay(1.5);
     return Outcome::Listed;
 }
@@ -103,28 +103,30 @@ bool MemoryExchange::RequestDump(std::vector<std::uint8_t>& start, Outcome& fail
     }
 }
 
-bool MemoryExchange::Transfer(std::vector<std::uint8_t>& image, long expected, Outcome& failure) {
+bool MemoryExchange::Transfer(DumpReceiver& dump, const std::vector<std::uint8_t>& start, Outcome& failure) {
+    const auto expected = static_cast<long>(dump.Expected());
     // A small memory may have come whole with the start of the dump.
-    display_.showProgress(Logger::ProgressText(std::min(static_cast<long>(image.size()), expected), expected));
+    DumpReceiver::Status status = dump.Add(start);
     double lastByte = clock_();
-    while (static_cast<long>(image.size()) < expected) {
-        EventHooks::Delay(Step);
-        const std::vector<std::uint8_t> received = TakeReceived();
-        if (!received.empty()) {
-            lastByte = clock_();
-        } else if (TimedOut(lastByte, limits_.stall)) {
-            return false;
-        }
-        image.insert(image.end(), received.begin(), received.end());
-        const long got = std::min(static_cast<long>(image.size()), expected);
-        display_.showProgress(Logger::ProgressText(got, expected));
+    for (;;) {
+        display_.showProgress(Logger::ProgressText(static_cast<long>(dump.Received()), expected));
+        if (status == DumpReceiver::Status::Complete) return true;
+        // Live frames in place of the dump's last bytes: they will not come.
+        if (status == DumpReceiver::Status::LiveFrames) return false;
         EventHooks::ProcessEvents();
         if (!display_.carryOn()) {
             failure = Outcome::Stopped;
             return false;
         }
+        EventHooks::Delay(Step);
+        const std::size_t before = dump.Received();
+        status = dump.Add(TakeReceived());
+        if (dump.Received() > before) {
+            lastByte = clock_();
+        } else if (TimedOut(lastByte, limits_.stall)) {
+            return false;
+        }
     }
-    return true;
 }
 
 void MemoryExchange::WaitForLiveStream() {
@@ -135,7 +137,7 @@ void MemoryExchange::WaitForLiveStream() {
     Rs232_API::ClearReceiveBuffer();
 }
 
-MemoryExchange::Outcome MemoryExchange::End(Outcome outcome, std::vector<std::uint8_t> memory) {
+MemoryExchange::Outcome MemoryExchange::End(Outcome outcome) {
     // A dump cut short keeps arriving for a while; the poll cycle is not to take it for frames.
     if (outcome != Outcome::NoData) {
         const int number = Rs232_API::OpenPorts(Rs232_API::CurrentPortIndex()).number;
@@ -143,6 +145,6 @@ MemoryExchange::Outcome MemoryExchange::End(Outcome outcome, std::vector<std::ui
     }
     Rs232_API::ClearReceiveBuffer();
     display_.transferDone();
-    DataLogger::Instance().DownloadEnded(std::move(memory));
+    DataLogger::Instance().DownloadEnded();
     return outcome;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "logger/DumpReceiver.h"
 #include "logger/LoggerFormat.h"
 
 // Reads the meter's logger memory through the current port: the size query "A", the dump "U"
@@ -26,7 +27,7 @@ public:
     // No answer waits forever: these never cut a healthy exchange at 9600 baud.
     struct Limits {
         double answer = 10.0;     // seconds to get a size reply, or the start of the dump
-        double stall = 5.0;       // seconds without a byte during the transfer
+        double stall = 5.0;       // seconds without a dump byte during the transfer
         double liveStream = 2.0;  // seconds to wait for live frames afterwards
     };
     enum class Outcome { Listed, NoData, NoAnswer, Stopped };
@@ -41,10 +42,10 @@ public:
 private:
     bool AskSize(long& usedBytes, Outcome& failure);
     bool RequestDump(std::vector<std::uint8_t>& start, Outcome& failure);
-    bool Transfer(std::vector<std::uint8_t>& image, long expected, Outcome& failure);
+    bool Transfer(DumpReceiver& dump, const std::vector<std::uint8_t>& start, Outcome& failure);
     void WaitForLiveStream();
     bool TimedOut(double since, double limit) const { return clock_() - since > limit; }
-    Outcome End(Outcome outcome, std::vector<std::uint8_t> memory = {});
+    Outcome End(Outcome outcome);
 
     Display display_;
     std::function<double()> clock_;

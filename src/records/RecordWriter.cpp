@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
+#include "records/FileSizeLimit.h"
 #include "records/RecordFormat.h"
 
 RecordWriter::~RecordWriter() { Close(); }
@@ -20,9 +20,8 @@ bool RecordWriter::Fail(int code) {
 
 bool RecordWriter::Open(const std::string& path) {
     // A file size limit must refuse the write (EFBIG), which stops the recording with a message,
-    // rather than kill the program with SIGXFSZ.
-    static const bool sizeLimitSignalIgnored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
-    (void)sizeLimitSignalIgnored;
+    // also where no program start has seen to it (the tests, the benchmarks).
+    IgnoreFileSizeSignal();
     Close();
     wholeLinesEnd_ = 0;
     errorCode_ = 0;

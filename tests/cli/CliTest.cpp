@@ -173,7 +173,8 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     const auto sets = LoggerMemory::ParseSets("10:3,2:5:1m", error);
     ASSERT_TRUE(sets.has_value()) << error;
     DataLogger::Instance().DownloadStarted();
-    DataLogger::Instance().DownloadEnded(LoggerMemory::BuildImage(*sets, settings));
+    DataLogger::Instance().MemoryRead(LoggerMemory::BuildImage(*sets, settings));
+    DataLogger::Instance().DownloadEnded();
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
     RegisterWindows();
@@ -214,13 +215,23 @@ TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
 TEST_F(CliTest, PortThisUserMayNotOpenNamesTheGroup) {
     if (geteuid() != 0) GTEST_SKIP() << "needs to start the program as another user";
     ASSERT_TRUE(StartMeter({}));
-    // The other user must see the alias folder; the device behind it stays root's and tty's.
+    // The other user must see the alias folder and the program; the device behind the alias stays
+    // root's and tty's. The build tree may lie where that user may not enter (a home of mode 700),
+    // so the program runs from a copy in a folder of its own.
     ASSERT_EQ(chmod(ports.Path().c_str(), 0755), 0);
+    QTemporaryDir copyDir;
+    ASSERT_TRUE(copyDir.isValid());
+    const QString copy = copyDir.filePath("tq36-cli");
+    ASSERT_TRUE(QFile::copy(CliPath(), copy));
+    ASSERT_EQ(chmod(copyDir.path().toLocal8Bit().constData(), 0755), 0);
+    ASSERT_EQ(chmod(copy.toLocal8Bit().constData(), 0755), 0);
+    constexpr int Unreachable = 97;
+    const QByteArray cli = copy.toLocal8Bit();
+    const QByteArray com = QByteArray::number(Com);
     const pid_t child = fork();
     if (child == 0) {
-        const QByteArray cli = CliPath().toLocal8Bit();
-        const QByteArray com = QByteArray::number(Com);
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
+        if (access(cli.constData(), X_OK) != 0) _exit(Unreachable);
         const int devnull = ::open("/dev/null", O_WRONLY);
         dup2(devnull, STDERR_FILENO);
         execl(cli.constData(), "tq36-cli", "read", "--com", com.constData(), nullptr);
@@ -229,6 +240,9 @@ TEST_F(CliTest, PortThisUserMayNotOpenNamesTheGroup) {
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == Unreachable)
+        GTEST_SKIP() << "user nobody may not reach " << copyDir.path().toStdString()
+                     << " (set TMPDIR elsewhere)";
     EXPECT_EQ(WEXITSTATUS(status), 77);
 }
 

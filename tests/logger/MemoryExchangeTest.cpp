@@ -35,9 +35,12 @@ Bytes Memory(std::initializer_list<std::pair<int, int>> sets) {
 struct MeterBehaviour {
     Bytes memory;
     bool liveFrameBeforeFirstSizeReply = false;
+    bool liveFrameForFirstDump = false;  // instead of the dump
     bool answersSize = true;
     bool answersDump = true;
     std::size_t dumpBytesBeforeStall = SIZE_MAX;
+    std::size_t sizeClaimsMore = 0;  // bytes the size reply claims beyond the memory
+    bool streamsAfterDump = false;   // a live frame every third wait once the dump is out
 };
 
 // The exchange against a pseudo-terminal on COM 4 in simulated time: every wait of the exchange
@@ -62,11 +65,14 @@ protected:
         clock += seconds;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         for (std::uint8_t command : line->ReceiveNow()) {
-            if (command == 0x41) ++sizeQueries;
+            if (command == 0x41 && ++sizeQueries == 1) firstQueryAt = clock;
             if (command == 0x41 && std::exchange(meter.liveFrameBeforeFirstSizeReply, false)) {
                 Send(LiveFrame);
+            } else if (command == 0x55 && std::exchange(meter.liveFrameForFirstDump, false)) {
+                Send(LiveFrame);
             } else if (command == 0x41 && meter.answersSize) {
-                const auto end = static_cast<std::uint32_t>(35968 + meter.memory.size());
+                const auto end =
+                    static_cast<std::uint32_t>(35968 + meter.memory.size() + meter.sizeClaimsMore);
                 Send({0x02, static_cast<std::uint8_t>(end >> 16), static_cast<std::uint8_t>(end >> 8),
                       static_cast<std::uint8_t>(end), 0x03});
             } else if (command == 0x55 && meter.answersDump) {
@@ -82,6 +88,8 @@ protected:
             Send(Bytes(dump.begin() + static_cast<std::ptrdiff_t>(dumped),
                        dump.begin() + static_cast<std::ptrdiff_t>(dumped + count)));
             dumped += count;
+        } else if (meter.streamsAfterDump && !dump.empty() && ++waitsAfterDump % 3 == 0) {
+            Send(LiveFrame);
         }
     }
 
@@ -95,9 +103,13 @@ protected:
         MemoryExchange exchange({.showWindow = [this](long used) { shownUsed = used; },
                                  .showProgress = [this](const std::string& text) { progress.push_back(text); },
                                  .carryOn = [this] { return progress.size() < closeAfterProgress; },
-                                 .showSets = [this](const std::vector<Logger::DataSet>& found) { sets = found; },
+                                 .showSets =
+                                     [this](const std::vector<Logger::DataSet>& found) {
+                                         sets = found;
+                                         imageWhenListed = DataLogger::Instance().MemoryImage();
+                                     },
                                  .transferDone = [] {},
-                                 .showTime = [this] { timeShown = true; }},
+                                 .showTime = [this] { timeShownAt = clock; }},
                                 [this] { return clock; });
         return exchange.Run();
     }
@@ -112,18 +124,22 @@ protected:
     std::vector<std::string> progress;
     std::size_t closeAfterProgress = SIZE_MAX;
     std::vector<Logger::DataSet> sets;
-    bool timeShown = false;
+    Bytes imageWhenListed;
+    std::optional<double> firstQueryAt, timeShownAt;
     int sizeQueries = 0;
+    int waitsAfterDump = 0;
 };
 
-// A live frame comes back instead of the first size reply: the size is asked again, then the
-// whole memory is read, listed and kept.
-TEST_F(MemoryExchangeTest, DownloadsAndListsAfterCatchingALiveFrame) {
+// A live frame comes back instead of the first size reply and instead of the first dump: each is
+// asked for again, then the whole memory is read, listed and kept.
+TEST_F(MemoryExchangeTest, DownloadsAndListsAfterCatchingLiveFrames) {
     meter.memory = Memory({{10, 2}, {1, 40}});
     meter.liveFrameBeforeFirstSizeReply = true;
+    meter.liveFrameForFirstDump = true;
     EXPECT_EQ(Run(), MemoryExchange::Outcome::Listed);
     EXPECT_EQ(sizeQueries, 2);
     EXPECT_EQ(shownUsed, static_cast<long>(meter.memory.size()));
+    EXPECT_EQ(imageWhenListed, meter.memory) << "a listed set can be opened at once";
     EXPECT_EQ(DataLogger::Instance().MemoryImage(), meter.memory);
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0].records, 2);
@@ -131,9 +147,49 @@ TEST_F(MemoryExchangeTest, DownloadsAndListsAfterCatchingALiveFrame) {
     EXPECT_EQ(sets[1].records, 40);
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), "100.0% Completed");
-    EXPECT_TRUE(timeShown);
     EXPECT_FALSE(DataLogger::Instance().Downloading());
-    EXPECT_GE(clock, 1.0 + 1.5) << "the pauses before and after the exchange";
+    // A poll cycle may finish before the first query; the live stream settles before polling resumes.
+    ASSERT_TRUE(firstQueryAt && timeShownAt);
+    EXPECT_GE(*firstQueryAt, 1.0);
+    EXPECT_GE(clock - *timeShownAt, 1.5 - 1e-9);
+}
+
+// The meter claims more than it sends and goes back to its live frames: they end the transfer as a
+// silence does, and none of their bytes is listed. A dump whose last bytes look like a frame is
+// whole all the same.
+TEST_F(MemoryExchangeTest, LiveFramesInPlaceOfTheDumpEndIt) {
+    // 14 records with type byte 02 (E) make a dump of 105 bytes whose last nine, sent in the second
+    // wait, begin with 02 and end with 03.
+    Bytes likeFrames = Memory({{1, 0}});
+    for (int i = 0; i < 14; ++i) likeFrames.insert(likeFrames.end(), {0x00, 0x00, 0xFA, 0x00, 0x00, 0x64, 0x02});
+    struct Case {
+        const char* name;
+        Bytes memory;
+        std::size_t claimsMore;
+        MemoryExchange::Outcome outcome;
+    };
+    const Case cases[] = {
+        {"ShortDump", Memory({{5, 300}}), 86 * 7, MemoryExchange::Outcome::NoAnswer},
+        {"ShortDumpOfOneWait", Memory({{5, 2}}), 40, MemoryExchange::Outcome::NoAnswer},
+        {"LastBytesLikeAFrame", likeFrames, 0, MemoryExchange::Outcome::Listed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        meter = {.memory = c.memory, .sizeClaimsMore = c.claimsMore, .streamsAfterDump = true};
+        dump.clear();
+        sets.clear();
+        EXPECT_EQ(Run(), c.outcome);
+        if (c.outcome == MemoryExchange::Outcome::Listed) {
+            EXPECT_EQ(DataLogger::Instance().MemoryImage(), c.memory);
+            ASSERT_EQ(sets.size(), 1u);
+            EXPECT_EQ(sets[0].records, 14);
+        } else {
+            EXPECT_TRUE(sets.empty());
+            EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+            EXPECT_TRUE(Rs232_API::OpenPorts(1).receiveBuffer.empty());
+        }
+        EXPECT_FALSE(DataLogger::Instance().Downloading());
+    }
 }
 
 TEST_F(MemoryExchangeTest, EmptyLoggerHasNoData) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "FileText.h"
 #include "ProgramState.h"
@@ -25,6 +27,7 @@
 #include "ui/Forms.h"
 #include "ui/Grid.h"
 #include "ui/Toolbar.h"
+#include "windows/logger/LoggerCommands.h"
 #include "windows/logger/MemoryWindow.h"
 #include "windows/panel/Panel.h"
 #include "windows/records/ListWindow.h"
@@ -83,6 +86,10 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     EXPECT_EQ(memory->Caption(), "Data Logger");
     EXPECT_EQ(MemoryText("LblSize"), "62.0 K");
     EXPECT_EQ(MemoryText("LblRemain"), "60.6 K");  // (62083 - 66) / 1024
+    QAccessibleInterface* remained =
+        QAccessible::queryAccessibleInterface(Child<QLabel>(memory, "LblRemain"));
+    EXPECT_EQ(remained->text(QAccessible::Name), "60.6 K") << "a screen reader reads the figure";
+    EXPECT_EQ(remained->text(QAccessible::Description), "Remained");
     EXPECT_EQ(MemoryText("LblMessage"), "100.0% Completed");
     Grid* sets = Child<Grid>(memory, "GridSet");
     ASSERT_EQ(sets->Rows(), 3);
@@ -170,6 +177,51 @@ TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {
     EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"No Data in Memory"});
     EXPECT_FALSE(Forms::IsShown("Memory"));
     EXPECT_TRUE(PollingRuns());
+}
+
+// The meter claims more than it sends, as after a set cut short by a power loss, and goes back to
+// its live frames: the download ends as an unanswered one does, and none of the frames is listed.
+TEST_F(LoggerWindowsTest, LiveFramesInPlaceOfTheDumpSayNoAnswer) {
+    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "5:20", "--baud", "9600", "--dump-short", "70"});
+    ASSERT_NE(panel, nullptr);
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"No answer from the meter, try again!"});
+    EXPECT_EQ(Forms::Find("Memory"), nullptr);
+    EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+    EXPECT_TRUE(PollingRuns());
+}
+
+// The start time is asked again after an answer without a colon; one colon, or Cancel, ends the
+// opening without a list.
+TEST_F(LoggerWindowsTest, StartTimePrompt) {
+    struct Case {
+        const char* name;
+        std::vector<std::optional<QString>> answers;  // nullopt: Cancel
+        std::size_t invalidMessages;
+        bool listOpened;
+    };
+    const Case cases[] = {
+        {"NoColonThenATime", {"12.30.00", "08:00:00"}, 1, true},
+        {"NoColonThenOneColon", {"1230", "12:30"}, 1, false},
+        {"OneColon", {"12:30"}, 0, false},
+        {"Cancel", {std::nullopt}, 0, false},
+    };
+    const std::vector<std::uint8_t> record = {0x00, 0x00, 0xFA, 0xFF, 0x00, 0x00, 0x00};
+    std::vector<std::uint8_t> memory = {0x00, 0x55, 0xAA, 0x00, 10};
+    for (int i = 0; i < 2; ++i) memory.insert(memory.end(), record.begin(), record.end());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DataLogger::Instance().MemoryRead(memory);
+        dialogs.ClearCalls();
+        for (const auto& answer : c.answers) answer ? dialogs.QueueInput(*answer) : dialogs.QueueInputCancel();
+        OpenDataSet(1);
+        EXPECT_EQ(dialogs.Count(DialogCall::Kind::Input), c.answers.size());
+        EXPECT_EQ(
+            dialogs.Messages(),
+            std::vector<QString>(c.invalidMessages, "Invalid, comply with the data format properly\r\n"));
+        EXPECT_EQ(Forms::IsShown("DataList1"), c.listOpened);
+        Forms::Unload("DataList1");
+    }
 }
 
 // The user closes "Data Logger" while the memory arrives: the transfer ends, nothing touches the

@@ -131,6 +131,19 @@ TEST(MeterSession, PacedDumpPausesFramesAndThenTheyResume) {
     EXPECT_EQ(client.Received(), expected);
 }
 
+// A set cut short: the size claims more than the dump carries, and the frames resume after it.
+TEST(MeterSession, DumpShortClaimsMoreThanTheDumpCarries) {
+    SimOptions options = Options({"--sets", "5:2", "--dump-short", "40"});
+    MeterSession session(options);
+    Client client(session);
+    client.RunUntil(0.1);
+    client.Send(SizeCommand);
+    EXPECT_EQ(client.RunUntil(0.2), LoggerMemory::SizeReply(19 + 40));
+    client.Send(DumpCommand);
+    EXPECT_EQ(client.RunUntil(0.3), LoggerMemory::DumpReply(options.memory));
+    EXPECT_EQ(client.RunUntil(1.0), Concat({DefaultFrame}));
+}
+
 TEST(MeterSession, ANewCommandEndsTheAnswerInProgress) {
     SimOptions options = Options({"--baud", "9600", "--sets", "1:150"});  // 1055 bytes, over a second to send
     MeterSession session(options);

@@ -25,6 +25,7 @@
 #include "app/Windows.h"
 #include "meter/Meter.h"
 #include "serial/Rs232_API.h"
+#include "ui/Desktop.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
@@ -395,6 +396,26 @@ TEST_F(PanelTest, ChoosingAManualHidesThePanelOpensItAndUnselects) {
     EXPECT_TRUE(recorder.opened[0].toLocalFile().endsWith("/help/TQ36-SW-HELP-EN_V2.1.pdf"));
     EXPECT_TRUE(Hidden("SSPhelp"));
     EXPECT_FALSE(english->isChecked());
+}
+
+// With no viewer for PDF files the user is told where the manual is, to open it by hand.
+TEST_F(PanelTest, AManualThatCannotBeOpenedIsNamed) {
+    StartMeter({});
+    Panel* panel = OpenPanel();
+    QStringList tried;
+    Desktop::InstallOpener([&tried](const QString& path) {
+        tried << path;
+        return false;
+    });
+    Bar(panel)->Trigger("help");
+    QRadioButton* french = Child<QRadioButton>(panel, "Option1_4");
+    french->click();
+    ASSERT_EQ(tried.size(), 1);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(tried[0].endsWith("/help/TQ36-SW-HELP-FR_V2.1.pdf"));
+    EXPECT_TRUE(dialogs.Messages()[0].endsWith(tried[0])) << dialogs.Messages()[0].toStdString();
+    EXPECT_TRUE(Hidden("SSPhelp"));
+    EXPECT_FALSE(french->isChecked());
 }
 
 // While the meter is offline, List, AVG, Memory and Save do nothing; Open refuses while a

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
@@ -149,6 +150,33 @@ TEST_F(AvgWindowTest, SequencesOfSamples) {
             EXPECT_EQ(Shown(window, *channel), c.shown);
             Forms::Unload(window->Name());
         }
+    }
+}
+
+// A screen reader reads each value as shown, and what it is from its description.
+TEST_F(AvgWindowTest, ScreenReadersReadTheValuesAndTheirMeaning) {
+    struct Case {
+        bool dual;
+        const char* label;
+        QString read;
+        QString meaning;
+    };
+    const Case cases[] = {
+        {true, "LblT1Max", "300.0", "T1 Maximum"}, {true, "LblT1MaxTime", "10:00:01", "T1 Maximum time"},
+        {true, "LblT2Min", "0.0", "T2 Minimum"},   {true, "LblT1T2Avg", "0.0", "T1-T2 Average"},
+        {true, "LblUnit", "C", "Unit"},            {false, "LblMin", "300.0", "Minimum"},
+        {false, "LblStartTime", "10:00:00", "Start Time"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        clock.Set(10, 0, 0);
+        AvgWindow* window = Open(c.dual);
+        Ticks(window, 0, {N(300.0)});
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(Child<QLabel>(window, c.label));
+        ASSERT_NE(spoken, nullptr);
+        EXPECT_EQ(spoken->text(QAccessible::Name), c.read);
+        EXPECT_EQ(spoken->text(QAccessible::Description), c.meaning);
+        Forms::Unload(window->Name());
     }
 }
 

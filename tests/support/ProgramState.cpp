@@ -11,6 +11,7 @@
 #include "serial/Rs232_API.h"
 #include "stats/StatisticsState.h"
 #include "ui/Clock.h"
+#include "ui/Desktop.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
 
@@ -19,6 +20,7 @@ void ResetProgramState() {
     if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Dialogs::Install(nullptr);
     Clock::Install(nullptr);
+    Desktop::InstallOpener({});
     Rs232_API::Reset();
     Meter::ResetCurrent();
     Sampling::Reset();

@@ -5,8 +5,10 @@
 
 #include "CliOptions.h"
 #include "Commands.h"
+#include "records/FileSizeLimit.h"
 
 int main(int argc, char* argv[]) {
+    IgnoreFileSizeSignal();
     const std::vector<std::string> args(argv, argv + argc);
     const Cli::Parsed parsed = Cli::Parse(args);
     if (!parsed.options) {

@@ -22,11 +22,12 @@ MeterSession::MeterSession(const SimOptions& options)
       silentAfter_(options.silentAfter),
       byteTime_(options.baud > 0 ? 10.0 / options.baud : 0.0),
       framesBeforeAnswers_(options.framesBeforeAnswers),
+      dumpShort_(options.dumpShort),
       random_(options.seed) {}
 
 void MeterSession::Receive(std::span<const std::uint8_t> bytes, double now) {
     for (std::uint8_t b : bytes) {
-        if (b == SizeCommand) Answer(LoggerMemory::SizeReply(memory_.size()), now);
+        if (b == SizeCommand) Answer(LoggerMemory::SizeReply(memory_.size() + dumpShort_), now);
         if (b == DumpCommand) Answer(LoggerMemory::DumpReply(memory_), now);
     }
 }

@@ -16,7 +16,8 @@
 // not queue readings). "A" and "U" are answered from the logger memory; frames pause while an answer
 // goes out, and a new command ends the answer in progress and starts its own. Each of the first
 // framesBeforeAnswers commands gets one whole live frame ahead of its answer, as a meter busy with its
-// stream may give, unless frames are held back at that moment.
+// stream may give, unless frames are held back at that moment. The size reply may claim more than the
+// dump carries (dumpShort), as a meter whose last set was cut short by a power loss does.
 class MeterSession {
   public:
     explicit MeterSession(const SimOptions& options);
@@ -53,6 +54,7 @@ class MeterSession {
     std::optional<double> silentAfter_;
     double byteTime_ = 0.0;        // seconds per byte on a paced line, 0 when unpaced
     int framesBeforeAnswers_ = 0;  // commands still due a live frame ahead of their answer
+    std::size_t dumpShort_ = 0;    // bytes claimed by the size reply that the dump never sends
 
     std::vector<std::uint8_t> queue_;
     std::size_t head_ = 0;        // first byte not yet written

@@ -87,6 +87,8 @@ std::string UsageText() {
         "  --frame-before-answers N\n"
         "                       send a whole live frame before the answer to each of the first N\n"
         "                       commands A and U (0)\n"
+        "  --dump-short N       the answer to A claims N bytes more than the answer to U carries, as\n"
+        "                       after a set cut short by a power loss (0)\n"
         "  --baud N             pace everything sent at N/10 bytes per second\n"
         "  --exit-after S       end by itself after S seconds\n"
         "  --help               this text\n";
@@ -112,7 +114,7 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
         bool known = MeterSettings::IsSetting(name) || name == "com" || name == "silent-after" ||
                      name == "gap" || name == "script" || name == "memory" || name == "sets" ||
                      name == "logger" || name == "frame-before-answers" || name == "baud" ||
-                     name == "exit-after" || name == "seed";
+                     name == "exit-after" || name == "seed" || name == "dump-short";
         if (!known) return Failure("unknown option '" + arg + "'");
         if (i + 1 >= args.size()) return Failure("option '" + arg + "' needs a value");
         const std::string& value = args[++i];
@@ -141,6 +143,10 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
             if (!count)
                 return Failure("--frame-before-answers must be a number of commands, not '" + value + "'");
             o.framesBeforeAnswers = static_cast<int>(*count);
+        } else if (name == "dump-short") {
+            auto count = ParseWhole(value, 0, 0xFFFFFF);
+            if (!count) return Failure("--dump-short must be a number of bytes, not '" + value + "'");
+            o.dumpShort = static_cast<std::size_t>(*count);
         } else if (name == "logger") {
             if (value != "full" && value != "empty")
                 return Failure("--logger must be full or empty, not '" + value + "'");

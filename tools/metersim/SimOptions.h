@@ -25,6 +25,7 @@ struct SimOptions {
     std::optional<double> exitAfter;
     int baud = 0;                 // 0: frames paced by the rate only, replies as fast as the line takes them
     int framesBeforeAnswers = 0;  // first commands that each get a live frame before their answer
+    std::size_t dumpShort = 0;    // bytes the size reply claims beyond what the dump carries
     std::uint32_t seed = 0;
 };
 

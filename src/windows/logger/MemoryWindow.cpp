@@ -36,9 +36,7 @@ QFrame* MakePanel(QWidget* parent, const char* name, const QString& caption) {
     panel->setFrameShadow(QFrame::Raised);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(4, 2, 4, 2);
-    QLabel* label = MakeLabel(panel, "", caption);
-    label->setAccessibleName(caption);
-    layout->addWidget(label);
+    layout->addWidget(MakeLabel(panel, "", caption));
     return panel;
 }
 
@@ -57,6 +55,10 @@ MemoryWindow::MemoryWindow(QWidget* parent) : FormWindow(WindowNames::Memory, pa
     SSPanel2 = MakePanel(this, "SSPanel2", "Remained");
     LblRemain = MakeLabel(this, "LblRemain", "");
     LblMessage = MakeLabel(this, "LblMessage", "");
+    // A screen reader reads a figure as shown and what it is from the description.
+    LblSize->setAccessibleDescription("Memory Size");
+    LblRemain->setAccessibleDescription("Remained");
+    LblMessage->setAccessibleDescription("Transfer progress");
     CmdCompare = new QPushButton("Compare", this);
     CmdCompare->setObjectName("CmdCompare");
     Grid7 = new Grid(this);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFrame>
@@ -11,7 +10,6 @@
 #include <QRadioButton>
 #include <QTime>
 #include <QTimer>
-#include <QUrl>
 
 #include "acquisition/AcquisitionPause.h"
 #include "acquisition/PollCycle.h"
@@ -20,6 +18,7 @@
 #include "records/RecordFormat.h"
 #include "serial/Rs232_API.h"
 #include "ui/Clock.h"
+#include "ui/Desktop.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
@@ -397,6 +396,10 @@ void Panel::LblCOM_Click() {
 void Panel::Option1_Click(int index) {
     SSPhelp->hide();
     const QString path = HelpFolder() + "/" + HelpNames[index] + ".pdf";
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const bool opened = Desktop::OpenDocument(path);
     Option1[index]->setChecked(false);
+    // Without a PDF viewer nothing would show; the user can still open the file by hand.
+    if (!opened)
+        Dialogs::Current().Message("The manual could not be opened. Open it with a PDF viewer:\r\n" +
+                                   QDir::toNativeSeparators(path));
 }

@@ -111,15 +111,16 @@ QLabel* MakeCaption(QWidget* parent, const QString& text, const TwipsRect& at, b
     return label;
 }
 
-QLabel* MakeValue(QWidget* parent, const char* name, const TwipsRect& at, bool bold,
-                  const QString& spokenName) {
+// A screen reader reads the shown value as the label's name and `meaning` ("T1 Maximum") as its
+// description: a name set on the label would hide the value.
+QLabel* MakeValue(QWidget* parent, const char* name, const TwipsRect& at, bool bold, const QString& meaning) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setFont(Fonts::Get("MS Sans Serif", 8, bold));
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(Qt::AlignCenter);
     label->setGeometry(Px(at));
-    label->setAccessibleName(spokenName);
+    label->setAccessibleDescription(meaning);
     return label;
 }
 
