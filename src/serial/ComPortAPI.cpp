@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -132,7 +133,22 @@ long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::
         } else {
             errno = ENOENT;
         }
+        // Serial programs take an exclusive lock on the device they use: one that another
+        // program holds (root is not kept out by TIOCEXCL, nor is a program that came first) is
+        // in use, and so is a device the system refuses as busy.
+        if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int lockError = errno;
+            close(fd);
+            fd = -1;
+            errno = lockError == EWOULDBLOCK ? EBUSY : lockError;
+        }
         entry.handle = fd >= 0 ? fd + 1 : -1;
+        if (fd < 0 && errno == EBUSY) {
+            lastErrorCode_ = EBUSY;
+            lastErrorSource_ = "CommOpen";
+            lastErrorMessage_ = "Port in use.";
+            return -2;
+        }
         if (fd < 0) return RecordSystemError("CommOpen (CreateFile)", errno);
 
         // Nobody else may open the port while we hold it; a non-tty refuses this and fails below.

@@ -1,11 +1,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <sys/file.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -256,6 +258,29 @@ TEST_F(ComPortAPITest, NoOtherProgramCanOpenAHeldPort) {
     EXPECT_EQ(OpenAsAnotherProgram(meter->SlavePath()), EBUSY);
     ASSERT_EQ(driver.CommClose(9), 0);
     EXPECT_EQ(OpenAsAnotherProgram(meter->SlavePath()), 0) << "the port must be free again";
+}
+
+// Two programs on one port, whichever comes first: the lock that serial programs take keeps the
+// second out, also where the right to ignore exclusive use (root's) lets its open through.
+TEST_F(ComPortAPITest, PortLockedByAnotherProgramIsInUseBothWaysRound) {
+    PseudoTerminal meter;
+    meter.LinkAs(5);
+    const int other = open(meter.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0) << "the other program came first";
+    EXPECT_EQ(driver.CommOpen(5, "COM5", Settings), -2);
+    EXPECT_EQ(LastError(driver), "Error (" + std::to_string(EBUSY) + "): CommOpen - Port in use.");
+    EXPECT_FALSE(driver.IsOpen(5));
+    close(other);
+
+    ASSERT_EQ(driver.CommOpen(5, "COM5", Settings), 0) << LastError(driver);
+    const int later = open(meter.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (later >= 0) {  // root: TIOCEXCL let it open, the lock does not
+        EXPECT_NE(flock(later, LOCK_EX | LOCK_NB), 0);
+        close(later);
+    }
+    const std::vector<int> free = Rs232_API::ScanPorts({});
+    EXPECT_EQ(std::count(free.begin(), free.end(), 5), 0) << "a port another program holds is not free";
 }
 
 TEST_F(ComPortAPITest, FlushDropsWhatWasQueued) {
