@@ -25,6 +25,7 @@ public:
         StoppedChannelMode,  // the meter changed between one and two channels
         StoppedLostLink,
         WaitingForMeter,     // the meter is silent: no record, the recording goes on
+        Stale,               // the reading was not renewed lately: no record, the recording goes on
         WriteFailed,         // the file refused the record; the recording has been stopped
     };
 
@@ -36,9 +37,11 @@ public:
     bool Start(const std::string& path, bool dualChannel);
     // Ends the recording and closes its file; false when the file refused its last bytes.
     bool Stop();
-    // One due sample: the reading as it stands, stamped `time`, becomes the next record, or the
-    // recording stops (or waits) as the result says.
-    Result Sample(const CurrentReading& reading, std::string_view time);
+    // One due sample at `now` (the poll cycle's clock of elapsed seconds): the reading, stamped
+    // `time`, becomes the next record if it is fresh; otherwise no record is written and the
+    // numbering goes on with the next fresh one, so the times show the gap. Or the recording stops
+    // (or waits) as the result says.
+    Result Sample(const CurrentReading& reading, std::string_view time, double now);
 
     bool Recording() const { return recording_; }
     long RecordCount() const { return recordCount_; }

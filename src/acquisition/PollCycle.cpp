@@ -16,8 +16,11 @@ bool CurrentEntryValid() {
 }
 }  // namespace
 
-PollCycle::PollCycle(Display display, std::function<int()> secondsSinceMidnight)
-    : display_(std::move(display)), secondsNow_(std::move(secondsSinceMidnight)) {}
+PollCycle::PollCycle(Display display, std::function<int()> secondsSinceMidnight,
+                     std::function<double()> elapsedSeconds)
+    : display_(std::move(display)),
+      secondsNow_(std::move(secondsSinceMidnight)),
+      elapsedNow_(std::move(elapsedSeconds)) {}
 
 long PollCycle::CollectWindow(bool& readFailed) {
     const int start = secondsNow_();
@@ -61,13 +64,17 @@ bool PollCycle::Cycle() {
         auto& entry = Rs232_API::OpenPorts(Rs232_API::CurrentPortIndex());
         std::vector<std::uint8_t> frame = std::move(entry.receiveBuffer);
         Rs232_API::ClearReceiveBuffer();
-        retries = 0;
         display_.showPort();
         // Without a checksum the two delimiters are the only check; what follows byte 9 is lost.
-        if (frame[0] != MeterFrame::Start || frame[8] != MeterFrame::End) continue;
+        // A window without a frame counts as a silent one, so that noise alone ends in No COM.
+        if (frame[0] != MeterFrame::Start || frame[8] != MeterFrame::End) {
+            ++retries;
+            continue;
+        }
 
         CurrentReading& reading = Meter::Current();
         reading.MeterOnline = true;
+        reading.FrameTime = elapsedNow_();
         display_.showPort();
         Meter::DecodeStatusByte(reading, frame[1]);
         Meter::DecodeT1(reading, frame[2], frame[3]);

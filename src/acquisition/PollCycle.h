@@ -19,7 +19,8 @@ public:
         std::function<void()> showNoCom;
     };
 
-    PollCycle(Display display, std::function<int()> secondsSinceMidnight);
+    // `elapsedSeconds` is a clock that only runs forwards; each good frame is stamped with it.
+    PollCycle(Display display, std::function<int()> secondsSinceMidnight, std::function<double()> elapsedSeconds);
 
     // Runs one cycle; returns true when a frame was shown. A cycle never nests inside another.
     bool Run();
@@ -37,6 +38,7 @@ private:
 
     Display display_;
     std::function<int()> secondsNow_;
+    std::function<double()> elapsedNow_;
     float noDataTicks_ = 0;
     bool running_ = false;
     bool cancelled_ = false;

@@ -20,9 +20,16 @@ RealTimeList::State RealTimeList::TogglePause(bool meterOnline) {
 }
 
 RealTimeList::Step RealTimeList::Take(const std::string& sampleLine, bool dualChannel, bool meterOnline,
-                                      bool channelModeAtStart) {
+                                      bool channelModeAtStart, bool fresh) {
     Step step;
     if (state_ != State::Running) return step;
+    if (!fresh) {
+        if (!meterOnline) {
+            state_ = State::Paused;
+            step.pause = true;
+        }
+        return step;
+    }
     rowCount_ += 1;
     step.add = true;
     step.row = std::to_string(rowCount_) + '\t' + sampleLine;

@@ -29,8 +29,10 @@ public:
     // The Pause button: a running list pauses; a paused one resumes, but only with the meter
     // online. Returns the state afterwards.
     State TogglePause(bool meterOnline);
-    // One due sample, with the channel mode the list was opened in.
-    Step Take(const std::string& sampleLine, bool dualChannel, bool meterOnline, bool channelModeAtStart);
+    // One due sample, with the channel mode the list was opened in. A sample of a reading that is
+    // not fresh adds no row (a lost link still pauses the list).
+    Step Take(const std::string& sampleLine, bool dualChannel, bool meterOnline, bool channelModeAtStart,
+              bool fresh = true);
 
     // Holds a running list while a Save dialog is open, unless a recording runs; it runs again
     // when the hold ends, whatever the user chose in the dialog.

@@ -21,4 +21,12 @@ struct CurrentReading {
 
     std::string ThermocoupleType;  // "K", "J", "E", "T", "R", "S" or "N"
     bool MeterOnline = false;      // written by the poll cycle
+    // When the last good frame came, on the poll cycle's clock of elapsed seconds; below 0 before
+    // the first one.
+    double FrameTime = -1;
+
+    // A reading younger than this is fresh: the meter sends a frame about every half second and
+    // the poll cycle shows it within a few tenths, so an older one was not renewed since.
+    static constexpr double FreshSeconds = 3.0;
+    bool FreshAt(double now) const { return FrameTime >= 0 && now - FrameTime < FreshSeconds; }
 };

@@ -10,6 +10,9 @@ public:
     virtual ~Clock() = default;
 
     virtual QTime TimeOfDay() const = 0;
+    // Seconds on a clock that only runs forwards, whatever the time of day does: the age of a
+    // reading is measured on it.
+    virtual double ElapsedSeconds() const = 0;
     // Whole seconds since midnight, 0 to 86399.
     int SecondsSinceMidnight() const { return SecondsOf(TimeOfDay()); }
     // "hh:mm:ss", 24-hour.

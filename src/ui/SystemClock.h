@@ -5,4 +5,5 @@
 class SystemClock : public Clock {
 public:
     QTime TimeOfDay() const override;
+    double ElapsedSeconds() const override;
 };

@@ -40,7 +40,7 @@ protected:
         cycle = std::make_unique<PollCycle>(
             PollCycle::Display{[this] { shown.push_back("port"); }, [this] { shown.push_back("reading"); },
                                [this] { shown.push_back("type"); }, [this] { shown.push_back("No COM"); }},
-            [this] { return static_cast<int>(std::floor(clock)) % 86400; });
+            [this] { return static_cast<int>(std::floor(clock)) % 86400; }, [this] { return clock; });
     }
 
     void TearDown() override {
@@ -125,6 +125,18 @@ TEST_F(PollCycleTest, ThirdWindowEndsInNoComWhateverItCollected) {
     EXPECT_FALSE(Meter::Current().MeterOnline);
     EXPECT_TRUE(Rs232_API::OpenPorts(1).receiveBuffer.empty()) << "No COM discards what was held";
     EXPECT_NEAR(clock - 43200.0, 3 * 2.0, 3.0) << "three windows of one to two seconds";
+}
+
+// A floating receive line or another device: every window holds bytes, none of them a frame.
+// That counts as silence: No COM, and the port is reconnected in the same rhythm.
+TEST_F(PollCycleTest, NoiseAloneEndsInNoComLikeSilence) {
+    const Bytes noise = {0x55, 0x13, 0xA7, 0x00, 0xFF, 0x02, 0x41, 0x99, 0x10, 0x33};
+    for (int wait = 1; wait <= 200; ++wait) SendAtWait(wait, noise);
+    Meter::Current().MeterOnline = true;
+    EXPECT_FALSE(cycle->Run());
+    EXPECT_EQ(shown.back(), "No COM");
+    EXPECT_FALSE(Meter::Current().MeterOnline);
+    EXPECT_LE(waits, 30) << "three windows, as for a silent meter";
 }
 
 TEST_F(PollCycleTest, SilentMeterIsClosedAndReopenedInRhythm) {

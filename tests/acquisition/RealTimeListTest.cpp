@@ -13,6 +13,7 @@ using State = RealTimeList::State;
 struct Sample {
     bool dual = true;
     bool online = true;
+    bool fresh = true;
     bool addsRow = true;
     std::string row{};
     bool pauses = false;
@@ -33,6 +34,14 @@ TEST(RealTimeList, WhatEachSampleDoes) {
          100,
          {{.row = "1\tS"}, {.online = false, .row = "2\tS", .pauses = true}, {.online = false, .addsRow = false}},
          State::Paused},
+        {"StaleReadingsAddNoRowAndTheNumberingGoesOn",
+         100,
+         {{.row = "1\tS"}, {.fresh = false, .addsRow = false}, {.row = "2\tS"}},
+         State::Running},
+        {"LostLinkWithAStaleReadingPausesWithoutARow",
+         100,
+         {{.row = "1\tS"}, {.online = false, .fresh = false, .addsRow = false, .pauses = true}},
+         State::Paused},
         {"ClosesAtTheRowLimit", 2, {{.row = "1\tS"}, {.row = "2\tS", .closes = true}, {.addsRow = false}}, State::Closed},
         {"ClosesOnAChannelModeChange", 100, {{.row = "1\tS"}, {.dual = false, .row = "2\tS", .closes = true}}, State::Closed},
     };
@@ -41,7 +50,7 @@ TEST(RealTimeList, WhatEachSampleDoes) {
         RealTimeList list(c.maxRows);
         list.Opened();
         for (const Sample& sample : c.samples) {
-            const RealTimeList::Step step = list.Take("S", sample.dual, sample.online, true);
+            const RealTimeList::Step step = list.Take("S", sample.dual, sample.online, true, sample.fresh);
             EXPECT_EQ(step.add, sample.addsRow);
             EXPECT_EQ(step.row, sample.row);
             EXPECT_EQ(step.pause, sample.pauses);

@@ -95,7 +95,8 @@ TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
                 r.T1T2Value = ReadingOf(cells[4]);
             }
             r.UnitText = cells.last().toStdString();
-            recording.Sample(r, cells[1].toStdString());
+            r.FrameTime = 0;
+            recording.Sample(r, cells[1].toStdString(), 0);
         }
         recording.Stop();
         ASSERT_TRUE(LoadRecordFile(TempPath("recorded.txt"), "recorded"));

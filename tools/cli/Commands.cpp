@@ -112,7 +112,7 @@ std::string ReadingLine(const CurrentReading& r, const std::string& time, bool j
 // Polls the meter until `done` says so; false when no frame came within the first 5 s.
 bool Poll(PollCycle::Display display, const std::function<bool()>& done, bool& framed) {
     const double start = Monotonic();
-    PollCycle cycle(display, [] { return TimeOfDay().seconds; });
+    PollCycle cycle(display, [] { return TimeOfDay().seconds; }, Monotonic);
     while (!stopRequested && !done()) {
         cycle.Run();
         if (!framed && Monotonic() - start > SilentLimitSeconds) return false;
@@ -193,7 +193,8 @@ int Record(const Options& options) {
             schedule.SetInterval(options.interval, now.seconds - options.interval);
         }
         if (!schedule.Tick(now.seconds)) return;
-        const PcRecording::Result result = recording.Sample(r, now.text);
+        const PcRecording::Result result = recording.Sample(r, now.text, Monotonic());
+        if (result == PcRecording::Result::Stale) return;  // no record of a reading not renewed
         if (result == PcRecording::Result::WaitingForMeter) {
             if (!waiting) std::fprintf(stderr, "%s  the meter is silent; waiting for it\n", now.text.c_str());
             waiting = true;

@@ -94,6 +94,8 @@ public:
     QTime TimeOfDay() const override {
         return start_.addMSecs(static_cast<int>(elapsed_.elapsed() * factor_) % (86400 * 1000));
     }
+    // Readings age in real time: the meter does not send faster.
+    double ElapsedSeconds() const override { return elapsed_.elapsed() / 1000.0; }
 
 private:
     double factor_;

@@ -196,7 +196,7 @@ void Panel::Load() {
             [self = QPointer<Panel>(this)] {
                 if (self) self->SetPortText("No COM");
             }},
-        [] { return Clock::Current().SecondsSinceMidnight(); });
+        [] { return Clock::Current().SecondsSinceMidnight(); }, [] { return Clock::Current().ElapsedSeconds(); });
     Timer1->start();
     Timer2->start();
 }
@@ -235,8 +235,11 @@ void Panel::Timer2_Timer() {
     const CurrentReading& r = Meter::Current();
     const std::string time = timeText.toStdString();
     const std::string line = RecordFormat::SampleLine(r, time);
+    // A reading that polling has not renewed lately (a dialog held the poll cycle, the meter
+    // fell silent) is neither recorded nor listed: the times show the gap instead.
+    const bool fresh = r.FreshAt(Clock::Current().ElapsedSeconds());
     PcRecording& recorder = s.Recorder();
-    switch (recorder.Sample(r, time)) {
+    switch (recorder.Sample(r, time, Clock::Current().ElapsedSeconds())) {
         case PcRecording::Result::Written:
             LblCount->setText(QString::number(recorder.RecordCount()));
             LblRec->setText("Rec");
@@ -254,26 +257,28 @@ void Panel::Timer2_Timer() {
             s.SavePathUsed();
             ShowRecordingStopped(false);
             // The list is the user's second copy: it still gets the sample the file refused.
-            AddListRow(line);
+            AddListRow(line, fresh);
             Dialogs::Current().Message(QString("Recording stopped: %1 could not be written (%2).")
                                            .arg(QString::fromStdString(recorder.Path()),
                                                 QString::fromStdString(recorder.ErrorText())));
             return;
         }
+        case PcRecording::Result::Stale:
+            break;
         case PcRecording::Result::NotRecording:
             LblFileName->clear();
             LblCount->clear();
             LblRec->clear();
             break;
     }
-    AddListRow(line);
+    AddListRow(line, fresh);
     CloseStatisticsOnChannelChange();
 }
 
-void Panel::AddListRow(const std::string& sampleLine) {
+void Panel::AddListRow(const std::string& sampleLine, bool fresh) {
     SamplingState& s = Sampling::State();
     const CurrentReading& r = Meter::Current();
-    const RealTimeList::Step step = s.List().Take(sampleLine, r.DualChannel, r.MeterOnline, s.ChannelModeAtStart());
+    const RealTimeList::Step step = s.List().Take(sampleLine, r.DualChannel, r.MeterOnline, s.ChannelModeAtStart(), fresh);
     if (!step.add) return;
     if (auto* list = Forms::FindAs<ListWindow>(WindowNames::List(r.DualChannel))) {
         list->AddSampleRow(QString::fromStdString(step.row));

@@ -81,7 +81,7 @@ private:
     void RefreshUnitPictures();
     void SetPortText(const QString& text);
     void ShowRecordingStopped(bool keepFileName);
-    void AddListRow(const std::string& sampleLine);
+    void AddListRow(const std::string& sampleLine, bool fresh);
 
     QTimer* Timer1;
     QTimer* Timer2;
