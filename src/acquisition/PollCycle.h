@@ -29,6 +29,8 @@ public:
     void Cancel() { cancelled_ = true; }
 
     float NoDataTicks() const { return noDataTicks_; }
+    // A cycle is under way (its waits let other code run).
+    bool Running() const { return running_; }
 
 private:
     bool Cycle();

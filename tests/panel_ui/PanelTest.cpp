@@ -6,6 +6,9 @@
 #include <QRadioButton>
 #include <QUrl>
 #include <QEvent>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTime>
 #include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
@@ -453,3 +456,52 @@ TEST_F(PanelTest, ToolbarGuards) {
 }  // namespace
 
 #include "PanelTest.moc"
+
+namespace {
+
+// A meter whose T1 steps by one each second, recorded every 4 s: the sampling-interval box opened
+// from the toolbar, a logger download (polling held, sampling not) and the seconds before No COM
+// never record a reading twice under new times. A reading older than 3 s is not recorded at all,
+// so with 4 s between samples any two records come from frames at least a second apart.
+TEST_F(PanelTest, OldReadingsAreNeverRecordedAgain) {
+    QTemporaryDir dir;
+    QFile script(dir.filePath("steps.txt"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    for (int second = 1; second <= 60; ++second) script.write(QByteArray::number(second) + " t1 " + QByteArray::number(second) + "\n");
+    script.close();
+    Panel* panel = OpenPanelWithReading({"--channels", "1", "--t1", "0", "--script", script.fileName().toStdString(),
+                                         "--sets", "1:600", "--baud", "9600", "--silent-after", "24"},
+                                        "0.0");
+    ASSERT_NE(panel, nullptr);
+    Sampling::State().IntervalChosen(4, Clock::Current().SecondsSinceMidnight());
+    const QString file = dir.filePath("steps-recorded");
+    dialogs.QueueFile(file);
+    Bar(panel)->Trigger("Save");
+    ASSERT_TRUE(Sampling::State().Recording());
+
+    // The box stays open for 4 s.
+    dialogs.SetOnCall([](const DialogCall& call) {
+        if (call.kind == DialogCall::Kind::Input) PumpUntil([] { return false; }, 4);
+    });
+    dialogs.QueueInput("4");
+    QTimer::singleShot(1000, panel, [panel] { Bar(panel)->Trigger("PC"); });
+    PumpUntil([] { return false; }, 7);
+    dialogs.SetOnCall({});
+    Bar(panel)->Trigger("Memory");
+    Forms::Unload("Memory");
+    ASSERT_TRUE(PumpUntil([] { return !Sampling::State().Recording(); }, 40)) << "the lost link ends the recording";
+
+    QStringList records = QString::fromStdString(FileText((file + ".txt").toStdString())).split("\r\n", Qt::SkipEmptyParts).mid(1);
+    ASSERT_GE(records.size(), 3) << records.join('|').toStdString();
+    int longestStep = 0;
+    for (qsizetype i = 1; i < records.size(); ++i) {
+        const QStringList before = records[i - 1].split('\t'), after = records[i].split('\t');
+        EXPECT_EQ(after[0].toInt(), i + 1) << "numbered on";
+        EXPECT_NE(after[2], before[2]) << records.join('|').toStdString();
+        const int step = QTime::fromString(before[1], "HH:mm:ss").secsTo(QTime::fromString(after[1], "HH:mm:ss"));
+        longestStep = std::max(longestStep, (step + 86400) % 86400);
+    }
+    EXPECT_GE(longestStep, 8) << "the download shows as a gap: " << records.join('|').toStdString();
+}
+
+}  // namespace

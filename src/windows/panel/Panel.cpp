@@ -218,8 +218,13 @@ QString Panel::PortCaption() {
 
 void Panel::Timer1_Timer() {
     // The cycle waits with events running, so this window may be gone when it returns: keep the
-    // cycle alive, and touch nothing of the window after it.
+    // cycle alive, and touch nothing of the window after it unless it is still there.
+    const QPointer<Panel> self(this);
     if (std::shared_ptr<PollCycle> poll = poll_) poll->Run();
+    if (!self || IsUnloaded()) return;
+    // Toolbar commands pressed during the cycle's waits run now, outside it: a dialog they open
+    // would otherwise hold the cycle, and the readings with it, until it closed.
+    while (!deferredClicks_.isEmpty()) Toolbar1_ButtonClick(deferredClicks_.takeFirst());
 }
 
 // The PC-sampling clock: when a sample is due, the readings as shown become one record of a

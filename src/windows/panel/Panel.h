@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 #include <string>
@@ -108,5 +109,6 @@ private:
     std::array<QRadioButton*, 6> Option1{};
 
     std::shared_ptr<HeldTimers> heldTimers_;
+    QStringList deferredClicks_;  // toolbar keys pressed while a poll cycle waited
     std::shared_ptr<PollCycle> poll_;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "acquisition/PollCycle.h"
 #include "acquisition/SamplingState.h"
 #include "meter/Meter.h"
 #include "records/RecordFormat.h"
@@ -22,6 +23,10 @@
 #include "windows/stats/StatisticsCommands.h"
 
 void Panel::Toolbar1_ButtonClick(const QString& key) {
+    if (poll_ && poll_->Running()) {
+        deferredClicks_.append(key);
+        return;
+    }
     if (key == "Save") {
         SaveCommand();
     } else if (key == "Open") {
