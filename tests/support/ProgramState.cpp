@@ -13,12 +13,14 @@
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
+#include "ui/WindowFrame.h"
 
 void ResetProgramState() {
     Forms::UnloadAll();
     if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Dialogs::Install(nullptr);
     Clock::Install(nullptr);
+    WindowFrame::Install(std::nullopt);
     Rs232_API::Reset();
     Meter::ResetCurrent();
     Sampling::Reset();
