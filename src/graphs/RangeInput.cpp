@@ -19,7 +19,8 @@ std::optional<int> Steps(std::string_view text) {
     // "+5" and "1e1" are numbers too, as any number a user may type.
     if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     // Whole steps, a half going to the even neighbour; far outside the range stays far outside.
     return static_cast<int>(std::clamp(std::nearbyint(value), -1e6, 1e6));
@@ -61,7 +62,8 @@ WindowTwips GraphWindowTwips(int widthSteps, int heightSteps) {
     return {2400 + 810 * widthSteps, height > 11906 ? 11800 : height};
 }
 
-WindowSteps GraphWindowSteps(double widthTwips, double heightTwips, double twipsPerPixelX, double twipsPerPixelY) {
+WindowSteps GraphWindowSteps(double widthTwips, double heightTwips, double twipsPerPixelX,
+                             double twipsPerPixelY) {
     return {static_cast<int>(std::floor((widthTwips + twipsPerPixelX / 2 - 2400) / 810)),
             static_cast<int>(std::ceil((heightTwips - twipsPerPixelY / 2 - 855) / 900))};
 }

@@ -28,7 +28,8 @@ WindowTwips GraphWindowTwips(int widthSteps, int heightSteps);
 struct WindowSteps {
     int width = 0, height = 0;
 };
-WindowSteps GraphWindowSteps(double widthTwips, double heightTwips, double twipsPerPixelX, double twipsPerPixelY);
+WindowSteps GraphWindowSteps(double widthTwips, double heightTwips, double twipsPerPixelX,
+                             double twipsPerPixelY);
 
 struct Request {
     std::string max, min, counts, width, height;

@@ -161,8 +161,8 @@ void RealTimeChart::TimeLabel(Drawing& out, const std::string& timeText, const T
         // The label of the previous sweep stands at the same place: all of it goes first.
         const std::string label = timeText + " ";
         const double left = x - 15 - metrics.width(timeText) / 2;
-        out.push_back(BoxOp(left, y0 + 10, left + metrics.width(label), std::max(y0 + 22, y0 + 10 + metrics.height),
-                            Colours::White));
+        out.push_back(BoxOp(left, y0 + 10, left + metrics.width(label),
+                            std::max(y0 + 22, y0 + 10 + metrics.height), Colours::White));
         out.push_back(TextOp(left, y0 + 10, label, Colours::Black));
     } else if (countNumber_ != 0 && EveryNth(index_, lenXPlusbox_ / 2)) {
         ChartFrame::HalfTick(out, x, {OriginX, y0, plotWidth_, h});
@@ -178,4 +178,3 @@ void RealTimeChart::Trace(Drawing& out, const Reading& value, double& previousY,
 double RealTimeChart::Height(const Reading& value) const {
     return ChartFrame::Height(value, drawnYMin_, drawnYMax_, plotHeight_);
 }
-

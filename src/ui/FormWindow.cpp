@@ -47,7 +47,8 @@ void FormWindow::Place() {
     QPoint at = placedAt_;
     if (placement_ == Placement::Centred) {
         const QRect area = screen->geometry();
-        at = QPoint(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
+        at = QPoint(area.left() + (area.width() - outer.width()) / 2,
+                    area.top() + (area.height() - outer.height()) / 2);
     }
     at = WindowFrame::KeptOn(QRect(at, outer), screen->availableGeometry());
     // Placing is no sizing: a window never sized still takes its layout's size when it shows.

@@ -35,8 +35,9 @@ CurrentReading ReadingOf(double t1, double t2, bool dual = true, const std::stri
 }
 
 const DrawOp* FindText(const Drawing& drawing, const std::string& text) {
-    const auto it = std::find_if(drawing.begin(), drawing.end(),
-                                 [&](const DrawOp& op) { return op.kind == DrawOp::Kind::Text && op.text == text; });
+    const auto it = std::find_if(drawing.begin(), drawing.end(), [&](const DrawOp& op) {
+        return op.kind == DrawOp::Kind::Text && op.text == text;
+    });
     return it == drawing.end() ? nullptr : &*it;
 }
 
@@ -152,7 +153,8 @@ TEST(RealTimeChart, EverySweepHoldsItsSamplesAndNoMore) {
                     rightmost = std::max(rightmost, chart.XPos());
                     ++samples;
                 } while (chart.XPos() > 0 || samples == 1);
-                EXPECT_EQ(samples - 1, expected) << clientWidth << " px, " << minutes << " min at " << samplingSeconds << " s";
+                EXPECT_EQ(samples - 1, expected)
+                    << clientWidth << " px, " << minutes << " min at " << samplingSeconds << " s";
                 EXPECT_LT(rightmost, chart.PlotWidth() + chart.XStep() * 0.999);
                 ++combinations;
             }
@@ -222,7 +224,7 @@ TEST(RealTimeChart, TimeLabelIsClearedInFull) {
     EXPECT_LE(std::min(box->x1, box->x2), label->x1);
     EXPECT_GE(std::max(box->x1, box->x2), label->x1 + Metrics.width(label->text));
     EXPECT_GE(std::max(box->y1, box->y2), label->y1 + Metrics.height);
-    EXPECT_LT(box - drawing.begin(), label - drawing.data()) << "cleared before it is drawn";
+    EXPECT_LT(&*box, label) << "cleared before it is drawn";
 }
 
 // The unit sign never overlaps a temperature label: beside the middle label where the widest
@@ -232,14 +234,16 @@ TEST(ChartFrame, UnitSignStaysClearOfTheLabels) {
         double charWidth, yMax, yMin;
         bool besideMiddleLabel;
     };
-    const Case cases[] = {{4, 100, 0, true}, {6, 100, 0, false}, {6, 1671.9, 0, false}, {4, 1767, -200, false}};
+    const Case cases[] = {
+        {4, 100, 0, true}, {6, 100, 0, false}, {6, 1671.9, 0, false}, {4, 1767, -200, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.yMax);
-        const TextMetrics metrics{[&](const std::string& text) { return c.charWidth * static_cast<double>(text.size()); },
-                                  14};
+        const TextMetrics metrics{
+            [&](const std::string& text) { return c.charWidth * static_cast<double>(text.size()); }, 14};
         Drawing drawing;
         const ChartFrame::Area area{52, 560, 600, 500};
-        ChartFrame::Draw(drawing, {52, 0, 12, 50, DrawOp::Style::Dashed}, area, c.yMin, c.yMax, "C", false, metrics);
+        ChartFrame::Draw(drawing, {52, 0, 12, 50, DrawOp::Style::Dashed}, area, c.yMin, c.yMax, "C", false,
+                         metrics);
         const DrawOp* unit = FindText(drawing, "\u00B0C");
         ASSERT_NE(unit, nullptr);
         const DrawOp* middle = FindText(drawing, ChartFrame::TemperatureLabel((c.yMax + c.yMin) / 2));
@@ -248,8 +252,8 @@ TEST(ChartFrame, UnitSignStaysClearOfTheLabels) {
         EXPECT_EQ(unit->y1 == middle->y1, c.besideMiddleLabel);
         for (const DrawOp& op : drawing) {
             if (op.kind != DrawOp::Kind::Text || &op == unit) continue;
-            const bool apart = op.x1 >= unit->x1 + metrics.width(unit->text) || op.y1 >= unit->y1 + metrics.height ||
-                               unit->y1 >= op.y1 + metrics.height;
+            const bool apart = op.x1 >= unit->x1 + metrics.width(unit->text) ||
+                               op.y1 >= unit->y1 + metrics.height || unit->y1 >= op.y1 + metrics.height;
             EXPECT_TRUE(apart) << op.text;
         }
     }
@@ -279,7 +283,10 @@ TEST(RangeInput, ChecksInOrder) {
         {{"100", "0", "5", "+-5", "5"}, Status::Fault, "", true},
         {{"100", "0", "5", "wide", "5"}, Status::Fault, "", true},
         {{"100", "0", "5", "5", ""}, Status::Fault, "", true},
-        {{std::string(400, '9'), "0", "5", "5", "5"}, Status::Refused, "-200 <= Temperature <= 1767, try again!", false},
+        {{std::string(400, '9'), "0", "5", "5", "5"},
+         Status::Refused,
+         "-200 <= Temperature <= 1767, try again!",
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request.max + " " + c.request.min + " " + c.request.counts + " " + c.request.width + " " +
@@ -298,12 +305,21 @@ TEST(RangeInput, ChecksInOrder) {
 // computed with a rounding error reads as the span it is, and its own check accepts it.
 TEST(RangeInput, NumberTextShowsFifteenDigits) {
     const std::pair<double, const char*> cases[] = {
-        {6.999999999999999, "7"},   {0.9999999999999999, "1"}, {1440.0000000000002, "1440"}, {29.0 / 6, "4.83333333333333"},
-        {1767, "1767"},             {-200, "-200"},           {1999.9, "1999.9"},           {-0.0, "0"},
+        {6.999999999999999, "7"},
+        {0.9999999999999999, "1"},
+        {1440.0000000000002, "1440"},
+        {29.0 / 6, "4.83333333333333"},
+        {1767, "1767"},
+        {-200, "-200"},
+        {1999.9, "1999.9"},
+        {-0.0, "0"},
     };
     for (const auto& [value, text] : cases) EXPECT_EQ(RangeInput::NumberText(value), text) << value;
     for (double minutes : {0.9999999999999999, 1440.0000000000002}) {
-        EXPECT_EQ(RangeInput::Check({"100", "0", RangeInput::NumberText(minutes) + "  min", "5", "5"}, 1767, -200).message, "");
+        EXPECT_EQ(
+            RangeInput::Check({"100", "0", RangeInput::NumberText(minutes) + "  min", "5", "5"}, 1767, -200)
+                .message,
+            "");
     }
 }
 
@@ -314,9 +330,10 @@ TEST(RangeInput, WindowStepsReadBackAsSet) {
         const double twipsPerPixel = 1440 / dpi;
         for (int steps = RangeInput::MinSteps; steps <= RangeInput::MaxSteps; ++steps) {
             const RangeInput::WindowTwips twips = RangeInput::GraphWindowTwips(steps, steps);
-            const long widthPx = std::lround(twips.width / twipsPerPixel), heightPx = std::lround(twips.height / twipsPerPixel);
-            const RangeInput::WindowSteps back =
-                RangeInput::GraphWindowSteps(widthPx * twipsPerPixel, heightPx * twipsPerPixel, twipsPerPixel, twipsPerPixel);
+            const long widthPx = std::lround(twips.width / twipsPerPixel),
+                       heightPx = std::lround(twips.height / twipsPerPixel);
+            const RangeInput::WindowSteps back = RangeInput::GraphWindowSteps(
+                widthPx * twipsPerPixel, heightPx * twipsPerPixel, twipsPerPixel, twipsPerPixel);
             EXPECT_EQ(back.width, steps) << dpi << " dpi";
             const RangeInput::WindowTwips again = RangeInput::GraphWindowTwips(back.width, back.height);
             EXPECT_EQ(again.height, twips.height) << dpi << " dpi, " << steps << " steps";

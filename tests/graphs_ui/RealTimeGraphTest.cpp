@@ -2,12 +2,12 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QProcess>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
 #include <functional>
@@ -35,7 +35,8 @@ int DarkPixels(const QImage& image, const QRect& area) {
     const double ratio = image.devicePixelRatio();
     int dark = 0;
     for (int y = static_cast<int>(area.top() * ratio); y <= static_cast<int>(area.bottom() * ratio); ++y) {
-        for (int x = static_cast<int>(area.left() * ratio); x <= static_cast<int>(area.right() * ratio); ++x) {
+        for (int x = static_cast<int>(area.left() * ratio); x <= static_cast<int>(area.right() * ratio);
+             ++x) {
             if (image.valid(x, y) && qGray(image.pixel(x, y)) < 128) ++dark;
         }
     }
@@ -56,7 +57,8 @@ bool HasHueOf(const QImage& image, const QColor& colour) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
             const int own = colour == QColor(Qt::blue) ? c.blue() : c.red();
-            const int others = colour == QColor(Qt::blue) ? std::max(c.red(), c.green()) : std::max(c.green(), c.blue());
+            const int others =
+                colour == QColor(Qt::blue) ? std::max(c.red(), c.green()) : std::max(c.green(), c.blue());
             if (own - others > 100) return true;
         }
     }
@@ -110,8 +112,12 @@ protected:
         const Canvas* canvas = Child<Canvas>(graph, "Chart");
         return canvas->TextWidth(text, canvas->font());
     }
-    int DarkPixels(const QRect& area) const { return ::DarkPixels(Child<Canvas>(graph, "Chart")->Image(), area); }
-    QLineEdit* RangeField(const char* name) const { return Child<QLineEdit>(Forms::Find("RealTimeRange"), name); }
+    int DarkPixels(const QRect& area) const {
+        return ::DarkPixels(Child<Canvas>(graph, "Chart")->Image(), area);
+    }
+    QLineEdit* RangeField(const char* name) const {
+        return Child<QLineEdit>(Forms::Find("RealTimeRange"), name);
+    }
     // Limit, then OK with the fields as they are shown, changed by `edit` first.
     void LimitThenOk(const std::function<void()>& edit = {}) {
         Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
@@ -136,7 +142,8 @@ TEST_F(RealTimeGraphTest, EmptyChartHasItsAxesGridAndLabels) {
     // margin is empty.
     const int labelLeft = static_cast<int>(X0()) - 12 - TextWidth("50.0");
     EXPECT_GT(DarkPixels(QRect(labelLeft, static_cast<int>(Y0() - H() / 2) - 5, TextWidth("50.0"), 10)), 10);
-    EXPECT_EQ(DarkPixels(QRect(labelLeft, static_cast<int>(Y0() - 3 * H() / 16) - 5, TextWidth("50.0"), 10)), 0);
+    EXPECT_EQ(DarkPixels(QRect(labelLeft, static_cast<int>(Y0() - 3 * H() / 16) - 5, TextWidth("50.0"), 10)),
+              0);
 }
 
 // Three samples of T1 30, T2 10 (T1-T2 20): black, blue and red lines between them, the white

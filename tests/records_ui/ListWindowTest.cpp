@@ -41,7 +41,8 @@ TEST_F(ListWindowTest, ColumnsButtonsAndPlaceBesideTheMainWindow) {
         // Beside the main window as far as the screen allows, with the size it shows with.
         list->show();
         const QRect free = list->screen()->availableGeometry();
-        EXPECT_EQ(list->LeftPx(), std::min(panel->LeftPx() + panel->WidthPx(), free.right() + 1 - list->WidthPx()));
+        EXPECT_EQ(list->LeftPx(),
+                  std::min(panel->LeftPx() + panel->WidthPx(), free.right() + 1 - list->WidthPx()));
         EXPECT_EQ(list->TopPx(), panel->TopPx());
 
         Grid& grid = list->ListGrid();

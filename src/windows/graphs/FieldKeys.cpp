@@ -16,7 +16,8 @@ void FieldKeys::Add(QLineEdit* field, const QString& accepted) {
     field->installEventFilter(this);
     // Paste (keys, context menu, middle button) and drops reach the text without a key press of
     // their own; the user's edits are filtered when they land. Texts the dialog sets are kept.
-    connect(field, &QLineEdit::textEdited, this, [this, i](const QString& after) { FilterEdit(fields_[i], after); });
+    connect(field, &QLineEdit::textEdited, this,
+            [this, i](const QString& after) { FilterEdit(fields_[i], after); });
     connect(field, &QLineEdit::textChanged, this, [this, i] { fields_[i].before = fields_[i].edit->text(); });
 }
 

@@ -76,9 +76,11 @@ void RealTimeRange::Load() {
     const double minutes = chart.XStep() > 0 ? chart.PlotWidth() / chart.XStep() / 60 * samplingSeconds : 0;
     TxtCounts->setText(QString::fromStdString(RangeInput::NumberText(minutes)) + "  min");
     if (auto* graph = Forms::FindAs<FormWindow>(WindowNames::RealTimeGraph)) {
-        const double twipsPerPixelX = Twips::PerInch / Twips::DpiX(), twipsPerPixelY = Twips::PerInch / Twips::DpiY();
-        const RangeInput::WindowSteps steps = RangeInput::GraphWindowSteps(
-            graph->WidthPx() * twipsPerPixelX, graph->HeightPx() * twipsPerPixelY, twipsPerPixelX, twipsPerPixelY);
+        const double twipsPerPixelX = Twips::PerInch / Twips::DpiX(),
+                     twipsPerPixelY = Twips::PerInch / Twips::DpiY();
+        const RangeInput::WindowSteps steps =
+            RangeInput::GraphWindowSteps(graph->WidthPx() * twipsPerPixelX,
+                                         graph->HeightPx() * twipsPerPixelY, twipsPerPixelX, twipsPerPixelY);
         TxtWidth->setText(QString::number(steps.width));
         TxtHeight->setText(QString::number(steps.height));
     }
