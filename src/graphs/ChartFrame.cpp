@@ -1,9 +1,14 @@
 #include "graphs/ChartFrame.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace ChartFrame {
+
+namespace {
+constexpr double UnitClearance = 3;  // px between the unit and a label on the same line
+}  // namespace
 
 void Draw(Drawing& out, const Style& style, const Area& area, double yMin, double yMax, const std::string& unit,
           bool twoChannels, const TextMetrics& metrics) {
@@ -21,12 +26,19 @@ void Draw(Drawing& out, const Style& style, const Area& area, double yMin, doubl
         line(x0 - 2, y, x0 - 7, y, 1, style.tickStyle);
         if (i % 2 == 0) line(x0 - 2, y, x0 - 10, y, 1, style.tickStyle);
     }
+    double widest = 0;
     for (int k = 0; k <= 8; ++k) {
         const std::string label = TemperatureLabel(yMin + (yMax - yMin) * k / 8);
-        const double top = y0 - k * h / 8 - metrics.height / 2;
-        text(x0 - style.labelGap - metrics.width(label), top, label, Colours::Black);
-        if (k == 4) text(x0 - style.unitOffset, top, unit == "K" ? "K" : "\u00B0" + unit, Colours::Black);
+        const double width = metrics.width(label);
+        widest = std::max(widest, width);
+        text(x0 - style.labelGap - width, y0 - k * h / 8 - metrics.height / 2, label, Colours::Black);
     }
+    // The unit stands beside the middle label; where a label as wide as the widest would reach
+    // it, it moves up between the middle label and the next one.
+    const std::string sign = unit == "K" ? "K" : "\u00B0" + unit;
+    const double unitLeft = x0 - style.unitOffset;
+    const bool besideLabels = unitLeft + metrics.width(sign) + UnitClearance <= x0 - style.labelGap - widest;
+    text(unitLeft, y0 - (besideLabels ? 8 : 9) * h / 16 - metrics.height / 2, sign, Colours::Black);
     if (twoChannels) {
         text(x0 - 30, y0 - h - 23, "T1", Colours::Black);
         text(x0 - 5, y0 - h - 23, "T2", Colours::Blue);

@@ -21,8 +21,9 @@ struct Area {
     double originX, originY, width, height;  // bottom-left corner and size, in pixels
 };
 
-// Axes, the 17 ticks, the 9 temperature labels "0.0#" from yMin to yMax with the unit beside the
-// middle one ("°C", "°F" or "K"), and for two channels the legend T1/T2/T1-T2 and "(Time)".
+// Axes, the 17 ticks, the 9 temperature labels "0.0#" from yMin to yMax with the unit ("°C", "°F"
+// or "K") beside the middle one, or just above it where the labels leave it no room, and for two
+// channels the legend T1/T2/T1-T2 and "(Time)".
 void Draw(Drawing& out, const Style& style, const Area& area, double yMin, double yMax, const std::string& unit,
           bool twoChannels, const TextMetrics& metrics);
 

@@ -16,8 +16,11 @@ std::optional<int> Steps(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return std::nullopt;
     text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    // "+5" and "1e1" are numbers too, as any number a user may type.
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     // Whole steps, a half going to the even neighbour; far outside the range stays far outside.
     return static_cast<int>(std::clamp(std::nearbyint(value), -1e6, 1e6));
@@ -46,9 +49,23 @@ double LeadingNumber(std::string_view text) {
 }
 
 std::string NumberText(double value) {
+    // Fifteen digits are all a double holds for sure: a span of 7 minutes computed as 6.99...9
+    // shows as 7. to_chars writes '.' whatever the locale.
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value,
+                                      std::chars_format::general, 15);
     return std::string(buffer, result.ptr);
+}
+
+WindowTwips GraphWindowTwips(int widthSteps, int heightSteps) {
+    const int height = 855 + 900 * heightSteps;
+    return {2400 + 810 * widthSteps, height > 11906 ? 11800 : height};
+}
+
+WindowSteps GraphWindowSteps(double widthTwips, double heightTwips, double twipsPerPixelX,
+                             double twipsPerPixelY) {
+    return {static_cast<int>(std::floor((widthTwips + twipsPerPixelX / 2 - 2400) / 810)),
+            static_cast<int>(std::ceil((heightTwips - twipsPerPixelY / 2 - 855) / 900))};
 }
 
 Outcome Check(const Request& request, double unitTempMax, double unitTempMin) {

@@ -12,8 +12,24 @@ inline constexpr double MinSpanSeconds = 60, MaxSpanSeconds = 86400;
 
 // The leading number of a text ("5  min" is 5, "--5" and "abc" are 0); always finite.
 double LeadingNumber(std::string_view text);
-// A number as the dialog shows it: "1767", "-200", "1999.9", "4.5".
+// A number as the dialog shows it, to 15 significant digits without trailing zeros: "1767",
+// "-200", "1999.9", "4.5", "7" (for 6.999999999999999), "4.83333333333333".
 std::string NumberText(double value);
+
+// The graph window's outer size in twips for a size in steps: 2400 + 810 per width step and
+// 855 + 900 per height step, a height over 11906 cut to 11800.
+struct WindowTwips {
+    int width = 0, height = 0;
+};
+WindowTwips GraphWindowTwips(int widthSteps, int heightSteps);
+// The steps the dialog shows for a graph window of this outer size. The size is read in whole
+// pixels of `twipsPerPixel` twips, up to half a pixel off the twips it was set from; the steps are
+// those it was set from, so OK without a change keeps the window as it is.
+struct WindowSteps {
+    int width = 0, height = 0;
+};
+WindowSteps GraphWindowSteps(double widthTwips, double heightTwips, double twipsPerPixelX,
+                             double twipsPerPixelY);
 
 struct Request {
     std::string max, min, counts, width, height;

@@ -1,5 +1,6 @@
 #include "graphs/RealTimeChart.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "graphs/ChartFrame.h"
@@ -50,8 +51,11 @@ void RealTimeChart::SetSpan(int clientWidth, double spanSeconds, double sampling
 }
 
 void RealTimeChart::Loaded() {
-    xPos_ = -xStep_;
+    index_ = -1;
     gridPhase_ = 0;
+    lenXPlusbox_ = 60;
+    // A reopened graph's first sample is at the left edge, and there it gets its time label.
+    countNumber_ = 0;
     nextPlotTime_ = DueTime{};
 }
 
@@ -59,6 +63,10 @@ Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetri
     Drawing out;
     out.push_back(ClearOp(Colours::White));
     const double x0 = OriginX;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    drawnYMax_ = yMax_;
+    drawnYMin_ = yMin_;
     originY_ = clientHeight - BottomMargin;
     plotHeight_ = clientHeight - TopMargin - BottomMargin;
     plotWidth_ = PlotWidthFor(clientWidth);
@@ -66,7 +74,7 @@ Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetri
 
     // Marks the pen before the left edge: the first sample draws no line.
     prevX_ = 0;
-    xPos_ = -xStep_;
+    index_ = -1;
     ChartFrame::Draw(out, {OriginX, 0, 12, 50, DrawOp::Style::Dashed}, {x0, y0, w, h}, yMin_, yMax_, unitAtStart_,
                      channelModeAtStart_, metrics);
     out.push_back(BoxOp(x0, y0, x0 + w, y0 - h, Colours::White));
@@ -84,6 +92,11 @@ Drawing RealTimeChart::Tick(int now, const std::string& timeText, double samplin
                             const CurrentReading& reading, const TextMetrics& metrics) {
     Drawing out;
     if (!nextPlotTime_.Tick(now, static_cast<int>(samplingSeconds))) return out;
+    if (unitAtStart_.empty()) {
+        if (reading.UnitText.empty()) return out;
+        Open(reading.DualChannel, reading.UnitText);
+        out = Layout(clientWidth_, clientHeight_, metrics);
+    }
     if (channelModeAtStart_ != reading.DualChannel || unitAtStart_ != reading.UnitText) return out;
 
     EraseAhead(out);
@@ -95,22 +108,29 @@ Drawing RealTimeChart::Tick(int now, const std::string& timeText, double samplin
         Trace(out, values.t2, prevT2Y_, Colours::Blue);
         Trace(out, values.t1t2, prevDiffY_, Colours::Red);
     }
-    prevX_ = OriginX + xPos_;
+    prevX_ = OriginX + XPos();
     return out;
+}
+
+// Compared in samples with a margin far below a pixel: a step of W / n puts the n-th sample on
+// the right edge even when the division does not come out exact.
+bool RealTimeChart::Reaches(long index, double samples) const {
+    return static_cast<double>(index) >= samples - 1e-9 * std::max(1.0, samples);
 }
 
 // The pen moves on one step; past the right edge it starts again at the left one. A white bar two
 // samples wide clears the old curve just ahead of it.
 void RealTimeChart::EraseAhead(Drawing& out) {
     const double x0 = OriginX, y0 = originY_, h = plotHeight_;
-    xPos_ += xStep_;
-    if (xPos_ >= plotWidth_ + xStep_) {
-        xPos_ = 0;
+    ++index_;
+    if (Reaches(index_, SamplesAcross() + 1)) {
+        index_ = 0;
         prevX_ = 0;
         countNumber_ = 0;
         out.push_back(BoxOp(x0, y0 + 3, x0 + 2 * xStep_, y0 - h - 5, Colours::White));
     } else {
-        out.push_back(BoxOp(x0 + xPos_ + 1, y0 + 3, x0 + xPos_ + 1 + 2 * xStep_, y0 - h - 5, Colours::White));
+        const double x = x0 + XPos();
+        out.push_back(BoxOp(x + 1, y0 + 3, x + 1 + 2 * xStep_, y0 - h - 5, Colours::White));
     }
 }
 
@@ -121,11 +141,11 @@ void RealTimeChart::GridSegments(Drawing& out) {
     gridPhase_ += 1;
     for (int i = 0; i <= 16; i += 2) {
         const double y = y0 - i * h / 16;
-        const double x = x0 + xPos_;
+        const double x = x0 + XPos();
         if (i == 8) {
             out.push_back(LineOp(x, y, x + xStep_, y, Colours::Grid));
         } else if (gridPhase_ <= 1) {
-            const double end = xPos_ + xStep_ >= plotWidth_ ? x : x + xStep_;
+            const double end = Reaches(index_ + 1, SamplesAcross()) ? x : x + xStep_;
             out.push_back(LineOp(x, y, end, y, Colours::Grid));
         } else if (gridPhase_ >= 3) {
             gridPhase_ = 0;
@@ -134,15 +154,17 @@ void RealTimeChart::GridSegments(Drawing& out) {
 }
 
 void RealTimeChart::TimeLabel(Drawing& out, const std::string& timeText, const TextMetrics& metrics) {
-    const double x = OriginX + xPos_, y0 = originY_, h = plotHeight_;
-    const long index = std::lround(xStep_ > 0 ? xPos_ / xStep_ : 0);
-    if (countNumber_ == 0 && (EveryNth(index, lenXPlusbox_) || xPos_ >= plotWidth_)) {
+    const double x = OriginX + XPos(), y0 = originY_, h = plotHeight_;
+    if (countNumber_ == 0 && (EveryNth(index_, lenXPlusbox_) || Reaches(index_, SamplesAcross()))) {
         countNumber_ += 1;
         ChartFrame::TimeLine(out, x, {OriginX, y0, plotWidth_, h});
-        const double w = metrics.width(timeText);
-        out.push_back(BoxOp(x - w / 2 - 15, y0 + 10, x, y0 + 22, Colours::White));
-        out.push_back(TextOp(x - 15 - w / 2, y0 + 10, timeText + " ", Colours::Black));
-    } else if (countNumber_ != 0 && EveryNth(index, lenXPlusbox_ / 2)) {
+        // The label of the previous sweep stands at the same place: all of it goes first.
+        const std::string label = timeText + " ";
+        const double left = x - 15 - metrics.width(timeText) / 2;
+        out.push_back(BoxOp(left, y0 + 10, left + metrics.width(label),
+                            std::max(y0 + 22, y0 + 10 + metrics.height), Colours::White));
+        out.push_back(TextOp(left, y0 + 10, label, Colours::Black));
+    } else if (countNumber_ != 0 && EveryNth(index_, lenXPlusbox_ / 2)) {
         ChartFrame::HalfTick(out, x, {OriginX, y0, plotWidth_, h});
         countNumber_ = 0;
     }
@@ -150,8 +172,9 @@ void RealTimeChart::TimeLabel(Drawing& out, const std::string& timeText, const T
 
 void RealTimeChart::Trace(Drawing& out, const Reading& value, double& previousY, Colour colour) {
     const double y = originY_ - Height(value);
-    ChartFrame::Join(out, prevX_, previousY, OriginX + xPos_, y, xPos_ == 0, colour);
+    ChartFrame::Join(out, prevX_, previousY, OriginX + XPos(), y, index_ == 0, colour);
 }
 
-double RealTimeChart::Height(const Reading& value) const { return ChartFrame::Height(value, yMin_, yMax_, plotHeight_); }
-
+double RealTimeChart::Height(const Reading& value) const {
+    return ChartFrame::Height(value, drawnYMin_, drawnYMax_, plotHeight_);
+}

@@ -23,18 +23,23 @@ public:
     void SetRange(double yMax, double yMin);
     // Plot width from the client width, then the step that spreads `spanSeconds` across it.
     void SetSpan(int clientWidth, double spanSeconds, double samplingSeconds);
-    // A freshly loaded window: the pen before the left edge, the grid pacing and due time anew.
+    // A freshly loaded window: the pen before the left edge, the grid pacing, the time labels and
+    // the due time anew.
     void Loaded();
 
-    // The empty chart for a client area of this size; the curve so far is gone.
+    // The empty chart for a client area of this size; the curve so far is gone. The curve is drawn
+    // against the range this layout labels until the next layout, whatever is stored meanwhile.
     Drawing Layout(int clientWidth, int clientHeight, const TextMetrics& metrics);
     // One timer tick at `now` (seconds since midnight, with its "hh:mm:ss"): nothing until a
-    // sample is due, and nothing once the meter changed its channel mode or unit.
+    // sample is due, and nothing once the meter changed its channel mode or unit. A chart opened
+    // before the meter's first frame waits for it, then lays itself out for that frame's unit and
+    // channel mode and draws from there.
     Drawing Tick(int now, const std::string& timeText, double samplingSeconds, const CurrentReading& reading,
                  const TextMetrics& metrics);
 
-    // Height above the bottom of the plot area at which a reading is drawn: 5 px over the top for
-    // "OL", "----" and values above the range, 3 px under the bottom for "-OL" and values below.
+    // Height above the bottom of the plot area at which a reading is drawn, in the range of the
+    // last layout: 5 px over the top for "OL", "----" and values above the range, 3 px under the
+    // bottom for "-OL" and values below.
     double Height(const Reading& value) const;
     static double PlotWidthFor(int clientWidth);
 
@@ -43,7 +48,7 @@ public:
     double UnitTempMax() const { return unitTempMax_; }
     double UnitTempMin() const { return unitTempMin_; }
     double XStep() const { return xStep_; }
-    double XPos() const { return xPos_; }
+    double XPos() const { return static_cast<double>(index_) * xStep_; }
     double PlotWidth() const { return plotWidth_; }
     double PlotHeight() const { return plotHeight_; }
     double OriginY() const { return originY_; }
@@ -52,6 +57,9 @@ public:
     void Reset() { *this = RealTimeChart{}; }
 
 private:
+    // Whether the pen, `index` samples from the left edge, has reached `samples` samples across.
+    bool Reaches(long index, double samples) const;
+    double SamplesAcross() const { return xStep_ > 0 ? plotWidth_ / xStep_ : 0; }
     void EraseAhead(Drawing& out);
     void GridSegments(Drawing& out);
     void TimeLabel(Drawing& out, const std::string& timeText, const TextMetrics& metrics);
@@ -59,7 +67,12 @@ private:
 
     double originY_ = 0, plotHeight_ = 0, plotWidth_ = 0;
     double yMax_ = 0, yMin_ = 0, unitTempMax_ = 0, unitTempMin_ = 0;
-    double xStep_ = 0, xPos_ = 0, prevX_ = 0;
+    double drawnYMax_ = 0, drawnYMin_ = 0;
+    int clientWidth_ = 0, clientHeight_ = 0;
+    double xStep_ = 0, prevX_ = 0;
+    // The pen's sample from the left edge (-1 before it); its x offset is index_ · xStep_, so
+    // no rounding accumulates over a sweep.
+    long index_ = -1;
     double prevT1Y_ = 0, prevT2Y_ = 0, prevDiffY_ = 0;
     std::string unitAtStart_;
     bool channelModeAtStart_ = false;

@@ -3,10 +3,12 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
 
 #include "ui/Forms.h"
 #include "ui/Twips.h"
+#include "ui/WindowFrame.h"
 
 FormWindow::FormWindow(const QString& name, QWidget* parent) : QWidget(parent) {
     setObjectName(name);
@@ -16,17 +18,44 @@ FormWindow::FormWindow(const QString& name, QWidget* parent) : QWidget(parent) {
 
 void FormWindow::SetClientSizeTwips(int width, int height) { resize(Twips::Size(width, height)); }
 
+void FormWindow::SetOuterSizePx(QSize outer, QMargins frame) { resize(outer.shrunkBy(frame)); }
+
+QMargins FormWindow::FrameMargins() const { return WindowFrame::Of(*this); }
+
 void FormWindow::CentreOnScreen() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
+    placement_ = Placement::Centred;
+    Place();
 }
 
-void FormWindow::MoveTwips(int left, int top) { move(Twips::Point(left, top)); }
+void FormWindow::MoveTwips(int left, int top) { MovePx(Twips::ToPxX(left), Twips::ToPxY(top)); }
 
-void FormWindow::MovePx(int left, int top) { move(left, top); }
+void FormWindow::MovePx(int left, int top) {
+    placement_ = Placement::At;
+    placedAt_ = QPoint(left, top);
+    Place();
+}
+
+// The client area goes where the frame's top left puts it: the desktop then draws the frame
+// exactly where it was wanted, whatever it does with a window positioned by its frame.
+void FormWindow::Place() {
+    if (placement_ == Placement::Free) return;
+    const QScreen* screen = placement_ == Placement::At ? QGuiApplication::screenAt(placedAt_) : nullptr;
+    if (!screen) screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QMargins frame = FrameMargins();
+    const QSize outer = size().grownBy(frame);
+    QPoint at = placedAt_;
+    if (placement_ == Placement::Centred) {
+        const QRect area = screen->geometry();
+        at = QPoint(area.left() + (area.width() - outer.width()) / 2,
+                    area.top() + (area.height() - outer.height()) / 2);
+    }
+    at = WindowFrame::KeptOn(QRect(at, outer), screen->availableGeometry());
+    // Placing is no sizing: a window never sized still takes its layout's size when it shows.
+    const bool sized = testAttribute(Qt::WA_Resized);
+    setGeometry(QRect(at + QPoint(frame.left(), frame.top()), size()));
+    setAttribute(Qt::WA_Resized, sized);
+}
 
 void FormWindow::EnsureLoaded() {
     if (loaded_ || unloaded_) return;
@@ -67,5 +96,9 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 
 void FormWindow::showEvent(QShowEvent* event) {
     EnsureLoaded();
+    // Sizes are final at the first show (a layout, a range dialog's new size): the place may have
+    // to change. Later shows keep wherever the user moved the window.
+    if (!event->spontaneous() && !shown_) Place();
+    shown_ = true;
     QWidget::showEvent(event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -17,15 +18,20 @@ public:
     QString Caption() const { return windowTitle(); }
 
     void SetClientSizeTwips(int width, int height);
+    // The window's outer size: the client area is what the frame leaves of it.
+    void SetOuterSizePx(QSize outer, QMargins frame);
+    // Places the outer window on the screen. Where it would reach past the screen's free area
+    // (beside the taskbar and panels) it moves just enough to lie on it; the placement is made
+    // again when the window shows, with the size it has then.
     void CentreOnScreen();
-    // Position of the outer window on the screen.
     void MoveTwips(int left, int top);
     void MovePx(int left, int top);
     // Outer window geometry in pixels, as the classic Left/Top/Width/Height.
-    int LeftPx() const { return frameGeometry().left(); }
-    int TopPx() const { return frameGeometry().top(); }
-    int WidthPx() const { return frameGeometry().width(); }
-    int HeightPx() const { return frameGeometry().height(); }
+    QMargins FrameMargins() const;
+    int LeftPx() const { return geometry().left() - FrameMargins().left(); }
+    int TopPx() const { return geometry().top() - FrameMargins().top(); }
+    int WidthPx() const { return width() + FrameMargins().left() + FrameMargins().right(); }
+    int HeightPx() const { return height() + FrameMargins().top() + FrameMargins().bottom(); }
 
     // Runs Load() once; Forms calls it right after creating the window, showing calls it too.
     void EnsureLoaded();
@@ -52,6 +58,12 @@ protected:
 
 private:
     void FinishUnload();
+    void Place();
+
+    enum class Placement { Free, At, Centred };
+    Placement placement_ = Placement::Free;
+    QPoint placedAt_;  // the outer window's top left, as asked for
+    bool shown_ = false;
 
     bool loaded_ = false;
     bool unloaded_ = false;

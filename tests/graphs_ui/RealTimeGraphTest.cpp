@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
+#include <functional>
 
 #include "FakeClock.h"
 #include "ProgramState.h"
@@ -19,10 +23,47 @@
 #include "ui/Canvas.h"
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
+#include "ui/Twips.h"
+#include "ui/WindowFrame.h"
 #include "windows/graphs/RealTimeGraph.h"
 #include "windows/graphs/RealTimeRange.h"
 
 namespace {
+
+// Pixels of `area` (widget pixels) darker than mid-grey.
+int DarkPixels(const QImage& image, const QRect& area) {
+    const double ratio = image.devicePixelRatio();
+    int dark = 0;
+    for (int y = static_cast<int>(area.top() * ratio); y <= static_cast<int>(area.bottom() * ratio); ++y) {
+        for (int x = static_cast<int>(area.left() * ratio); x <= static_cast<int>(area.right() * ratio);
+             ++x) {
+            if (image.valid(x, y) && qGray(image.pixel(x, y)) < 128) ++dark;
+        }
+    }
+    return dark;
+}
+
+// The first page of a PDF as poppler renders it at 96 dpi.
+QImage PdfPage(const QString& pdf) {
+    QProcess render;
+    render.start("pdftoppm", {"-r", "96", "-png", "-singlefile", pdf, pdf});
+    if (!render.waitForFinished(60000)) return {};
+    return QImage(pdf + ".png");
+}
+
+// Whether some pixel is clearly of the hue of `colour` (pure blue or red), as smoothing leaves it.
+bool HasHueOf(const QImage& image, const QColor& colour) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int own = colour == QColor(Qt::blue) ? c.blue() : c.red();
+            const int others =
+                colour == QColor(Qt::blue) ? std::max(c.red(), c.green()) : std::max(c.green(), c.blue());
+            if (own - others > 100) return true;
+        }
+    }
+    return false;
+}
 
 const QColor Black(0, 0, 0), White(255, 255, 255), Grey(192, 192, 192), Blue(0, 0, 255), Red(255, 0, 0);
 
@@ -67,6 +108,24 @@ protected:
     bool ColourNear(double x, double y, const QColor& colour) const {
         return ::ColourNear(Child<Canvas>(graph, "Chart")->Image(), x, y, colour);
     }
+    int TextWidth(const QString& text) const {
+        const Canvas* canvas = Child<Canvas>(graph, "Chart");
+        return canvas->TextWidth(text, canvas->font());
+    }
+    int DarkPixels(const QRect& area) const {
+        return ::DarkPixels(Child<Canvas>(graph, "Chart")->Image(), area);
+    }
+    QLineEdit* RangeField(const char* name) const {
+        return Child<QLineEdit>(Forms::Find("RealTimeRange"), name);
+    }
+    // Limit, then OK with the fields as they are shown, changed by `edit` first.
+    void LimitThenOk(const std::function<void()>& edit = {}) {
+        Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
+        if (edit) edit();
+        Forms::FindAs<RealTimeRange>("RealTimeRange")->CmdOK_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        graph = Forms::FindAs<RealTimeGraph>("RealTime23");
+    }
 
     ScriptedDialogs dialogs;
     FakeClock clock{10, 0, 0};
@@ -79,6 +138,12 @@ TEST_F(RealTimeGraphTest, EmptyChartHasItsAxesGridAndLabels) {
     EXPECT_TRUE(ColourNear(X0() + 100, Y0() + 6, Black)) << "time axis";
     EXPECT_TRUE(ColourNear(X0() + 100, Y0() - H() / 2, Grey)) << "middle grid line";
     EXPECT_TRUE(ColourNear(X0() + 100, Y0() - H() / 3, White)) << "plot area";
+    // The label "50.0" ends 12 px left of the plot on the middle line; between two labels the
+    // margin is empty.
+    const int labelLeft = static_cast<int>(X0()) - 12 - TextWidth("50.0");
+    EXPECT_GT(DarkPixels(QRect(labelLeft, static_cast<int>(Y0() - H() / 2) - 5, TextWidth("50.0"), 10)), 10);
+    EXPECT_EQ(DarkPixels(QRect(labelLeft, static_cast<int>(Y0() - 3 * H() / 16) - 5, TextWidth("50.0"), 10)),
+              0);
 }
 
 // Three samples of T1 30, T2 10 (T1-T2 20): black, blue and red lines between them, the white
@@ -190,9 +255,65 @@ TEST_F(RealTimeGraphTest, PrintsTheChartAsShown) {
     dialogs.QueuePrintCancel();
     Child<Toolbar>(graph, "Toolbar1")->Trigger("Print");
     EXPECT_FALSE(QFileInfo::exists(pdf));
+    for (int sample = 0; sample < 10; ++sample) Sample();
     dialogs.QueuePrintToPdf(pdf);
     Child<Toolbar>(graph, "Toolbar1")->Trigger("Print");
-    EXPECT_GT(QFileInfo(pdf).size(), 1000);
+    const QImage page = PdfPage(pdf);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_GT(::DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
+    EXPECT_TRUE(HasHueOf(page, Blue)) << "the T2 curve";
+    EXPECT_TRUE(HasHueOf(page, Red)) << "the T1-T2 curve";
+}
+
+// Under a desktop that frames its windows the steps are the outer size: the first OK sizes the
+// graph by them, and OK without a change leaves it as it is. A span of 7 minutes reads back as 7.
+TEST_F(RealTimeGraphTest, RangeOkWithoutAChangeKeepsTheGraphAsItIs) {
+    const QMargins frame(1, 20, 1, 5);
+    WindowFrame::Install(frame);
+    OpenRealTimeGraph();
+    graph = Forms::FindAs<RealTimeGraph>("RealTime23");
+    LimitThenOk([this] {
+        EXPECT_EQ(RangeField("TxtWidth")->text(), "9");
+        EXPECT_EQ(RangeField("TxtHeight")->text(), "10");
+        RangeField("TxtCounts")->setText("7");
+    });
+    ASSERT_NE(graph, nullptr);
+    const QSize sized = graph->size();
+    EXPECT_EQ(sized, Twips::Size(2400 + 810 * 9, 855 + 900 * 10).shrunkBy(frame));
+    for (int round = 1; round <= 2; ++round) {
+        LimitThenOk([this] {
+            EXPECT_EQ(RangeField("TxtWidth")->text(), "9");
+            EXPECT_EQ(RangeField("TxtHeight")->text(), "10");
+            EXPECT_EQ(RangeField("TxtCounts")->text(), "7  min");
+        });
+        ASSERT_NE(graph, nullptr);
+        EXPECT_EQ(graph->size(), sized) << round;
+    }
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+// Pasted text goes through the fields' filters as typed keys do.
+TEST_F(RealTimeGraphTest, PastedTextIsFilteredLikeTypedKeys) {
+    Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
+    auto paste = [](QLineEdit* field, const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        QKeyEvent ctrlV(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString(QChar(0x16)));
+        QCoreApplication::sendEvent(field, &ctrlV);
+    };
+    QLineEdit* max = RangeField("TxtMax");
+    max->setText("1");
+    max->end(false);
+    paste(max, "2a0.5e1");
+    EXPECT_EQ(max->text(), "120.51");
+    QLineEdit* counts = RangeField("TxtCounts");
+    counts->selectAll();
+    paste(counts, "+1e1 min");
+    EXPECT_EQ(counts->text(), "11");
+    RangeField("TxtWidth")->setText("+5");
+    RangeField("TxtHeight")->setText("1e1");
+    Forms::FindAs<RealTimeRange>("RealTimeRange")->CmdOK_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_NE(Forms::Find("RealTime23"), nullptr) << "+5 and 1e1 are numbers";
 }
 
 }  // namespace

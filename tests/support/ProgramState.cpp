@@ -14,6 +14,7 @@
 #include "ui/Desktop.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
+#include "ui/WindowFrame.h"
 
 void ResetProgramState() {
     Forms::UnloadAll();
@@ -21,6 +22,7 @@ void ResetProgramState() {
     Dialogs::Install(nullptr);
     Clock::Install(nullptr);
     Desktop::InstallOpener({});
+    WindowFrame::Install(std::nullopt);
     Rs232_API::Reset();
     Meter::ResetCurrent();
     Sampling::Reset();

@@ -11,6 +11,7 @@
 #include "ui/FormWindow.h"
 #include "ui/Forms.h"
 #include "ui/Twips.h"
+#include "ui/WindowFrame.h"
 
 namespace {
 
@@ -148,6 +149,39 @@ TEST(FormWindow, CaptionSizeAndPlacementInTwips) {
     form.show();
     EXPECT_EQ(form.loads, 1) << "showing a window made without Forms loads it";
     form.hide();
+}
+
+// A window is placed by its frame; where it would reach past the screen's free area it moves
+// just enough to lie on it, also when it grows between its placing and its showing.
+TEST(FormWindow, PlacedFramesStayOnTheScreen) {
+    ResetProgramState();
+    const QMargins frame(1, 20, 1, 5);
+    WindowFrame::Install(frame);
+    CountingForm form("Graph");
+    form.resize(300, 200);
+    const QRect free = form.screen()->availableGeometry();
+    const QSize outer(302, 225);
+    struct Case {
+        QPoint wanted, frameAt;
+    };
+    const Case cases[] = {
+        {free.topLeft() + QPoint(10, 10), free.topLeft() + QPoint(10, 10)},
+        {free.topLeft(), free.topLeft()},
+        {QPoint(free.right() - 100, free.top()), QPoint(free.right() + 1 - outer.width(), free.top())},
+        {QPoint(free.left() - 50, free.bottom()), QPoint(free.left(), free.bottom() + 1 - outer.height())},
+    };
+    for (const Case& c : cases) {
+        form.MovePx(c.wanted.x(), c.wanted.y());
+        EXPECT_EQ(form.pos(), c.frameAt + QPoint(1, 20)) << c.wanted.x() << "," << c.wanted.y();
+        EXPECT_EQ(QPoint(form.LeftPx(), form.TopPx()), c.frameAt);
+    }
+    form.MovePx(free.right() - 350, free.top());
+    form.resize(400, 200);
+    form.show();
+    EXPECT_EQ(form.LeftPx() + form.WidthPx(), free.right() + 1) << "grown before it showed";
+    EXPECT_EQ(form.size(), QSize(400, 200));
+    form.hide();
+    ResetProgramState();
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ with_meter avg-two-channel "--channels 2 --wave sine" --window AVG2 --until-read
 with_meter avg-one-channel "--channels 1 --wave sine --unit F" --window AVG1 --until-reading --toolbar AVG --settle 5
 with_meter graph-range "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
   --range 40:0:2 --fast-clock 10 --settle 14
+# A minute across at 20 times the speed: the pen is well into its third sweep, over the labels of
+# the earlier ones.
+with_meter graph-second-sweep "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
+  --range 1671.9:0:1 --fast-clock 20 --settle 8
 # Record files to open: a two-channel recording as the program writes it, a one-channel list save
 # (chosen as "oven": Open adds the ".txt").
 awk 'BEGIN { printf "No.s    Time            T1      T2      T1-T2   Unit\r\n";

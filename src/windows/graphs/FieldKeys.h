@@ -11,6 +11,7 @@ class QWidget;
 
 // The key filters of the range dialogs: each field takes only its own characters (and
 // Backspace), Enter moves on to the next field, and Enter in the last one runs the dialog's OK.
+// Text pasted or dropped into a field is filtered the same way, character by character.
 class FieldKeys : public QObject {
 public:
     explicit FieldKeys(QObject* parent, std::function<void()> ok) : QObject(parent), ok_(std::move(ok)) {}
@@ -21,7 +22,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::vector<std::pair<QLineEdit*, QString>> fields_;
+    struct Field {
+        QLineEdit* edit;
+        QString accepted;
+        QString before;  // the text before the user's latest edit
+    };
+    void FilterEdit(Field& field, const QString& after);
+
+    std::vector<Field> fields_;
     std::function<void()> ok_;
 };
 

@@ -1,9 +1,10 @@
 #include "windows/graphs/RealTimeGraph.h"
 
 #include <QTimer>
-#include <cmath>
+#include <optional>
 
 #include "acquisition/SamplingState.h"
+#include "graphs/RangeInput.h"
 #include "graphs/RealTimeChart.h"
 #include "meter/Meter.h"
 #include "ui/Canvas.h"
@@ -113,14 +114,15 @@ void OpenRealTimeGraph() {
 }
 
 void ReopenRealTimeGraph(int widthSteps, int heightSteps, double spanSeconds, int intervalMs) {
+    // The steps give the outer window; the frame the desktop draws is known on the graph that is
+    // shown, not yet on the one that replaces it.
+    std::optional<QMargins> frame;
+    if (const auto* shown = Forms::FindAs<RealTimeGraph>(GraphName)) frame = shown->FrameMargins();
     Forms::Unload(GraphName);
     auto* graph = Forms::GetAs<RealTimeGraph>(GraphName);
     if (!graph) return;
-    // The steps give the outer window in twips; the frame is whatever the desktop adds.
-    const QSize frame = graph->frameGeometry().size() - graph->size();
-    const double heightTwips = std::ceil(855.0 + 900.0 * heightSteps);
-    const QSize outer = Twips::Size(2400 + 810 * widthSteps, static_cast<int>(heightTwips > 11906 ? 11800 : heightTwips));
-    graph->resize(outer - frame);
+    const RangeInput::WindowTwips outer = RangeInput::GraphWindowTwips(widthSteps, heightSteps);
+    graph->SetOuterSizePx(Twips::Size(outer.width, outer.height), frame.value_or(graph->FrameMargins()));
     RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, SamplingSeconds());
     ShowGraph(graph, intervalMs);
 }

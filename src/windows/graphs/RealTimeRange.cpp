@@ -76,8 +76,13 @@ void RealTimeRange::Load() {
     const double minutes = chart.XStep() > 0 ? chart.PlotWidth() / chart.XStep() / 60 * samplingSeconds : 0;
     TxtCounts->setText(QString::fromStdString(RangeInput::NumberText(minutes)) + "  min");
     if (auto* graph = Forms::FindAs<FormWindow>(WindowNames::RealTimeGraph)) {
-        TxtWidth->setText(QString::number(std::floor((Twips::FromPxX(graph->WidthPx()) - 2400) / 810.0)));
-        TxtHeight->setText(QString::number(std::ceil((Twips::FromPxY(graph->HeightPx()) - 855) / 900.0)));
+        const double twipsPerPixelX = Twips::PerInch / Twips::DpiX(),
+                     twipsPerPixelY = Twips::PerInch / Twips::DpiY();
+        const RangeInput::WindowSteps steps =
+            RangeInput::GraphWindowSteps(graph->WidthPx() * twipsPerPixelX,
+                                         graph->HeightPx() * twipsPerPixelY, twipsPerPixelX, twipsPerPixelY);
+        TxtWidth->setText(QString::number(steps.width));
+        TxtHeight->setText(QString::number(steps.height));
     }
     CentreOnScreen();
 }
