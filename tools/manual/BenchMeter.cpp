@@ -16,15 +16,18 @@ namespace {
 
 SimOptions Options(const std::vector<std::string>& args) {
     ParseOutcome parsed = ParseOptions(args);
-    if (parsed.status != ParseOutcome::Status::Run) throw std::runtime_error("meter options: " + parsed.error);
+    if (parsed.status != ParseOutcome::Status::Run)
+        throw std::runtime_error("meter options: " + parsed.error);
     return parsed.options;
 }
 
 }  // namespace
 
-BenchMeter::BenchMeter(int com, const std::vector<std::string>& simulatorArgs) : session_(Options(simulatorArgs)) {
+BenchMeter::BenchMeter(int com, const std::vector<std::string>& simulatorArgs)
+    : session_(Options(simulatorArgs)) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) throw std::runtime_error("no pseudo-terminal");
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+        throw std::runtime_error("no pseudo-terminal");
     const std::string slavePath = ptsname(master_);
     slave_ = open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios tio{};

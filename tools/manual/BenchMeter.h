@@ -10,7 +10,7 @@
 // process rather than from a simulator of its own. Its time moves only when it is told to, so the
 // readings, and the pictures made from them, come out the same on every build.
 class BenchMeter {
-public:
+  public:
     // `simulatorArgs` as tq36-metersim takes them. Throws std::runtime_error when they are wrong
     // or no pseudo-terminal can be had.
     BenchMeter(int com, const std::vector<std::string>& simulatorArgs);
@@ -25,7 +25,7 @@ public:
     // The frame the meter would send at its present time.
     MeterFrame Frame() const;
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;  // held open so that the line stays up between the program's opens
     MeterSession session_;

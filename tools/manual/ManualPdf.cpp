@@ -38,7 +38,8 @@ QStringList PlacePictures(QTextDocument& document, const QHash<QString, QImage>&
             const QString name = format.name().mid(int(qstrlen(Scheme)));
             if (!pictures.contains(name)) missing << name;
             // An image is one character, however the fragments around it are cut.
-            for (int i = 0; i < it.fragment().length(); ++i) placed.push_back({it.fragment().position() + i, format});
+            for (int i = 0; i < it.fragment().length(); ++i)
+                placed.push_back({it.fragment().position() + i, format});
         }
     }
     for (Placed& picture : placed) {
@@ -90,7 +91,8 @@ void Print(QTextDocument& document, QPdfWriter& writer) {
 
 }  // namespace
 
-QString WriteManualPdf(const QString& markdown, const QHash<QString, QImage>& pictures, const QString& pdfPath) {
+QString WriteManualPdf(const QString& markdown, const QHash<QString, QImage>& pictures,
+                       const QString& pdfPath) {
     QPdfWriter writer(pdfPath);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(PrinterMarginMm, PrinterMarginMm, PrinterMarginMm, PrinterMarginMm),

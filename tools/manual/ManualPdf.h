@@ -8,4 +8,5 @@
 // ![caption](shot:NAME) taken from `pictures`. A picture keeps the size of the window on a screen
 // of 96 dpi, and only one wider than the text is shrunk to its width. Returns what went wrong,
 // empty when the PDF was written.
-QString WriteManualPdf(const QString& markdown, const QHash<QString, QImage>& pictures, const QString& pdfPath);
+QString WriteManualPdf(const QString& markdown, const QHash<QString, QImage>& pictures,
+                       const QString& pdfPath);

@@ -7,12 +7,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "BenchMeter.h"
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
-#include "acquisition/SamplingState.h"
 #include "meter/Meter.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
@@ -30,11 +31,15 @@ namespace {
 constexpr int Com = 1;
 // A two-channel meter in Celsius whose readings swing gently, and three data sets in its logger:
 // two channels every 10 s, one channel in Fahrenheit every 2 s, two channels in kelvin with marks.
-const std::vector<std::string> MeterArgs = {"--com", "1", "--channels", "2", "--t1", "29.5", "--t2", "21.0",
-                                            "--wave", "sine", "--sets", "10:120:2C,2:40:1F,60:300:2Km"};
+const std::vector<std::string> MeterArgs = {"--com",  "1",    "--channels", "2",
+                                            "--t1",   "29.5", "--t2",       "21.0",
+                                            "--wave", "sine", "--sets",     "10:120:2C,2:40:1F,60:300:2Km"};
 // Samples for the real-time list and graph: a little short of the graph's five minutes, so that
 // the pen stands before the right edge.
 constexpr int SampledSeconds = 270;
+// The clock stands still while the program waits for the meter, so a meter that never answered
+// would keep it waiting for ever: the build ends with an error instead.
+constexpr int MostMs = 60000;
 
 // The window with a plain title bar over it, as a desktop shows it: grabbing a window offscreen
 // gives its client area only, and the caption is how the text names the window. The picture
@@ -53,7 +58,8 @@ QImage Framed(QWidget* window) {
         QPainter painter(&framed);
         painter.setFont(font);
         painter.setPen(Qt::white);
-        painter.drawText(QRect(8, 0, size.width() - 14, bar), Qt::AlignVCenter | Qt::AlignLeft, window->windowTitle());
+        painter.drawText(QRect(8, 0, size.width() - 14, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                         window->windowTitle());
         painter.drawImage(QPoint(1, bar), client);
     }
     // Set once painted: a painter would size the caption's font by it.
@@ -79,7 +85,8 @@ void StopTimer(const QString& window) {
 
 // A chart's range through its Limit dialog, as the user sets it: the dialog's fields in order,
 // then OK, which opens the chart anew.
-void SetRange(const QString& chart, const QString& dialogName, const QStringList& fields, const QStringList& values) {
+void SetRange(const QString& chart, const QString& dialogName, const QStringList& fields,
+              const QStringList& values) {
     Press(chart, "Limit");
     QWidget* dialog = Forms::Find(dialogName);
     if (!dialog) return;
@@ -113,8 +120,13 @@ QStringList Names() { return {"port", "panel", "list", "graph", "logger", "datal
 
 QHash<QString, QImage> Take() {
     QHash<QString, QImage> pictures;
+    QTimer::singleShot(MostMs, [] {
+        std::fprintf(stderr, "tq36-manual: the windows did not come up in time\n");
+        std::_Exit(1);
+    });
     QTemporaryDir folder;
-    // Files the program writes (the recording) go to a Documents folder of the tool's own.
+    // The folder of the Save dialogs, which the program creates, and the alias folder of the
+    // simulated meter's port are the tool's own.
     qputenv("USERPROFILE", folder.path().toLocal8Bit());
     qputenv("TQ36_PORTS_DIR", folder.filePath("ports").toLocal8Bit());
     std::unique_ptr<BenchMeter> meter;
@@ -144,7 +156,7 @@ QHash<QString, QImage> Take() {
         Poll(*meter, *panel);
 
         // A recording, the real-time list and the graph, over the same samples.
-        dialogs.QueueFile(folder.filePath("bath"));
+        dialogs.QueueFile(folder.filePath("bath"));  // the program adds ".txt"
         Press(WindowNames::Panel, "Save");
         Press(WindowNames::Panel, "List");
         Press(WindowNames::Panel, "Graph");
