@@ -1,0 +1,195 @@
+#include "Pictures.h"
+
+#include <QDir>
+#include <QFont>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "BenchMeter.h"
+#include "FakeClock.h"
+#include "ScriptedDialogs.h"
+#include "meter/Meter.h"
+#include "serial/Rs232_API.h"
+#include "ui/EventPump.h"
+#include "ui/Forms.h"
+#include "ui/Toolbar.h"
+#include "windows/WindowNames.h"
+#include "windows/graphs/PlotWindow.h"
+#include "windows/graphs/RealTimeGraph.h"
+#include "windows/logger/LoggerCommands.h"
+#include "windows/panel/Panel.h"
+#include "windows/serial/PortWindow.h"
+
+namespace {
+
+constexpr int Com = 1;
+// A two-channel meter in Celsius whose readings swing gently, and three data sets in its logger:
+// two channels every 10 s, one channel in Fahrenheit every 2 s, two channels in kelvin with marks.
+const std::vector<std::string> MeterArgs = {"--com",  "1",    "--channels", "2",
+                                            "--t1",   "29.5", "--t2",       "21.0",
+                                            "--wave", "sine", "--sets",     "10:120:2C,2:40:1F,60:300:2Km"};
+// Samples for the real-time list and graph: a little short of the graph's five minutes, so that
+// the pen stands before the right edge.
+constexpr int SampledSeconds = 270;
+// The clock stands still while the program waits for the meter, so a meter that never answered
+// would keep it waiting for ever: the build ends with an error instead.
+constexpr int MostMs = 60000;
+
+// The window with a plain title bar over it, as a desktop shows it: grabbing a window offscreen
+// gives its client area only, and the caption is how the text names the window. The picture
+// keeps the resolution it was grabbed at, in pixels and in its dots per metre.
+QImage Framed(QWidget* window) {
+    const QImage client = window->grab().toImage();
+    const qreal ratio = client.devicePixelRatio();
+    const QSize size = client.deviceIndependentSize().toSize();
+    QFont font("Liberation Sans", 9);
+    font.setBold(true);
+    const int bar = QFontMetrics(font).height() + 10;
+    QImage framed(((size + QSize(2, bar + 1)) * ratio), QImage::Format_RGB32);
+    framed.setDevicePixelRatio(ratio);
+    framed.fill(QColor(72, 84, 104));
+    {
+        QPainter painter(&framed);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(8, 0, size.width() - 14, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                         window->windowTitle());
+        painter.drawImage(QPoint(1, bar), client);
+    }
+    // Set once painted: a painter would size the caption's font by it.
+    framed.setDotsPerMeterX(qRound(ratio * 96 / 0.0254));
+    framed.setDotsPerMeterY(framed.dotsPerMeterX());
+    return framed;
+}
+
+void Grab(QHash<QString, QImage>& pictures, const QString& picture, const QString& window) {
+    EventPump::ProcessEvents();  // queued scrolls and repaints
+    if (QWidget* shown = Forms::Find(window)) pictures.insert(picture, Framed(shown));
+}
+
+void Press(const QString& window, const QString& key) {
+    if (QWidget* shown = Forms::Find(window)) shown->findChild<Toolbar*>("Toolbar1")->Trigger(key);
+}
+
+// A window's own timer is stopped: the tool calls its tick when the clock has moved.
+void StopTimer(const QString& window) {
+    if (QWidget* shown = Forms::Find(window))
+        if (auto* timer = shown->findChild<QTimer*>("Timer1")) timer->stop();
+}
+
+// A chart's range through its Limit dialog, as the user sets it: the dialog's fields in order,
+// then OK, which opens the chart anew.
+void SetRange(const QString& chart, const QString& dialogName, const QStringList& fields,
+              const QStringList& values) {
+    Press(chart, "Limit");
+    QWidget* dialog = Forms::Find(dialogName);
+    if (!dialog) return;
+    for (int i = 0; i < fields.size() && i < values.size(); ++i)
+        dialog->findChild<QLineEdit*>(fields[i])->setText(values[i]);
+    dialog->findChild<QPushButton*>("CmdOK")->click();
+    StopTimer(chart);
+}
+
+// The main window's poll cycle takes one frame from the line and shows it.
+void Poll(BenchMeter& meter, Panel& panel) {
+    meter.Advance(0.5);  // the meter's next frame is due
+    panel.Timer1_Timer();
+}
+
+// One second of the clock: the meter's reading as the poll cycle would decode it, then the
+// sampling tick (a record and a list row when a sample is due) and the graph's tick.
+void Second(BenchMeter& meter, FakeClock& clock, Panel& panel) {
+    clock.Advance(1);
+    meter.Advance(1);
+    Meter::DecodeFrameBody(Meter::Current(), meter.Frame().bytes.data() + 1);
+    panel.Timer2_Timer();
+    if (auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph)) graph->Timer1_Timer();
+}
+
+}  // namespace
+
+namespace ManualPictures {
+
+QStringList Names() { return {"port", "panel", "list", "graph", "logger", "datalist", "plot"}; }
+
+QHash<QString, QImage> Take() {
+    QHash<QString, QImage> pictures;
+    QTimer::singleShot(MostMs, [] {
+        std::fprintf(stderr, "tq36-manual: the windows did not come up in time\n");
+        std::_Exit(1);
+    });
+    QTemporaryDir folder;
+    // The folder of the Save dialogs, which the program creates, and the alias folder of the
+    // simulated meter's port are the tool's own.
+    qputenv("USERPROFILE", folder.path().toLocal8Bit());
+    qputenv("TQ36_PORTS_DIR", folder.filePath("ports").toLocal8Bit());
+    std::unique_ptr<BenchMeter> meter;
+    try {
+        QDir().mkpath(folder.filePath("ports"));
+        meter = std::make_unique<BenchMeter>(Com, MeterArgs);
+    } catch (const std::exception& fault) {
+        qWarning("tq36-manual: no simulated meter: %s", fault.what());
+        return pictures;
+    }
+    QTimer line;
+    QObject::connect(&line, &QTimer::timeout, [&meter] { meter->Serve(); });
+    line.start(5);
+    FakeClock clock(14, 30, 0);
+    Clock::Install(&clock);
+    ScriptedDialogs dialogs;
+    Dialogs::Install(&dialogs);
+
+    // The user chooses COM 1 and presses OK.
+    auto* port = Forms::GetAs<PortWindow>(WindowNames::Port);
+    port->show();
+    Grab(pictures, "port", WindowNames::Port);
+    port->CmdOK_Click();
+    auto* panel = Forms::FindAs<Panel>(WindowNames::Panel);
+    if (panel) {
+        for (const char* timer : {"Timer1", "Timer2"}) panel->findChild<QTimer*>(timer)->stop();
+        Poll(*meter, *panel);
+
+        // A recording, the real-time list and the graph, over the same samples.
+        dialogs.QueueFile(folder.filePath("bath"));  // the program adds ".txt"
+        Press(WindowNames::Panel, "Save");
+        Press(WindowNames::Panel, "List");
+        Press(WindowNames::Panel, "Graph");
+        StopTimer(WindowNames::RealTimeGraph);
+        SetRange(WindowNames::RealTimeGraph, WindowNames::RealTimeRange, {"TxtMax", "TxtMin", "TxtCounts"},
+                 {"40", "0", "5"});
+        for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, *panel);
+        Poll(*meter, *panel);
+        Grab(pictures, "panel", WindowNames::Panel);
+        Grab(pictures, "list", WindowNames::List(true));
+        Grab(pictures, "graph", WindowNames::RealTimeGraph);
+        Press(WindowNames::Panel, "Save");  // stops the recording
+
+        // The logger read out, its first set listed from 09:30:00 and plotted.
+        Press(WindowNames::Panel, "Memory");
+        Grab(pictures, "logger", WindowNames::Memory);
+        dialogs.QueueInput("9:30:00");
+        OpenDataSet(1);
+        Grab(pictures, "datalist", WindowNames::DataList(true));
+        Press(WindowNames::DataList(true), "Plot");
+        StopTimer(WindowNames::Plot);
+        SetRange(WindowNames::Plot, WindowNames::PlotRange, {"TxtT1", "TxtT2", "TxtR1", "TxtR2"},
+                 {"0", "40", "1", "120"});
+        // The records are drawn two seconds after the frame: at once here.
+        if (auto* plot = Forms::FindAs<PlotWindow>(WindowNames::Plot)) plot->Timer1_Timer();
+        Grab(pictures, "plot", WindowNames::Plot);
+    }
+    Forms::UnloadAll();
+    EventPump::ProcessEvents();
+    Rs232_API::CloseAllPorts();
+    Dialogs::Install(nullptr);
+    Clock::Install(nullptr);
+    return pictures;
+}
+
+}  // namespace ManualPictures

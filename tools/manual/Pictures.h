@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+// The windows the manual shows, each taken whole as the program draws it, with a simulated meter
+// behind the program and a clock that stands still between samples.
+namespace ManualPictures {
+
+// The names a manual source uses as ![caption](shot:NAME), in the order they are taken.
+QStringList Names();
+// Every picture by name; a window that did not come up is missing from the result.
+QHash<QString, QImage> Take();
+
+}  // namespace ManualPictures
