@@ -90,7 +90,9 @@ protected:
     }
 
     // Records in a record file: its lines but the header.
-    static qsizetype RecordsIn(const QString& path) { return std::max<qsizetype>(ReadAll(path).count('\n') - 1, 0); }
+    static qsizetype RecordsIn(const QString& path) {
+        return std::max<qsizetype>(ReadAll(path).count('\n') - 1, 0);
+    }
 
     TempPortsDir ports;
     QTemporaryDir dir;
@@ -119,7 +121,8 @@ TEST_F(CliTest, RecordWritesTheDesktopRecordFile) {
     }
     EXPECT_EQ(written.toStdString(), expected);
     // Said also where stderr is no terminal: what starts and how it ended.
-    EXPECT_TRUE(run.err.contains("recording COM " + QString::number(Com) + " into " + out)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("recording COM " + QString::number(Com) + " into " + out))
+        << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("3 records in " + out)) << run.err.toStdString();
 }
 
@@ -175,9 +178,10 @@ TEST_F(CliTest, ReadPrintsOneJsonObjectPerFrame) {
         EXPECT_EQ(object["channels"].toInt(), 2);
         // The time of day alone is ambiguous in a log that crosses midnight or a time zone.
         const QString timestamp = object["timestamp"].toString();
-        EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$)").match(timestamp).hasMatch())
-            << timestamp.toStdString();
-        EXPECT_EQ(QDateTime::fromString(timestamp, Qt::ISODate).time().toString("HH:mm:ss"), object["time"].toString());
+        const QRegularExpression iso(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$)");
+        EXPECT_TRUE(iso.match(timestamp).hasMatch()) << timestamp.toStdString();
+        EXPECT_EQ(QDateTime::fromString(timestamp, Qt::ISODate).time().toString("HH:mm:ss"),
+                  object["time"].toString());
     }
 }
 
@@ -324,7 +328,8 @@ TEST_F(CliTest, RecordLimitsHoldWhateverTheMeterDoes) {
         meterArgs.insert(meterArgs.end(), c.meter.begin(), c.meter.end());
         ASSERT_TRUE(StartMeter(meterArgs));
         const QString out = dir.filePath(QString(c.name) + ".txt");
-        const CliRun run = Cli(QStringList{"record", "--com", QString::number(Com), "--out", out} + c.limit, 40000);
+        const QStringList args = QStringList{"record", "--com", QString::number(Com), "--out", out} + c.limit;
+        const CliRun run = Cli(args, 40000);
         EXPECT_EQ(run.status, 0) << "ended by its limit\n" << run.err.toStdString();
         if (c.records) {
             EXPECT_EQ(RecordsIn(out), *c.records) << ReadAll(out).toStdString();
@@ -338,7 +343,8 @@ TEST_F(CliTest, RecordThatEndsBeforeItsLimitSaysSoWithItsOwnStatus) {
     ASSERT_TRUE(WriteAll(script, "2 channels 1\n"));
     ASSERT_TRUE(StartMeter({"--channels", "2", "--script", script.toStdString()}));
     const QString out = dir.filePath("early.txt");
-    const CliRun run = Cli({"record", "--com", QString::number(Com), "--interval", "1", "--count", "20", "--out", out});
+    const CliRun run =
+        Cli({"record", "--com", QString::number(Com), "--interval", "1", "--count", "20", "--out", out});
     EXPECT_EQ(run.status, 76) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("between one and two channels")) << run.err.toStdString();
     EXPECT_LT(RecordsIn(out), 20);
@@ -350,7 +356,8 @@ TEST_F(CliTest, ReadEndsWhenItsOutputFails) {
     ASSERT_TRUE(StartMeter({"--channels", "1"}));
     for (const QStringList& limit : {QStringList{"--count", "3"}, QStringList{}}) {
         SCOPED_TRACE(limit.join(' ').toStdString());
-        const CliRun run = Cli(QStringList{"read", "--com", QString::number(Com)} + limit, 30000, "/dev/full");
+        const CliRun run =
+            Cli(QStringList{"read", "--com", QString::number(Com)} + limit, 30000, "/dev/full");
         EXPECT_EQ(run.status, 74) << run.err.toStdString();
     }
     QProcess process, head;
@@ -402,7 +409,8 @@ TEST_F(CliTest, OpenFailuresSayWhatToDo) {
 TEST_F(CliTest, CommandLineConventions) {
     const CliRun version = Cli({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_TRUE(QRegularExpression(R"(^tq36-cli \d+\.\d+\n$)").match(version.out).hasMatch()) << version.out.toStdString();
+    EXPECT_TRUE(QRegularExpression(R"(^tq36-cli \d+\.\d+\n$)").match(version.out).hasMatch())
+        << version.out.toStdString();
 
     const CliRun wrong = Cli({"record", "--com", "3"});
     EXPECT_EQ(wrong.status, 64);
@@ -411,8 +419,9 @@ TEST_F(CliTest, CommandLineConventions) {
 
 // A recording of days shows its whole length, not the time of day it would be.
 TEST(CliTexts, ElapsedTimeGoesOnPastADay) {
-    const std::pair<long, const char*> cases[] = {
-        {0, "00:00:00"}, {86399, "23:59:59"}, {86400, "24:00:00"}, {90061, "25:01:01"}, {360000, "100:00:00"}};
+    const std::pair<long, const char*> cases[] = {{0, "00:00:00"},      {86399, "23:59:59"},
+                                                  {86400, "24:00:00"},  {90061, "25:01:01"},
+                                                  {360000, "100:00:00"}};
     for (const auto& [seconds, text] : cases) EXPECT_EQ(Cli::ElapsedText(seconds), text);
 }
 

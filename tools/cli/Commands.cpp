@@ -81,7 +81,8 @@ int outputError = 0;
 bool PrintLine(const std::string& line) {
     if (outputError != 0) return false;
     errno = 0;
-    if (std::fputs(line.c_str(), stdout) == EOF || std::fputc('\n', stdout) == EOF || std::fflush(stdout) == EOF) {
+    if (std::fputs(line.c_str(), stdout) == EOF || std::fputc('\n', stdout) == EOF ||
+        std::fflush(stdout) == EOF) {
         outputError = errno != 0 ? errno : EIO;
         return false;
     }
@@ -117,7 +118,8 @@ int OpenMeterPort(int com) {
 
 void SayMeterSilent(int com) {
     Say("tq36-cli: COM " + std::to_string(com) +
-        ": the meter sent nothing within 5 s; check that it is switched on and that its cable is in this port");
+        ": the meter sent nothing within 5 s; check that it is switched on and that its cable is in this "
+        "port");
 }
 
 std::string Json(const Reading& value) {
@@ -174,8 +176,9 @@ int RefuseToReplace(const Options& options) {
 // --duration also where the time of day jumps.
 bool LimitReached(const Options& options, long due, double elapsed) {
     if (options.count && due >= *options.count) return true;
-    return options.durationSeconds && (due * static_cast<double>(options.interval) >= *options.durationSeconds ||
-                                       elapsed >= *options.durationSeconds);
+    if (!options.durationSeconds) return false;
+    const double duration = *options.durationSeconds;
+    return due * static_cast<double>(options.interval) >= duration || elapsed >= duration;
 }
 
 std::string LimitText(const Options& options) {
@@ -223,8 +226,8 @@ int Read(const Options& options) {
                                    PrintLine(ReadingLine(Meter::Current(), TimeOfDay(), options.json));
                                },
                                [] {}};
-    const bool answered =
-        Poll(display, [&] { return outputError != 0 || (options.count && frames >= *options.count); }, framed);
+    auto done = [&] { return outputError != 0 || (options.count && frames >= *options.count); };
+    const bool answered = Poll(display, done, framed);
     Rs232_API::CloseAllPorts();
     if (outputError != 0) return Io;
     if (!answered) {
@@ -269,8 +272,8 @@ int Record(const Options& options) {
             }
             schedule.SetInterval(options.interval, now.seconds - options.interval);
             started = Monotonic();
-            Say(now.text + "  recording COM " + std::to_string(options.com) + " into " + options.out + ", every " +
-                std::to_string(options.interval) + " s" + LimitText(options));
+            Say(now.text + "  recording COM " + std::to_string(options.com) + " into " + options.out +
+                ", every " + std::to_string(options.interval) + " s" + LimitText(options));
         }
         if (!schedule.Tick(now.seconds)) return;
         ++due;
@@ -317,7 +320,9 @@ int Record(const Options& options) {
         return status;
     }
     std::string end = TimeOfDay().text + "  " + std::to_string(records) + " records in " + options.out;
-    if (due > records) end += " (" + std::to_string(due - records) + " samples missed while the meter was silent)";
+    if (due > records) {
+        end += " (" + std::to_string(due - records) + " samples missed while the meter was silent)";
+    }
     Say(end);
     return status;
 }
@@ -331,7 +336,8 @@ int Download(const Options& options) {
     MemoryExchange exchange(
         {.showWindow =
              [](long used) {
-                 Say("logger: " + std::to_string(used) + " bytes used, " + Logger::RemainedText(used) + " remained");
+                 Say("logger: " + std::to_string(used) + " bytes used, " + Logger::RemainedText(used) +
+                     " remained");
              },
          .showProgress =
              [progress](const std::string& text) {
@@ -394,8 +400,9 @@ int Download(const Options& options) {
             return Io;
         }
         ++written;
-        if (!PrintLine(path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) + " records"))
-            return Io;
+        const std::string line =
+            path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) + " records";
+        if (!PrintLine(line)) return Io;
     }
     Say(std::to_string(written) + " data sets written to " + options.outDir);
     return Ok;

@@ -22,7 +22,7 @@ const std::string ListHint = "'tq36-cli ports' lists the ports there are";
 }  // namespace
 
 std::string PermissionAdvice(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return "permission denied";
     const group* g = getgrgid(st.st_gid);
     const std::string groupName = g ? g->gr_name : std::to_string(st.st_gid);
@@ -49,7 +49,8 @@ PortProblem ExplainOpenFailure(int com, const std::optional<std::string>& path, 
         case ENOENT:
         case ENODEV:
         case ENXIO:
-            return {NoPort, where + ": no such port: the device is not there (is the adapter plugged in?); " + ListHint};
+            return {NoPort, where + ": no such port: the device is not there (is the adapter plugged in?); " +
+                                ListHint};
         case EBUSY:
         case EWOULDBLOCK:
         case PortInUse:
