@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,9 +17,14 @@
 #include <QThread>
 #include <QTime>
 #include <fcntl.h>
+#include <grp.h>
+
+#include <csignal>
 #include <memory>
 
 #include "LoggerMemory.h"
+#include "PortProblem.h"
+#include "TimeTexts.h"
 #include "MeterSettings.h"
 #include "ProgramState.h"
 #include "ScriptedDialogs.h"
@@ -61,8 +67,9 @@ protected:
         return meter->Start();
     }
 
-    static CliRun Cli(const QStringList& args, int timeoutMs = 60000) {
+    static CliRun Cli(const QStringList& args, int timeoutMs = 60000, const QString& stdoutFile = {}) {
         QProcess process;
+        if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
         process.start(CliPath(), args);
         CliRun run;
         if (!process.waitForFinished(timeoutMs)) return run;
@@ -75,6 +82,16 @@ protected:
     static QByteArray ReadAll(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static bool WriteAll(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    // Records in a record file: its lines but the header.
+    static qsizetype RecordsIn(const QString& path) {
+        return std::max<qsizetype>(ReadAll(path).count('\n') - 1, 0);
     }
 
     TempPortsDir ports;
@@ -103,6 +120,10 @@ TEST_F(CliTest, RecordWritesTheDesktopRecordFile) {
         previous = seconds;
     }
     EXPECT_EQ(written.toStdString(), expected);
+    // Said also where stderr is no terminal: what starts and how it ended.
+    EXPECT_TRUE(run.err.contains("recording COM " + QString::number(Com) + " into " + out))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("3 records in " + out)) << run.err.toStdString();
 }
 
 // The meter falls silent for a while: the recording waits, says so, and goes on afterwards.
@@ -155,6 +176,12 @@ TEST_F(CliTest, ReadPrintsOneJsonObjectPerFrame) {
         EXPECT_EQ(object["t2"].toDouble(), 21.0);
         EXPECT_EQ(object["type"].toString(), "J");
         EXPECT_EQ(object["channels"].toInt(), 2);
+        // The time of day alone is ambiguous in a log that crosses midnight or a time zone.
+        const QString timestamp = object["timestamp"].toString();
+        const QRegularExpression iso(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$)");
+        EXPECT_TRUE(iso.match(timestamp).hasMatch()) << timestamp.toStdString();
+        EXPECT_EQ(QDateTime::fromString(timestamp, Qt::ISODate).time().toString("HH:mm:ss"),
+                  object["time"].toString());
     }
 }
 
@@ -165,6 +192,8 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QByteArray cli = ReadAll(dir.filePath("set02.txt"));
     ASSERT_FALSE(cli.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("reading the logger")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("2 data sets written")) << run.err.toStdString();
 
     // The desktop path over the same memory: open set 2 from 23:59:58, then save its data list.
     std::string error;
@@ -200,7 +229,7 @@ TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
     const Case cases[] = {
         {"BadArguments", {"record", "--com", "3"}, 64, "needs --out"},
         {"UnknownCommand", {"frob"}, 64, "unknown command"},
-        {"NoSuchPort", {"read", "--com", "7"}, 66, "no such port"},
+        {"NoSuchPort", {"read", "--com", "7"}, 66, "'tq36-cli ports' lists"},
         {"SilentMeter", {"read", "--com", QString::number(Com)}, 69, "sent nothing within 5 s"},
     };
     for (const Case& c : cases) {
@@ -244,6 +273,156 @@ TEST_F(CliTest, PortThisUserMayNotOpenNamesTheGroup) {
         GTEST_SKIP() << "user nobody may not reach " << copyDir.path().toStdString()
                      << " (set TMPDIR elsewhere)";
     EXPECT_EQ(WEXITSTATUS(status), 77);
+}
+
+// Yesterday's file survives a wrong COM number, a busy port and a silent meter, and is replaced
+// only when asked to.
+TEST_F(CliTest, RecordReplacesAnExistingFileOnlyWithForce) {
+    struct Case {
+        const char* name;
+        QString com;
+        bool force;
+        int status;
+        bool kept;
+    };
+    ports.LinkMissing(7);
+    ASSERT_TRUE(StartMeter({"--channels", "1"}));
+    const QByteArray yesterday = "No.s    Time            Value   Unit\r\n1\t08:00:00\t20.0\tC\r\n";
+    const Case cases[] = {
+        {"NotAskedTo", QString::number(Com), false, 73, true},
+        {"NoSuchPort", "7", true, 66, true},
+        {"AskedTo", QString::number(Com), true, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = dir.filePath(QString(c.name) + ".txt");
+        ASSERT_TRUE(WriteAll(out, yesterday));
+        QStringList args = {"record", "--com", c.com, "--interval", "1", "--count", "1", "--out", out};
+        if (c.force) args << "--force";
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        EXPECT_EQ(ReadAll(out) == yesterday, c.kept) << ReadAll(out).toStdString();
+        if (c.status == 73) {
+            EXPECT_TRUE(run.err.contains("--force")) << run.err.toStdString();
+        }
+    }
+}
+
+// The limits count the samples due from the first one, so a meter that falls silent for good
+// ends the run on time, and the last sample is the last one due within the duration.
+TEST_F(CliTest, RecordLimitsHoldWhateverTheMeterDoes) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> meter;
+        QStringList limit;
+        std::optional<qsizetype> records;
+    };
+    const Case cases[] = {
+        {"SamplesDueWithinTheDuration", {}, {"--interval", "3", "--duration", "4s"}, 2},
+        {"DurationWhileSilent", {"--exit-after", "3"}, {"--interval", "1", "--duration", "6s"}, {}},
+        {"CountWhileSilent", {"--exit-after", "3"}, {"--interval", "1", "--count", "6"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> meterArgs = {"--channels", "1"};
+        meterArgs.insert(meterArgs.end(), c.meter.begin(), c.meter.end());
+        ASSERT_TRUE(StartMeter(meterArgs));
+        const QString out = dir.filePath(QString(c.name) + ".txt");
+        const QStringList args = QStringList{"record", "--com", QString::number(Com), "--out", out} + c.limit;
+        const CliRun run = Cli(args, 40000);
+        EXPECT_EQ(run.status, 0) << "ended by its limit\n" << run.err.toStdString();
+        if (c.records) {
+            EXPECT_EQ(RecordsIn(out), *c.records) << ReadAll(out).toStdString();
+        }
+        meter.reset();
+    }
+}
+
+TEST_F(CliTest, RecordThatEndsBeforeItsLimitSaysSoWithItsOwnStatus) {
+    const QString script = dir.filePath("one-channel.txt");
+    ASSERT_TRUE(WriteAll(script, "2 channels 1\n"));
+    ASSERT_TRUE(StartMeter({"--channels", "2", "--script", script.toStdString()}));
+    const QString out = dir.filePath("early.txt");
+    const CliRun run =
+        Cli({"record", "--com", QString::number(Com), "--interval", "1", "--count", "20", "--out", out});
+    EXPECT_EQ(run.status, 76) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("between one and two channels")) << run.err.toStdString();
+    EXPECT_LT(RecordsIn(out), 20);
+}
+
+// Output nobody can take ends the program instead of running on: a full disk, and a reader that
+// went away while the broken-pipe signal is ignored (as services start programs).
+TEST_F(CliTest, ReadEndsWhenItsOutputFails) {
+    ASSERT_TRUE(StartMeter({"--channels", "1"}));
+    for (const QStringList& limit : {QStringList{"--count", "3"}, QStringList{}}) {
+        SCOPED_TRACE(limit.join(' ').toStdString());
+        const CliRun run =
+            Cli(QStringList{"read", "--com", QString::number(Com)} + limit, 30000, "/dev/full");
+        EXPECT_EQ(run.status, 74) << run.err.toStdString();
+    }
+    QProcess process, head;
+    process.setStandardOutputProcess(&head);
+    process.setChildProcessModifier([] { std::signal(SIGPIPE, SIG_IGN); });
+    head.start("head", {"-n", "1"});
+    process.start(CliPath(), {"read", "--com", QString::number(Com)});
+    ASSERT_TRUE(head.waitForFinished(30000));
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 74);
+}
+
+// What the user reads when the port does not open: what happened and what to do about it.
+TEST_F(CliTest, OpenFailuresSayWhatToDo) {
+    const QString device = dir.filePath("ttyUSB0");
+    ASSERT_TRUE(WriteAll(device, {}));
+    // A device of a group the user may join; as root the file is given one that is not root's.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(device.toLocal8Bit().constData(), static_cast<uid_t>(-1), 65534), 0);
+    }
+    struct stat st{};
+    ASSERT_EQ(stat(device.toLocal8Bit().constData(), &st), 0);
+    const group* g = getgrgid(st.st_gid);
+    const std::string groupName = g ? g->gr_name : std::to_string(st.st_gid);
+    struct Case {
+        const char* name;
+        long code;
+        mode_t mode;
+        int status;
+        std::string says, notSays;
+    };
+    const Case cases[] = {
+        {"Missing", ENOENT, 0660, 66, "'tq36-cli ports' lists", "Error ("},
+        {"Busy", EBUSY, 0660, 75, "another program", "no such port"},
+        {"OnlyRoot", EACCES, 0600, 77, "udev rule", "join the group"},
+        {"GroupMayOpen", EACCES, 0660, 77, "join the group '" + groupName + "'", "udev"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(chmod(device.toLocal8Bit().constData(), c.mode), 0);
+        const Cli::PortProblem problem = Cli::ExplainOpenFailure(3, device.toStdString(), c.code);
+        EXPECT_EQ(problem.status, c.status);
+        EXPECT_NE(problem.text.find(c.says), std::string::npos) << problem.text;
+        EXPECT_EQ(problem.text.find(c.notSays), std::string::npos) << problem.text;
+    }
+}
+
+TEST_F(CliTest, CommandLineConventions) {
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(QRegularExpression(R"(^tq36-cli \d+\.\d+\n$)").match(version.out).hasMatch())
+        << version.out.toStdString();
+
+    const CliRun wrong = Cli({"record", "--com", "3"});
+    EXPECT_EQ(wrong.status, 64);
+    EXPECT_EQ(wrong.err.toStdString(), "tq36-cli: record needs --out FILE\ntry 'tq36-cli --help'\n");
+}
+
+// A recording of days shows its whole length, not the time of day it would be.
+TEST(CliTexts, ElapsedTimeGoesOnPastADay) {
+    const std::pair<long, const char*> cases[] = {{0, "00:00:00"},      {86399, "23:59:59"},
+                                                  {86400, "24:00:00"},  {90061, "25:01:01"},
+                                                  {360000, "100:00:00"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(Cli::ElapsedText(seconds), text);
 }
 
 }  // namespace

@@ -58,13 +58,14 @@ Parsed Parse(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (std::string& arg : copies) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    enum { Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Help };
+    enum { Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Force, Help, Version };
     static const option longOptions[] = {
         {"com", required_argument, nullptr, Com},           {"json", no_argument, nullptr, Json},
         {"count", required_argument, nullptr, Count},       {"interval", required_argument, nullptr, Interval},
         {"duration", required_argument, nullptr, Duration}, {"out", required_argument, nullptr, Out},
         {"out-dir", required_argument, nullptr, OutDir},    {"start", required_argument, nullptr, Start},
-        {"list", no_argument, nullptr, List},               {"help", no_argument, nullptr, Help},
+        {"list", no_argument, nullptr, List},               {"force", no_argument, nullptr, Force},
+        {"help", no_argument, nullptr, Help},               {"version", no_argument, nullptr, Version},
         {nullptr, 0, nullptr, 0}};
     optind = 0;  // a fresh scan, also when called more than once
     opterr = 0;
@@ -116,6 +117,12 @@ Parsed Parse(const std::vector<std::string>& args) {
             case List:
                 o.list = true;
                 break;
+            case Force:
+                o.force = true;
+                break;
+            case Version:
+                o.version = true;
+                break;
             case Help:
             case 'h':
                 o.help = true;
@@ -124,7 +131,7 @@ Parsed Parse(const std::vector<std::string>& args) {
                 return fail("unknown option '" + std::string(argv[static_cast<std::size_t>(optind - 1)]) + "'");
         }
     }
-    if (o.help) {
+    if (o.help || o.version) {
         parsed.options = o;
         return parsed;
     }
@@ -144,17 +151,31 @@ std::string UsageText() {
            "  tq36-cli ports                          COM numbers that resolve: device, USB product, access\n"
            "  tq36-cli read --com N [--json] [--count N]\n"
            "                                          live readings, one line per frame\n"
-           "  tq36-cli record --com N --out FILE [--interval S] [--duration 8h | --count N]\n"
+           "  tq36-cli record --com N --out FILE [--force] [--interval S] [--duration 8h | --count N]\n"
            "                                          record file as the desktop program writes it\n"
            "  tq36-cli download --com N [--out-dir DIR] [--start hh:mm:ss] [--list]\n"
            "                                          the meter's logger: one file per data set (setNN.txt)\n"
+           "  tq36-cli --help | --version\n"
            "\n"
-           "A lost link does not end a recording: it waits for the meter and goes on. SIGINT and SIGTERM\n"
+           "record makes its file at the meter's first frame; an existing file is replaced only with\n"
+           "--force. The limits count the samples due from the first one: --duration D takes those due\n"
+           "within D, --count N the first N. A silent meter does not end a recording: it waits for the\n"
+           "meter and goes on, and samples due meanwhile are missing from the file. SIGINT and SIGTERM\n"
            "end it with whole records only.\n"
            "\n"
-           "Exit status: 0 done, 64 bad arguments, 66 no such port, 69 the meter sent nothing within 5 s\n"
-           "or did not answer the logger commands, 74 a file could not be written, 77 this user may not\n"
-           "open the port.\n";
+           "Exit status:\n"
+           "    0  done (also a recording ended by SIGINT or SIGTERM)\n"
+           "   64  bad arguments\n"
+           "   66  no such port\n"
+           "   69  the meter sent nothing within 5 s, or did not answer the logger commands\n"
+           "   73  the output file exists (--force replaces it)\n"
+           "   74  a file or the standard output could not be written\n"
+           "   75  the port is busy: another program has it open\n"
+           "   76  the recording ended before its limit: the meter changed between one and two channels\n"
+           "   77  this user may not open the port\n"
+           "  130  a download ended by SIGINT or SIGTERM\n";
 }
+
+std::string VersionText() { return std::string("tq36-cli ") + TQ36_VERSION + "\n"; }
 
 }  // namespace Cli

@@ -13,8 +13,12 @@ enum Exit : int {
     Usage = 64,        // bad arguments
     NoPort = 66,       // the COM number resolves to no device
     NoMeter = 69,      // the meter sent nothing within 5 s, or did not answer the logger commands
-    Io = 74,           // a file could not be written
+    Exists = 73,       // the output file exists and --force was not given
+    Io = 74,           // a file or the standard output could not be written
+    Busy = 75,         // another program has the port open
+    EndedEarly = 76,   // the recording ended before its limit (not by a signal)
     NoPermission = 77, // this user may not open the port
+    Stopped = 130,     // a download ended by SIGINT or SIGTERM
 };
 
 struct Options {
@@ -28,7 +32,9 @@ struct Options {
     std::string outDir = ".";
     std::optional<int> startSeconds;  // of the day
     bool list = false;
+    bool force = false;  // an existing output file may be replaced
     bool help = false;
+    bool version = false;
 };
 
 struct Parsed {
@@ -38,6 +44,7 @@ struct Parsed {
 
 Parsed Parse(const std::vector<std::string>& args);
 std::string UsageText();
+std::string VersionText();
 // "8h", "90m", "30s", "45" (seconds); nothing when malformed.
 std::optional<double> ParseDuration(const std::string& text);
 

@@ -1,12 +1,13 @@
 #include "Commands.h"
 
-#include <grp.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -27,6 +28,8 @@
 #include "serial/PortNames.h"
 #include "serial/Rs232_API.h"
 #include "serial/SerialDevices.h"
+#include "PortProblem.h"
+#include "TimeTexts.h"
 
 namespace Cli {
 
@@ -37,17 +40,19 @@ constexpr double SilentLimitSeconds = 5;
 
 void OnStopSignal(int) { stopRequested = 1; }
 
-// The time of day from one reading of the clock: seconds since midnight and "hh:mm:ss".
+// The time of day from one reading of the clock: seconds since midnight and "hh:mm:ss", and the
+// calendar time they belong to.
 struct Now {
     int seconds;
     std::string text;
+    std::tm local;
 };
 Now TimeOfDay() {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
     localtime_r(&t, &local);
     const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-    return {seconds, Logger::TimeText(seconds)};
+    return {seconds, Logger::TimeText(seconds), local};
 }
 
 double Monotonic() {
@@ -68,11 +73,35 @@ void InstallWaits(std::function<void()> between) {
     });
 }
 
-std::string GroupOf(const std::string& path) {
-    struct stat st{};
-    if (stat(path.c_str(), &st) != 0) return "dialout";
-    const group* g = getgrgid(st.st_gid);
-    return g ? g->gr_name : "dialout";
+// The system's reason for the first write to stdout that failed; 0 while all went out.
+int outputError = 0;
+
+// One line of results to stdout, passed on at once (a pipe's reader waits for it); false once
+// stdout has refused a write.
+bool PrintLine(const std::string& line) {
+    if (outputError != 0) return false;
+    errno = 0;
+    if (std::fputs(line.c_str(), stdout) == EOF || std::fputc('\n', stdout) == EOF ||
+        std::fflush(stdout) == EOF) {
+        outputError = errno != 0 ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+// A live progress line is on the terminal and a message must not run into it.
+bool progressShown = false;
+
+// A line on stderr of what goes on; a live progress line is cleared first.
+void Say(const std::string& line) {
+    if (progressShown) std::fputs("\r\033[K", stderr);
+    progressShown = false;
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void ShowProgress(const std::string& text) {
+    std::fprintf(stderr, "\r%s\033[K", text.c_str());
+    progressShown = true;
 }
 
 // Opens COM `com` as the port the core talks to; on failure says why and gives the exit status.
@@ -82,14 +111,15 @@ int OpenMeterPort(int com) {
     if (Rs232_API::PortDriver().IsOpen(com)) return Ok;
     std::string message;
     const long code = Rs232_API::PortDriver().CommGetError(message);
-    const std::string path = PortNames::DevicePath(com).value_or("(no device for this number)");
-    if (code == EACCES || code == EPERM) {
-        std::fprintf(stderr, "tq36-cli: COM %d (%s): permission denied; join the group '%s' and log in again\n", com,
-                     path.c_str(), GroupOf(path).c_str());
-        return NoPermission;
-    }
-    std::fprintf(stderr, "tq36-cli: COM %d (%s): no such port: %s\n", com, path.c_str(), message.c_str());
-    return NoPort;
+    const PortProblem problem = ExplainOpenFailure(com, PortNames::DevicePath(com), code);
+    Say("tq36-cli: " + problem.text);
+    return problem.status;
+}
+
+void SayMeterSilent(int com) {
+    Say("tq36-cli: COM " + std::to_string(com) +
+        ": the meter sent nothing within 5 s; check that it is switched on and that its cable is in this "
+        "port");
 }
 
 std::string Json(const Reading& value) {
@@ -97,9 +127,11 @@ std::string Json(const Reading& value) {
 }
 
 // One reading as `read` prints it.
-std::string ReadingLine(const CurrentReading& r, const std::string& time, bool json) {
+std::string ReadingLine(const CurrentReading& r, const Now& now, bool json) {
+    const std::string& time = now.text;
     if (json) {
-        std::string line = "{\"time\":\"" + time + "\",\"t1\":" + Json(r.T1Value);
+        std::string line = "{\"time\":\"" + time + "\",\"timestamp\":\"" + IsoTimestamp(now.local) +
+                           "\",\"t1\":" + Json(r.T1Value);
         if (r.DualChannel) line += ",\"t2\":" + Json(r.T2Value) + ",\"t1_t2\":" + Json(r.T1T2Value);
         return line + ",\"unit\":\"" + r.UnitText + "\",\"type\":\"" + r.ThermocoupleType +
                "\",\"channels\":" + (r.DualChannel ? "2" : "1") + "}";
@@ -109,15 +141,50 @@ std::string ReadingLine(const CurrentReading& r, const std::string& time, bool j
     return line + "  " + r.UnitText + "  " + r.ThermocoupleType;
 }
 
-// Polls the meter until `done` says so; false when no frame came within the first 5 s.
-bool Poll(PollCycle::Display display, const std::function<bool()>& done, bool& framed) {
+// Polls the meter until `done` says so, running `between` in the poll cycle's waits; false when no
+// frame came within the first 5 s. The end does not wait for a silent meter's collection windows.
+bool Poll(PollCycle::Display display, const std::function<bool()>& done, bool& framed,
+          const std::function<void()>& between = {}) {
     const double start = Monotonic();
     PollCycle cycle(display, [] { return TimeOfDay().seconds; }, Monotonic);
+    InstallWaits([&] {
+        if (between) between();
+        if (stopRequested || done()) cycle.Cancel();
+    });
+    bool answered = true;
     while (!stopRequested && !done()) {
         cycle.Run();
-        if (!framed && Monotonic() - start > SilentLimitSeconds) return false;
+        if (!framed && Monotonic() - start > SilentLimitSeconds) {
+            answered = false;
+            break;
+        }
     }
-    return true;
+    EventHooks::Uninstall();
+    return answered;
+}
+
+// An existing record file is someone's earlier run: it is replaced only when asked to.
+int RefuseToReplace(const Options& options) {
+    std::error_code error;
+    if (options.force || !std::filesystem::is_regular_file(options.out, error)) return Ok;
+    Say("tq36-cli: " + options.out + " exists; --force replaces it");
+    return Exists;
+}
+
+// The limits of a recording, counted in samples due from the first one, so that they hold
+// whether or not the meter answers them; `elapsed` (seconds since the first sample) keeps
+// --duration also where the time of day jumps.
+bool LimitReached(const Options& options, long due, double elapsed) {
+    if (options.count && due >= *options.count) return true;
+    if (!options.durationSeconds) return false;
+    const double duration = *options.durationSeconds;
+    return due * static_cast<double>(options.interval) >= duration || elapsed >= duration;
+}
+
+std::string LimitText(const Options& options) {
+    if (options.count) return ", " + std::to_string(*options.count) + " samples";
+    if (options.durationSeconds) return ", for " + ElapsedText(static_cast<long>(*options.durationSeconds));
+    return ", until stopped";
 }
 
 }  // namespace
@@ -133,44 +200,53 @@ void CatchStopSignals() {
 int Ports() {
     const std::vector<SerialDeviceInfo> devices = SerialDevices::List();
     for (const SerialDeviceInfo& d : devices) {
-        std::printf("COM %-3d  %-24s %s%s%s\n", d.com, d.target.c_str(), d.product.empty() ? "" : (d.product + "  ").c_str(),
-                    d.accessible ? "OK" : "no access: ", d.accessible ? "" : d.accessNote.c_str());
+        std::string access = "OK";
+        if (!d.accessible) {
+            const bool denied = ::access(d.path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+            access = "no access: " + (denied ? PermissionAdvice(d.path) : d.accessNote);
+        }
+        char com[16];
+        std::snprintf(com, sizeof com, "COM %-3d  ", d.com);
+        std::string target = d.target;
+        target.resize(std::max<std::size_t>(target.size(), 24), ' ');
+        if (!PrintLine(com + target + " " + (d.product.empty() ? "" : d.product + "  ") + access)) return Io;
     }
-    if (devices.empty()) std::printf("no serial device found\n");
+    if (devices.empty() && !PrintLine("no serial device found")) return Io;
     return Ok;
 }
 
 int Read(const Options& options) {
     if (const int status = OpenMeterPort(options.com); status != Ok) return status;
-    InstallWaits({});
     long frames = 0;
     bool framed = false;
     PollCycle::Display display{[] {}, [] {},
                                [&] {
                                    framed = true;
                                    ++frames;
-                                   const std::string line = ReadingLine(Meter::Current(), TimeOfDay().text, options.json);
-                                   std::printf("%s\n", line.c_str());
-                                   std::fflush(stdout);
+                                   PrintLine(ReadingLine(Meter::Current(), TimeOfDay(), options.json));
                                },
                                [] {}};
-    const bool answered = Poll(display, [&] { return options.count && frames >= *options.count; }, framed);
+    auto done = [&] { return outputError != 0 || (options.count && frames >= *options.count); };
+    const bool answered = Poll(display, done, framed);
     Rs232_API::CloseAllPorts();
+    if (outputError != 0) return Io;
     if (!answered) {
-        std::fprintf(stderr, "tq36-cli: COM %d: the meter sent nothing within 5 s\n", options.com);
+        SayMeterSilent(options.com);
         return NoMeter;
     }
     return Ok;
 }
 
 int Record(const Options& options) {
+    if (const int status = RefuseToReplace(options); status != Ok) return status;
     // The desktop program's recording, waiting for a silent meter instead of stopping, and with
     // no limit but the ones asked for here.
     PcRecording recording(PcRecording::LostLink::Wait, 0);
     if (const int status = OpenMeterPort(options.com); status != Ok) return status;
 
     const bool progress = isatty(STDERR_FILENO);
-    const double started = Monotonic();
+    double started = 0;  // the first sample, on the monotonic clock
+    long due = 0;        // samples due since then, written or not
     SamplingSchedule schedule;
     bool framed = false, scheduled = false, waiting = false;
     int status = Ok;
@@ -179,6 +255,10 @@ int Record(const Options& options) {
     // The sampling clock, between the poll cycle's waits, as in the desktop program.
     auto sample = [&] {
         if (!framed || finished()) return;
+        if (scheduled && LimitReached(options, due, Monotonic() - started)) {
+            ending = "done";
+            return;
+        }
         const Now now = TimeOfDay();
         const CurrentReading& r = Meter::Current();
         if (!scheduled) {
@@ -191,19 +271,24 @@ int Record(const Options& options) {
                 return;
             }
             schedule.SetInterval(options.interval, now.seconds - options.interval);
+            started = Monotonic();
+            Say(now.text + "  recording COM " + std::to_string(options.com) + " into " + options.out +
+                ", every " + std::to_string(options.interval) + " s" + LimitText(options));
         }
         if (!schedule.Tick(now.seconds)) return;
+        ++due;
         const PcRecording::Result result = recording.Sample(r, now.text, Monotonic());
         if (result == PcRecording::Result::Stale) return;  // no record of a reading not renewed
         if (result == PcRecording::Result::WaitingForMeter) {
-            if (!waiting) std::fprintf(stderr, "%s  the meter is silent; waiting for it\n", now.text.c_str());
+            if (!waiting) Say(now.text + "  the meter is silent; waiting for it");
             waiting = true;
             return;
         }
-        if (waiting) std::fprintf(stderr, "%s  the meter is back; recording goes on\n", now.text.c_str());
+        if (waiting) Say(now.text + "  the meter is back; recording goes on");
         waiting = false;
         if (result == PcRecording::Result::StoppedChannelMode) {
-            ending = "the meter changed between one and two channels";
+            ending = "the recording ended early: the meter changed between one and two channels";
+            status = EndedEarly;
             return;
         }
         if (result == PcRecording::Result::WriteFailed) {
@@ -211,34 +296,35 @@ int Record(const Options& options) {
             status = Io;
             return;
         }
-        const long records = recording.RecordCount();
         if (progress) {
-            const long elapsed = static_cast<long>(Monotonic() - started);
-            std::fprintf(stderr, "\r%ld records, %s elapsed, last %s %s   ", records, Logger::TimeText(elapsed).c_str(),
-                         r.T1Value.Text().c_str(), r.UnitText.c_str());
-        }
-        if ((options.count && records >= *options.count) ||
-            (options.durationSeconds && Monotonic() - started >= *options.durationSeconds)) {
-            ending = "done";
+            ShowProgress(std::to_string(recording.RecordCount()) + " records, " +
+                         ElapsedText(static_cast<long>(Monotonic() - started)) + " elapsed, last " +
+                         r.T1Value.Text() + " " + r.UnitText);
         }
     };
-    InstallWaits(sample);
     PollCycle::Display display{[] {}, [] {}, [&] { framed = true; }, [] {}};
-    const bool answered = Poll(display, finished, framed);
+    const bool answered = Poll(display, finished, framed, sample);
     const long records = recording.RecordCount();
     const bool closed = recording.Stop();
     Rs232_API::CloseAllPorts();
-    if (progress) std::fprintf(stderr, "\n");
     if (!answered) {
-        std::fprintf(stderr, "tq36-cli: COM %d: the meter sent nothing within 5 s\n", options.com);
+        SayMeterSilent(options.com);
         return NoMeter;
     }
     if (!closed && status == Ok) {
-        std::fprintf(stderr, "tq36-cli: %s could not be written (%s)\n", options.out.c_str(), recording.ErrorText().c_str());
-        return Io;
+        ending = options.out + " could not be written (" + recording.ErrorText() + ")";
+        status = Io;
     }
-    if (status != Ok || (ending != "done" && !ending.empty())) std::fprintf(stderr, "tq36-cli: %s\n", ending.c_str());
-    std::fprintf(stderr, "%ld records in %s\n", records, options.out.c_str());
+    if (status != Ok) Say("tq36-cli: " + ending);
+    if (!scheduled) {
+        Say("nothing recorded; " + options.out + " was not made");
+        return status;
+    }
+    std::string end = TimeOfDay().text + "  " + std::to_string(records) + " records in " + options.out;
+    if (due > records) {
+        end += " (" + std::to_string(due - records) + " samples missed while the meter was silent)";
+    }
+    Say(end);
     return status;
 }
 
@@ -246,47 +332,55 @@ int Download(const Options& options) {
     if (const int status = OpenMeterPort(options.com); status != Ok) return status;
     InstallWaits({});
     const bool progress = isatty(STDERR_FILENO);
+    Say(TimeOfDay().text + "  reading the logger of the meter on COM " + std::to_string(options.com));
     std::vector<Logger::DataSet> sets;
     MemoryExchange exchange(
         {.showWindow =
              [](long used) {
-                 std::fprintf(stderr, "logger: %ld bytes used, %s remained\n", used, Logger::RemainedText(used).c_str());
+                 Say("logger: " + std::to_string(used) + " bytes used, " + Logger::RemainedText(used) +
+                     " remained");
              },
          .showProgress =
              [progress](const std::string& text) {
-                 if (progress) std::fprintf(stderr, "\r%s   ", text.c_str());
+                 if (progress) ShowProgress(text);
              },
          .carryOn = [] { return !stopRequested; },
          .showSets = [&sets](const std::vector<Logger::DataSet>& found) { sets = found; },
-         .transferDone = [progress] {
-             if (progress) std::fprintf(stderr, "\n");
-         },
+         .transferDone = [] {},
          .showTime = [] {}},
         Monotonic);
     const MemoryExchange::Outcome outcome = exchange.Run();
+    EventHooks::Uninstall();
     Rs232_API::CloseAllPorts();
     switch (outcome) {
         case MemoryExchange::Outcome::NoData:
-            std::fprintf(stderr, "No Data in Memory\n");
+            Say("No Data in Memory");
             return Ok;
         case MemoryExchange::Outcome::NoAnswer:
-            std::fprintf(stderr, "tq36-cli: COM %d: No answer from the meter, try again!\n", options.com);
+            Say("tq36-cli: COM " + std::to_string(options.com) +
+                ": No answer from the meter, try again! (is the meter on, and its cable in this port?)");
             return NoMeter;
         case MemoryExchange::Outcome::Stopped:
-            std::fprintf(stderr, "tq36-cli: download stopped\n");
-            return 130;
+            Say("tq36-cli: download stopped");
+            return Stopped;
         case MemoryExchange::Outcome::Listed:
             break;
     }
     if (options.list) {
-        std::printf("Set\tSampling\tRecords\n");
-        for (const Logger::DataSet& set : sets) std::printf("%d\t%d\t%ld\n", set.number, set.sampling, set.records);
+        if (!PrintLine("Set\tSampling\tRecords")) return Io;
+        for (const Logger::DataSet& set : sets) {
+            if (!PrintLine(std::to_string(set.number) + "\t" + std::to_string(set.sampling) + "\t" +
+                           std::to_string(set.records)))
+                return Io;
+        }
+        Say(std::to_string(sets.size()) + " data sets in the logger");
         return Ok;
     }
     std::error_code made;
     std::filesystem::create_directories(options.outDir, made);
     const int start = options.startSeconds.value_or(TimeOfDay().seconds);
     const std::vector<std::uint8_t>& memory = DataLogger::Instance().MemoryImage();
+    long written = 0;
     for (const Logger::DataSet& set : sets) {
         const std::optional<std::vector<std::uint8_t>> cut = Logger::CutSet(memory, set.number);
         if (!cut) continue;
@@ -300,15 +394,28 @@ int Download(const Options& options) {
         RecordTable rows(RecordTable::ColumnsFor(dual));
         for (long i = 1; i <= records; ++i) rows.Append(Logger::SetRow(*cut, i, start, dual));
         RecordWriter writer;
-        bool written = writer.Open(path) && ListSave::Write(writer, rows);
-        written = writer.Close() && written;
-        if (!written) {
-            std::fprintf(stderr, "tq36-cli: %s could not be written (%s)\n", path.c_str(), writer.ErrorText().c_str());
+        bool whole = writer.Open(path) && ListSave::Write(writer, rows);
+        whole = writer.Close() && whole;
+        if (!whole) {
+            Say("tq36-cli: " + path + " could not be written (" + writer.ErrorText() + ")");
             return Io;
         }
-        std::printf("%s\t%d s\t%ld records\n", path.c_str(), set.sampling, records);
+        ++written;
+        const std::string line =
+            path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) + " records";
+        if (!PrintLine(line)) return Io;
     }
+    Say(std::to_string(written) + " data sets written to " + options.outDir);
     return Ok;
+}
+
+int FinishOutput(int status) {
+    if (outputError == 0 && std::fflush(stdout) == EOF) outputError = errno != 0 ? errno : EIO;
+    if (outputError == 0) return status;
+    // A reader that went away (a pipe into head) needs no word; anything else does.
+    if (outputError != EPIPE) Say(std::string("tq36-cli: the standard output could not be written (") +
+                                  std::strerror(outputError) + ")");
+    return Io;
 }
 
 }  // namespace Cli

@@ -14,4 +14,8 @@ int Download(const Options& options);
 // SIGINT and SIGTERM end a command at its next wait, with its files whole.
 void CatchStopSignals();
 
+// The status to end with: `status`, or Io when stdout refused what a command wrote there (the
+// user is told why, unless the reader simply went away).
+int FinishOutput(int status);
+
 }  // namespace Cli

@@ -12,17 +12,17 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> args(argv, argv + argc);
     const Cli::Parsed parsed = Cli::Parse(args);
     if (!parsed.options) {
-        std::fprintf(stderr, "tq36-cli: %s\n\n%s", parsed.error.c_str(), Cli::UsageText().c_str());
+        std::fprintf(stderr, "tq36-cli: %s\ntry 'tq36-cli --help'\n", parsed.error.c_str());
         return Cli::Usage;
     }
     const Cli::Options& options = *parsed.options;
-    if (options.help) {
-        std::printf("%s", Cli::UsageText().c_str());
-        return Cli::Ok;
+    if (options.help || options.version) {
+        std::fputs((options.help ? Cli::UsageText() : Cli::VersionText()).c_str(), stdout);
+        return Cli::FinishOutput(Cli::Ok);
     }
     Cli::CatchStopSignals();
-    if (options.command == "ports") return Cli::Ports();
-    if (options.command == "read") return Cli::Read(options);
-    if (options.command == "record") return Cli::Record(options);
-    return Cli::Download(options);
+    if (options.command == "ports") return Cli::FinishOutput(Cli::Ports());
+    if (options.command == "read") return Cli::FinishOutput(Cli::Read(options));
+    if (options.command == "record") return Cli::FinishOutput(Cli::Record(options));
+    return Cli::FinishOutput(Cli::Download(options));
 }
