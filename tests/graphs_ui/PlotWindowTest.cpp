@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "ProgramState.h"
+#include "PrintedPages.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "Widgets.h"
@@ -157,11 +158,16 @@ TEST_F(PlotWindowTest, ColumnsOfManyRecordsDrawTheSamePixelsAsEveryRecordsLine) 
 }
 
 TEST_F(PlotWindowTest, PrintsTheChart) {
-    PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\tC\t\r\n2\t10:00:02\t30.0\tC\t\r\n");
+    PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\t21.0\t-1.0\tC\r\n2\t10:00:02\t30.0\t21.0\t9.0\tC\r\n");
     ASSERT_NE(plot, nullptr);
+    plot->Timer1_Timer();
     dialogs.QueuePrintToPdf(dir.filePath("plot.pdf"));
     Child<Toolbar>(plot, "Toolbar1")->Trigger("Print");
-    EXPECT_GT(QFileInfo(dir.filePath("plot.pdf")).size(), 1000);
+    const QImage page = PdfPage(dir.filePath("plot.pdf"));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_GT(DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
+    EXPECT_TRUE(HasHueOf(page, QColor(Qt::blue))) << "the T2 curve";
+    EXPECT_TRUE(HasHueOf(page, QColor(Qt::red))) << "the T1-T2 curve";
 }
 
 TEST_F(PlotWindowTest, SnapsBackWhenDraggedSmaller) {

@@ -14,6 +14,7 @@
 
 #include "FakeClock.h"
 #include "ProgramState.h"
+#include "PrintedPages.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "Widgets.h"
@@ -29,41 +30,6 @@
 #include "windows/graphs/RealTimeRange.h"
 
 namespace {
-
-// Pixels of `area` (widget pixels) darker than mid-grey.
-int DarkPixels(const QImage& image, const QRect& area) {
-    const double ratio = image.devicePixelRatio();
-    int dark = 0;
-    for (int y = static_cast<int>(area.top() * ratio); y <= static_cast<int>(area.bottom() * ratio); ++y) {
-        for (int x = static_cast<int>(area.left() * ratio); x <= static_cast<int>(area.right() * ratio);
-             ++x) {
-            if (image.valid(x, y) && qGray(image.pixel(x, y)) < 128) ++dark;
-        }
-    }
-    return dark;
-}
-
-// The first page of a PDF as poppler renders it at 96 dpi.
-QImage PdfPage(const QString& pdf) {
-    QProcess render;
-    render.start("pdftoppm", {"-r", "96", "-png", "-singlefile", pdf, pdf});
-    if (!render.waitForFinished(60000)) return {};
-    return QImage(pdf + ".png");
-}
-
-// Whether some pixel is clearly of the hue of `colour` (pure blue or red), as smoothing leaves it.
-bool HasHueOf(const QImage& image, const QColor& colour) {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            const int own = colour == QColor(Qt::blue) ? c.blue() : c.red();
-            const int others =
-                colour == QColor(Qt::blue) ? std::max(c.red(), c.green()) : std::max(c.green(), c.blue());
-            if (own - others > 100) return true;
-        }
-    }
-    return false;
-}
 
 const QColor Black(0, 0, 0), White(255, 255, 255), Grey(192, 192, 192), Blue(0, 0, 255), Red(255, 0, 0);
 

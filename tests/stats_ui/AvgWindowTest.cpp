@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -264,9 +265,17 @@ TEST_F(AvgWindowTest, TwoChannelWindowPrintsItsImage) {
     EXPECT_FALSE(QFile::exists(pdf));
     dialogs.QueuePrintToPdf(pdf);
     Child<Toolbar>(window, "Toolbar1")->Trigger("Print");
-    QFile printed(pdf);
-    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(printed.readAll().contains("/Image"));
+    // One image on the page, as tall as the window below its toolbar.
+    QProcess images;
+    images.start("pdfimages", {"-list", pdf});
+    ASSERT_TRUE(images.waitForFinished(60000));
+    const QStringList rows = QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
+    ASSERT_EQ(rows.size(), 1) << rows.join('|').toStdString();
+    const QStringList fields = rows[0].simplified().split(' ');
+    const int toolbar = Child<Toolbar>(window, "Toolbar1")->geometry().bottom() + 1;
+    const qreal ratio = window->devicePixelRatioF();
+    EXPECT_EQ(fields.value(3).toInt(), qRound(window->width() * ratio));
+    EXPECT_EQ(fields.value(4).toInt(), qRound((window->height() - toolbar) * ratio)) << "the toolbar is left out";
 }
 
 // With the widest texts each shows, every control lies inside its parent and shows its text whole.

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <algorithm>
+
+// What a print to PDF shows, as poppler renders it.
+
+// Pixels of `area` (widget pixels) darker than mid-grey.
+inline int DarkPixels(const QImage& image, const QRect& area) {
+    const double ratio = image.devicePixelRatio();
+    int dark = 0;
+    for (int y = static_cast<int>(area.top() * ratio); y <= static_cast<int>(area.bottom() * ratio); ++y) {
+        for (int x = static_cast<int>(area.left() * ratio); x <= static_cast<int>(area.right() * ratio);
+             ++x) {
+            if (image.valid(x, y) && qGray(image.pixel(x, y)) < 128) ++dark;
+        }
+    }
+    return dark;
+}
+
+// The first page of a PDF as poppler renders it at 96 dpi.
+inline QImage PdfPage(const QString& pdf) {
+    QProcess render;
+    render.start("pdftoppm", {"-r", "96", "-png", "-singlefile", pdf, pdf});
+    if (!render.waitForFinished(60000)) return {};
+    return QImage(pdf + ".png");
+}
+
+// Whether some pixel is clearly of the hue of `colour` (pure blue or red), as smoothing leaves it.
+inline bool HasHueOf(const QImage& image, const QColor& colour) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int own = colour == QColor(Qt::blue) ? c.blue() : c.red();
+            const int others =
+                colour == QColor(Qt::blue) ? std::max(c.red(), c.green()) : std::max(c.green(), c.blue());
+            if (own - others > 100) return true;
+        }
+    }
+    return false;
+}
+
