@@ -3,13 +3,15 @@
 //
 //   tq36-screenshots --window NAME --out FILE [--com N] [--until-reading | --until-nocom]
 //                    [--save-to FILE] [--answer TEXT] [--toolbar [WINDOW:]KEY]... [--open-set N]
+//                    [--after-set [WINDOW:]KEY]...
 //                    [--grab-during S] [--fast-clock F] [--range MAX:MIN:MINUTES] [--settle S]
 //                    [--timeout S]
 //
 // Every window but "Port" and "SerialDevices" comes up with the main window; toolbar buttons are
 // pressed once the reading is there; a Save dialog they open answers with --save-to, an input
 // box with --answer. A toolbar key names a button of the main window, or WINDOW:KEY one of another
-// window. --open-set clicks a set of the Data Logger window afterwards. --grab-during takes the
+// window. --open-set clicks a set of the Data Logger window afterwards, and --after-set presses
+// buttons once that set is listed. --grab-during takes the
 // picture S seconds after the buttons were pressed, while a long command (a download) still runs.
 // --fast-clock F lets the program's clock run F times faster, so a chart fills up quickly.
 // --range sets the real-time graph's range and span through its range dialog, --plot-range
@@ -48,6 +50,7 @@ struct Options {
     QString saveTo;
     QString answer;
     int openSet = 0;
+    QStringList afterSet;
     double grabDuring = 0;
     double fastClock = 0;
     QString range;
@@ -70,6 +73,7 @@ Options Parse(const QStringList& args) {
         else if (a == "--save-to") o.saveTo = next();
         else if (a == "--answer") o.answer = next();
         else if (a == "--open-set") o.openSet = next().toInt();
+        else if (a == "--after-set") o.afterSet << next();
         else if (a == "--grab-during") o.grabDuring = next().toDouble();
         else if (a == "--fast-clock") o.fastClock = next().toDouble();
         else if (a == "--range") o.range = next();
@@ -160,11 +164,17 @@ int main(int argc, char* argv[]) {
     }
     FastClock fast(o.fastClock);
     if (o.fastClock > 0) Clock::Install(&fast);
-    for (const QString& press : o.toolbar) {
-        const QString window = press.contains(':') ? press.section(':', 0, 0) : QStringLiteral("Panel");
-        if (QWidget* shown = Forms::Find(window)) shown->findChild<Toolbar*>("Toolbar1")->Trigger(press.section(':', -1));
-    }
+    auto pressAll = [](const QStringList& presses) {
+        for (const QString& press : presses) {
+            const QString window = press.contains(':') ? press.section(':', 0, 0) : QStringLiteral("Panel");
+            if (QWidget* shown = Forms::Find(window)) {
+                shown->findChild<Toolbar*>("Toolbar1")->Trigger(press.section(':', -1));
+            }
+        }
+    };
+    pressAll(o.toolbar);
     if (o.openSet > 0) OpenDataSet(o.openSet);
+    pressAll(o.afterSet);
     if (!o.range.isEmpty()) SetRange("RealTime23", "RealTimeRange", {"TxtMax", "TxtMin", "TxtCounts"}, o.range);
     if (!o.plotRange.isEmpty()) SetRange("ListPlot1", "PlotRange", {"TxtT1", "TxtT2", "TxtR1", "TxtR2"}, o.plotRange);
     EventPump::Delay(o.settle);  // samples come in, layouts and the last repaint settle

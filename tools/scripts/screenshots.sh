@@ -48,6 +48,9 @@ with_meter data-list-two-channel "--channels 2 --sets 10:120:2Cm,2:40:1F --baud 
   --until-reading --toolbar Memory --open-set 1 --answer 23:59:30
 with_meter data-list-one-channel "--channels 1 --sets 10:120:2Cm,2:40:1Fm --baud 9600" --window DataList1 \
   --until-reading --toolbar Memory --open-set 2 --answer 8:5:3
+# A set a one-channel meter recorded, opened while a two-channel meter is attached, and plotted.
+with_meter plot-data-set-one-channel "--channels 2 --sets 10:120:2Cm,2:40:1C --baud 9600" --window ListPlot1 \
+  --until-reading --toolbar Memory --open-set 2 --answer 8:00:00 --after-set DataList1:Plot --settle 3
 with_meter graph-two-channel "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
   --fast-clock 25 --settle 16
 with_meter graph-one-channel "--channels 1 --wave sine --unit F" --window RealTime23 --until-reading \
