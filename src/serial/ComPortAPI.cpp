@@ -127,6 +127,8 @@ long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::
 
         // The name says which device; the number is only the key of the port's state here.
         std::optional<std::string> path = PortNames::DevicePathOfName(strPort);
+        const std::string named = path ? ResolvedPath(*path) : "";
+        if (path) path = FollowAdapter(entry, strPort, named);
         int fd = -1;
         if (path) {
             fd = open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -157,6 +159,9 @@ long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::
         entry.open = true;
         entry.pseudoTerminal = IsPseudoTerminal(fd);
         entry.device = ResolvedPath(*path);
+        entry.openedName = strPort;
+        entry.namedDevice = named;
+        entry.byId = PortNames::ByIdNameOf(entry.device).value_or("");
         entry.haveSaved = false;
         entry.counters = {};
         ioctl(fd, TIOCGICOUNT, &entry.counters);
@@ -170,6 +175,19 @@ long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::
     } catch (const std::exception& fault) {
         return RecordFault("CommOpen", fault);
     }
+}
+
+std::string ComPortAPI::FollowAdapter(const PortEntry& entry, const std::string& name, const std::string& named) {
+    // An adapter replugged while we held it comes back on another node, and the node its name
+    // led to is gone or carries some other device by then: the port goes where the adapter's
+    // by-id link leads now. A name that leads somewhere else than last time (an alias the user
+    // changed) keeps its meaning, as does a port whose device never had a by-id link.
+    if (entry.byId.empty() || name != entry.openedName) return named;
+    std::optional<std::string> adapter = PortNames::ByIdDevice(entry.byId);
+    if (!adapter || *adapter == named) return named;
+    struct stat st;
+    const bool missing = stat(named.c_str(), &st) != 0;
+    return missing || named == entry.namedDevice ? *adapter : named;
 }
 
 long ComPortAPI::CommSet(int intPortID, const std::string& strSettings) {

@@ -79,6 +79,11 @@ class ComPortAPI {
         int fd = -1;  // valid only while open, so a closed port never reaches a reused descriptor
         bool pseudoTerminal = false;
         std::string device;  // the path the alias or table resolved to, links followed
+        // Kept after close, from the last open that succeeded: the port's name, where that name
+        // led (links followed), and the by-id name of the device opened, when it had one.
+        std::string openedName;
+        std::string namedDevice;
+        std::string byId;
         termios control{};   // the settings being built and applied
         termios saved{};     // settings found at open, restored at close
         bool haveSaved = false;
@@ -91,6 +96,7 @@ class ComPortAPI {
     unsigned TakeLineErrors(PortEntry& entry);
     bool Tolerated(const PortEntry& entry, int code) const;
     long ApplySettings(PortEntry& entry, const std::string& strSettings, const std::string& label);
+    static std::string FollowAdapter(const PortEntry& entry, const std::string& name, const std::string& named);
     int Release(PortEntry& entry);  // 0 or the errno of close
     PortEntry& Entry(int port);
     const PortEntry& Entry(int port) const;

@@ -4,7 +4,10 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
+
+namespace fs = std::filesystem;
 
 namespace PortNames {
 
@@ -46,6 +49,27 @@ std::optional<std::string> DevicePathOfName(const std::string& name) {
         com = com * 10 + (c - '0');
     }
     return DevicePath(com);
+}
+
+std::string ByIdFolder() {
+    const char* dir = std::getenv("TQ36_SERIAL_BY_ID_DIR");
+    return dir && *dir ? dir : "/dev/serial/by-id";
+}
+
+std::optional<std::string> ByIdNameOf(const std::string& device) {
+    std::error_code ec;
+    for (const auto& link : fs::directory_iterator(ByIdFolder(), ec)) {
+        std::error_code unresolved;
+        if (fs::canonical(link.path(), unresolved) == fs::path(device)) return link.path().filename().string();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ByIdDevice(const std::string& name) {
+    std::error_code ec;
+    fs::path device = fs::canonical(fs::path(ByIdFolder()) / name, ec);
+    if (ec) return std::nullopt;
+    return device.string();
 }
 
 }  // namespace PortNames

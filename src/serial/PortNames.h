@@ -26,4 +26,14 @@ std::optional<std::string> DevicePath(int com);
 // is nothing.
 std::optional<std::string> DevicePathOfName(const std::string& name);
 
+// USB serial adapters keep a stable name in the by-id folder whatever node they get:
+// $TQ36_SERIAL_BY_ID_DIR when set and not empty, else /dev/serial/by-id.
+std::string ByIdFolder();
+
+// The name of the by-id link that leads to `device` (a path with links followed), if any.
+std::optional<std::string> ByIdNameOf(const std::string& device);
+
+// The device the by-id link `name` leads to now, links followed; nothing while it is gone.
+std::optional<std::string> ByIdDevice(const std::string& name);
+
 }  // namespace PortNames

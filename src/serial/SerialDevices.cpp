@@ -38,17 +38,6 @@ void AddUsbDetails(SerialDeviceInfo& info) {
     }
 }
 
-void AddById(SerialDeviceInfo& info) {
-    std::error_code ec;
-    for (const auto& link : fs::directory_iterator("/dev/serial/by-id", ec)) {
-        std::error_code e2;
-        if (fs::canonical(link.path(), e2) == fs::path(info.target)) {
-            info.byId = link.path().filename().string();
-            return;
-        }
-    }
-}
-
 void AddAccess(SerialDeviceInfo& info) {
     if (access(info.path.c_str(), R_OK | W_OK) == 0) {
         info.accessible = true;
@@ -86,7 +75,7 @@ SerialDeviceInfo Describe(int com, const std::string& path, bool viaAlias) {
     fs::path target = fs::canonical(path, ec);
     info.target = ec ? path : target.string();
     AddUsbDetails(info);
-    AddById(info);
+    info.byId = PortNames::ByIdNameOf(info.target).value_or("");
     AddAccess(info);
     return info;
 }

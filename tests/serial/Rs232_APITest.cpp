@@ -36,6 +36,17 @@ class Rs232_APITest : public ::testing::Test {
         return meter;
     }
 
+    // A USB adapter behind COM 3, with its by-id link, opened as the current port.
+    std::unique_ptr<PseudoTerminal> ConnectAdapter() {
+        auto adapter = std::make_unique<PseudoTerminal>();
+        folder.LinkById(Adapter, adapter->SlavePath());
+        adapter->LinkAs(3);
+        EXPECT_TRUE(OpenPort(3, MeterSettings));
+        CurrentPortIndex() = OpenPortCount();
+        return adapter;
+    }
+    static constexpr const char* Adapter = "usb-Maker_Meter_123-if00-port0";
+
     static bool WaitQueued(int number, long count) {
         return WaitUntil([&] { return PortDriver().IsInBuffSize(number) >= count; });
     }
@@ -119,6 +130,30 @@ TEST_F(Rs232_APITest, ReconnectingTheSamePortNeverGrowsTheTable) {
     meter->Send({7});
     ASSERT_TRUE(WaitQueued(3, 1));
     EXPECT_EQ(ReceiveBytes(), 1);
+}
+
+TEST_F(Rs232_APITest, ReopeningFollowsARepluggedAdapterToItsNewNode) {
+    auto before = ConnectAdapter();
+    // Replugged while still open: the old node goes, the adapter returns under another name and
+    // its by-id link moves there, while COM 3 still names the old node.
+    auto after = std::make_unique<PseudoTerminal>();
+    before->Close();
+    folder.LinkById(Adapter, after->SlavePath());
+
+    ASSERT_TRUE(OpenPort(3, MeterSettings));
+    ASSERT_TRUE(PortDriver().IsOpen(3));
+    after->Send({4, 5, 6});
+    ASSERT_TRUE(WaitQueued(3, 3));
+    EXPECT_EQ(ReceiveBytes(), 3);
+}
+
+TEST_F(Rs232_APITest, AnAliasPointedElsewhereWinsOverTheRememberedAdapter) {
+    auto adapter = ConnectAdapter();
+    PseudoTerminal other;
+    other.LinkAs(3);
+    ASSERT_TRUE(OpenPort(3, MeterSettings));
+    other.Send({1});
+    EXPECT_TRUE(WaitQueued(3, 1)) << "COM 3 now means the device the user linked";
 }
 
 TEST_F(Rs232_APITest, ClosingTheLastEntryKeepsItsPortForReopening) {
