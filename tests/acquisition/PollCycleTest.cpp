@@ -137,6 +137,13 @@ TEST_F(PollCycleTest, NoiseAloneEndsInNoComLikeSilence) {
     EXPECT_EQ(shown.back(), "No COM");
     EXPECT_FALSE(Meter::Current().MeterOnline);
     EXPECT_LE(waits, 30) << "three windows, as for a silent meter";
+
+    // Frames again: the next cycles find the meter.
+    script.clear();
+    for (int wait = waits + 1; wait <= waits + 200; ++wait) SendAtWait(wait, GoodFrame);
+    for (int run = 0; run < 5 && !Meter::Current().MeterOnline; ++run) cycle->Run();
+    EXPECT_TRUE(Meter::Current().MeterOnline);
+    EXPECT_EQ(Meter::Current().T1Value.Text(), "25.0");
 }
 
 TEST_F(PollCycleTest, SilentMeterIsClosedAndReopenedInRhythm) {
