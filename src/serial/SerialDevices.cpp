@@ -1,10 +1,12 @@
 #include "serial/SerialDevices.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -44,15 +46,7 @@ void AddAccess(SerialDeviceInfo& info) {
         return;
     }
     const int err = errno;
-    struct stat st;
-    if (err == EACCES && stat(info.path.c_str(), &st) == 0) {
-        const group* g = getgrgid(st.st_gid);
-        std::string name = g ? g->gr_name : std::to_string(st.st_gid);
-        info.accessNote = "Permission denied: add yourself to the group '" + name +
-                          "' (sudo usermod -aG " + name + " $USER), then log in again.";
-    } else {
-        info.accessNote = std::strerror(err);
-    }
+    info.accessNote = err == EACCES ? SerialDevices::PermissionAdvice(info.path) : std::strerror(err);
 }
 
 // Legacy ttyS nodes exist whether or not a UART is behind them; sysfs tells the port type.
@@ -65,6 +59,26 @@ bool IsLegacyNodeWithoutUart(const std::string& target) {
 }  // namespace
 
 namespace SerialDevices {
+
+std::string PermissionAdvice(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return "permission denied";
+    const group* g = getgrgid(st.st_gid);
+    const std::string groupName = g ? g->gr_name : std::to_string(st.st_gid);
+    // Joining the group helps only when the group may read and write, and root's group is no
+    // group to join.
+    if ((st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP) && st.st_gid != 0) {
+        return "permission denied; join the group '" + groupName + "' (sudo usermod -aG " + groupName +
+               " $USER) and log in again";
+    }
+    const passwd* owner = getpwuid(st.st_uid);
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return "permission denied; only " + std::string(owner ? owner->pw_name : "its owner") +
+           " may open this device (mode " + mode + ", group '" + groupName +
+           "'); a udev rule that gives it a group you are in, for example GROUP=\"dialout\", MODE=\"0660\", "
+           "lets you open it";
+}
 
 SerialDeviceInfo Describe(int com, const std::string& path, bool viaAlias) {
     SerialDeviceInfo info;

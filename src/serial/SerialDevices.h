@@ -21,6 +21,11 @@ namespace SerialDevices {
 
 std::vector<SerialDeviceInfo> List();
 
+// Why this user may not open the device at `path`, and the fix: the group to join when the
+// device's group may read and write it (and is not root's), otherwise a udev rule that gives it
+// such a group.
+std::string PermissionAdvice(const std::string& path);
+
 // Describes one device path (exposed for tests).
 SerialDeviceInfo Describe(int com, const std::string& path, bool viaAlias);
 

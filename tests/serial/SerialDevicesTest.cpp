@@ -44,16 +44,29 @@ SerialDeviceInfo DescribeAsUnprivileged(const std::string& path) {
     return info;
 }
 
-TEST(SerialDevices, ADeviceThisUserMayNotOpenNamesTheGroupToJoin) {
+// A device this user may not open: the group to join where the group may read and write it,
+// and a udev rule where only its owner may (never root's group to join).
+TEST(SerialDevices, ADeviceThisUserMayNotOpenSaysWhatToDo) {
     TempPortsDir folder;
-    const std::string device = folder.Path() + "/ttyLocked";
-    std::ofstream(device).put('x');
     chmod(folder.Path().c_str(), 0755);
-    chmod(device.c_str(), 0600);
-    const SerialDeviceInfo info = DescribeAsUnprivileged(device);
-    EXPECT_FALSE(info.accessible);
-    EXPECT_NE(info.accessNote.find("Permission denied"), std::string::npos) << info.accessNote;
-    EXPECT_NE(info.accessNote.find("usermod -aG"), std::string::npos) << info.accessNote;
+    const std::string ownerOnly = folder.Path() + "/ttyOwnerOnly";
+    std::ofstream(ownerOnly).put('x');
+    chmod(ownerOnly.c_str(), 0600);
+    const SerialDeviceInfo locked = DescribeAsUnprivileged(ownerOnly);
+    EXPECT_FALSE(locked.accessible);
+    EXPECT_NE(locked.accessNote.find("permission denied"), std::string::npos) << locked.accessNote;
+    EXPECT_NE(locked.accessNote.find("udev rule"), std::string::npos) << locked.accessNote;
+    EXPECT_EQ(locked.accessNote.find("usermod"), std::string::npos) << locked.accessNote;
+
+    // A group of the device's own that "nobody" is not in (only root can give a file one).
+    if (geteuid() != 0) GTEST_SKIP() << "giving a device another group needs root";
+    const std::string grouped = folder.Path() + "/ttyGrouped";
+    std::ofstream(grouped).put('x');
+    ASSERT_EQ(chown(grouped.c_str(), 0, 20), 0);
+    chmod(grouped.c_str(), 0660);
+    const SerialDeviceInfo joinable = DescribeAsUnprivileged(grouped);
+    EXPECT_FALSE(joinable.accessible);
+    EXPECT_NE(joinable.accessNote.find("usermod -aG"), std::string::npos) << joinable.accessNote;
 }
 
 TEST(SerialDevices, ListsAliasedDevicesWithTheirTargets) {

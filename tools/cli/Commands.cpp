@@ -201,10 +201,7 @@ int Ports() {
     const std::vector<SerialDeviceInfo> devices = SerialDevices::List();
     for (const SerialDeviceInfo& d : devices) {
         std::string access = "OK";
-        if (!d.accessible) {
-            const bool denied = ::access(d.path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
-            access = "no access: " + (denied ? PermissionAdvice(d.path) : d.accessNote);
-        }
+        if (!d.accessible) access = "no access: " + d.accessNote;
         char com[16];
         std::snprintf(com, sizeof com, "COM %-3d  ", d.com);
         std::string target = d.target;

@@ -1,7 +1,5 @@
 #include "PortProblem.h"
 
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -9,6 +7,7 @@
 #include <cstring>
 
 #include "CliOptions.h"
+#include "serial/SerialDevices.h"
 
 namespace Cli {
 
@@ -20,26 +19,6 @@ constexpr long PortInUse = -1;
 const std::string ListHint = "'tq36-cli ports' lists the ports there are";
 
 }  // namespace
-
-std::string PermissionAdvice(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return "permission denied";
-    const group* g = getgrgid(st.st_gid);
-    const std::string groupName = g ? g->gr_name : std::to_string(st.st_gid);
-    // Joining the group helps only when the group may read and write, and root's group is no
-    // group to join.
-    if ((st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP) && st.st_gid != 0) {
-        return "permission denied; join the group '" + groupName + "' (sudo usermod -aG " + groupName +
-               " $USER) and log in again";
-    }
-    const passwd* owner = getpwuid(st.st_uid);
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-    return "permission denied; only " + std::string(owner ? owner->pw_name : "its owner") +
-           " may open this device (mode " + mode + ", group '" + groupName +
-           "'); a udev rule that gives it a group you are in, for example GROUP=\"dialout\", MODE=\"0660\", "
-           "lets you open it";
-}
 
 PortProblem ExplainOpenFailure(int com, const std::optional<std::string>& path, long code) {
     const std::string port = "COM " + std::to_string(com);
@@ -57,7 +36,7 @@ PortProblem ExplainOpenFailure(int com, const std::optional<std::string>& path, 
             return {Busy, where + ": busy: another program has the port open; end it and try again"};
         case EACCES:
         case EPERM:
-            return {NoPermission, where + ": " + PermissionAdvice(*path)};
+            return {NoPermission, where + ": " + SerialDevices::PermissionAdvice(*path)};
         case ENOTTY:
             return {NoPort, where + ": not a serial port; " + ListHint};
         default:

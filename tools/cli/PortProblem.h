@@ -15,8 +15,4 @@ struct PortProblem {
 // the system's error `code`.
 PortProblem ExplainOpenFailure(int com, const std::optional<std::string>& path, long code);
 
-// Why this user may not open the device at `path`, and the fix: the group to join when the
-// device's group may read and write it, otherwise a udev rule that gives it such a group.
-std::string PermissionAdvice(const std::string& path);
-
 }  // namespace Cli
