@@ -33,6 +33,7 @@ bool RecordFileReader::Open(const std::string& path) {
     }
     struct stat st{};
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        notRegular_ = true;
         errorText_ = "not a regular file";
         ::close(fd_);
         fd_ = -1;

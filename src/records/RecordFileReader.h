@@ -34,6 +34,8 @@ public:
     std::optional<std::string> NextLine(std::size_t budget = static_cast<std::size_t>(-1));
     bool Pending() const { return pending_; }
     bool Failed() const { return failed_; }
+    // Open refused the path because it is no regular file (a FIFO, a device, a folder).
+    bool NotARegularFile() const { return notRegular_; }
     const std::string& ErrorText() const { return errorText_; }
 
     // The header line of every record file, whatever blanks and TABs it is written with.
@@ -49,6 +51,7 @@ private:
     ReadFunction read_;
     int fd_ = -1;
     bool failed_ = false;
+    bool notRegular_ = false;
     bool ended_ = false;
     bool pending_ = false;
     bool atStart_ = true;   // nothing read yet: a byte-order mark may come

@@ -224,7 +224,8 @@ void Panel::Timer1_Timer() {
     if (!self || IsUnloaded()) return;
     // Toolbar commands pressed during the cycle's waits run now, outside it: a dialog they open
     // would otherwise hold the cycle, and the readings with it, until it closed.
-    while (!deferredClicks_.isEmpty()) Toolbar1_ButtonClick(deferredClicks_.takeFirst());
+    // A command's dialog runs events too, and the window may be closed meanwhile.
+    while (self && !IsUnloaded() && !deferredClicks_.isEmpty()) Toolbar1_ButtonClick(deferredClicks_.takeFirst());
 }
 
 // The PC-sampling clock: when a sample is due, the readings as shown become one record of a
@@ -242,9 +243,10 @@ void Panel::Timer2_Timer() {
     const std::string line = RecordFormat::SampleLine(r, time);
     // A reading that polling has not renewed lately (a dialog held the poll cycle, the meter
     // fell silent) is neither recorded nor listed: the times show the gap instead.
-    const bool fresh = r.FreshAt(Clock::Current().ElapsedSeconds());
+    const double elapsed = Clock::Current().ElapsedSeconds();
+    const bool fresh = r.FreshAt(elapsed);
     PcRecording& recorder = s.Recorder();
-    switch (recorder.Sample(r, time, Clock::Current().ElapsedSeconds())) {
+    switch (recorder.Sample(r, time, elapsed)) {
         case PcRecording::Result::Written:
             LblCount->setText(QString::number(recorder.RecordCount()));
             LblRec->setText("Rec");

@@ -45,7 +45,7 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
     if (!reader.Open(path.toStdString())) {
         // A file that is missing or may not be read ends the command silently; anything that is
         // not a file at all is named, so the user knows why nothing opens.
-        if (reader.ErrorText() == "not a regular file") {
+        if (reader.NotARegularFile()) {
             Dialogs::Current().Message(QStringLiteral("%1 is not a regular file and cannot be opened as a list.").arg(path));
         }
         return false;
@@ -63,7 +63,7 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
         if (!line) {
             if (!reader.Pending()) break;
             EventPump::ProcessEvents();
-            if (list.isNull() != !progress) return false;  // the list was closed meanwhile
+            if (progress && FormWindow::IsGone(list.data())) return false;  // closed meanwhile
             continue;
         }
         ++lines;
