@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the screenshots need, when any is missing.
+# Installs the Debian packages a task needs, when any is missing.
+#   deps.sh           the build, the tests and the screenshots
+#   deps.sh fuzz      the coverage-guided fuzzers (make fuzz)
+#   deps.sh package   the Debian package and its checks (make package)
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
-          imagemagick desktop-file-utils)
+case "${1:-build}" in
+  build)
+    packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+              libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
+              imagemagick desktop-file-utils) ;;
+  fuzz)
+    packages=() ;;
+  package)
+    packages=() ;;
+  *) echo "deps.sh: unknown task: $1" >&2; exit 64 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
