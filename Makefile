@@ -1,8 +1,9 @@
 # The two commands a newcomer needs are `make run` and `make test`; the rest serve development.
 BUILD ?= build
 JOBS  ?= $(shell nproc)
+SOAK_MINUTES ?= 30
 
-.PHONY: deps configure build run test screenshots bench clean sanitize
+.PHONY: deps configure build run test screenshots bench soak clean sanitize
 
 deps:
 	@tools/scripts/deps.sh
@@ -25,6 +26,12 @@ screenshots: build
 bench: build
 	cmake --build $(BUILD) --target benches
 	@tools/scripts/bench.sh $(BUILD)
+
+# The long run of bench/soak: the desktop program and tq36-cli recording for SOAK_MINUTES.
+soak: configure
+	cmake --build $(BUILD) --target bench_soak -j $(JOBS)
+	SOAK_MINUTES=$(SOAK_MINUTES) QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} \
+	  TQ36_METERSIM=$(abspath $(BUILD))/tools/metersim/tq36-metersim $(BUILD)/bench/soak/bench_soak
 
 sanitize: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTQ36_SANITIZE=ON

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Runs every benchmark program that the build produced.
+# Runs every benchmark program that the build produced, but the long soak (make soak runs it).
 set -uo pipefail
 build=${1:-build}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 # The monitoring bench drives the meter simulator that the build made.
 export TQ36_METERSIM=${TQ36_METERSIM:-$(realpath "$build/tools/metersim/tq36-metersim")}
-for b in $(find "$build/bench" -maxdepth 2 -type f -executable -not -path '*CMakeFiles*' | sort); do
+for b in $(find "$build/bench" -maxdepth 2 -type f -executable -not -path '*CMakeFiles*' -not -name bench_soak | sort); do
   echo "== $(basename "$b")"
   "$b"
 done
