@@ -30,6 +30,9 @@ int Px(double value) { return static_cast<int>(std::lround(value)); }
 
 // One painter for the whole list: a plot's thousands of segments would otherwise each open one.
 void DrawOnCanvas(Canvas& canvas, const Drawing& drawing) {
+    // Nothing changes: no repaint. The real-time graph asks ten times a second and has a sample
+    // to draw only once an interval.
+    if (drawing.empty()) return;
     const QFont font = canvas.font();
     const int ascent = QFontMetrics(font).ascent();
     // A clearing comes first in a layout; the canvas keeps its colour for later resizes.
