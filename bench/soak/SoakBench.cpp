@@ -185,7 +185,7 @@ bool CheckRecords(const Run& run) {
     } else if (count > 0 && SecondsBetween(run.startSecond, first) > 1) {
         why += ", less " + std::to_string(SecondsBetween(run.startSecond, first) - 1) + " s before its first sample";
     }
-    std::printf("%s: records: %ld written, numbered 1..%ld, one each second %s..%s; expected %d%s -> %s\n",
+    std::printf("%s: records: %ld written, numbered 1..%ld, first at %s, last at %s; expected %d%s -> %s\n",
                 run.name.c_str(), count, count, count ? TimeText(first).c_str() : "-",
                 count ? TimeText(previous).c_str() : "-", expected, why.c_str(), faults.empty() ? "exact" : "NOT EXACT");
     for (const std::string& f : faults) std::printf("%s:   %s\n", run.name.c_str(), f.c_str());
