@@ -185,9 +185,9 @@ bool CheckRecords(const Run& run) {
     } else if (count > 0 && SecondsBetween(run.startSecond, first) > 1) {
         why += ", less " + std::to_string(SecondsBetween(run.startSecond, first) - 1) + " s before its first sample";
     }
-    std::printf("%s: records: %ld written, numbered 1..%ld, first at %s, last at %s; expected %d%s -> %s\n",
-                run.name.c_str(), count, count, count ? TimeText(first).c_str() : "-",
-                count ? TimeText(previous).c_str() : "-", expected, why.c_str(), faults.empty() ? "exact" : "NOT EXACT");
+    std::printf("%s: records: %ld written, first at %s, last at %s; expected %d%s -> %s\n", run.name.c_str(), count,
+                count ? TimeText(first).c_str() : "-", count ? TimeText(previous).c_str() : "-", expected, why.c_str(),
+                faults.empty() ? "exact (numbered 1..N without gap or repeat, one each second)" : "NOT EXACT");
     for (const std::string& f : faults) std::printf("%s:   %s\n", run.name.c_str(), f.c_str());
     return faults.empty();
 }
