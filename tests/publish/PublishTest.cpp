@@ -20,6 +20,7 @@
 #include "CliOptions.h"
 #include "MqttBroker.h"
 #include "MqttSubscriber.h"
+#include "Publisher.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "WaitUntil.h"
@@ -351,6 +352,40 @@ TEST_F(PublishTest, WrongCredentialsEndWith77) {
         std::filesystem::remove(errors);
     }
     std::filesystem::remove_all(folder);
+}
+
+// A queue that is full drops its oldest sample for each new one, says so once, and sends the
+// rest in order when the broker comes.
+TEST_F(PublishTest, FullQueueDropsTheOldest) {
+    // The subscriber's session outlives the broker's restart, so it may come back at any time.
+    ASSERT_TRUE(StartBroker("persistence true\n"));
+    auto subscriber = Subscribe("q/state", {"-c", "-i", "tq36-test-q-" + std::to_string(getpid())});
+    broker->Stop();
+    Publisher::Settings settings;
+    settings.host = "127.0.0.1";
+    settings.port = broker->Port();
+    settings.clientId = "tq36-test-queue-" + std::to_string(getpid());
+    settings.willTopic = "q/availability";
+    settings.willPayload = "offline";
+    settings.capacity = 3;
+    std::mutex lock;
+    std::vector<std::string> said;
+    Publisher publisher(settings, [&](const std::string& line) {
+        std::lock_guard guard(lock);
+        said.push_back(line);
+    });
+    std::string why;
+    ASSERT_TRUE(publisher.Start(why)) << why;
+    for (int i = 1; i <= 5; ++i) publisher.Send("q/state", std::to_string(i));
+    ASSERT_TRUE(broker->Start());
+    ASSERT_TRUE(WaitUntil([&] { return subscriber->Messages().size() >= 3; }, Long));
+    EXPECT_EQ(publisher.Stop(1), 0u);
+    std::vector<std::string> payloads;
+    for (const MqttMessage& m : subscriber->Messages()) payloads.push_back(m.payload);
+    EXPECT_EQ(payloads, (std::vector<std::string>{"3", "4", "5"}));
+    std::lock_guard guard(lock);
+    EXPECT_EQ(std::count_if(said.begin(), said.end(), [](const std::string& l) { return l.find("dropped") != std::string::npos; }), 2)
+        << "once when dropping begins, once on reconnection";
 }
 
 // The password never comes from the command line, also not through an abbreviation.
