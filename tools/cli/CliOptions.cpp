@@ -58,7 +58,10 @@ Parsed Parse(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (std::string& arg : copies) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    enum { Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Force, Help, Version };
+    enum {
+        Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Force, Help, Version,
+        Broker, Topic, Qos, ClientId, Username, PasswordFile, Password, Cafile, HaDiscovery
+    };
     static const option longOptions[] = {
         {"com", required_argument, nullptr, Com},           {"json", no_argument, nullptr, Json},
         {"count", required_argument, nullptr, Count},       {"interval", required_argument, nullptr, Interval},
@@ -66,11 +69,18 @@ Parsed Parse(const std::vector<std::string>& args) {
         {"out-dir", required_argument, nullptr, OutDir},    {"start", required_argument, nullptr, Start},
         {"list", no_argument, nullptr, List},               {"force", no_argument, nullptr, Force},
         {"help", no_argument, nullptr, Help},               {"version", no_argument, nullptr, Version},
+        {"broker", required_argument, nullptr, Broker},     {"topic", required_argument, nullptr, Topic},
+        {"qos", required_argument, nullptr, Qos},           {"client-id", required_argument, nullptr, ClientId},
+        {"username", required_argument, nullptr, Username}, {"password-file", required_argument, nullptr, PasswordFile},
+        // Named so that getopt never takes "--password" for an abbreviation of --password-file.
+        {"password", optional_argument, nullptr, Password}, {"cafile", required_argument, nullptr, Cafile},
+        {"ha-discovery", no_argument, nullptr, HaDiscovery},
         {nullptr, 0, nullptr, 0}};
     optind = 0;  // a fresh scan, also when called more than once
     opterr = 0;
     const int argc = static_cast<int>(argv.size()) - 1;
     int opt = 0;
+    bool intervalGiven = false;
     auto fail = [&](std::string why) {
         parsed.error = std::move(why);
         return parsed;
@@ -96,6 +106,7 @@ Parsed Parse(const std::vector<std::string>& args) {
                 const auto interval = Whole(optarg, 1, 86400);
                 if (!interval) return fail(std::string("--interval takes 1 to 86400 seconds, not '") + optarg + "'");
                 o.interval = static_cast<int>(*interval);
+                intervalGiven = true;
                 break;
             }
             case Duration:
@@ -123,24 +134,66 @@ Parsed Parse(const std::vector<std::string>& args) {
             case Version:
                 o.version = true;
                 break;
+            case Broker:
+                o.broker = optarg;
+                break;
+            case Topic:
+                o.topic = optarg;
+                if (o.topic.empty() || o.topic.find_first_of("#+") != std::string::npos)
+                    return fail("--topic takes a topic prefix without the wildcards # and +");
+                break;
+            case Qos:
+                if (std::strcmp(optarg, "0") != 0 && std::strcmp(optarg, "1") != 0)
+                    return fail(std::string("--qos takes 0 or 1, not '") + optarg + "'");
+                o.qos = optarg[0] - '0';
+                break;
+            case ClientId:
+                o.clientId = optarg;
+                if (o.clientId.empty()) return fail("--client-id takes a name");
+                break;
+            case Username:
+                o.username = optarg;
+                break;
+            case PasswordFile:
+                o.passwordFile = optarg;
+                break;
+            case Password:
+                // Never echoed: a password on the command line is seen by every user of the machine.
+                return fail("a password is never taken from the command line (every user of the machine can read it "
+                            "there); put it in a file and give --password-file FILE");
+            case Cafile:
+                o.cafile = optarg;
+                break;
+            case HaDiscovery:
+                o.haDiscovery = true;
+                break;
             case Help:
             case 'h':
                 o.help = true;
                 break;
-            default:
-                return fail("unknown option '" + std::string(argv[static_cast<std::size_t>(optind - 1)]) + "'");
+            default: {
+                // Up to '=' only: what follows may be a secret typed into the wrong option.
+                const std::string option = argv[static_cast<std::size_t>(optind - 1)];
+                return fail("unknown option '" + option.substr(0, option.find('=')) + "'");
+            }
         }
     }
     if (o.help || o.version) {
         parsed.options = o;
         return parsed;
     }
-    if (o.command.empty()) return fail("a command is missing: ports, read, record or download");
+    if (o.command.empty()) return fail("a command is missing: ports, read, record, download or publish");
     if (optind < argc) return fail("unexpected argument '" + std::string(argv[static_cast<std::size_t>(optind)]) + "'");
-    if (o.command != "ports" && o.command != "read" && o.command != "record" && o.command != "download")
+    if (o.command != "ports" && o.command != "read" && o.command != "record" && o.command != "download" &&
+        o.command != "publish")
         return fail("unknown command '" + o.command + "'");
     if (o.command != "ports" && o.com == 0) return fail(o.command + " needs --com N");
     if (o.command == "record" && o.out.empty()) return fail("record needs --out FILE");
+    if (o.command == "publish") {
+        if (o.broker.empty()) return fail("publish needs --broker HOST[:PORT]");
+        if (!o.passwordFile.empty() && o.username.empty()) return fail("--password-file needs --username");
+        if (!intervalGiven) o.interval = 1;
+    }
     parsed.options = o;
     return parsed;
 }
@@ -155,6 +208,9 @@ std::string UsageText() {
            "                                          record file as the desktop program writes it\n"
            "  tq36-cli download --com N [--out-dir DIR] [--start hh:mm:ss] [--list]\n"
            "                                          the meter's logger: one file per data set (setNN.txt)\n"
+           "  tq36-cli publish --com N --broker HOST[:PORT] [--topic PREFIX] [--interval S] [--qos 0|1]\n"
+           "                  [--client-id ID] [--username U --password-file F] [--cafile F] [--ha-discovery]\n"
+           "                                          live readings to an MQTT broker, on record's grid\n"
            "  tq36-cli --help | --version\n"
            "\n"
            "record makes its file at the meter's first frame; an existing file is replaced only with\n"
@@ -163,16 +219,24 @@ std::string UsageText() {
            "meter and goes on, and samples due meanwhile are missing from the file. SIGINT and SIGTERM\n"
            "end it with whole records only.\n"
            "\n"
+           "publish sends one JSON object per sample (read --json's fields and the sample's number) to\n"
+           "PREFIX/state (default tq36/com<N>, every 1 s, QoS 1), and 'online' or 'offline' retained to\n"
+           "PREFIX/availability ('offline' also after 5 s without a frame, at exit and as last will).\n"
+           "The broker's port is 1883, 8883 with --cafile (TLS). While the broker is away, up to 3600\n"
+           "samples wait and go out in order on reconnection. The password is read from --password-file\n"
+           "only. --ha-discovery adds Home Assistant's discovery configs. A silent meter, also at the\n"
+           "start, is waited for. SIGINT and SIGTERM end it.\n"
+           "\n"
            "Exit status:\n"
-           "    0  done (also a recording ended by SIGINT or SIGTERM)\n"
-           "   64  bad arguments\n"
+           "    0  done (also a recording or publishing ended by SIGINT or SIGTERM)\n"
+           "   64  bad arguments (also a --password-file or --cafile that cannot be read)\n"
            "   66  no such port\n"
            "   69  the meter sent nothing within 5 s, or did not answer the logger commands\n"
            "   73  the output file exists (--force replaces it)\n"
            "   74  a file or the standard output could not be written\n"
            "   75  the port is busy: another program has it open\n"
            "   76  the recording ended before its limit: the meter changed between one and two channels\n"
-           "   77  this user may not open the port\n"
+           "   77  this user may not open the port; or the broker refused the username or password\n"
            "  130  a download ended by SIGINT or SIGTERM\n";
 }
 

@@ -22,7 +22,7 @@ enum Exit : int {
 };
 
 struct Options {
-    std::string command;  // ports, read, record, download
+    std::string command;  // ports, read, record, download, publish
     int com = 0;
     bool json = false;
     std::optional<long> count;
@@ -33,6 +33,15 @@ struct Options {
     std::optional<int> startSeconds;  // of the day
     bool list = false;
     bool force = false;  // an existing output file may be replaced
+    // publish: the broker as HOST[:PORT] and how to talk to it.
+    std::string broker;
+    std::string topic;  // the prefix of the topics; tq36/com<N> when empty
+    int qos = 1;
+    std::string clientId;
+    std::string username;
+    std::string passwordFile;
+    std::string cafile;
+    bool haDiscovery = false;
     bool help = false;
     bool version = false;
 };

@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,7 +31,9 @@
 #include "serial/PortNames.h"
 #include "serial/Rs232_API.h"
 #include "serial/SerialDevices.h"
+#include "Discovery.h"
 #include "PortProblem.h"
+#include "Publisher.h"
 #include "TimeTexts.h"
 
 namespace Cli {
@@ -48,7 +53,9 @@ struct Now {
     std::tm local;
 };
 Now TimeOfDay() {
-    const std::time_t t = std::time(nullptr);
+    // The precise clock: time() may lag a few milliseconds behind it, past the moment the waits
+    // end for a new second.
+    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm local{};
     localtime_r(&t, &local);
     const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
@@ -59,15 +66,23 @@ double Monotonic() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-// Waits as the core asks, in steps of at most 0.1 s, letting `between` run after each step (the
-// sampling clock of a recording) and ending early once a stop was asked for.
+// Seconds until just past the next whole second of the time of day, when a sample may fall due.
+double UntilNextSecond() {
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    const double fraction = std::chrono::duration<double>(sinceEpoch - std::chrono::floor<std::chrono::seconds>(sinceEpoch)).count();
+    return 1.002 - fraction;
+}
+
+// Waits as the core asks, in steps of at most 0.1 s that also end as a new second begins, letting
+// `between` run after each step (the sampling clock, so that a sample is taken when it is due)
+// and ending early once a stop was asked for.
 void InstallWaits(std::function<void()> between) {
     EventHooks::Install(between, [between](double seconds) {
         const double end = Monotonic() + seconds;
         while (!stopRequested) {
             const double left = end - Monotonic();
             if (left <= 0) break;
-            std::this_thread::sleep_for(std::chrono::duration<double>(std::min(left, 0.1)));
+            std::this_thread::sleep_for(std::chrono::duration<double>(std::min({left, 0.1, UntilNextSecond()})));
             if (between) between();
         }
     });
@@ -142,9 +157,10 @@ std::string ReadingLine(const CurrentReading& r, const Now& now, bool json) {
 }
 
 // Polls the meter until `done` says so, running `between` in the poll cycle's waits; false when no
-// frame came within the first 5 s. The end does not wait for a silent meter's collection windows.
+// frame came within the first 5 s (unless told to wait for the meter). The end does not wait for a
+// silent meter's collection windows.
 bool Poll(PollCycle::Display display, const std::function<bool()>& done, bool& framed,
-          const std::function<void()>& between = {}) {
+          const std::function<void()>& between = {}, bool waitForMeter = false) {
     const double start = Monotonic();
     PollCycle cycle(display, [] { return TimeOfDay().seconds; }, Monotonic);
     InstallWaits([&] {
@@ -154,7 +170,7 @@ bool Poll(PollCycle::Display display, const std::function<bool()>& done, bool& f
     bool answered = true;
     while (!stopRequested && !done()) {
         cycle.Run();
-        if (!framed && Monotonic() - start > SilentLimitSeconds) {
+        if (!framed && !waitForMeter && Monotonic() - start > SilentLimitSeconds) {
             answered = false;
             break;
         }
@@ -185,6 +201,52 @@ std::string LimitText(const Options& options) {
     if (options.count) return ", " + std::to_string(*options.count) + " samples";
     if (options.durationSeconds) return ", for " + ElapsedText(static_cast<long>(*options.durationSeconds));
     return ", until stopped";
+}
+
+// "HOST", "HOST:PORT", "[IPv6]" or "[IPv6]:PORT"; false when malformed.
+bool SplitBroker(const std::string& text, int defaultPort, std::string& host, int& port) {
+    std::string portText;
+    if (text.starts_with('[')) {
+        const std::size_t close = text.find(']');
+        if (close == std::string::npos) return false;
+        host = text.substr(1, close - 1);
+        const std::string rest = text.substr(close + 1);
+        if (!rest.empty() && (rest[0] != ':' || rest.size() == 1)) return false;
+        if (!rest.empty()) portText = rest.substr(1);
+    } else {
+        const std::size_t colon = text.rfind(':');
+        host = text.substr(0, colon);
+        if (colon != std::string::npos) portText = text.substr(colon + 1);
+    }
+    port = defaultPort;
+    if (!portText.empty()) {
+        const auto [ptr, ec] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+        if (ec != std::errc() || ptr != portText.data() + portText.size() || port < 1 || port > 65535) return false;
+    }
+    return !host.empty() && (text.starts_with('[') || host.find(':') == std::string::npos);
+}
+
+// The first line of a password file, without its line end.
+std::optional<std::string> ReadPassword(const std::string& path, std::string& why) {
+    std::ifstream file(path);
+    if (!file) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string line;
+    std::getline(file, line);
+    if (file.bad()) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    if (line.ends_with('\r')) line.pop_back();
+    return line;
+}
+
+std::string HostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+    return name;
 }
 
 }  // namespace
@@ -403,6 +465,118 @@ int Download(const Options& options) {
         if (!PrintLine(line)) return Io;
     }
     Say(std::to_string(written) + " data sets written to " + options.outDir);
+    return Ok;
+}
+
+int Publish(const Options& options) {
+    std::string host;
+    int port = 0;
+    if (!SplitBroker(options.broker, options.cafile.empty() ? 1883 : 8883, host, port)) {
+        Say("tq36-cli: --broker takes HOST or HOST:PORT ([ADDRESS]:PORT for IPv6), not '" + options.broker + "'");
+        return Usage;
+    }
+    const std::string com = std::to_string(options.com);
+    const std::string prefix = options.topic.empty() ? "tq36/com" + com : options.topic;
+    Publisher::Settings settings{.host = host,
+                                 .port = port,
+                                 .clientId = options.clientId.empty() ? "tq36-" + HostName() + "-com" + com
+                                                                      : options.clientId,
+                                 .username = options.username,
+                                 .password = std::nullopt,
+                                 .cafile = options.cafile,
+                                 .qos = options.qos,
+                                 .willTopic = prefix + "/availability",
+                                 .willPayload = "offline"};
+    if (!options.passwordFile.empty()) {
+        std::string why;
+        settings.password = ReadPassword(options.passwordFile, why);
+        if (!settings.password) {
+            Say("tq36-cli: the password file " + options.passwordFile + " cannot be read (" + why + ")");
+            return Usage;
+        }
+    }
+    if (!options.cafile.empty() && access(options.cafile.c_str(), R_OK) != 0) {
+        Say("tq36-cli: the CA file " + options.cafile + " cannot be read (" + std::strerror(errno) + ")");
+        return Usage;
+    }
+    if (const int status = OpenMeterPort(options.com); status != Ok) return status;
+    // A broken connection is the publisher's to notice, not a reason to die.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::mutex sayLock;  // the publisher's thread speaks too
+    auto say = [&sayLock](const std::string& line) {
+        std::lock_guard lock(sayLock);
+        Say(TimeOfDay().text + "  " + line);
+    };
+    Publisher publisher(settings, say);
+    std::string why;
+    if (!publisher.Start(why)) {
+        Rs232_API::CloseAllPorts();
+        Say("tq36-cli: " + why);
+        return Usage;
+    }
+    say("publishing COM " + com + " to " + host + ":" + std::to_string(port) + " under " + prefix + "/, every " +
+        std::to_string(options.interval) + " s, QoS " + std::to_string(options.qos));
+
+    const DiscoveryDevice device{settings.clientId, "TQ36 COM " + com + " on " + HostName(), prefix,
+                                 VersionText().substr(0, VersionText().size() - 1)};
+    std::string availability, discoveredUnit;
+    std::optional<bool> discoveredDual;
+    auto setAvailability = [&](const std::string& value) {
+        if (availability == value) return;
+        availability = value;
+        publisher.Retain(prefix + "/availability", value);
+    };
+    const double started = Monotonic();
+    SamplingSchedule schedule;
+    bool framed = false, scheduled = false;
+    long samples = 0;
+    // The sampling clock, between the poll cycle's waits, on record's grid.
+    auto sample = [&] {
+        const double now = Monotonic();
+        const CurrentReading& r = Meter::Current();
+        if (now - (framed ? r.FrameTime : started) >= SilentLimitSeconds && availability != "offline") {
+            say(framed ? "the meter is silent; waiting for it" : "the meter sent nothing within 5 s; waiting for it");
+            setAvailability("offline");
+        }
+        if (!framed) return;
+        if (options.haDiscovery && (r.UnitText != discoveredUnit || r.DualChannel != discoveredDual)) {
+            discoveredUnit = r.UnitText;
+            discoveredDual = r.DualChannel;
+            for (const DiscoveryConfig& c : DiscoveryConfigs(device, r.UnitText, r.DualChannel))
+                publisher.Retain(c.topic, c.payload);
+        }
+        const Now time = TimeOfDay();
+        if (!scheduled) {
+            scheduled = true;
+            schedule.SetInterval(options.interval, time.seconds - options.interval);
+        }
+        if (!schedule.Tick(time.seconds)) return;
+        if (!r.MeterOnline || !r.FreshAt(now)) return;  // no sample of a reading not renewed
+        ++samples;
+        publisher.Send(prefix + "/state",
+                       "{\"sample\":" + std::to_string(samples) + "," + ReadingLine(r, time, true).substr(1));
+    };
+    PollCycle::Display display{[] {}, [] {},
+                               [&] {
+                                   if (availability == "offline") say("the meter is back; publishing goes on");
+                                   framed = true;
+                                   setAvailability("online");
+                               },
+                               [] {}};
+    Poll(display, [&] { return publisher.Refused(); }, framed, sample, true);
+    Rs232_API::CloseAllPorts();
+    setAvailability("offline");
+    const std::size_t undelivered = publisher.Stop(3);
+    if (publisher.Refused()) {
+        Say(options.username.empty()
+                ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
+                : "tq36-cli: the broker does not take this username and password; check --username and --password-file");
+        return NoPermission;
+    }
+    std::string end = std::to_string(samples) + " samples taken";
+    if (undelivered > 0) end += ", the last " + std::to_string(undelivered) + " of them not delivered (the broker was away)";
+    say(end);
     return Ok;
 }
 

@@ -2,7 +2,7 @@
 
 #include "CliOptions.h"
 
-// The four commands of tq36-cli. Each returns the program's exit status; what the user is told
+// The five commands of tq36-cli. Each returns the program's exit status; what the user is told
 // goes to stdout (results) and stderr (progress, waits, errors).
 namespace Cli {
 
@@ -10,6 +10,7 @@ int Ports();
 int Read(const Options& options);
 int Record(const Options& options);
 int Download(const Options& options);
+int Publish(const Options& options);
 
 // SIGINT and SIGTERM end a command at its next wait, with its files whole.
 void CatchStopSignals();

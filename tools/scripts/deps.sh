@@ -8,7 +8,7 @@ case "${1:-build}" in
   build)
     packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
               libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
-              imagemagick desktop-file-utils) ;;
+              imagemagick desktop-file-utils libmosquitto-dev mosquitto mosquitto-clients) ;;
   fuzz)
     packages=() ;;
   package)

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Home Assistant's MQTT discovery: one retained config per temperature a meter shows, so that it
+// appears as a device with its sensors without any setup on that side.
+namespace Cli {
+
+struct DiscoveryConfig {
+    std::string topic;    // homeassistant/sensor/<object id>/config
+    std::string payload;  // JSON; empty to remove a sensor the meter no longer has
+};
+
+struct DiscoveryDevice {
+    std::string node;        // identifies this meter on this broker, e.g. the client id
+    std::string name;        // what the user sees, e.g. "TQ36 COM 1 on lab-pc"
+    std::string topicPrefix; // where its state and availability go
+    std::string version;     // the publishing program's
+};
+
+// T1, and T2 and T1-T2 on a two-channel meter (empty payloads otherwise), in the meter's unit
+// ("C", "F" or "K").
+std::vector<DiscoveryConfig> DiscoveryConfigs(const DiscoveryDevice& device, const std::string& unit, bool dualChannel);
+
+// `text` as a JSON string, quotes included.
+std::string JsonString(const std::string& text);
+
+}  // namespace Cli
