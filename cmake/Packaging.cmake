@@ -10,14 +10,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TQ36_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop companion of a datalogging thermocouple thermometer")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-TQ36 shows the live readings of a one- or two-channel thermocouple thermometer on a
-serial port, records them on the PC, reads out the meter's logger memory, keeps
-maximum, minimum and average, draws charts, and saves, opens and prints lists.
+# The summary is the synopsis line; this is the text below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "TQ36 shows the live readings of a one- or two-channel thermocouple
+thermometer on a serial port, records them on the PC, reads out the
+meter's logger memory, keeps maximum, minimum and average, draws charts,
+and saves, opens and prints lists.
 .
-tq36-cli does the same without a display and publishes the readings to an MQTT
-broker, also as the systemd service tq36-publish@. The meter simulator
-tq36-metersim lets you try everything without a meter.")
+tq36-cli does the same without a display and publishes the readings to
+an MQTT broker, also as the systemd service tq36-publish@. The meter
+simulator tq36-metersim lets you try everything without a meter.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The manuals and the desktop program use the Liberation fonts, which no library names.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")

@@ -5,7 +5,8 @@ set -euo pipefail
 build=${1:-build-package}
 jobs=${2:-$(nproc)}
 if [ ! -f "$build/build.ninja" ]; then
-  # Debian's own compiler and linker flags (hardening), as a Debian build of the package uses.
+  # Debian's own compiler and linker flags, with every hardening feature.
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
   CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
