@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 SOAK_MINUTES ?= 30
 
-.PHONY: deps configure build run test screenshots bench soak clean sanitize
+.PHONY: deps configure build run test screenshots bench soak clean sanitize package
 
 deps:
 	@tools/scripts/deps.sh
@@ -38,5 +38,9 @@ sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS) --timeout 600
 
+package: deps
+	@tools/scripts/deps.sh package
+	@tools/scripts/package.sh build-package $(JOBS)
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-package

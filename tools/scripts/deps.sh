@@ -12,7 +12,7 @@ case "${1:-build}" in
   fuzz)
     packages=() ;;
   package)
-    packages=() ;;
+    packages=(dpkg-dev file lintian) ;;
   *) echo "deps.sh: unknown task: $1" >&2; exit 64 ;;
 esac
 missing=()
