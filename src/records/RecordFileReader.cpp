@@ -51,7 +51,9 @@ bool RecordFileReader::Fill() {
             end_ = static_cast<std::size_t>(got);
             if (atStart_ && std::string_view(buffer_, end_).starts_with(ByteOrderMark)) begin_ = ByteOrderMark.size();
             atStart_ = false;
-            return true;
+            // A read that brought the byte-order mark alone leaves nothing to hand out yet.
+            if (begin_ < end_) return true;
+            continue;
         }
         if (got < 0 && errno == EINTR) continue;
         if (got == 0) {
