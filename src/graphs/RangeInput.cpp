@@ -113,7 +113,8 @@ PlotOutcome CheckPlot(std::string_view t1, std::string_view t2, std::string_view
                       double unitTempMin, double unitTempMax, long records) {
     PlotOutcome outcome;
     const double low = LeadingNumber(t1), high = LeadingNumber(t2);
-    const double first = LeadingNumber(r1), last = LeadingNumber(r2);
+    // Records are counted whole: 0.5 is record 0, not one past it.
+    const double first = std::trunc(LeadingNumber(r1)), last = std::trunc(LeadingNumber(r2));
     if (low < unitTempMin || low >= high || high > unitTempMax) {
         outcome.message = "Invalid, " + NumberText(unitTempMin) + " <= Temperature <= " + NumberText(unitTempMax);
     } else if (first <= 0 || first >= last || last > records) {
