@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: deps configure build run test screenshots bench clean sanitize
+.PHONY: deps configure build run test screenshots bench clean sanitize fuzz
 
 deps:
 	@tools/scripts/deps.sh
@@ -31,5 +31,10 @@ sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# Every parser under libFuzzer for FUZZ_SECONDS each (FUZZ_TARGETS, FUZZ_JOBS: see the script).
+fuzz:
+	@tools/scripts/deps.sh fuzz
+	@tools/scripts/fuzz.sh
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
