@@ -4,6 +4,7 @@
 // Input: the arguments after the program's name, separated by NUL bytes.
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fuzz::Require(!o.count || (*o.count >= 1 && *o.count <= 1'000'000'000), "a count from 1 to 10^9");
     // The recording's limit and its description count whole seconds in a long.
     Fuzz::Require(!o.durationSeconds || (std::isfinite(*o.durationSeconds) && *o.durationSeconds > 0 &&
-                                         *o.durationSeconds < 9.2e18),
+                                         *o.durationSeconds < static_cast<double>(std::numeric_limits<long>::max())),
                   "a duration is a positive number of seconds a long holds");
     Fuzz::Require(!o.startSeconds || (*o.startSeconds >= 0 && *o.startSeconds < 86400), "a start time in the day");
     return 0;
