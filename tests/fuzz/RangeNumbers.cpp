@@ -20,11 +20,21 @@ namespace {
 
 bool Same(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::fmax(1.0, std::fabs(a)); }
 
+// What a dialog shows of a number it took reads back as that number.
+void RequireShownAsTaken(double value) {
+    Fuzz::Require(Same(RangeInput::LeadingNumber(RangeInput::NumberText(value)), value),
+                  "a number taken reads back from the text shown");
+}
+
 void RealTimeRange(const std::vector<std::string>& f, const ChartFrame::UnitLimits& unit) {
     const RangeInput::Outcome first = RangeInput::Check({f[1], f[2], f[3], f[4], f[5]}, unit.max, unit.min);
     if (!first.rangeChecked) return;
     Fuzz::Require(unit.min <= first.yMin && first.yMin < first.yMax && first.yMax <= unit.max,
                   "a range taken lies within the unit's limits");
+    RequireShownAsTaken(first.yMax);
+    RequireShownAsTaken(first.yMin);
+    // Limits closer than the fifteen digits shown show alike, and are then rightly refused.
+    if (RangeInput::NumberText(first.yMax) == RangeInput::NumberText(first.yMin)) return;
     // Opened again, the dialog shows the range and the span as numbers; OK takes them back.
     const std::string counts = RangeInput::NumberText(first.spanSeconds / 60) + "  min";
     const RangeInput::Outcome again =
@@ -32,7 +42,7 @@ void RealTimeRange(const std::vector<std::string>& f, const ChartFrame::UnitLimi
                            std::to_string(first.widthSteps), std::to_string(first.heightSteps)},
                           unit.max, unit.min);
     Fuzz::Require(again.rangeChecked && Same(again.yMax, first.yMax) && Same(again.yMin, first.yMin),
-                  "a range taken reads back from the texts shown");
+                  "a range taken is taken again as shown");
     if (first.status != RangeInput::Outcome::Status::Accepted) return;
     Fuzz::Require(first.widthSteps >= RangeInput::MinSteps && first.widthSteps <= RangeInput::MaxSteps &&
                       first.heightSteps >= RangeInput::MinSteps && first.heightSteps <= RangeInput::MaxSteps &&
@@ -51,6 +61,9 @@ void PlotRange(const std::vector<std::string>& f, const ChartFrame::UnitLimits& 
                   "a plot range taken lies within the unit's limits");
     Fuzz::Require(1 <= first.firstRecord && first.firstRecord < first.lastRecord && first.lastRecord <= records,
                   "a plot's records taken lie within the list");
+    RequireShownAsTaken(first.yMin);
+    RequireShownAsTaken(first.yMax);
+    if (RangeInput::NumberText(first.yMin) == RangeInput::NumberText(first.yMax)) return;
     const RangeInput::PlotOutcome again =
         RangeInput::CheckPlot(RangeInput::NumberText(first.yMin), RangeInput::NumberText(first.yMax),
                               std::to_string(first.firstRecord), std::to_string(first.lastRecord), unit.min, unit.max,
