@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 SOAK_MINUTES ?= 30
 
-.PHONY: deps configure build run test screenshots bench soak clean sanitize package
+.PHONY: deps configure build run test screenshots bench soak clean sanitize package fuzz
 
 deps:
 	@tools/scripts/deps.sh
@@ -42,5 +42,10 @@ package: deps
 	@tools/scripts/deps.sh package
 	@tools/scripts/package.sh build-package $(JOBS)
 
+# Every parser under libFuzzer for FUZZ_SECONDS each (FUZZ_TARGETS, FUZZ_JOBS: see the script).
+fuzz:
+	@tools/scripts/deps.sh fuzz
+	@tools/scripts/fuzz.sh
+
 clean:
-	rm -rf $(BUILD) build-asan build-package
+	rm -rf $(BUILD) build-asan build-package build-fuzz

@@ -51,10 +51,18 @@ double LeadingNumber(std::string_view text) {
 std::string NumberText(double value) {
     // Fifteen digits are all a double holds for sure: a span of 7 minutes computed as 6.99...9
     // shows as 7. to_chars writes '.' whatever the locale.
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value,
-                                      std::chars_format::general, 15);
-    return std::string(buffer, result.ptr);
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value,
+                                std::chars_format::general, 15);
+    std::string text(buffer, result.ptr);
+    // The dialogs read their numbers without an exponent: a tiny value (or a huge one) is written
+    // out in full, to the fifteenth decimal, so that OK takes back what was shown.
+    if (text.find('e') == std::string::npos) return text;
+    result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 15);
+    text.assign(buffer, result.ptr);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text == "-0" ? "0" : text;
 }
 
 WindowTwips GraphWindowTwips(int widthSteps, int heightSteps) {
@@ -113,7 +121,8 @@ PlotOutcome CheckPlot(std::string_view t1, std::string_view t2, std::string_view
                       double unitTempMin, double unitTempMax, long records) {
     PlotOutcome outcome;
     const double low = LeadingNumber(t1), high = LeadingNumber(t2);
-    const double first = LeadingNumber(r1), last = LeadingNumber(r2);
+    // Records are counted whole: 0.5 is record 0, not one past it.
+    const double first = std::trunc(LeadingNumber(r1)), last = std::trunc(LeadingNumber(r2));
     if (low < unitTempMin || low >= high || high > unitTempMax) {
         outcome.message = "Invalid, " + NumberText(unitTempMin) + " <= Temperature <= " + NumberText(unitTempMax);
     } else if (first <= 0 || first >= last || last > records) {

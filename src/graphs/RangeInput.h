@@ -13,7 +13,8 @@ inline constexpr double MinSpanSeconds = 60, MaxSpanSeconds = 86400;
 // The leading number of a text ("5  min" is 5, "--5" and "abc" are 0); always finite.
 double LeadingNumber(std::string_view text);
 // A number as the dialog shows it, to 15 significant digits without trailing zeros: "1767",
-// "-200", "1999.9", "4.5", "7" (for 6.999999999999999), "4.83333333333333".
+// "-200", "1999.9", "4.5", "7" (for 6.999999999999999), "4.83333333333333"; never with an
+// exponent, which LeadingNumber would not read (0.00000002 to the fifteenth decimal).
 std::string NumberText(double value);
 
 // The graph window's outer size in twips for a size in steps: 2400 + 810 per width step and

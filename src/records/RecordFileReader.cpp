@@ -49,18 +49,36 @@ bool RecordFileReader::Fill() {
         if (got > 0) {
             begin_ = 0;
             end_ = static_cast<std::size_t>(got);
-            if (atStart_ && std::string_view(buffer_, end_).starts_with(ByteOrderMark)) begin_ = ByteOrderMark.size();
-            atStart_ = false;
-            return true;
+            if (atStart_) SkipByteOrderMark();
+            // A read that brought only the byte-order mark, or a part of it, leaves nothing to hand out yet.
+            if (begin_ < end_) return true;
+            continue;
         }
         if (got < 0 && errno == EINTR) continue;
         if (got == 0) {
             ended_ = true;
+            if (atStart_) EndByteOrderMark(false);
         } else {
             Fail(errno);
         }
         return false;
     }
+}
+
+// A read may bring fewer bytes than asked, so the mark may come split over reads: its bytes are
+// held back until it is whole, or until a byte that does not belong to it shows they were text.
+void RecordFileReader::SkipByteOrderMark() {
+    while (begin_ < end_ && markBytes_ < ByteOrderMark.size() && buffer_[begin_] == ByteOrderMark[markBytes_]) {
+        ++begin_;
+        ++markBytes_;
+    }
+    if (markBytes_ == ByteOrderMark.size()) EndByteOrderMark(true);
+    else if (begin_ < end_) EndByteOrderMark(false);
+}
+
+void RecordFileReader::EndByteOrderMark(bool whole) {
+    if (!whole) line_.assign(ByteOrderMark.substr(0, markBytes_));
+    atStart_ = false;
 }
 
 std::optional<std::string> RecordFileReader::NextLine(std::size_t budget) {

@@ -47,6 +47,8 @@ public:
 private:
     bool Fill();
     void Fail(int code);
+    void SkipByteOrderMark();
+    void EndByteOrderMark(bool whole);
 
     ReadFunction read_;
     int fd_ = -1;
@@ -55,6 +57,7 @@ private:
     bool ended_ = false;
     bool pending_ = false;
     bool atStart_ = true;   // nothing read yet: a byte-order mark may come
+    std::size_t markBytes_ = 0;  // of the byte-order mark read so far
     bool afterCr_ = false;  // the last line ended in CR: an LF right after it belongs to it
     std::string line_;      // the line being read
     std::string errorText_;

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 #include "logger/LoggerFormat.h"
 
@@ -43,7 +44,10 @@ std::optional<double> ParseDuration(const std::string& text) {
     double value = 0;
     const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (number.empty() || ec != std::errc() || ptr != number.data() + number.size() || !(value > 0)) return std::nullopt;
-    return value * factor;
+    // The recording counts and shows its limit in whole seconds of a long: "inf" or 1e300h is none.
+    const double seconds = value * factor;
+    if (!(seconds < static_cast<double>(std::numeric_limits<long>::max()))) return std::nullopt;
+    return seconds;
 }
 
 Parsed Parse(const std::vector<std::string>& args) {

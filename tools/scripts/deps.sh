@@ -10,7 +10,8 @@ case "${1:-build}" in
               libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
               imagemagick desktop-file-utils libmosquitto-dev mosquitto mosquitto-clients) ;;
   fuzz)
-    packages=() ;;
+    # clang-14 with libFuzzer and its sanitizer runtimes; llvm-14 for llvm-profdata and llvm-cov.
+    packages=(cmake ninja-build clang-14 llvm-14 libfuzzer-14-dev libclang-rt-14-dev) ;;
   package)
     packages=(dpkg-dev file lintian) ;;
   *) echo "deps.sh: unknown task: $1" >&2; exit 64 ;;
