@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameChecks.h"
 #include "FuzzInput.h"
 #include "acquisition/PollCycle.h"
 #include "meter/Meter.h"
@@ -63,42 +64,12 @@ void OpenLine() {
                         });
 }
 
-// Tenths of the magnitude a shown reading text stands for.
-long TextTenths(const Reading& reading) {
-    return std::lround(std::fabs(std::strtod(reading.Text().c_str(), nullptr)) * 10);
-}
-
-// A decoded channel says what its bytes say: the mark its flags give, or the magnitude and sign.
-void RequireChannel(const Reading& value, int flags, int high, int low) {
-    const long tenths = high * 256 + low;
-    if (flags & 0x20) {
-        Fuzz::Require(value.kind() == Reading::Kind::NoReading, "no-reading flag decodes to ----");
-    } else if (flags & 0x40) {
-        Fuzz::Require(value.kind() == ((flags & 0x80) ? Reading::Kind::Under : Reading::Kind::Over),
-                      "overload flags decode to OL or -OL");
-    } else {
-        Fuzz::Require(value.IsNumber(), "a reading without marks is a number");
-        Fuzz::Require(std::lround(std::fabs(value.Value()) * 10) == tenths, "value re-encodes to its bytes");
-        Fuzz::Require((value.Value() < 0) == ((flags & 0x80) != 0 && tenths != 0), "sign re-encodes to its flag");
-        Fuzz::Require(TextTenths(value) == tenths, "the shown text is the decoded value");
-    }
-}
-
 void RequireDecoded(const std::vector<std::uint8_t>& f) {
     Fuzz::Require(f.size() >= MeterFrame::Size && f[0] == MeterFrame::Start && f[8] == MeterFrame::End,
                   "a frame is shown only between 02 and 03");
     const CurrentReading& r = Meter::Current();
     Fuzz::Require(r.MeterOnline && r.FrameTime == line.clock, "a shown frame marks the meter online, now");
-    Fuzz::Require(r.UnitText == std::string(1, "CFKF"[f[1] % 4]), "unit re-encodes to the status byte");
-    RequireChannel(r.T1Value, f[1], f[2], f[3]);
-    Fuzz::Require(r.DualChannel == (f[4] != 255), "channel byte 255 is one channel");
-    if (r.DualChannel) {
-        RequireChannel(r.T2Value, f[4], f[5], f[6]);
-        if (r.T1Value.IsNumber() && r.T2Value.IsNumber()) {
-            Fuzz::Require(r.T1T2Value.Value() == r.T1Value.Value() - r.T2Value.Value(), "T1-T2 is the difference");
-        }
-    }
-    if (f[7] <= 6) Fuzz::Require(r.ThermocoupleType == std::string(1, "KJETRSN"[f[7]]), "type re-encodes");
+    Fuzz::RequireDecodedBody(r, f.data() + 1);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ sim="$build/tools/metersim/tq36-metersim"
 cli="$build/tools/cli/tq36-cli"
 [ -x "$sim" ] && [ -x "$cli" ] || { echo "fuzz-seeds.sh: build $build first" >&2; exit 1; }
 corpus=tests/fuzz/corpus
-for t in SerialStream RecordFile LoggerMemory RangeNumbers ModeString CliArguments; do
+for t in SerialStream FrameDecoding RecordFile LoggerMemory RangeNumbers ModeString CliArguments; do
   mkdir -p "$corpus/$t"
   find "$corpus/$t" -type f ! -name 'regress-*' -delete
 done
@@ -57,6 +57,16 @@ printf '\x08\x02\x00\x00\xfa\x00\x00\x64\x00\x00\x03\x02\x00\x00\xfa\x00\x00\x64
   done
   printf '\x02\x00\x00\x00\xff\x00\x00\x07\x03\x02\x80\x00\x00\x80\x00\x00\xff\x03'
 } > "$s/edge-every-flag"
+
+# FrameDecoding: the bodies of the frames in each stream above, one after the other.
+for f in "$s"/*; do
+  python3 -c '
+import sys
+d = open(sys.argv[1], "rb").read()[1:]
+sys.stdout.buffer.write(b"".join(d[i + 1:i + 8] for i in range(len(d) - 8) if d[i] == 2 and d[i + 8] == 3))
+' "$f" > "$corpus/FrameDecoding/$(basename "$f")"
+  [ -s "$corpus/FrameDecoding/$(basename "$f")" ] || rm "$corpus/FrameDecoding/$(basename "$f")"
+done
 
 # LoggerMemory: the start time typed, a newline, and the memory as the simulator dumps it.
 memory() {
