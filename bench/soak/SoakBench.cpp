@@ -13,9 +13,7 @@
 // (it samples at once when it makes its file).
 
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -30,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
@@ -208,21 +207,8 @@ void ReportUsage(const Run& run) {
 
 // tq36-cli recording until it is stopped; its messages go to `log`. Ended with the bench.
 pid_t StartCli(const std::string& cli, const std::string& out, const std::string& log) {
-    std::vector<std::string> args{cli, "record", "--com", std::to_string(CliCom), "--interval", "1", "--out", out};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t parent = getpid();
-    const pid_t child = fork();
-    if (child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent) _exit(127);
-        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) dup2(fd, STDERR_FILENO);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return child;
+    return ChildProcess::Spawn({cli, "record", "--com", std::to_string(CliCom), "--interval", "1", "--out", out},
+                               "/dev/null", log);
 }
 
 std::string FileText(const std::string& path) {
