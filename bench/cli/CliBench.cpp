@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 
@@ -50,12 +51,9 @@ ChildRun RunCli(const std::string& cli, std::vector<std::string> args) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const char* sim = std::getenv("TQ36_METERSIM");
-    if (!sim) {
-        std::printf("TQ36_METERSIM is not set\n");
-        return 1;
-    }
-    const std::string cli = (std::filesystem::path(sim).parent_path() / "../cli/tq36-cli").string();
+    const char* sim = Bench::Simulator();
+    if (!sim) return 1;
+    const std::string cli = Bench::CliBeside(sim);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 120;
     TempPortsDir ports;
     const std::string dir = std::filesystem::temp_directory_path() / ("tq36-cli-bench-" + std::to_string(getpid()));

@@ -38,29 +38,6 @@ double WallNow() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-// User plus system seconds of process `pid` so far.
-double CpuSecondsOf(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14) utime = std::stod(field);
-        if (i == 15) stime = std::stod(field);
-    }
-    return (utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// A line of /proc/<pid>/status in kB ("VmRSS", "VmHWM").
-long StatusKb(pid_t pid, const std::string& key) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key + ":", 0) == 0) return std::atol(line.c_str() + key.size() + 1);
-    return -1;
-}
-
 // The seconds since the epoch of an ISO 8601 time with its offset ("2026-12-07T14:03:07+01:00").
 double EpochOf(const std::string& iso) {
     std::tm t{};
@@ -94,11 +71,11 @@ void PublishingAtOneSecond(const std::string& cli, int minutes) {
     const pid_t publisher = ChildProcess::Spawn({cli, "publish", "--com", "3", "--broker", broker.Address()});
     // Past the start (the first connection, the first frames) before counting.
     std::this_thread::sleep_for(std::chrono::seconds(5));
-    const double cpuStart = CpuSecondsOf(publisher), wallStart = WallNow();
+    const double cpuStart = Bench::CpuSecondsOf(publisher), wallStart = WallNow();
     const std::size_t samplesBefore = subscriber.Messages().size();
     std::this_thread::sleep_for(std::chrono::minutes(minutes));
-    const double cpu = CpuSecondsOf(publisher) - cpuStart, wall = WallNow() - wallStart;
-    const long rss = StatusKb(publisher, "VmRSS"), peak = StatusKb(publisher, "VmHWM");
+    const double cpu = Bench::CpuSecondsOf(publisher) - cpuStart, wall = WallNow() - wallStart;
+    const long rss = Bench::StatusKb(publisher, "VmRSS"), peak = Bench::StatusKb(publisher, "VmHWM");
     ChildProcess::End(publisher);
 
     std::vector<double> latencies;
@@ -165,16 +142,13 @@ void AnHoursQueue() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const char* sim = std::getenv("TQ36_METERSIM");
-    if (!sim) {
-        std::printf("TQ36_METERSIM is not set\n");
-        return 1;
-    }
+    const char* sim = Bench::Simulator();
+    if (!sim) return 1;
     if (MqttBroker::Program().empty()) {
         std::printf("Mosquitto is not installed (tools/scripts/deps.sh installs it)\n");
         return 1;
     }
-    const std::string cli = (std::filesystem::path(sim).parent_path() / "../cli/tq36-cli").string();
+    const std::string cli = Bench::CliBeside(sim);
     const int minutes = argc > 1 ? std::atoi(argv[1]) : 1;
     TempPortsDir ports;
     PublishingAtOneSecond(cli, minutes);

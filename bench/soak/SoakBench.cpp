@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "ChildProcess.h"
 #include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
@@ -64,30 +65,8 @@ struct Usage {
 };
 
 Usage UsageOf(pid_t pid) {
-    Usage usage;
-    const std::string proc = "/proc/" + std::to_string(pid);
-    std::ifstream statFile(proc + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
-    // The command name in brackets may hold blanks; fields are counted after its ')'.
-    const std::size_t close = stat.rfind(')');
-    if (close != std::string::npos) {
-        std::istringstream fields(stat.substr(close + 2));
-        std::string field;
-        unsigned long long utime = 0, stime = 0;
-        for (int number = 3; fields >> field; ++number) {
-            if (number == 14) utime = std::stoull(field);
-            if (number == 15) {
-                stime = std::stoull(field);
-                usage.cpuSeconds = static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-                break;
-            }
-        }
-    }
-    std::ifstream status(proc + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) usage.rssMb = std::atof(line.c_str() + 6) / 1024.0;
-    }
-    return usage;
+    const long rssKb = Bench::StatusKb(pid, "VmRSS");
+    return {Bench::CpuSecondsOf(pid), rssKb < 0 ? -1 : rssKb / 1024.0};
 }
 
 int SecondOfDay(QTime time) { return time.msecsSinceStartOfDay() / 1000; }
@@ -220,18 +199,15 @@ std::string FileText(const std::string& path) {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const char* sim = std::getenv("TQ36_METERSIM");
-    if (!sim || !*sim) {
-        std::printf("TQ36_METERSIM is not set\n");
-        return 2;
-    }
+    const char* sim = Bench::Simulator();
+    if (!sim) return 2;
     const char* minutesText = std::getenv("SOAK_MINUTES");
     const double minutes = minutesText && *minutesText ? std::atof(minutesText) : 30;
     if (!(minutes > 0)) {
         std::printf("SOAK_MINUTES must be a number of minutes above 0\n");
         return 2;
     }
-    const std::string cli = (std::filesystem::path(sim).parent_path() / "../cli/tq36-cli").lexically_normal().string();
+    const std::string cli = Bench::CliBeside(sim);
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

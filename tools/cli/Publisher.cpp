@@ -134,6 +134,8 @@ std::size_t Publisher::Stop(double limitSeconds) {
                                                   [](const Message& m) { return m.mid != Acknowledged; }));
 }
 
+std::string Publisher::BrokerName() const { return "broker " + settings_.host + ":" + std::to_string(settings_.port); }
+
 void Publisher::SayState(const std::string& line) {
     if (line == lastState_) return;
     lastState_ = line;
@@ -148,7 +150,7 @@ void Publisher::OnConnect(mosquitto*, void* self, int rc) {
         p->refused_ = true;
         std::string why = mosquitto_connack_string(rc);
         if (why.ends_with('.')) why.pop_back();
-        p->SayState("broker " + p->settings_.host + ":" + std::to_string(p->settings_.port) + " refused the connection (" + why + ")");
+        p->SayState(p->BrokerName() + " refused the connection (" + why + ")");
     } else {
         p->connackRefusal_ = rc;
     }
@@ -176,7 +178,7 @@ bool Publisher::Connect() {
 }
 
 void Publisher::Lost(const std::string& why) {
-    const std::string broker = "broker " + settings_.host + ":" + std::to_string(settings_.port);
+    const std::string broker = BrokerName();
     std::size_t waiting = 0;
     {
         std::lock_guard lock(mutex_);
@@ -250,7 +252,7 @@ bool Publisher::Flushed() {
 }
 
 void Publisher::Run() {
-    const std::string broker = "broker " + settings_.host + ":" + std::to_string(settings_.port);
+    const std::string broker = BrokerName();
     double pause = FirstPause, retryAt = 0;
     while (!refused_) {
         const double now = Now();

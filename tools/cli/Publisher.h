@@ -74,6 +74,7 @@ private:
     void Feed();
     void ApplyAcknowledgements();
     bool Flushed();
+    std::string BrokerName() const;  // "broker HOST:PORT", as the state lines name it
     void SayState(const std::string& line);
     void Wake();
 
