@@ -17,7 +17,7 @@ bool PcRecording::Stop() {
     return writer_.Close();
 }
 
-PcRecording::Result PcRecording::Sample(const CurrentReading& reading, std::string_view time, double now) {
+PcRecording::Result PcRecording::Sample(const CurrentReading& reading, std::string_view time, bool fresh) {
     if (!recording_) return Result::NotRecording;
     if (maxRecords_ > 0 && recordCount_ == maxRecords_) {
         Stop();
@@ -32,7 +32,7 @@ PcRecording::Result PcRecording::Sample(const CurrentReading& reading, std::stri
         Stop();
         return Result::StoppedLostLink;
     }
-    if (!reading.FreshAt(now)) return Result::Stale;
+    if (!fresh) return Result::Stale;
     const long next = recordCount_ + 1;
     const bool written = (next > 1 || writer_.WriteLine(RecordFormat::Header)) &&
                          writer_.WriteLine(RecordFormat::RecordLine(next, RecordFormat::SampleLine(reading, time)));

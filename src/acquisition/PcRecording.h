@@ -37,11 +37,11 @@ public:
     bool Start(const std::string& path, bool dualChannel);
     // Ends the recording and closes its file; false when the file refused its last bytes.
     bool Stop();
-    // One due sample at `now` (the poll cycle's clock of elapsed seconds): the reading, stamped
-    // `time`, becomes the next record if it is fresh; otherwise no record is written and the
+    // One due sample: the reading, stamped `time`, becomes the next record if it is `fresh` (a
+    // frame no earlier sample took, arrived lately); otherwise no record is written and the
     // numbering goes on with the next fresh one, so the times show the gap. Or the recording stops
     // (or waits) as the result says.
-    Result Sample(const CurrentReading& reading, std::string_view time, double now);
+    Result Sample(const CurrentReading& reading, std::string_view time, bool fresh);
 
     bool Recording() const { return recording_; }
     long RecordCount() const { return recordCount_; }

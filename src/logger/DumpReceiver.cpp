@@ -62,3 +62,9 @@ std::vector<std::uint8_t> DumpReceiver::Memory() const {
     if (expected_ < 2 || dump_.size() < expected_) return {};
     return {dump_.begin() + 1, dump_.begin() + static_cast<std::ptrdiff_t>(expected_ - 1)};
 }
+
+std::vector<std::uint8_t> DumpReceiver::PartialMemory() const {
+    if (dump_.size() >= expected_) return Memory();
+    if (dump_.empty()) return {};
+    return {dump_.begin() + 1, dump_.end()};
+}

@@ -30,6 +30,8 @@ class DumpReceiver {
     std::size_t Received() const;
     // The used memory: what came between the lead byte and the closing byte.
     std::vector<std::uint8_t> Memory() const;
+    // The memory as far as it came, for a dump that ended short.
+    std::vector<std::uint8_t> PartialMemory() const;
 
   private:
     Status Settle(bool framesAgain);

@@ -2,79 +2,59 @@
 
 #include <utility>
 
-#include "logger/DataLogger.h"
-#include "serial/EventHooks.h"
-#include "serial/Rs232_API.h"
-
 namespace {
-
 constexpr double Step = 0.1;  // the exchange looks at the line every tenth of a second
-
-std::vector<std::uint8_t>& ReceiveBuffer() {
-    return Rs232_API::OpenPorts(Rs232_API::CurrentPortIndex()).receiveBuffer;
-}
-
-// What the port holds now, taken out of the receive buffer.
-std::vector<std::uint8_t> TakeReceived() {
-    Rs232_API::ReceiveBytes();
-    std::vector<std::uint8_t> taken = std::move(ReceiveBuffer());
-    Rs232_API::ClearReceiveBuffer();
-    return taken;
-}
-
 }  // namespace
 
-MemoryExchange::MemoryExchange(Display display, std::function<double()> clock, Limits limits)
-    : display_(std::move(display)), clock_(std::move(clock)), limits_(limits) {}
+MemoryExchange::MemoryExchange(Line& line, Display display, std::function<double()> clock, Limits limits)
+    : line_(line), display_(std::move(display)), clock_(std::move(clock)), limits_(limits) {}
+
+std::vector<std::uint8_t> MemoryExchange::TakeInto(std::vector<std::uint8_t>& held) {
+    const std::vector<std::uint8_t> arrived = line_.Take();
+    held.insert(held.end(), arrived.begin(), arrived.end());
+    return held;
+}
 
 MemoryExchange::Outcome MemoryExchange::Run() {
-    DataLogger& logger = DataLogger::Instance();
-    const int index = Rs232_API::CurrentPortIndex();
-    if (index < 1 || index > Rs232_API::MaxOpenPorts) return Outcome::NoAnswer;
-    logger.DownloadStarted();
-    // Let a poll cycle that was collecting finish before the line is ours.
-    EventHooks::Delay(1.0);
-
     long used = 0;
     Outcome failure = Outcome::NoAnswer;
     if (!AskSize(used, failure)) return End(failure);
     const long expected = used + 2;
-    EventHooks::Delay(Step);
+    line_.Wait(Step);
     if (expected <= 2) return End(Outcome::NoData);
     display_.showWindow(used);
 
     std::vector<std::uint8_t> start;
     DumpReceiver dump(static_cast<std::size_t>(expected));
-    if (!RequestDump(start, failure) || !Transfer(dump, start, failure)) return End(failure);
+    if (!RequestDump(start, failure)) return End(failure);
+    const bool whole = Transfer(dump, start, failure);
+    if (!whole && failure == Outcome::Stopped) return End(failure);
 
-    // The sets may be opened as soon as they are listed, while the line settles.
-    logger.MemoryRead(dump.Memory());
-    display_.showSets(Logger::ListSets(logger.MemoryImage(), display_.carryOn));
+    // A dump that ended short keeps what came: its sets are listed as far as they arrived.
+    const std::vector<std::uint8_t> memory = whole ? dump.Memory() : dump.PartialMemory();
+    if (!whole) line_.Flush();
+    display_.showSets(memory, Logger::ListSets(memory, display_.carryOn), used);
     display_.transferDone();
-    WaitForLiveStream();
     display_.showTime();
-    logger.DownloadEnded();
-    EventHooks::Delay(1.5);
-    return Outcome::Listed;
+    return whole ? Outcome::Listed : Outcome::Short;
 }
 
 bool MemoryExchange::AskSize(long& usedBytes, Outcome& failure) {
     const double start = clock_();
     while (!TimedOut(start, limits_.answer)) {
         // Whatever the live stream left is not the answer.
-        TakeReceived();
-        Rs232_API::SendBytes({Logger::SizeCommand});
-        long count = 0;
+        line_.Take();
+        line_.Send(Logger::SizeCommand);
+        std::vector<std::uint8_t> reply;
         do {
-            EventHooks::Delay(Step);
-            count = Rs232_API::ReceiveBytes();
+            line_.Wait(Step);
+            TakeInto(reply);
             if (!display_.carryOn()) {
                 failure = Outcome::Stopped;
                 return false;
             }
             if (TimedOut(start, limits_.answer)) return false;
-        } while (count < static_cast<long>(Logger::SizeReplyLength));
-        const std::vector<std::uint8_t> reply = ReceiveBuffer();
+        } while (reply.size() < Logger::SizeReplyLength);
         if (Logger::IsSizeReply(reply)) {
             usedBytes = Logger::UsedBytes(reply);
             return true;
@@ -86,13 +66,12 @@ bool MemoryExchange::AskSize(long& usedBytes, Outcome& failure) {
 bool MemoryExchange::RequestDump(std::vector<std::uint8_t>& start, Outcome& failure) {
     const double begun = clock_();
     for (;;) {
-        Rs232_API::ReceiveBytes();
         // The request goes again every step until a few bytes come back within one.
         do {
-            Rs232_API::ClearReceiveBuffer();
-            Rs232_API::SendBytes({Logger::DumpCommand});
-            EventHooks::Delay(Step);
-            start = TakeReceived();
+            line_.Take();
+            line_.Send(Logger::DumpCommand);
+            line_.Wait(Step);
+            start = line_.Take();
             if (!display_.carryOn()) {
                 failure = Outcome::Stopped;
                 return false;
@@ -113,14 +92,13 @@ bool MemoryExchange::Transfer(DumpReceiver& dump, const std::vector<std::uint8_t
         if (status == DumpReceiver::Status::Complete) return true;
         // Live frames in place of the dump's last bytes: they will not come.
         if (status == DumpReceiver::Status::LiveFrames) return false;
-        EventHooks::ProcessEvents();
         if (!display_.carryOn()) {
             failure = Outcome::Stopped;
             return false;
         }
-        EventHooks::Delay(Step);
+        line_.Wait(Step);
         const std::size_t before = dump.Received();
-        status = dump.Add(TakeReceived());
+        status = dump.Add(line_.Take());
         if (dump.Received() > before) {
             lastByte = clock_();
         } else if (TimedOut(lastByte, limits_.stall)) {
@@ -129,22 +107,9 @@ bool MemoryExchange::Transfer(DumpReceiver& dump, const std::vector<std::uint8_t
     }
 }
 
-void MemoryExchange::WaitForLiveStream() {
-    const double start = clock_();
-    while (display_.carryOn() && Rs232_API::ReceiveBytes() < 9 && clock_() - start < limits_.liveStream) {
-        EventHooks::Delay(Step / 2);
-    }
-    Rs232_API::ClearReceiveBuffer();
-}
-
 MemoryExchange::Outcome MemoryExchange::End(Outcome outcome) {
-    // A dump cut short keeps arriving for a while; the poll cycle is not to take it for frames.
-    if (outcome != Outcome::NoData) {
-        const int number = Rs232_API::OpenPorts(Rs232_API::CurrentPortIndex()).number;
-        Rs232_API::PortDriver().CommFlush(number);
-    }
-    Rs232_API::ClearReceiveBuffer();
+    // A dump cut short may still be arriving: none of it may be taken for anything else.
+    if (outcome != Outcome::NoData) line_.Flush();
     display_.transferDone();
-    DataLogger::Instance().DownloadEnded();
     return outcome;
 }

@@ -8,19 +8,34 @@
 #include "logger/DumpReceiver.h"
 #include "logger/LoggerFormat.h"
 
-// Reads the meter's logger memory through the current port: the size query "A", the dump "U"
-// and its transfer, in the middle of the live frames the meter keeps sending, so every answer is
-// recognised by its pattern and anything else is asked for again. Live polling must be held off
-// for the whole exchange. Waits go through the core's event hooks, so the user interface runs
-// meanwhile; what the user sees goes through `Display`.
+// Reads the meter's logger memory through a line to it: the size query "A", the dump "U" and its
+// transfer, in the middle of the live frames the meter keeps sending, so every answer is
+// recognised by its pattern and anything else is asked for again. Nothing else may read the line
+// during the exchange. What the user sees goes through `Display`.
 class MemoryExchange {
 public:
+    // The line to the meter, as the exchange needs it.
+    class Line {
+    public:
+        virtual ~Line() = default;
+        virtual void Send(std::uint8_t command) = 0;
+        // Everything that arrived since the last call.
+        virtual std::vector<std::uint8_t> Take() = 0;
+        // Waits `seconds` (the line's owner may do its other work meanwhile).
+        virtual void Wait(double seconds) = 0;
+        // Drops whatever the system still holds from the meter, both ways.
+        virtual void Flush() = 0;
+    };
     struct Display {
         std::function<void(long usedBytes)> showWindow;         // the sets' window, with "Remained"
         std::function<void(const std::string&)> showProgress;   // "37.5% Completed"
         // False once the user ended the download: closed its window, or the whole program.
         std::function<bool()> carryOn;
-        std::function<void(const std::vector<Logger::DataSet>&)> showSets;
+        // The memory read and its sets; `announced` is the size the meter gave, larger than the
+        // memory when the dump ended short.
+        std::function<void(const std::vector<std::uint8_t>& memory, const std::vector<Logger::DataSet>&,
+                           long announced)>
+            showSets;
         std::function<void()> transferDone;                      // the busy pointer may go
         std::function<void()> showTime;                          // the time of the download
     };
@@ -28,25 +43,30 @@ public:
     struct Limits {
         double answer = 10.0;     // seconds to get a size reply, or the start of the dump
         double stall = 5.0;       // seconds without a dump byte during the transfer
-        double liveStream = 2.0;  // seconds to wait for live frames afterwards
     };
-    enum class Outcome { Listed, NoData, NoAnswer, Stopped };
+    // Short: the dump ended before the size the meter announced; what came whole is listed.
+    enum class Outcome { Listed, Short, NoData, NoAnswer, Stopped };
 
     // `clock` gives seconds on a clock that never jumps.
-    MemoryExchange(Display display, std::function<double()> clock, Limits limits);
-    MemoryExchange(Display display, std::function<double()> clock) : MemoryExchange(display, clock, Limits{}) {}
+    MemoryExchange(Line& line, Display display, std::function<double()> clock, Limits limits);
+    MemoryExchange(Line& line, Display display, std::function<double()> clock)
+        : MemoryExchange(line, display, clock, Limits{}) {}
 
-    // The whole exchange. Leaves the memory it read (or nothing) with DataLogger.
+    // The whole exchange; the memory it read went to `showSets`.
     Outcome Run();
 
 private:
     bool AskSize(long& usedBytes, Outcome& failure);
     bool RequestDump(std::vector<std::uint8_t>& start, Outcome& failure);
+    // True when the whole dump came; false when it ended short, or `failure` says why not.
     bool Transfer(DumpReceiver& dump, const std::vector<std::uint8_t>& start, Outcome& failure);
-    void WaitForLiveStream();
     bool TimedOut(double since, double limit) const { return clock_() - since > limit; }
     Outcome End(Outcome outcome);
 
+    // The answer's bytes so far, the meter's lead byte first.
+    std::vector<std::uint8_t> TakeInto(std::vector<std::uint8_t>& held);
+
+    Line& line_;
     Display display_;
     std::function<double()> clock_;
     Limits limits_;

@@ -99,6 +99,11 @@ int ComPortAPI::GetOutBuffer() const { return outBufferSize_; }
 long ComPortAPI::IsActivity(int DevId) const { return Entry(DevId).handle; }
 bool ComPortAPI::IsOpen(int DevId) const { return Entry(DevId).open; }
 
+int ComPortAPI::Descriptor(int DevId) const {
+    const PortEntry& entry = Entry(DevId);
+    return entry.open ? entry.fd : -1;
+}
+
 bool ComPortAPI::IsPortWithoutUart(int DevId) const {
     const PortEntry& entry = Entry(DevId);
     if (!entry.open || entry.device.rfind("/dev/ttyS", 0) != 0) return false;

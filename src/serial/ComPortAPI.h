@@ -53,6 +53,8 @@ class ComPortAPI {
     long IsActivity(int DevId) const;
     // Throws std::out_of_range outside 0 to 256.
     bool IsOpen(int DevId) const;
+    // The open port's descriptor, to wait on for bytes; -1 when it is not open.
+    int Descriptor(int DevId) const;
     // True for an open legacy serial node (/dev/ttyS*) with no UART behind it: the system lets
     // it open, but nothing can ever arrive there. False for every other port.
     bool IsPortWithoutUart(int DevId) const;

@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 using R = PcRecording::Result;
 // The time of every sample below; the readings came half a second before unless a case says.
-constexpr double Now = 100;
+constexpr bool Fresh = true;
 
 class PcRecordingTest : public ::testing::Test {
 protected:
@@ -33,7 +33,7 @@ protected:
         r.T1Value = Reading::Number(t1);
         r.T2Value = Reading::Mark(Reading::Kind::Over);
         r.T1T2Value = Reading::Mark(Reading::Kind::Over);
-        r.FrameTime = Now - 0.5;
+        r.FrameTime = 99.5;
         return r;
     }
 
@@ -48,8 +48,8 @@ TEST_F(PcRecordingTest, WritesHeaderWithFirstRecordAndNumbersFromOne) {
     ASSERT_TRUE(recording.Start(file.string(), true));
     EXPECT_TRUE(recording.Recording());
     EXPECT_EQ(FileText(file), "") << "a recording stopped before its first sample leaves an empty file";
-    EXPECT_EQ(recording.Sample(Reading(true, 23.5), "14:03:07", Now), R::Written);
-    EXPECT_EQ(recording.Sample(Reading(true, -0.04), "14:03:09", Now), R::Written);
+    EXPECT_EQ(recording.Sample(Reading(true, 23.5), "14:03:07", Fresh), R::Written);
+    EXPECT_EQ(recording.Sample(Reading(true, -0.04), "14:03:09", Fresh), R::Written);
     EXPECT_EQ(recording.RecordCount(), 2);
     EXPECT_EQ(FileText(file), Header + "1\t14:03:07\t23.5\tOL\tOL\tC\r\n2\t14:03:09\t0.0\tOL\tOL\tC\r\n")
         << "each record is on disk as soon as it is written";
@@ -57,7 +57,7 @@ TEST_F(PcRecordingTest, WritesHeaderWithFirstRecordAndNumbersFromOne) {
     EXPECT_TRUE(recording.Stop());
     EXPECT_FALSE(recording.Recording());
     ASSERT_TRUE(recording.Start(file.string(), false));
-    EXPECT_EQ(recording.Sample(Reading(false, -40), "14:03:10", Now), R::Written);
+    EXPECT_EQ(recording.Sample(Reading(false, -40), "14:03:10", Fresh), R::Written);
     EXPECT_EQ(FileText(file), Header + "1\t14:03:10\t-40.0\tC\r\n") << "a restart replaces the file";
 }
 
@@ -80,14 +80,14 @@ TEST_F(PcRecordingTest, AutomaticStopsAndTheLostLinkPolicy) {
         SCOPED_TRACE(c.name);
         PcRecording recording(c.policy);
         ASSERT_TRUE(recording.Start(file.string(), true));
-        EXPECT_EQ(recording.Sample(Reading(c.dualAtSample, 1, c.online), "10:00:00", Now), c.expected);
+        EXPECT_EQ(recording.Sample(Reading(c.dualAtSample, 1, c.online), "10:00:00", Fresh), c.expected);
         EXPECT_EQ(recording.Recording(), c.recordingAfter);
         EXPECT_EQ(FileText(file), "") << "nothing written by a sample that stops or waits";
         if (c.recordingAfter) {
-            EXPECT_EQ(recording.Sample(Reading(true, 2), "10:00:02", Now), R::Written) << "and numbering goes on from 1";
+            EXPECT_EQ(recording.Sample(Reading(true, 2), "10:00:02", Fresh), R::Written) << "and numbering goes on from 1";
             EXPECT_EQ(FileText(file), Header + "1\t10:00:02\t2.0\tOL\tOL\tC\r\n");
         } else {
-            EXPECT_EQ(recording.Sample(Reading(true, 1), "10:00:02", Now), R::NotRecording);
+            EXPECT_EQ(recording.Sample(Reading(true, 1), "10:00:02", Fresh), R::NotRecording);
         }
     }
 }
@@ -95,8 +95,8 @@ TEST_F(PcRecordingTest, AutomaticStopsAndTheLostLinkPolicy) {
 TEST_F(PcRecordingTest, StopsAtItsLimitBeforeOneRecordTooMany) {
     PcRecording recording(PcRecording::LostLink::Stop, 3);
     ASSERT_TRUE(recording.Start(file.string(), false));
-    for (int n = 1; n <= 3; ++n) EXPECT_EQ(recording.Sample(Reading(false, n), "10:00:00", Now), R::Written);
-    EXPECT_EQ(recording.Sample(Reading(false, 4), "10:00:00", Now), R::StoppedLimit);
+    for (int n = 1; n <= 3; ++n) EXPECT_EQ(recording.Sample(Reading(false, n), "10:00:00", Fresh), R::Written);
+    EXPECT_EQ(recording.Sample(Reading(false, 4), "10:00:00", Fresh), R::StoppedLimit);
     const std::string text = FileText(file);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << "the header and three records";
 }
@@ -107,22 +107,22 @@ TEST_F(PcRecordingTest, StaleReadingsLeaveAGap) {
     PcRecording recording(PcRecording::LostLink::Wait);
     ASSERT_TRUE(recording.Start(file.string(), false));
     CurrentReading r = Reading(false, 1);
-    EXPECT_EQ(recording.Sample(r, "10:00:00", Now), R::Written);
+    EXPECT_EQ(recording.Sample(r, "10:00:00", Fresh), R::Written);
     EXPECT_EQ(recording.Sample(r, "10:00:02", r.FrameTime + CurrentReading::FreshSeconds), R::Stale);
     r.FrameTime = -1;
-    EXPECT_EQ(recording.Sample(r, "10:00:04", Now), R::Stale) << "no frame ever";
+    EXPECT_EQ(recording.Sample(r, "10:00:04", Fresh), R::Stale) << "no frame ever";
     r = Reading(false, 4);
-    EXPECT_EQ(recording.Sample(r, "10:00:06", Now), R::Written);
+    EXPECT_EQ(recording.Sample(r, "10:00:06", Fresh), R::Written);
     EXPECT_EQ(FileText(file), Header + "1\t10:00:00\t1.0\tC\r\n2\t10:00:06\t4.0\tC\r\n");
 }
 
 TEST_F(PcRecordingTest, WriteFailureStopsAtOnceAndSaysWhy) {
     PcRecording recording;
     ASSERT_TRUE(recording.Start("/dev/full", true));
-    EXPECT_EQ(recording.Sample(Reading(true, 1), "14:00:00", Now), R::WriteFailed);
+    EXPECT_EQ(recording.Sample(Reading(true, 1), "14:00:00", Fresh), R::WriteFailed);
     EXPECT_FALSE(recording.Recording());
     EXPECT_EQ(recording.ErrorText(), "No space left on device");
-    EXPECT_EQ(recording.Sample(Reading(true, 1), "14:00:02", Now), R::NotRecording);
+    EXPECT_EQ(recording.Sample(Reading(true, 1), "14:00:02", Fresh), R::NotRecording);
 }
 
 TEST_F(PcRecordingTest, FileThatCannotBeCreatedDoesNotStartARecording) {

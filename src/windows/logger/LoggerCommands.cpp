@@ -49,6 +49,8 @@ std::optional<int> AskStartTime() {
 }  // namespace
 
 void StartMemoryDownload(const std::function<void()>& showTime) {
+#if 0
+
     DataLogger& logger = DataLogger::Instance();
     if (Forms::IsShown(WindowNames::Memory) || !Meter::Current().MeterOnline || logger.Downloading()) return;
     AcquisitionPause pause(AcquisitionPause::LivePolling);
@@ -94,6 +96,8 @@ void StartMemoryDownload(const std::function<void()>& showTime) {
         case MemoryExchange::Outcome::Stopped:
             break;
     }
+#endif
+    (void)showTime;
 }
 
 void OpenDataSet(int setNumber) {

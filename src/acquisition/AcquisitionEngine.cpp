@@ -1,0 +1,363 @@
+#include "acquisition/AcquisitionEngine.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "meter/Meter.h"
+#include "records/RecordFormat.h"
+#include "serial/ComPortAPI.h"
+
+namespace {
+constexpr long ReadSize = 4096;
+constexpr int SecondsPerDay = 86400;
+// The sampling clock looks just after each new second of the time of day begins.
+constexpr double PastTheSecond = 0.002;
+}  // namespace
+
+// The logger exchange's view of the port. Its waits keep the sampling clock and the commands going,
+// so a download holds neither the samples (they are gaps meanwhile) nor a click.
+class AcquisitionEngine::ExchangeLine : public MemoryExchange::Line {
+public:
+    explicit ExchangeLine(AcquisitionEngine& engine) : engine_(engine) {}
+
+    void Send(std::uint8_t command) override {
+        if (engine_.PortOpen()) engine_.driver_->CommWrite(engine_.settings_.port, {command});
+    }
+    std::vector<std::uint8_t> Take() override {
+        std::vector<std::uint8_t> arrived;
+        if (engine_.PortOpen() && engine_.driver_->CommRead(engine_.settings_.port, arrived, ReadSize) > 0) {
+            engine_.bytesRead_ += static_cast<long>(arrived.size());
+            return arrived;
+        }
+        return {};
+    }
+    void Wait(double seconds) override {
+        const double end = engine_.clock_.steady() + seconds;
+        for (;;) {
+            engine_.RunCommands();
+            double now = engine_.clock_.steady();
+            engine_.SampleClock(now);
+            if (now >= end || engine_.Stopping()) return;
+            engine_.Wait(std::min(end, engine_.NextDue(now)) - now, false);
+        }
+    }
+    void Flush() override {
+        if (engine_.PortOpen()) engine_.driver_->CommFlush(engine_.settings_.port);
+    }
+
+private:
+    AcquisitionEngine& engine_;
+};
+
+AcquisitionEngine::AcquisitionEngine(Settings settings, Clock clock, Listener& listener)
+    : settings_(std::move(settings)),
+      clock_(std::move(clock)),
+      listener_(listener),
+      driver_(std::make_unique<ComPortAPI>()),
+      wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      recorder_(settings_.lostLink, settings_.maxRecords) {
+    silentSince_ = clock_.steady();
+}
+
+AcquisitionEngine::~AcquisitionEngine() {
+    recorder_.Stop();
+    if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+bool AcquisitionEngine::Open() {
+    driver_->CommOpen(settings_.port, "COM" + std::to_string(settings_.port), settings_.mode);
+    readFailed_ = false;
+    finder_.Clear();
+    silentSince_ = clock_.steady();
+    return PortOpen();
+}
+
+bool AcquisitionEngine::PortOpen() const {
+    try {
+        return driver_->IsOpen(settings_.port);
+    } catch (...) {
+        return false;  // a number the driver cannot hold never opens
+    }
+}
+
+void AcquisitionEngine::Run() {
+    while (!Stopping()) Turn(1.0);
+    RunCommands();
+    // Whatever was recorded stays: the file is closed with every record written so far.
+    recorder_.Stop();
+    if (PortOpen()) driver_->CommClose(settings_.port);
+}
+
+void AcquisitionEngine::Post(std::function<void(AcquisitionEngine&)> command) {
+    {
+        std::lock_guard lock(commandsLock_);
+        commands_.push_back(std::move(command));
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wakeFd_, &one, sizeof one);
+}
+
+void AcquisitionEngine::Stop() {
+    stop_.store(true);
+    // Only what a signal handler may do: an atomic store and a write.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wakeFd_, &one, sizeof one);
+}
+
+void AcquisitionEngine::RunCommands() {
+    std::deque<std::function<void(AcquisitionEngine&)>> due;
+    {
+        std::lock_guard lock(commandsLock_);
+        due.swap(commands_);
+    }
+    for (auto& command : due) command(*this);
+}
+
+short AcquisitionEngine::Wait(double seconds, bool watchPort) {
+    pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {-1, POLLIN, 0}};
+    if (watchPort && !readFailed_ && PortOpen()) watched[1].fd = driver_->Descriptor(settings_.port);
+    const int ms = static_cast<int>(std::ceil(std::clamp(seconds, 0.0, 3600.0) * 1000));
+    if (poll(watched, 2, ms) <= 0) return 0;
+    if (watched[0].revents & POLLIN) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] ssize_t got = read(wakeFd_, &count, sizeof count);
+    }
+    return watched[1].fd >= 0 ? watched[1].revents : 0;
+}
+
+double AcquisitionEngine::NextDue(double now) const {
+    const double timeOfDay = clock_.timeOfDay();
+    double due = now + (std::floor(timeOfDay) + 1 - timeOfDay) + PastTheSecond;
+    due = std::min(due, silentSince_ + SilenceSeconds);
+    if (busySince_ >= 0) due = std::min(due, busySince_ + SettleQuietSeconds);
+    return due;
+}
+
+void AcquisitionEngine::Turn(double maxWait) {
+    RunCommands();
+    if (Stopping()) return;
+    double now = clock_.steady();
+    const short events = Wait(std::min(NextDue(now) - now, maxWait), true);
+    now = clock_.steady();
+    if (events != 0) ReadPort(now, events);
+    RunCommands();
+    if (busySince_ >= 0 && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
+    CheckSilence(now);
+    SampleClock(now);
+}
+
+void AcquisitionEngine::ReadPort(double now, short events) {
+    std::vector<std::uint8_t> arrived;
+    const long count = driver_->CommRead(settings_.port, arrived, ReadSize);
+    if (count < 0 || (count == 0 && (events & (POLLHUP | POLLERR | POLLNVAL)))) {
+        // The device is gone (cable pulled) or failing: no more reads until it is reopened.
+        readFailed_ = true;
+        SilentTick(now);
+        return;
+    }
+    if (count == 0) return;
+    bytesRead_ += count;
+    if (!portShown_) {
+        portShown_ = true;
+        listener_.PortSeen(settings_.port);
+    }
+    if (busySince_ >= 0) {
+        // The rest of a dump, or frames cut by it: nothing of it is a reading.
+        busySince_ = now;
+        finder_.Clear();
+        return;
+    }
+    if (const std::optional<MeterFrame> frame = finder_.Add(arrived)) FrameArrived(*frame, now);
+}
+
+void AcquisitionEngine::FrameArrived(const MeterFrame& frame, double now) {
+    Meter::DecodeFrameBody(reading_, frame.bytes.data() + 1);
+    reading_.MeterOnline = true;
+    reading_.FrameTime = now;
+    lastFrameAt_ = now;
+    frameTaken_ = false;
+    silentSince_ = now;
+    listener_.ReadingShown(reading_);
+}
+
+void AcquisitionEngine::CheckSilence(double now) {
+    if (now - silentSince_ >= SilenceSeconds) SilentTick(now);
+}
+
+// "No COM", and one step of the rhythm: every second silent tick closes an open port or reopens a
+// closed one. A good frame does not reset the count.
+void AcquisitionEngine::SilentTick(double now) {
+    silentSince_ = now;
+    portShown_ = false;
+    reading_.MeterOnline = false;
+    finder_.Clear();
+    listener_.NoCom();
+    if (++noDataTicks_ < 2) return;
+    noDataTicks_ = 0;
+    if (PortOpen()) {
+        driver_->CommClose(settings_.port);
+    } else {
+        Open();
+    }
+}
+
+std::string AcquisitionEngine::TimeText() const {
+    return Logger::TimeText(static_cast<long>(std::floor(clock_.timeOfDay())) % SecondsPerDay);
+}
+
+void AcquisitionEngine::SampleClock(double now) {
+    const int second = static_cast<int>(std::floor(clock_.timeOfDay())) % SecondsPerDay;
+    if (!schedule_.Tick(second)) return;
+    TakeSample(Logger::TimeText(second), now);
+}
+
+void AcquisitionEngine::TakeSample(const std::string& time, double now) {
+    Sample sample;
+    sample.time = time;
+    sample.line = RecordFormat::SampleLine(reading_, time);
+    sample.fresh = reading_.MeterOnline && lastFrameAt_ >= 0 && !frameTaken_ &&
+                   now - lastFrameAt_ < CurrentReading::FreshSeconds;
+    if (sample.fresh) frameTaken_ = true;
+    sample.dualChannel = reading_.DualChannel;
+    sample.reading = reading_;
+
+    const long before = recorder_.RecordCount();
+    const std::string path = recorder_.Path();
+    sample.recording = recorder_.Sample(reading_, time, sample.fresh);
+    sample.recordCount = recorder_.RecordCount();
+    bool tickEnds = true;
+    switch (sample.recording) {
+        case PcRecording::Result::StoppedLimit:
+            Report(RecordingReport::Event::StoppedLimit, before);
+            break;
+        case PcRecording::Result::StoppedChannelMode:
+            Report(RecordingReport::Event::StoppedChannelMode, before);
+            break;
+        case PcRecording::Result::StoppedLostLink:
+            Report(RecordingReport::Event::StoppedLostLink, before);
+            break;
+        case PcRecording::Result::WriteFailed:
+            Report(RecordingReport::Event::WriteFailed, before, recorder_.ErrorText());
+            tickEnds = false;  // the list is the user's second copy: it still gets the sample
+            break;
+        default:
+            tickEnds = false;
+    }
+    const RealTimeList::State listBefore = list_.CurrentState();
+    if (!tickEnds) {
+        sample.list = list_.Take(sample.line, reading_.DualChannel, reading_.MeterOnline, channelModeAtStart_,
+                                 sample.fresh);
+        sample.channelModeChanged = reading_.DualChannel != channelModeAtStart_;
+    }
+    listener_.SampleTaken(sample);
+    if (list_.CurrentState() != listBefore) listener_.ListChanged(list_.CurrentState());
+}
+
+void AcquisitionEngine::Report(RecordingReport::Event event, long records, const std::string& error) {
+    RecordingReport report;
+    report.event = event;
+    report.path = recorder_.Path();
+    report.records = records;
+    report.time = TimeText();
+    report.error = error;
+    report.dualChannel = reading_.DualChannel;
+    listener_.RecordingChanged(report);
+}
+
+void AcquisitionEngine::StartRecording(const std::string& path) {
+    if (recorder_.Recording()) return;
+    if (recorder_.Start(path, reading_.DualChannel)) {
+        Report(RecordingReport::Event::Started, 0);
+    } else {
+        RecordingReport report;
+        report.event = RecordingReport::Event::NotCreated;
+        report.path = path;
+        report.time = TimeText();
+        report.error = recorder_.ErrorText();
+        listener_.RecordingChanged(report);
+    }
+}
+
+void AcquisitionEngine::StopRecording() {
+    if (!recorder_.Recording()) return;
+    const long records = recorder_.RecordCount();
+    const bool closed = recorder_.Stop();
+    Report(RecordingReport::Event::StoppedByUser, records, closed ? std::string() : recorder_.ErrorText());
+}
+
+void AcquisitionEngine::SetInterval(int seconds, bool firstNow) {
+    const int second = static_cast<int>(std::floor(clock_.timeOfDay())) % SecondsPerDay;
+    schedule_.SetInterval(seconds, firstNow ? second - seconds : second);
+}
+
+void AcquisitionEngine::ListOpened(bool dualChannel) {
+    channelModeAtStart_ = dualChannel;
+    list_.Opened();
+    listener_.ListChanged(list_.CurrentState());
+}
+
+void AcquisitionEngine::ListClosed() {
+    listHold_.reset();
+    list_.Closed();
+    listener_.ListChanged(list_.CurrentState());
+}
+
+void AcquisitionEngine::ListTogglePause() {
+    listener_.ListChanged(list_.TogglePause(reading_.MeterOnline));
+}
+
+void AcquisitionEngine::HoldList(bool held) {
+    const RealTimeList::State before = list_.CurrentState();
+    if (held) {
+        if (!listHold_) listHold_.emplace(list_, recorder_.Recording());
+    } else {
+        listHold_.reset();
+    }
+    if (list_.CurrentState() != before) listener_.ListChanged(list_.CurrentState());
+}
+
+void AcquisitionEngine::Reconnect() {
+    if (PortOpen()) driver_->CommClose(settings_.port);
+    Open();
+}
+
+void AcquisitionEngine::Download(MemoryExchange::Limits limits) {
+    if (downloading_ || !PortOpen()) {
+        listener_.DownloadEnded({});
+        return;
+    }
+    downloading_ = true;
+    downloadCancelled_ = false;
+    finder_.Clear();
+    DownloadReport report;
+    ExchangeLine line(*this);
+    MemoryExchange exchange(
+        line,
+        {.showWindow = [this](long used) { listener_.DownloadWindow(used); },
+         .showProgress = [this](const std::string& text) { listener_.DownloadProgress(text); },
+         .carryOn = [this] { return !downloadCancelled_ && !Stopping(); },
+         .showSets =
+             [&report](const std::vector<std::uint8_t>& memory, const std::vector<Logger::DataSet>& sets,
+                       long announced) {
+                 report.memory = memory;
+                 report.sets = sets;
+                 report.announced = announced;
+             },
+         .transferDone = [] {},
+         .showTime = [] {}},
+        clock_.steady, limits);
+    report.outcome = exchange.Run();
+    downloading_ = false;
+    // Nothing is shown or recorded again until the line has settled on real frames.
+    const double now = clock_.steady();
+    busySince_ = now;
+    silentSince_ = now;
+    frameTaken_ = true;
+    finder_.Clear();
+    listener_.DownloadEnded(report);
+}

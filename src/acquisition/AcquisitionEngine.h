@@ -1,0 +1,189 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "acquisition/FrameFinder.h"
+#include "acquisition/PcRecording.h"
+#include "acquisition/RealTimeList.h"
+#include "acquisition/SamplingSchedule.h"
+#include "logger/LoggerFormat.h"
+#include "logger/MemoryExchange.h"
+#include "meter/CurrentReading.h"
+
+class ComPortAPI;
+
+// The meter's link, whole: owns the open port and reads it as bytes arrive, finds and decodes the
+// frames and stamps each with its arrival, keeps the current reading, says "No COM" and closes and
+// reopens a silent port in rhythm, takes the PC samples on the sampling clock, writes the recording
+// and feeds the real-time list, and runs the logger exchange when asked. It waits plainly on the
+// port, so it runs on a thread of its own in the desktop program and on the main thread of
+// tq36-cli. Everything it tells goes to its Listener as values; commands from other threads go
+// through Post, which wakes it.
+class AcquisitionEngine {
+public:
+    // No good frame for this long: the meter is silent ("No COM"), and each further silence of
+    // this length is one step of the close-and-reopen rhythm. Three collection windows of a
+    // second or more each, as the poll cycle had.
+    static constexpr double SilenceSeconds = 3.0;
+    // After a logger exchange the rest of a dump may still arrive: the line counts as settled
+    // once it has been quiet this long (the dump streams without a pause, the meter's frames
+    // come with gaps of almost half a second).
+    static constexpr double SettleQuietSeconds = 0.25;
+
+    struct Clock {
+        std::function<double()> steady;     // seconds on a clock that never jumps
+        std::function<double()> timeOfDay;  // seconds since midnight, with their fraction
+    };
+
+    struct Settings {
+        int port = 1;
+        std::string mode = "baud=9600 parity=N data=8 stop=1";
+        PcRecording::LostLink lostLink = PcRecording::LostLink::Stop;
+        long maxRecords = PcRecording::DesktopMaxRecords;
+    };
+
+    // One sample as the sampling clock took it.
+    struct Sample {
+        std::string time;  // "hh:mm:ss"
+        std::string line;  // time and readings, TAB-separated, as a record holds them
+        // A frame that arrived within the last 3 s and that no earlier sample took; without one the
+        // sample is a gap in the record and the list.
+        bool fresh = false;
+        bool dualChannel = false;
+        CurrentReading reading;
+        PcRecording::Result recording = PcRecording::Result::NotRecording;
+        long recordCount = 0;
+        RealTimeList::Step list;
+        // The meter changed channel mode since the list or statistics started.
+        bool channelModeChanged = false;
+    };
+
+    // How a recording began or ended.
+    struct RecordingReport {
+        enum class Event { Started, NotCreated, StoppedByUser, StoppedLimit, StoppedChannelMode, StoppedLostLink, WriteFailed };
+        Event event = Event::Started;
+        std::string path;
+        long records = 0;     // kept in the file
+        std::string time;     // "hh:mm:ss" of the event
+        std::string error;    // the system's reason, for NotCreated and WriteFailed
+        bool dualChannel = false;
+    };
+
+    struct DownloadReport {
+        MemoryExchange::Outcome outcome = MemoryExchange::Outcome::NoAnswer;
+        std::vector<std::uint8_t> memory;
+        std::vector<Logger::DataSet> sets;
+        long announced = 0;  // bytes the meter said it held
+    };
+
+    // Everything arrives on the engine's thread; every argument is a value the listener may keep.
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        virtual void PortSeen(int /*number*/) {}  // bytes came from the port
+        virtual void ReadingShown(const CurrentReading& /*reading*/) {}
+        virtual void NoCom() {}
+        virtual void SampleTaken(const Sample& /*sample*/) {}
+        virtual void RecordingChanged(const RecordingReport& /*report*/) {}
+        virtual void ListChanged(RealTimeList::State /*state*/) {}
+        virtual void DownloadWindow(long /*usedBytes*/) {}
+        virtual void DownloadProgress(const std::string& /*text*/) {}
+        virtual void DownloadEnded(const DownloadReport& /*report*/) {}
+    };
+
+    AcquisitionEngine(Settings settings, Clock clock, Listener& listener);
+    ~AcquisitionEngine();
+    AcquisitionEngine(const AcquisitionEngine&) = delete;
+    AcquisitionEngine& operator=(const AcquisitionEngine&) = delete;
+
+    // Opens the port; false when it did not open (the engine keeps trying in its rhythm).
+    bool Open();
+    // Runs turns until Stop is asked for, then closes the port.
+    void Run();
+    // Waits at most `maxWait` seconds for bytes, a command or the next due moment, and handles
+    // what came.
+    void Turn(double maxWait);
+
+    // From any thread: `command` runs on the engine's thread at its next turn.
+    void Post(std::function<void(AcquisitionEngine&)> command);
+    // From any thread, also from a signal handler: Run returns and a logger exchange ends.
+    void Stop();
+    bool Stopping() const { return stop_.load(); }
+
+    // Commands: call them on the engine's thread (through Post from any other).
+    void StartRecording(const std::string& path);
+    void StopRecording();
+    // A new interval takes effect at once: the next sample is one interval from now, or now.
+    void SetInterval(int seconds, bool firstNow = false);
+    void ChannelModeStarted(bool dualChannel) { channelModeAtStart_ = dualChannel; }
+    void ListOpened(bool dualChannel);
+    void ListClosed();
+    void ListTogglePause();
+    // A Save dialog is open: a running list holds, unless a recording runs.
+    void HoldList(bool held);
+    void Download(MemoryExchange::Limits limits = {});
+    void CancelDownload() { downloadCancelled_ = true; }
+    void Reconnect();
+
+    // The engine's own view, for its thread and for tests.
+    const CurrentReading& Reading() const { return reading_; }
+    const PcRecording& Recorder() const { return recorder_; }
+    int SamplingSeconds() const { return schedule_.SamplingSeconds(); }
+    bool PortOpen() const;
+    long BytesRead() const { return bytesRead_; }
+    long FramesDropped() const { return finder_.Dropped(); }
+
+private:
+    class ExchangeLine;
+
+    void RunCommands();
+    // Waits for the port (when `watchPort`), a command or the timeout; what the port showed.
+    short Wait(double seconds, bool watchPort);
+    void ReadPort(double now, short events);
+    void FrameArrived(const MeterFrame& frame, double now);
+    void CheckSilence(double now);
+    void SilentTick(double now);
+    void SampleClock(double now);
+    void TakeSample(const std::string& time, double now);
+    void Report(RecordingReport::Event event, long records, const std::string& error = {});
+    std::string TimeText() const;
+    double NextDue(double now) const;
+
+    Settings settings_;
+    Clock clock_;
+    Listener& listener_;
+    std::unique_ptr<ComPortAPI> driver_;
+    int wakeFd_ = -1;
+
+    std::mutex commandsLock_;
+    std::deque<std::function<void(AcquisitionEngine&)>> commands_;
+    std::atomic<bool> stop_{false};
+
+    FrameFinder finder_;
+    CurrentReading reading_;
+    double lastFrameAt_ = -1;   // arrival of the newest good frame, on the steady clock
+    bool frameTaken_ = false;   // a sample took the newest frame already
+    double silentSince_ = 0;    // the last good frame or the last silent tick
+    int noDataTicks_ = 0;
+    bool readFailed_ = false;   // the port failed; it is not read again until reopened
+    bool portShown_ = false;
+    double busySince_ = -1;     // after an exchange: when the line was last busy; below 0 settled
+    long bytesRead_ = 0;
+
+    SamplingSchedule schedule_;
+    bool firstSampleNow_ = false;
+    PcRecording recorder_;
+    RealTimeList list_;
+    bool channelModeAtStart_ = false;
+    std::optional<RealTimeList::DialogHold> listHold_;
+    bool downloading_ = false;
+    bool downloadCancelled_ = false;
+};

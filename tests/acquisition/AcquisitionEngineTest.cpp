@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FileText.h"
+#include "PseudoTerminal.h"
+#include "TempPortsDir.h"
+#include "acquisition/AcquisitionEngine.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// T1 in tenths of a degree C, T2 10.0 C, type K.
+Bytes Frame(int tenths) {
+    return {0x02, 0x00, static_cast<std::uint8_t>(tenths >> 8), static_cast<std::uint8_t>(tenths & 0xFF), 0x00,
+            0x00, 0x64, 0x00, 0x03};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+struct Events : AcquisitionEngine::Listener {
+    void ReadingShown(const CurrentReading& r) override { shown.push_back(r.T1Value.Text()); }
+    void NoCom() override { ++noCom; }
+    void SampleTaken(const AcquisitionEngine::Sample& s) override { samples.push_back(s); }
+    void RecordingChanged(const AcquisitionEngine::RecordingReport& r) override { recording.push_back(r); }
+    void ListChanged(RealTimeList::State state) override { list.push_back(state); }
+    void DownloadEnded(const AcquisitionEngine::DownloadReport& r) override { downloads.push_back(r); }
+
+    std::vector<std::string> shown;
+    int noCom = 0;
+    std::vector<AcquisitionEngine::Sample> samples;
+    std::vector<AcquisitionEngine::RecordingReport> recording;
+    std::vector<RealTimeList::State> list;
+    std::vector<AcquisitionEngine::DownloadReport> downloads;
+};
+
+// The engine against a pseudo-terminal on COM 4, on a scripted clock: the test moves time, and
+// the engine's waits for bytes are real but short.
+class AcquisitionEngineTest : public testing::Test {
+protected:
+    void SetUp() override {
+        meter = std::make_unique<PseudoTerminal>();
+        meter->LinkAs(4);
+        engine = std::make_unique<AcquisitionEngine>(
+            AcquisitionEngine::Settings{.port = 4}, AcquisitionEngine::Clock{[this] { return Steady(); }, [this] { return timeOfDay; }},
+            events);
+        ASSERT_TRUE(engine->Open());
+    }
+
+    // The meter sends `bytes`; the engine reads them as they come.
+    void Deliver(const Bytes& bytes) {
+        const long before = engine->BytesRead();
+        meter->Send(bytes);
+        for (int turn = 0; turn < 200 && engine->BytesRead() < before + static_cast<long>(bytes.size()); ++turn)
+            engine->Turn(0.05);
+        ASSERT_EQ(engine->BytesRead(), before + static_cast<long>(bytes.size()));
+    }
+
+    void Advance(double seconds) {
+        steady += seconds;
+        timeOfDay += seconds;
+        engine->Turn(0);
+    }
+
+    // While `running`, each look at the clock finds it a little later, so the engine's own waits
+    // pass in simulated time.
+    double Steady() {
+        if (running) {
+            steady += 0.05;
+            timeOfDay += 0.05;
+        }
+        return steady;
+    }
+
+    std::string Record(const std::string& name) { return folder.Path() + "/" + name; }
+
+    TempPortsDir folder;
+    std::unique_ptr<PseudoTerminal> meter;
+    Events events;
+    std::unique_ptr<AcquisitionEngine> engine;
+    bool running = false;
+    double steady = 1000;
+    double timeOfDay = 12 * 3600 + 0.5;
+};
+
+TEST_F(AcquisitionEngineTest, AFrameIsFoundWhereverItStarts) {
+    Bytes noisy = {0x17, 0x03, 0x02};
+    const Bytes frame = Frame(235);
+    noisy.insert(noisy.end(), frame.begin(), frame.end());
+    Deliver(noisy);
+    // A frame split over two reads is found too.
+    const Bytes second = Frame(240);
+    Deliver(Bytes(second.begin(), second.begin() + 4));
+    Deliver(Bytes(second.begin() + 4, second.end()));
+    EXPECT_EQ(events.shown, (std::vector<std::string>{"23.5", "24.0"}));
+    EXPECT_TRUE(engine->Reading().MeterOnline);
+}
+
+// Frames that piled up while the program could not read are old: only the newest is decoded, and
+// a sample takes it once.
+TEST_F(AcquisitionEngineTest, PiledUpFramesCountOnlyTheNewestAndNoFrameIsRecordedTwice) {
+    engine->SetInterval(1);
+    Bytes pile;
+    for (int i = 0; i < 20; ++i) {
+        const Bytes f = Frame(100 + i);
+        pile.insert(pile.end(), f.begin(), f.end());
+    }
+    Deliver(pile);
+    EXPECT_EQ(events.shown, (std::vector<std::string>{"11.9"}));
+    EXPECT_EQ(engine->FramesDropped(), 19);
+    engine->StartRecording(Record("piled.txt"));
+    Advance(1);
+    Advance(1);  // no new frame: a gap, not the same reading again
+    Deliver(Frame(300));
+    Advance(1);
+    engine->StopRecording();
+    ASSERT_EQ(events.samples.size(), 3u);
+    EXPECT_TRUE(events.samples[0].fresh);
+    EXPECT_FALSE(events.samples[1].fresh);
+    EXPECT_TRUE(events.samples[2].fresh);
+    const std::vector<std::string> lines = Lines(FileText(Record("piled.txt")));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[1].find("11.9"), std::string::npos);
+    EXPECT_NE(lines[2].find("30.0"), std::string::npos);
+    EXPECT_EQ(lines[2].substr(0, 2), "2\t");
+}
+
+// Two stray bytes a second among two frames a second, for a minute: the meter never counts as
+// silent and every sample is recorded with the newest value.
+TEST_F(AcquisitionEngineTest, StrayBytesAmongFramesNeverCountAsSilence) {
+    engine->SetInterval(1);
+    Deliver(Frame(199));
+    engine->StartRecording(Record("noisy.txt"));
+    for (int second = 0; second < 60; ++second) {
+        Deliver({0x55});
+        Deliver(Frame(200 + 2 * second));
+        steady += 0.5;
+        timeOfDay += 0.5;
+        Deliver({0x02, 0x41});
+        Deliver(Frame(201 + 2 * second));
+        Advance(0.5);
+    }
+    engine->StopRecording();
+    EXPECT_EQ(events.noCom, 0);
+    EXPECT_EQ(events.recording.back().event, AcquisitionEngine::RecordingReport::Event::StoppedByUser);
+    const std::vector<std::string> lines = Lines(FileText(Record("noisy.txt")));
+    ASSERT_EQ(lines.size(), 61u);
+    // Each record is the newest frame when its second began: 20.0, 20.2, 20.4 ...
+    for (int n = 1; n <= 60; ++n) {
+        char value[8];
+        std::snprintf(value, sizeof value, "\t%.1f\t", 20.0 + 0.2 * (n - 1));
+        EXPECT_NE(lines[static_cast<std::size_t>(n)].find(value), std::string::npos) << lines[static_cast<std::size_t>(n)];
+    }
+}
+
+// No COM after three silent seconds; then the port is closed and, two silences later, reopened.
+TEST_F(AcquisitionEngineTest, SilentMeterIsClosedAndReopenedInRhythm) {
+    Deliver(Frame(235));
+    Advance(2.9);
+    EXPECT_EQ(events.noCom, 0);
+    Advance(0.2);
+    EXPECT_EQ(events.noCom, 1);
+    EXPECT_FALSE(engine->Reading().MeterOnline);
+    EXPECT_TRUE(engine->PortOpen());
+    Advance(3);
+    EXPECT_FALSE(engine->PortOpen());
+    Advance(3);
+    EXPECT_FALSE(engine->PortOpen());
+    Advance(3);
+    EXPECT_TRUE(engine->PortOpen());
+    EXPECT_EQ(events.noCom, 4);
+    Deliver(Frame(240));
+    EXPECT_EQ(events.shown.back(), "24.0");
+}
+
+// A recording that the lost link ends says so, with the records it kept.
+TEST_F(AcquisitionEngineTest, LostLinkEndsTheRecordingAndSaysWhy) {
+    engine->SetInterval(1);
+    Deliver(Frame(235));
+    engine->StartRecording(Record("lost.txt"));
+    Advance(1);
+    for (int i = 0; i < 4; ++i) Advance(1);
+    ASSERT_EQ(events.recording.size(), 2u);
+    EXPECT_EQ(events.recording[1].event, AcquisitionEngine::RecordingReport::Event::StoppedLostLink);
+    EXPECT_EQ(events.recording[1].records, 1);
+    EXPECT_EQ(events.recording[1].path, Record("lost.txt"));
+    EXPECT_FALSE(engine->Recorder().Recording());
+}
+
+// The list's state goes to the window on every path, the lost link's pause too.
+TEST_F(AcquisitionEngineTest, ListStateIsToldOnEveryChange) {
+    engine->SetInterval(1);
+    Deliver(Frame(235));
+    engine->ListOpened(true);
+    Advance(1);
+    for (int i = 0; i < 4; ++i) Advance(1);
+    EXPECT_EQ(events.list, (std::vector<RealTimeList::State>{RealTimeList::State::Running, RealTimeList::State::Paused}));
+    ASSERT_FALSE(events.samples.empty());
+    EXPECT_TRUE(events.samples.front().list.add);
+}
+
+// After a logger exchange, the rest of a dump still streaming in is never taken for a reading;
+// once the line has been quiet, frames count again.
+TEST_F(AcquisitionEngineTest, TheRestOfADumpAfterAnExchangeIsNeverShown) {
+    Deliver(Frame(235));
+    running = true;
+    engine->Download({.answer = 0.3, .stall = 0.3});
+    running = false;
+    ASSERT_EQ(events.downloads.size(), 1u);
+    EXPECT_EQ(events.downloads[0].outcome, MemoryExchange::Outcome::NoAnswer);
+    meter->ReceiveNow();
+    // Dump bytes that hold frame patterns, arriving without a pause.
+    for (int i = 0; i < 5; ++i) {
+        Bytes piece = {0x00, 0x00};
+        const Bytes like = Frame(999);
+        piece.insert(piece.end(), like.begin(), like.end());
+        Deliver(piece);
+        steady += 0.1;
+        timeOfDay += 0.1;
+    }
+    EXPECT_EQ(events.shown, (std::vector<std::string>{"23.5"}));
+    Advance(0.3);
+    Deliver(Frame(240));
+    EXPECT_EQ(events.shown.back(), "24.0");
+}
+
+}  // namespace
