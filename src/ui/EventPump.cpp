@@ -8,11 +8,7 @@
 #include <cmath>
 #include <thread>
 
-#include "serial/EventHooks.h"
 
-void EventPump::Install() { EventHooks::Install(&EventPump::ProcessEvents, &EventPump::Delay); }
-
-void EventPump::Uninstall() { EventHooks::Uninstall(); }
 
 void EventPump::ProcessEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();

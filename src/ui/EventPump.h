@@ -5,9 +5,6 @@
 // uses no CPU.
 class EventPump {
 public:
-    // Connects the core's EventHooks to the two routines below.
-    static void Install();
-    static void Uninstall();
 
     static void ProcessEvents();
     // Returns after `seconds` (or at once for 0 and less, after one round of events); returns early

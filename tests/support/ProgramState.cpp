@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-#include "acquisition/SamplingState.h"
 #include "graphs/ListPlot.h"
 #include "graphs/RealTimeChart.h"
 #include "logger/DataLogger.h"
@@ -25,7 +24,6 @@ void ResetProgramState() {
     WindowFrame::Install(std::nullopt);
     Rs232_API::Reset();
     Meter::ResetCurrent();
-    Sampling::Reset();
     DataLogger::Instance().Reset();
     RealTimeChart::Instance().Reset();
     ListPlot::Instance().Reset();

@@ -1,12 +1,15 @@
 #include "Pictures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -14,9 +17,9 @@
 #include "BenchMeter.h"
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
-#include "meter/Meter.h"
-#include "serial/Rs232_API.h"
+#include "app/Windows.h"
 #include "ui/EventPump.h"
+#include "ui/MeterLink.h"
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
@@ -96,19 +99,28 @@ void SetRange(const QString& chart, const QString& dialogName, const QStringList
     StopTimer(chart);
 }
 
-// The main window's poll cycle takes one frame from the line and shows it.
-void Poll(BenchMeter& meter, Panel& panel) {
-    meter.Advance(0.5);  // the meter's next frame is due
-    panel.Timer1_Timer();
+// Lets events run until `done` or a few seconds have passed.
+template <typename Done>
+void RunUntil(Done done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 5000) EventPump::Delay(0.005);
+    EventPump::ProcessEvents();
 }
 
-// One second of the clock: the meter's reading as the poll cycle would decode it, then the
-// sampling tick (a record and a list row when a sample is due) and the graph's tick.
-void Second(BenchMeter& meter, FakeClock& clock, Panel& panel) {
+// The meter's next frame is due: the link shows it, and takes the sample that falls due with it.
+void Poll(BenchMeter& meter, const long& readings, double seconds = 0.5) {
+    const long before = readings;
+    meter.Advance(seconds);
+    RunUntil([&] { return readings > before; });
+}
+
+// One second of the clock: the meter's next reading, the sample due with it (a record and a list
+// row), and the graph's tick.
+void Second(BenchMeter& meter, FakeClock& clock, std::atomic<double>& timeOfDay, const long& readings) {
     clock.Advance(1);
-    meter.Advance(1);
-    Meter::DecodeFrameBody(Meter::Current(), meter.Frame().bytes.data() + 1);
-    panel.Timer2_Timer();
+    timeOfDay = timeOfDay + 1;
+    Poll(meter, readings, 1);
     if (auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph)) graph->Timer1_Timer();
 }
 
@@ -144,6 +156,14 @@ QHash<QString, QImage> Take() {
     Clock::Install(&clock);
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
+    // The engine keeps the real steady clock (its waits and silences are real) and the tool's
+    // time of day, which moves only when the tool says.
+    std::atomic<double> timeOfDay{14 * 3600.0 + 30 * 60};
+    MeterLink link({[] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); },
+                    [&timeOfDay] { return timeOfDay.load(); }});
+    long readings = 0;
+    QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
+    RegisterWindows(link);
 
     // The user chooses COM 1 and presses OK.
     auto* port = Forms::GetAs<PortWindow>(WindowNames::Port);
@@ -152,26 +172,28 @@ QHash<QString, QImage> Take() {
     port->CmdOK_Click();
     auto* panel = Forms::FindAs<Panel>(WindowNames::Panel);
     if (panel) {
-        for (const char* timer : {"Timer1", "Timer2"}) panel->findChild<QTimer*>(timer)->stop();
-        Poll(*meter, *panel);
+        Poll(*meter, readings);
 
         // A recording, the real-time list and the graph, over the same samples.
         dialogs.QueueFile(folder.filePath("bath"));  // the program adds ".txt"
         Press(WindowNames::Panel, "Save");
+        RunUntil([&link] { return link.Recording(); });
         Press(WindowNames::Panel, "List");
         Press(WindowNames::Panel, "Graph");
         StopTimer(WindowNames::RealTimeGraph);
         SetRange(WindowNames::RealTimeGraph, WindowNames::RealTimeRange, {"TxtMax", "TxtMin", "TxtCounts"},
                  {"40", "0", "5"});
-        for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, *panel);
-        Poll(*meter, *panel);
+        for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, timeOfDay, readings);
+        Poll(*meter, readings);
         Grab(pictures, "panel", WindowNames::Panel);
         Grab(pictures, "list", WindowNames::List(true));
         Grab(pictures, "graph", WindowNames::RealTimeGraph);
         Press(WindowNames::Panel, "Save");  // stops the recording
+        RunUntil([&link] { return !link.Recording(); });
 
         // The logger read out, its first set listed from 09:30:00 and plotted.
         Press(WindowNames::Panel, "Memory");
+        RunUntil([&link] { return !link.Downloading(); });
         Grab(pictures, "logger", WindowNames::Memory);
         dialogs.QueueInput("9:30:00");
         OpenDataSet(1);
@@ -186,7 +208,7 @@ QHash<QString, QImage> Take() {
     }
     Forms::UnloadAll();
     EventPump::ProcessEvents();
-    Rs232_API::CloseAllPorts();
+    link.Stop();
     Dialogs::Install(nullptr);
     Clock::Install(nullptr);
     return pictures;

@@ -91,8 +91,6 @@ int main(int argc, char* argv[]) {
         // Windows drawn at twice a screen's resolution, so that their text stays sharp in print.
         qputenv("QT_SCALE_FACTOR", "2");
         QApplication app(argc, argv);
-        EventPump::Install();
-        RegisterWindows();
         return TakePictures(arg(2));
     }
     if (argc == 4) {

@@ -30,7 +30,7 @@
 
 #include "ScriptedDialogs.h"
 #include "app/Windows.h"
-#include "serial/Rs232_API.h"
+#include "ui/MeterLink.h"
 #include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
@@ -135,17 +135,15 @@ int main(int argc, char* argv[]) {
                                "[--until-reading|--until-nocom] [--toolbar KEY]... [--timeout S]\n";
         return 2;
     }
-    EventPump::Install();
-    RegisterWindows();
+    MeterLink link;
+    RegisterWindows(link);
     ScriptedDialogs dialogs;
     if (!o.saveTo.isEmpty()) dialogs.QueueFile(o.saveTo);
     if (!o.answer.isEmpty()) dialogs.QueueInput(o.answer);
     if (!o.saveTo.isEmpty() || !o.answer.isEmpty()) Dialogs::Install(&dialogs);
     const bool withPanel = o.window != "Port" && o.window != "SerialDevices";
     if (withPanel) {
-        Rs232_API::PortDriver().Init_API();
-        Rs232_API::OpenPort(o.com, Rs232_API::MeterSettings);
-        Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+        link.Start(o.com);
         Forms::Show(WindowNames::Panel);
     } else {
         Forms::Show(o.window);
@@ -184,6 +182,6 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const bool saved = grabbed || window->grab().save(o.out);
-    Rs232_API::CloseAllPorts();
+    link.Stop();
     return saved && Reached(o) ? 0 : 1;
 }

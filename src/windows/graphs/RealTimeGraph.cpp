@@ -3,15 +3,14 @@
 #include <QTimer>
 #include <optional>
 
-#include "acquisition/SamplingState.h"
 #include "graphs/RangeInput.h"
 #include "graphs/RealTimeChart.h"
-#include "meter/Meter.h"
 #include "ui/Canvas.h"
 #include "ui/CanvasDrawing.h"
 #include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
 #include "ui/WindowImagePrint.h"
@@ -28,12 +27,10 @@ constexpr ToolbarButton Buttons[] = {{"Pause", "Pause", "Pause", true},
                               {"Run", "", "Pause", false},
                               {"Start", "Start", "Start", false}};
 
-double SamplingSeconds() { return Sampling::State().SamplingSeconds(); }
-
 // Loads the graph window when needed and sizes the chart's sweep to it.
-RealTimeGraph* LoadGraph(double spanSeconds) {
+RealTimeGraph* LoadGraph(const MeterLink& link, double spanSeconds) {
     auto* graph = Forms::GetAs<RealTimeGraph>(GraphName);
-    if (graph) RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, SamplingSeconds());
+    if (graph) RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, link.SamplingSeconds());
     return graph;
 }
 
@@ -47,8 +44,8 @@ void ShowGraph(RealTimeGraph* graph, int intervalMs) {
 
 }  // namespace
 
-RealTimeGraph::RealTimeGraph(QWidget* parent)
-    : ChartWindow(GraphName, "Real Time Graph", Buttons, DefaultTimerMs, QSize(10410, 9420), parent) {}
+RealTimeGraph::RealTimeGraph(const MeterLink& link, QWidget* parent)
+    : ChartWindow(GraphName, "Real Time Graph", Buttons, DefaultTimerMs, QSize(10410, 9420), parent), link_(link) {}
 
 void RealTimeGraph::Load() {
     PlaceBesideMainWindow();
@@ -71,8 +68,8 @@ void RealTimeGraph::Draw(const Drawing& drawing) { DrawOnCanvas(*canvas_, drawin
 void RealTimeGraph::Timer1_Timer() {
     // One reading of the clock for the due second and the time label.
     const QTime now = Clock::Current().TimeOfDay();
-    Draw(RealTimeChart::Instance().Tick(Clock::SecondsOf(now), Clock::TextOf(now).toStdString(), SamplingSeconds(),
-                                        Meter::Current(), Metrics()));
+    Draw(RealTimeChart::Instance().Tick(Clock::SecondsOf(now), Clock::TextOf(now).toStdString(), link_.SamplingSeconds(),
+                                        link_.Reading(), Metrics()));
 }
 
 void RealTimeGraph::Toolbar1_ButtonClick(const QString& key) {
@@ -106,14 +103,14 @@ void RealTimeGraph::ResumeAfterRange() {
     if (runningBeforeRange_) Timer1->start();
 }
 
-void OpenRealTimeGraph() {
+void OpenRealTimeGraph(const MeterLink& link) {
     Forms::Unload(GraphName);
-    const CurrentReading& reading = Meter::Current();
+    const CurrentReading& reading = link.Reading();
     RealTimeChart::Instance().Open(reading.DualChannel, reading.UnitText);
-    if (RealTimeGraph* graph = LoadGraph(RealTimeChart::DefaultSpanSeconds)) ShowGraph(graph, RealTimeGraph::DefaultTimerMs);
+    if (RealTimeGraph* graph = LoadGraph(link, RealTimeChart::DefaultSpanSeconds)) ShowGraph(graph, RealTimeGraph::DefaultTimerMs);
 }
 
-void ReopenRealTimeGraph(int widthSteps, int heightSteps, double spanSeconds, int intervalMs) {
+void ReopenRealTimeGraph(const MeterLink& link, int widthSteps, int heightSteps, double spanSeconds, int intervalMs) {
     // The steps give the outer window; the frame the desktop draws is known on the graph that is
     // shown, not yet on the one that replaces it.
     std::optional<QMargins> frame;
@@ -123,6 +120,6 @@ void ReopenRealTimeGraph(int widthSteps, int heightSteps, double spanSeconds, in
     if (!graph) return;
     const RangeInput::WindowTwips outer = RangeInput::GraphWindowTwips(widthSteps, heightSteps);
     graph->SetOuterSizePx(Twips::Size(outer.width, outer.height), frame.value_or(graph->FrameMargins()));
-    RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, SamplingSeconds());
+    RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, link.SamplingSeconds());
     ShowGraph(graph, intervalMs);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+class MeterLink;
+
 #include "graphs/Drawing.h"
 #include "windows/graphs/ChartWindow.h"
 
@@ -11,7 +13,7 @@ class RealTimeGraph : public ChartWindow {
 public:
     static constexpr int DefaultTimerMs = 100;
 
-    explicit RealTimeGraph(QWidget* parent = nullptr);
+    explicit RealTimeGraph(const MeterLink& link, QWidget* parent = nullptr);
 
     void Timer1_Timer() override;
     void Toolbar1_ButtonClick(const QString& key) override;
@@ -34,10 +36,11 @@ private:
 
     bool heldForRange_ = false;
     bool runningBeforeRange_ = false;
+    const MeterLink& link_;
 };
 
 // The main toolbar's "Graph": a fresh graph for the meter as it is now, 5 minutes across.
-void OpenRealTimeGraph();
+void OpenRealTimeGraph(const MeterLink& link);
 // The range dialog's OK: the graph again with a window `widthSteps` by `heightSteps` in size and
 // `spanSeconds` across, and its timer at `intervalMs`.
-void ReopenRealTimeGraph(int widthSteps, int heightSteps, double spanSeconds, int intervalMs);
+void ReopenRealTimeGraph(const MeterLink& link, int widthSteps, int heightSteps, double spanSeconds, int intervalMs);

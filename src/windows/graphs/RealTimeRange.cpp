@@ -7,13 +7,12 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "acquisition/PollCycle.h"
-#include "acquisition/SamplingState.h"
 #include "graphs/RangeInput.h"
 #include "graphs/RealTimeChart.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "ui/Twips.h"
 #include "windows/WindowNames.h"
 #include "windows/graphs/FieldKeys.h"
@@ -23,11 +22,14 @@ namespace {
 
 // The graph's main polling interval stretched by two thirds: the graph's own timer then ticks
 // between two polls rather than with them.
+// The main window's poll interval that the chart's timer was once paced by.
+constexpr int PollIntervalMs = 100;
 int GraphTimerMs(int pollMs) { return static_cast<int>(std::lround(pollMs / 100.0 * 66 + pollMs)); }
 
 }  // namespace
 
-RealTimeRange::RealTimeRange(QWidget* parent) : FormWindow(WindowNames::RealTimeRange, parent) {
+RealTimeRange::RealTimeRange(const MeterLink& link, QWidget* parent)
+    : FormWindow(WindowNames::RealTimeRange, parent), link_(link) {
     SetCaption("Real Time Range");
     setWindowModality(Qt::ApplicationModal);
     setFont(Fonts::Get("MS Sans Serif", 8));
@@ -72,7 +74,7 @@ void RealTimeRange::Load() {
     const RealTimeChart& chart = RealTimeChart::Instance();
     TxtMax->setText(QString::fromStdString(RangeInput::NumberText(chart.YMax())));
     TxtMin->setText(QString::fromStdString(RangeInput::NumberText(chart.YMin())));
-    const double samplingSeconds = Sampling::State().SamplingSeconds();
+    const double samplingSeconds = link_.SamplingSeconds();
     const double minutes = chart.XStep() > 0 ? chart.PlotWidth() / chart.XStep() / 60 * samplingSeconds : 0;
     TxtCounts->setText(QString::fromStdString(RangeInput::NumberText(minutes)) + "  min");
     if (auto* graph = Forms::FindAs<FormWindow>(WindowNames::RealTimeGraph)) {
@@ -106,7 +108,8 @@ void RealTimeRange::CmdOK_Click() {
             Forms::Unload(WindowNames::RealTimeGraph);
             break;
         case RangeInput::Outcome::Status::Accepted:
-            ReopenRealTimeGraph(outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds, GraphTimerMs(PollCycle::TickMs));
+            ReopenRealTimeGraph(link_, outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds,
+                                GraphTimerMs(PollIntervalMs));
             break;
     }
     UnloadForm();

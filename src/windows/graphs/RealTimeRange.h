@@ -1,5 +1,7 @@
 #pragma once
 
+class MeterLink;
+
 #include "ui/FormWindow.h"
 
 class QLineEdit;
@@ -11,7 +13,7 @@ class QPushButton;
 class RealTimeRange : public FormWindow {
     Q_OBJECT
 public:
-    explicit RealTimeRange(QWidget* parent = nullptr);
+    explicit RealTimeRange(const MeterLink& link, QWidget* parent = nullptr);
 
     void CmdOK_Click();
 
@@ -26,4 +28,5 @@ private:
     QLineEdit* TxtWidth;
     QLineEdit* TxtHeight;
     QPushButton* CmdOK;
+    const MeterLink& link_;
 };

@@ -1,14 +1,12 @@
 #include "windows/logger/LoggerCommands.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <optional>
 
-#include "acquisition/AcquisitionPause.h"
 #include "logger/DataLogger.h"
 #include "logger/LoggerFormat.h"
 #include "logger/MemoryExchange.h"
-#include "meter/Meter.h"
+#include "ui/MeterLink.h"
 #include "ui/CaptionProgress.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
@@ -25,6 +23,66 @@ MemoryWindow* ShownMemoryWindow() {
     auto* window = Forms::FindAs<MemoryWindow>(WindowNames::Memory);
     return window && !window->IsUnloaded() && window->isVisible() ? window : nullptr;
 }
+
+// One download as the user sees it: the busy pointer, "Data Logger" with its progress and sets,
+// and the messages at its end. Closing "Data Logger" ends the download. Lives until the engine
+// says the download ended.
+class MemoryDownload : public QObject {
+public:
+    MemoryDownload(MeterLink& link, QObject& owner, std::function<void()> showTime)
+        : QObject(&owner), link_(link), showTime_(std::move(showTime)) {
+        connect(&link, &MeterLink::DownloadWindowShown, this, &MemoryDownload::ShowWindow);
+        connect(&link, &MeterLink::DownloadProgress, this, [](const QString& text) {
+            if (MemoryWindow* window = ShownMemoryWindow()) window->ShowProgress(text);
+        });
+        connect(&link, &MeterLink::DownloadFinished, this, &MemoryDownload::Finished);
+    }
+
+private:
+    void ShowWindow(long used) {
+        auto* window = Forms::GetAs<MemoryWindow>(WindowNames::Memory);
+        if (!window) return;
+        window->show();
+        window->ShowRemained(used);
+        connect(window, &QObject::destroyed, &link_, &MeterLink::CancelDownload);
+    }
+
+    void Finished(const MeterLink::DownloadReport& report) {
+        hourglass_.reset();
+        DataLogger& logger = DataLogger::Instance();
+        logger.MemoryRead(report.memory);
+        logger.DownloadEnded();
+        using Outcome = MemoryExchange::Outcome;
+        switch (report.outcome) {
+            case Outcome::Listed:
+            case Outcome::Short:
+                if (MemoryWindow* window = ShownMemoryWindow()) window->ShowSets(report.sets);
+                if (showTime_) showTime_();
+                if (report.outcome == Outcome::Short)
+                    Dialogs::Current().Message(
+                        QString("The meter's memory was shorter than it announced: %1 of %2 bytes came. "
+                                "The data sets that came are listed.")
+                            .arg(report.memory.size())
+                            .arg(report.announced));
+                break;
+            case Outcome::NoData:
+                Dialogs::Current().Message("No Data in Memory");
+                break;
+            case Outcome::NoAnswer:
+                // Closed, so that "Memory" can try again at once.
+                Forms::Unload(WindowNames::Memory);
+                Dialogs::Current().Message("No answer from the meter, try again!");
+                break;
+            case Outcome::Stopped:
+                break;
+        }
+        deleteLater();
+    }
+
+    MeterLink& link_;
+    std::function<void()> showTime_;
+    std::optional<HourglassGuard> hourglass_{std::in_place};
+};
 
 // The start time of a data set's recording as the user types it; nothing when the user gives no
 // answer, or one the set cannot start from.
@@ -48,60 +106,15 @@ std::optional<int> AskStartTime() {
 
 }  // namespace
 
-void StartMemoryDownload(const std::function<void()>& showTime) {
-#if 0
-
-    DataLogger& logger = DataLogger::Instance();
-    if (Forms::IsShown(WindowNames::Memory) || !Meter::Current().MeterOnline || logger.Downloading()) return;
-    AcquisitionPause pause(AcquisitionPause::LivePolling);
-    std::optional<HourglassGuard> hourglass(std::in_place);
-    QElapsedTimer elapsed;
-    elapsed.start();
-
-    // Closing the main window ends the program, and the download with it; once "Data Logger" is
-    // shown, closing it ends the download too.
-    bool windowShown = false;
-    MemoryExchange exchange(
-        {.showWindow =
-             [&windowShown](long used) {
-                 windowShown = true;
-                 if (auto* window = Forms::GetAs<MemoryWindow>(WindowNames::Memory)) {
-                     window->show();
-                     window->ShowRemained(used);
-                 }
-             },
-         .showProgress =
-             [](const std::string& text) {
-                 if (MemoryWindow* window = ShownMemoryWindow()) window->ShowProgress(QString::fromStdString(text));
-             },
-         .carryOn = [&windowShown] { return Forms::Find(WindowNames::Panel) && (!windowShown || ShownMemoryWindow()); },
-         .showSets =
-             [](const std::vector<Logger::DataSet>& sets) {
-                 if (MemoryWindow* window = ShownMemoryWindow()) window->ShowSets(sets);
-             },
-         .transferDone = [&hourglass] { hourglass.reset(); },
-         .showTime = showTime},
-        [elapsed] { return elapsed.elapsed() / 1000.0; });
-
-    switch (exchange.Run()) {
-        case MemoryExchange::Outcome::NoData:
-            Dialogs::Current().Message("No Data in Memory");
-            break;
-        case MemoryExchange::Outcome::NoAnswer:
-            // Closed, so that "Memory" can try again at once.
-            Forms::Unload(WindowNames::Memory);
-            Dialogs::Current().Message("No answer from the meter, try again!");
-            break;
-        case MemoryExchange::Outcome::Listed:
-        case MemoryExchange::Outcome::Stopped:
-            break;
-    }
-#endif
-    (void)showTime;
+bool StartMemoryDownload(MeterLink& link, QObject& owner, std::function<void()> showTime) {
+    if (Forms::IsShown(WindowNames::Memory) || !link.MeterOnline() || link.Downloading()) return false;
+    DataLogger::Instance().DownloadStarted();
+    new MemoryDownload(link, owner, std::move(showTime));
+    link.Download();
+    return true;
 }
 
 void OpenDataSet(int setNumber) {
-    AcquisitionPause pause(AcquisitionPause::LivePolling);
     for (bool dual : {true, false}) Forms::Unload(ListWindow::NameOf(ListWindow::Kind::Data, dual));
     const std::optional<std::vector<std::uint8_t>> set = Logger::CutSet(DataLogger::Instance().MemoryImage(), setNumber);
     if (!set) return;

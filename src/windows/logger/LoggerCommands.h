@@ -2,12 +2,16 @@
 
 #include <functional>
 
+class MeterLink;
+class QObject;
+
 // The two things a user does with the meter's logger: read it out ("Memory" on the main toolbar)
-// and open one of its data sets as a data list (a click on a set in "Data Logger"). Both hold
-// live polling off while they run and let it run again on every way out.
+// and open one of its data sets as a data list (a click on a set in "Data Logger").
 //
-// `showTime` puts the time of the download where the main window keeps it.
-void StartMemoryDownload(const std::function<void()>& showTime);
+// The download runs in the meter link's engine; what it tells is shown as it comes, for as long
+// as `owner` lives. `showTime` puts the time of the download where the main window keeps it, once
+// the sets are listed. False when no download was started (one runs, or the meter is offline).
+bool StartMemoryDownload(MeterLink& link, QObject& owner, std::function<void()> showTime);
 // Asks for the time at which the set's recording started and fills the data list that matches
 // the meter's channel mode with its records.
 void OpenDataSet(int setNumber);

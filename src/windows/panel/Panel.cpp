@@ -9,14 +9,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTime>
-#include <QTimer>
+#include <filesystem>
 
-#include "acquisition/AcquisitionPause.h"
-#include "acquisition/PollCycle.h"
-#include "acquisition/SamplingState.h"
-#include "meter/Meter.h"
 #include "records/RecordFormat.h"
-#include "serial/Rs232_API.h"
 #include "ui/Clock.h"
 #include "ui/Desktop.h"
 #include "ui/Dialogs.h"
@@ -58,7 +53,7 @@ QString HelpFolder() {
 
 }  // namespace
 
-Panel::Panel(QWidget* parent) : FormWindow(WindowNames::Panel, parent) {
+Panel::Panel(MeterLink& link, QWidget* parent) : FormWindow(WindowNames::Panel, parent), link_(link) {
     SetCaption(Title);
     SetClientSizeTwips(5160, 4515);
 
@@ -114,16 +109,15 @@ Panel::Panel(QWidget* parent) : FormWindow(WindowNames::Panel, parent) {
 
     BuildHelpPanel();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(PollCycle::TickMs);
-    connect(Timer1, &QTimer::timeout, this, &Panel::Timer1_Timer);
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName("Timer2");
-    Timer2->setInterval(PollCycle::TickMs);
-    connect(Timer2, &QTimer::timeout, this, &Panel::Timer2_Timer);
-    heldTimers_ = std::make_shared<HeldTimers>(*this, Timer1, Timer2);
-    AcquisitionPause::Install(heldTimers_);
+    connect(&link_, &MeterLink::PortSeen, this, [this](int number) { SetPortText(QString("COM  %1").arg(number)); });
+    connect(&link_, &MeterLink::ReadingShown, this, [this] {
+        ShowReading();
+        LblType->setText(QString::fromStdString(link_.Reading().ThermocoupleType));
+        LblType->adjustSize();
+    });
+    connect(&link_, &MeterLink::NoCom, this, [this] { SetPortText("No COM"); });
+    connect(&link_, &MeterLink::SampleTaken, this, &Panel::SampleTaken);
+    connect(&link_, &MeterLink::RecordingChanged, this, &Panel::RecordingChanged);
 
     // Nothing is said about the meter until its first good frame says what it is.
     for (QLabel* heading : {UnitT1, UnitT2, UnitT1T2}) heading->hide();
@@ -171,154 +165,103 @@ void Panel::BuildHelpPanel() {
 
 void Panel::Load() {
     CentreOnScreen();
-    const int index = Rs232_API::CurrentPortIndex();
-    if (index < 1 || index > Rs232_API::MaxOpenPorts) {
+    if (!link_.Started()) {
         Dialogs::Current().Message("No device found, try again!");
         UnloadForm();
         return;
     }
-    SetPortText(PortCaption());
+    SetPortText(QString("COM  %1").arg(link_.Port()));
     RefreshUnitPictures();
-    Sampling::State().SamplingStarted();
-    poll_ = std::make_shared<PollCycle>(
-        PollCycle::Display{
-            [self = QPointer<Panel>(this)] {
-                if (self) self->SetPortText(PortCaption());
-            },
-            [self = QPointer<Panel>(this)] {
-                if (self) self->ShowReading();
-            },
-            [self = QPointer<Panel>(this)] {
-                if (!self) return;
-                self->LblType->setText(QString::fromStdString(Meter::Current().ThermocoupleType));
-                self->LblType->adjustSize();
-            },
-            [self = QPointer<Panel>(this)] {
-                if (self) self->SetPortText("No COM");
-            }},
-        [] { return Clock::Current().SecondsSinceMidnight(); }, [] { return Clock::Current().ElapsedSeconds(); });
-    Timer1->start();
-    Timer2->start();
 }
 
 void Panel::Unload() {
-    if (poll_) poll_->Cancel();
-    Timer1->stop();
-    Timer2->stop();
-    Rs232_API::CloseAllPorts();
+    link_.Stop();
     // The main window ends the program, and with it every other window.
     QCoreApplication::quit();
 }
 
-QString Panel::PortCaption() {
-    const int index = Rs232_API::CurrentPortIndex();
-    if (index < 1 || index > Rs232_API::MaxOpenPorts) return "No COM";
-    return QString("COM  %1").arg(Rs232_API::OpenPorts(index).number);
-}
-
-void Panel::Timer1_Timer() {
-    // The cycle waits with events running, so this window may be gone when it returns: keep the
-    // cycle alive, and touch nothing of the window after it unless it is still there.
-    const QPointer<Panel> self(this);
-    if (std::shared_ptr<PollCycle> poll = poll_) poll->Run();
-    if (!self || IsUnloaded()) return;
-    // Toolbar commands pressed during the cycle's waits run now, outside it: a dialog they open
-    // would otherwise hold the cycle, and the readings with it, until it closed.
-    // A command's dialog runs events too, and the window may be closed meanwhile.
-    while (self && !IsUnloaded() && !deferredClicks_.isEmpty()) Toolbar1_ButtonClick(deferredClicks_.takeFirst());
-}
-
-// The PC-sampling clock: when a sample is due, the readings as shown become one record of a
-// running recording and one row of the open real-time list.
-void Panel::Timer2_Timer() {
-    SamplingState& s = Sampling::State();
-    // One reading of the clock, so that the time stamp and the due second always agree.
-    const QTime now = Clock::Current().TimeOfDay();
-    const QString timeText = Clock::TextOf(now);
-    if (!s.SampleDue(Clock::SecondsOf(now))) return;
-    ShowTimesText->setText(timeText);
-
-    const CurrentReading& r = Meter::Current();
-    const std::string time = timeText.toStdString();
-    const std::string line = RecordFormat::SampleLine(r, time);
-    // A reading that polling has not renewed lately (a dialog held the poll cycle, the meter
-    // fell silent) is neither recorded nor listed: the times show the gap instead.
-    const double elapsed = Clock::Current().ElapsedSeconds();
-    const bool fresh = r.FreshAt(elapsed);
-    PcRecording& recorder = s.Recorder();
-    switch (recorder.Sample(r, time, elapsed)) {
+// What one PC sample did: the record it wrote, the list row it made.
+void Panel::SampleTaken(const MeterLink::Sample& sample) {
+    ShowTimesText->setText(QString::fromStdString(sample.time));
+    switch (sample.recording) {
         case PcRecording::Result::Written:
-            LblCount->setText(QString::number(recorder.RecordCount()));
+            LblCount->setText(QString::number(sample.recordCount));
             LblRec->setText("Rec");
-            break;
-        case PcRecording::Result::StoppedLimit:
-        case PcRecording::Result::StoppedChannelMode:
-            ShowRecordingStopped(true);
-            return;
-        case PcRecording::Result::StoppedLostLink:
-        case PcRecording::Result::WaitingForMeter:  // the desktop's recording stops instead
-            s.SavePathUsed();
-            ShowRecordingStopped(false);
-            return;
-        case PcRecording::Result::WriteFailed: {
-            s.SavePathUsed();
-            ShowRecordingStopped(false);
-            // The list is the user's second copy: it still gets the sample the file refused.
-            AddListRow(line, fresh);
-            Dialogs::Current().Message(QString("Recording stopped: %1 could not be written (%2).")
-                                           .arg(QString::fromStdString(recorder.Path()),
-                                                QString::fromStdString(recorder.ErrorText())));
-            return;
-        }
-        case PcRecording::Result::Stale:
             break;
         case PcRecording::Result::NotRecording:
             LblFileName->clear();
             LblCount->clear();
             LblRec->clear();
             break;
+        default:
+            break;  // a stop is told as the recording's change
     }
-    AddListRow(line, fresh);
-    CloseStatisticsOnChannelChange();
-}
-
-void Panel::AddListRow(const std::string& sampleLine, bool fresh) {
-    SamplingState& s = Sampling::State();
-    const CurrentReading& r = Meter::Current();
-    const RealTimeList::Step step = s.List().Take(sampleLine, r.DualChannel, r.MeterOnline, s.ChannelModeAtStart(), fresh);
-    if (!step.add) return;
-    if (auto* list = Forms::FindAs<ListWindow>(WindowNames::List(r.DualChannel))) {
-        list->AddSampleRow(QString::fromStdString(step.row));
-        // The one-channel list has no button to show that it paused.
-        if (step.pause && r.DualChannel) list->ShowPaused();
+    if (sample.list.add) {
+        if (auto* list = Forms::FindAs<ListWindow>(WindowNames::List(sample.dualChannel)))
+            list->AddSampleRow(QString::fromStdString(sample.list.row));
     }
-    if (step.close) {
+    if (sample.list.close) {
         for (bool dual : {true, false}) Forms::Unload(WindowNames::List(dual));
     }
+    if (sample.channelModeChanged) CloseStatisticsOnChannelChange(link_);
 }
 
-Panel::HeldTimers::HeldTimers(Panel& panel, QTimer* polling, QTimer* sampling)
-    : panel_(panel), polling_{polling}, sampling_{sampling} {}
+namespace {
 
-void Panel::HeldTimers::Hold(Held& held) {
-    if (held.holds++ > 0) return;
-    held.wasActive = held.timer->isActive();
-    held.timer->stop();
+QString StopReason(const MeterLink::RecordingReport& report) {
+    using Event = MeterLink::RecordingReport::Event;
+    switch (report.event) {
+        case Event::StoppedLimit:
+            return "it holds as many records as a recording may";
+        case Event::StoppedChannelMode:
+            return "the meter changed between one and two channels";
+        case Event::StoppedLostLink:
+            return "the meter stopped answering";
+        case Event::WriteFailed:
+            return QString("the file could not be written (%1)").arg(QString::fromStdString(report.error));
+        default:
+            return {};
+    }
 }
 
-void Panel::HeldTimers::Release(Held& held) {
-    if (held.holds == 0 || --held.holds > 0) return;
-    if (held.wasActive && !panel_.IsUnloaded()) held.timer->start();
-}
+}  // namespace
 
-void Panel::HeldTimers::Hold(unsigned parts) {
-    if (parts & AcquisitionPause::LivePolling) Hold(polling_);
-    if (parts & AcquisitionPause::PcSampling) Hold(sampling_);
-}
-
-void Panel::HeldTimers::Release(unsigned parts) {
-    if (parts & AcquisitionPause::LivePolling) Release(polling_);
-    if (parts & AcquisitionPause::PcSampling) Release(sampling_);
+void Panel::RecordingChanged(const MeterLink::RecordingReport& report) {
+    using Event = MeterLink::RecordingReport::Event;
+    const QString path = QString::fromStdString(report.path);
+    switch (report.event) {
+        case Event::Started:
+            LblFileName->setText(QString::fromStdString(
+                RecordFormat::WithTxtExtension(std::filesystem::path(report.path).filename().string())));
+            Toolbar1->SetButtonIcon("Save", Toolbar1->ButtonIcon("Stop"));
+            Toolbar1->SetButtonTooltip("Save", "Stop Recording");
+            LblRec->show();
+            return;
+        case Event::NotCreated:
+            Dialogs::Current().Message(
+                QString("%1 could not be created (%2).").arg(path, QString::fromStdString(report.error)));
+            return;
+        case Event::StoppedByUser:
+            link_.SavePathUsed();
+            ShowRecordingStopped(false);
+            if (!report.error.empty())
+                Dialogs::Current().Message(QString("%1 could not be written completely (%2).")
+                                               .arg(path, QString::fromStdString(report.error)));
+            return;
+        case Event::StoppedLimit:
+        case Event::StoppedChannelMode:
+            ShowRecordingStopped(true);
+            break;
+        case Event::StoppedLostLink:
+        case Event::WriteFailed:
+            link_.SavePathUsed();
+            ShowRecordingStopped(false);
+            break;
+    }
+    // The user may be away for hours: the message stays until read, and holds nothing meanwhile.
+    Dialogs::Current().Message(QString("Recording stopped at %1: %2.\r\n%3 keeps %4 records.")
+                                   .arg(QString::fromStdString(report.time), StopReason(report), path)
+                                   .arg(report.records));
 }
 
 // Button 1 back to its idle picture; the file name stays only after a limit or channel stop.
@@ -335,7 +278,7 @@ void Panel::ShowRecordingStopped(bool keepFileName) {
 }
 
 void Panel::ShowReading() {
-    const CurrentReading& r = Meter::Current();
+    const CurrentReading& r = link_.Reading();
     ImgC->setVisible(r.UnitIsC);
     ImgF->setVisible(r.UnitIsF);
     ImgK->setVisible(r.UnitIsK);
@@ -360,7 +303,7 @@ void Panel::ShowChannelLayout(bool dual) {
 // Two channels: T1 from the left, T2 against the right edge and the difference centred below,
 // each as wide as its text. One channel: T1 alone, large and centred across the area.
 void Panel::PlaceFigures() {
-    if (!Meter::Current().DualChannel) {
+    if (!link_.Reading().DualChannel) {
         LblT1->setGeometry(Twips::Rect(120, 1440, 5000, 2000));
         return;
     }

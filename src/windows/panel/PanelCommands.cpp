@@ -6,9 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "acquisition/PollCycle.h"
-#include "acquisition/SamplingState.h"
-#include "meter/Meter.h"
+#include "acquisition/SamplingSchedule.h"
 #include "records/RecordFormat.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
@@ -23,10 +21,6 @@
 #include "windows/stats/StatisticsCommands.h"
 
 void Panel::Toolbar1_ButtonClick(const QString& key) {
-    if (poll_ && poll_->Running()) {
-        deferredClicks_.append(key);
-        return;
-    }
     if (key == "Save") {
         SaveCommand();
     } else if (key == "Open") {
@@ -34,11 +28,11 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
     } else if (key == "List") {
         ListCommand();
     } else if (key == "Graph") {
-        OpenRealTimeGraph();
+        OpenRealTimeGraph(link_);
     } else if (key == "PC") {
         PcSamplingCommand();
     } else if (key == "AVG") {
-        OpenStatistics();
+        OpenStatistics(link_);
     } else if (key == "Memory") {
         MemoryCommand();
     } else if (key == "help") {
@@ -47,66 +41,49 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
 }
 
 void Panel::SaveCommand() {
-    SamplingState& s = Sampling::State();
-    if (!Meter::Current().MeterOnline) return;
-    if (s.Recording()) {
-        s.Recorder().Stop();
-        s.SavePathUsed();
-        ShowRecordingStopped(false);
+    if (!link_.MeterOnline()) return;
+    if (link_.Recording()) {
+        link_.StopRecording();
         return;
     }
     const QPointer<FormWindow> self(this);
-    RecordFile::ShowSaveAsDialog();
+    RecordFile::ShowSaveAsDialog(link_);
     if (FormWindow::IsGone(self)) return;
     ShowTimesText->setText(Clock::Current().TimeText());
-    if (!s.SavePathChosen()) return;
-    if (!s.Recorder().Start(s.RecordFilePath(), Meter::Current().DualChannel)) {
-        Dialogs::Current().Message(QString("%1 could not be created (%2).")
-                                       .arg(QString::fromStdString(s.RecordFilePath()),
-                                            QString::fromStdString(s.Recorder().ErrorText())));
-        return;
-    }
-    LblFileName->setText(QString::fromStdString(RecordFormat::WithTxtExtension(
-        std::filesystem::path(s.RecordFilePath()).filename().string())));
-    Toolbar1->SetButtonIcon("Save", Toolbar1->ButtonIcon("Stop"));
-    Toolbar1->SetButtonTooltip("Save", "Stop Recording");
-    LblRec->show();
+    if (!link_.SavePathChosen()) return;
+    link_.StartRecording(link_.RecordFilePath());
 }
 
 void Panel::PcSamplingCommand() {
-    SamplingState& s = Sampling::State();
     const QString answer = Dialogs::Current().InputBox(
         "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ", "Input Sampling Time",
-        QString::number(s.SamplingSeconds()));
+        QString::number(link_.SamplingSeconds()));
     const auto seconds = SamplingSchedule::ParseInterval(answer.toStdString());
     if (!seconds) return;
-    s.IntervalChosen(*seconds, Clock::Current().SecondsSinceMidnight());
+    link_.SetInterval(*seconds);
 }
 
 void Panel::ListCommand() {
-    const CurrentReading& r = Meter::Current();
+    const CurrentReading& r = link_.Reading();
     if (!r.MeterOnline) return;
-    SamplingState& s = Sampling::State();
     ShowTimesText->setText(Clock::Current().TimeText());
-    s.ChannelModeStarted(r.DualChannel);
+    link_.ChannelModeStarted(r.DualChannel);
     const QString name = WindowNames::List(r.DualChannel);
     if (Forms::IsShown(name)) return;
     // One real-time list at a time: a list of the other channel mode (left paused by a lost link)
     // closes, so that closing it later cannot end the list that runs now.
     Forms::Unload(WindowNames::List(!r.DualChannel));
     Forms::Show(name);
-    s.List().Opened();
+    link_.ListOpened(r.DualChannel);
 }
 
 void Panel::MemoryCommand() {
-    StartMemoryDownload([self = QPointer<Panel>(this)] {
-        if (self) self->ShowTimesText->setText(Clock::Current().TimeText());
-    });
+    StartMemoryDownload(link_, *this, [this] { ShowTimesText->setText(Clock::Current().TimeText()); });
 }
 
 // A record file from disk into the file list that fits it; never while a recording writes one.
 void Panel::OpenCommand() {
-    if (Sampling::State().Recording()) {
+    if (link_.Recording()) {
         Dialogs::Current().Message("Recording Mode!\n\rPlease stop recording!");
         return;
     }

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/AcquisitionPause.h"
 #include "records/RecordFormat.h"
 #include "records/RecordTable.h"
 #include "ui/CaptionProgress.h"
@@ -20,9 +19,6 @@
 namespace {
 
 struct ListLayout {
-    // The two-channel print halts the timers before its dialog opens, the one-channel print
-    // only once the dialog is confirmed.
-    bool timersRestDuringDialog;
     std::string title;
     std::string rule;
     std::string (*row)(const std::vector<std::string>& cells);
@@ -33,9 +29,8 @@ bool Print(FormWindow& form, const RecordTable& rows, const ListLayout& layout) 
     ReentryGuard guard(printing);
     if (!guard) return false;
 
-    // No polling and no PC sampling while the list prints.
-    std::optional<AcquisitionPause> acquisition;
-    if (layout.timersRestDuringDialog) acquisition.emplace();
+    // Readings, samples and records go on while the list prints: it prints the rows it had
+    // when Print was pressed.
     const QPointer<FormWindow> window(&form);
     // Text goes to the printer as outlines either way; at screen resolution the ui Printer's
     // TAB stops come out right (on a high-resolution printer they are far too wide).
@@ -43,7 +38,6 @@ bool Print(FormWindow& form, const RecordTable& rows, const ListLayout& layout) 
     if (!Dialogs::Current().PrintDialog(printer)) return false;
     // The sampling tick may have closed the list while the dialog was open.
     if (FormWindow::IsGone(window)) return false;
-    if (!acquisition) acquisition.emplace();
 
     HourglassGuard hourglass;
     CaptionProgress progress(*window, QStringLiteral(" record(s) completed"));
@@ -71,9 +65,9 @@ bool Print(FormWindow& form, const RecordTable& rows, const ListLayout& layout) 
 namespace ListPrinting {
 
 bool PrintList(FormWindow& form, RecordTable rows) {
-    static const ListLayout twoChannels{true, std::string(RecordFormat::TwoChannelPrintTitle),
+    static const ListLayout twoChannels{std::string(RecordFormat::TwoChannelPrintTitle),
                                         std::string(RecordFormat::TwoChannelPrintRule), &RecordFormat::TwoChannelPrintRow};
-    static const ListLayout oneChannel{false, RecordFormat::OneChannelPrintTitle(), RecordFormat::OneChannelPrintRule(),
+    static const ListLayout oneChannel{RecordFormat::OneChannelPrintTitle(), RecordFormat::OneChannelPrintRule(),
                                        &RecordFormat::OneChannelPrintRow};
     return Print(form, rows, rows.TwoChannels() ? twoChannels : oneChannel);
 }

@@ -5,11 +5,10 @@
 #include <QVBoxLayout>
 #include <span>
 
-#include "acquisition/SamplingState.h"
-#include "meter/Meter.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "ui/Grid.h"
 #include "ui/Icons.h"
 #include "ui/Toolbar.h"
@@ -60,13 +59,15 @@ QString ListWindow::NameOf(Kind kind, bool dual) {
     return WindowNames::List(dual);
 }
 
-ListWindow::ListWindow(Kind kind, bool dual, PlotCommand plot, QWidget* parent)
+ListWindow::ListWindow(MeterLink& link, Kind kind, bool dual, PlotCommand plot, QWidget* parent)
     : FormWindow(NameOf(kind, dual), parent),
+      link_(link),
       kind_(kind),
       dual_(dual),
       records_(RecordTable::ColumnsFor(dual)),
       plot_(std::move(plot)) {
     SetCaption(kind == Kind::Data ? "Data List" : kind == Kind::File ? "File List" : "Real Time List");
+    if (kind == Kind::RealTime) connect(&link_, &MeterLink::ListChanged, this, &ListWindow::FollowListState);
     BuildToolbar();
     BuildGrid();
     auto* layout = new QVBoxLayout(this);
@@ -115,7 +116,7 @@ void ListWindow::Load() {
 }
 
 void ListWindow::Unload() {
-    if (kind_ == Kind::RealTime) Sampling::State().List().Closed();
+    if (kind_ == Kind::RealTime) link_.ListClosed();
 }
 
 void ListWindow::AppendRow(std::string_view tabbedRow) { grid_->AddItemUtf8(tabbedRow); }
@@ -168,27 +169,22 @@ void ListWindow::Toolbar1_ButtonClick(const QString& key) {
 }
 
 void ListWindow::Save() {
-    if (Sampling::State().Recording()) {
+    if (link_.Recording()) {
         Dialogs::Current().Message("Aready in recording mode, close it and try again !");
         return;
     }
     const QPointer<FormWindow> self(this);
-    RecordFile::ShowSaveAsDialog();
+    RecordFile::ShowSaveAsDialog(link_);
     if (FormWindow::IsGone(self)) return;
-    if (Sampling::State().SavePathChosen()) RecordFile::SaveList(*this, records_);
+    if (link_.SavePathChosen()) RecordFile::SaveList(link_, *this, records_);
 }
 
-void ListWindow::Pause() {
-    switch (Sampling::State().List().TogglePause(Meter::Current().MeterOnline)) {
-        case RealTimeList::State::Paused:
-            ShowPaused();
-            break;
-        case RealTimeList::State::Running:
-            ShowRunning();
-            break;
-        case RealTimeList::State::Closed:
-            break;
-    }
+// The button shows what the engine says the list does, whatever brought it there.
+void ListWindow::Pause() { link_.ListTogglePause(); }
+
+void ListWindow::FollowListState(RealTimeList::State state) {
+    if (state == RealTimeList::State::Paused) ShowPaused();
+    if (state == RealTimeList::State::Running) ShowRunning();
 }
 
 void ListWindow::Print() { ListPrinting::PrintList(*this, records_); }

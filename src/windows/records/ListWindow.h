@@ -1,11 +1,14 @@
 #pragma once
 
+class MeterLink;
+
 #include <QString>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "acquisition/RealTimeList.h"
 #include "records/RecordTable.h"
 #include "ui/FormWindow.h"
 
@@ -29,7 +32,7 @@ public:
     // What the Plot button of a data or file list does with a snapshot of the list's rows.
     using PlotCommand = std::function<void(RecordTable rows)>;
 
-    ListWindow(Kind kind, bool dual, PlotCommand plot = {}, QWidget* parent = nullptr);
+    ListWindow(MeterLink& link, Kind kind, bool dual, PlotCommand plot = {}, QWidget* parent = nullptr);
     // "List2", "DataList1" ...
     static QString NameOf(Kind kind, bool dual);
 
@@ -48,6 +51,7 @@ public:
     void AddSampleRow(const QString& tabbedRow);
     // The Pause button offers "Start" (the list was paused by a lost meter link).
     void ShowPaused();
+    void FollowListState(RealTimeList::State state);
 
     void Toolbar1_ButtonClick(const QString& key);
 
@@ -64,6 +68,7 @@ private:
     void Pause();
     void Print();
 
+    MeterLink& link_;
     Kind kind_;
     bool dual_;
     RecordTable records_;

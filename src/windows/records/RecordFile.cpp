@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <string>
 
-#include "acquisition/SamplingState.h"
+#include "ui/MeterLink.h"
 #include "records/ListSave.h"
 #include "records/RecordFormat.h"
 #include "records/RecordWriter.h"
@@ -39,30 +39,27 @@ std::optional<QString> ChooseFile(const std::string& folder) {
 
 namespace RecordFile {
 
-bool ShowSaveAsDialog() {
-    SamplingState& state = Sampling::State();
+bool ShowSaveAsDialog(MeterLink& link) {
     const std::string folder = RecordFormat::DefaultFolder();
     if (!RecordFormat::EnsureFolder(folder).ok) {
-        state.SaveCancelled();
+        link.SavePathUsed();
         return false;
     }
 
-    std::optional<QString> chosen;
-    {
-        // The real-time list takes no rows while the dialog is open.
-        RealTimeList::DialogHold hold(state.List(), state.Recording());
-        chosen = ChooseFile(folder);
-    }
+    // The real-time list takes no rows while the dialog is open.
+    link.HoldList(true);
+    const std::optional<QString> chosen = ChooseFile(folder);
+    link.HoldList(false);
     if (!chosen) {
-        state.SaveCancelled();
+        link.SavePathUsed();
         return false;
     }
-    state.SavePathChosen(RecordFormat::WithTxtExtension(chosen->toStdString()), !QFileInfo(*chosen).fileName().isEmpty());
-    return state.SavePathChosen();
+    link.SavePathChosen(RecordFormat::WithTxtExtension(chosen->toStdString()), !QFileInfo(*chosen).fileName().isEmpty());
+    return link.SavePathChosen();
 }
 
-bool SaveList(FormWindow& form, const RecordTable& rows) {
-    const std::string path = Sampling::State().RecordFilePath();
+bool SaveList(MeterLink& link, FormWindow& form, const RecordTable& rows) {
+    const std::string path = link.RecordFilePath();
     RecordWriter writer;
     bool saved = false;
     if (writer.Open(path)) {
@@ -81,7 +78,7 @@ bool SaveList(FormWindow& form, const RecordTable& rows) {
         ReportSaveFailure(path, reason.empty() ? writer.ErrorText() : reason);
         return false;
     }
-    Sampling::State().SavePathUsed();
+    link.SavePathUsed();
     return true;
 }
 

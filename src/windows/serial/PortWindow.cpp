@@ -9,6 +9,7 @@
 #include "ui/EventPump.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "ui/ReentryGuard.h"
 #include "ui/Twips.h"
 #include "windows/WindowNames.h"
@@ -25,7 +26,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }
 }  // namespace
 
-PortWindow::PortWindow(QWidget* parent) : FormWindow(WindowNames::Port, parent) {
+PortWindow::PortWindow(MeterLink& link, QWidget* parent) : FormWindow(WindowNames::Port, parent), link_(link) {
     SetCaption("COM Port");
     SetClientSizeTwips(3660, 1605);
     BtnAutoScan = MakeButton(this, "BtnAutoScan", "AutoScan", Twips::Rect(120, 120, 1095, 615));
@@ -112,8 +113,8 @@ int PortWindow::ParsePortNumber(const QString& text, int previous) {
 void PortWindow::CmdOK_Click() {
     if (scanning_) return;
     portNumber_ = ParsePortNumber(TxtCOM->currentText(), portNumber_);
-    Rs232_API::OpenPort(portNumber_, Rs232_API::MeterSettings);
-    Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+    // The meter's link opens the port and keeps it from now on.
+    link_.Start(portNumber_);
     Forms::Show(WindowNames::Panel);
     Forms::Unload(WindowNames::Port);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+class MeterLink;
+
 #include <array>
 
 #include "ui/FormWindow.h"
@@ -13,7 +15,7 @@ class QPushButton;
 class PortWindow : public FormWindow {
     Q_OBJECT
 public:
-    explicit PortWindow(QWidget* parent = nullptr);
+    explicit PortWindow(MeterLink& link, QWidget* parent = nullptr);
 
     // The port number OK takes from a "COM  n" text; unchanged when the text holds none.
     static int ParsePortNumber(const QString& text, int previous);
@@ -37,6 +39,7 @@ private:
     QComboBox* TxtCOM;
     QPushButton* CmdOK;
     QProgressBar* ProgressBar1;
+    MeterLink& link_;
     int portNumber_ = 0;
     bool scanning_ = false;
     bool closeAfterScan_ = false;

@@ -6,8 +6,6 @@
 #include <QTimer>
 #include <span>
 
-#include "acquisition/SamplingState.h"
-#include "meter/Meter.h"
 #include "stats/StatisticsState.h"
 #include "ui/Clock.h"
 #include "ui/Fonts.h"
@@ -130,7 +128,8 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QString AvgWindow::NameOf(bool dual) { return WindowNames::Avg(dual); }
 
-AvgWindow::AvgWindow(bool dual, QWidget* parent) : FormWindow(NameOf(dual), parent), dual_(dual) {
+AvgWindow::AvgWindow(MeterLink& link, bool dual, QWidget* parent)
+    : FormWindow(NameOf(dual), parent), link_(link), dual_(dual) {
     SetCaption("Max / Min / AVG");
     setFont(CaptionFont());
     const Layout& layout = LayoutOf(dual_);
@@ -250,7 +249,7 @@ void AvgWindow::StartGathering(const QString& now) {
     }
     // The one-channel window keeps gathering in the unit it was opened with.
     if (dual_) {
-        state.SetUnitTextAtStart(Meter::Current().UnitText);
+        state.SetUnitTextAtStart(link_.Reading().UnitText);
         LblUnit->setText(Text(state.UnitTextAtStart()));
     }
 }
@@ -266,7 +265,7 @@ void AvgWindow::Timer1_Timer() {
     LblCurrentTime->setText(now);
     if (!StatisticsState::Instance().AvgRunning()) return;
     ++count_;
-    if (Sampling::State().ChannelModeAtStart() != Meter::Current().DualChannel) {
+    if (link_.ChannelModeAtStart() != link_.Reading().DualChannel) {
         // The two-channel window may close itself here: nothing of it is touched afterwards.
         StopOnChannelChange();
         return;
@@ -284,7 +283,7 @@ void AvgWindow::StopOnChannelChange() {
 }
 
 void AvgWindow::Gather(const QString& now) {
-    const CurrentReading& meter = Meter::Current();
+    const CurrentReading& meter = link_.Reading();
     const std::string& unit = StatisticsState::Instance().UnitTextAtStart();
     std::vector<Reading> samples;
     for (const ChannelLabels& labels : channels_)

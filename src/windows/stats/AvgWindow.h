@@ -5,6 +5,7 @@
 
 #include "stats/Statistics.h"
 #include "ui/FormWindow.h"
+#include "ui/MeterLink.h"
 
 class QLabel;
 class QPushButton;
@@ -18,7 +19,7 @@ class Toolbar;
 class AvgWindow : public FormWindow {
     Q_OBJECT
   public:
-    explicit AvgWindow(bool dual, QWidget* parent = nullptr);
+    AvgWindow(MeterLink& link, bool dual, QWidget* parent = nullptr);
     // "AVG2" or "AVG1".
     static QString NameOf(bool dual);
 
@@ -59,6 +60,7 @@ class AvgWindow : public FormWindow {
     void Gather(const QString& now);
     void Print();
 
+    MeterLink& link_;
     bool dual_;
     long count_ = 0;
     std::vector<ChannelLabels> channels_;

@@ -1,17 +1,15 @@
 #include "windows/stats/StatisticsCommands.h"
 
-#include "acquisition/SamplingState.h"
-#include "meter/Meter.h"
 #include "stats/StatisticsState.h"
 #include "ui/Forms.h"
 #include "windows/stats/AvgWindow.h"
 
-void OpenStatistics() {
-    const CurrentReading& meter = Meter::Current();
+void OpenStatistics(MeterLink& link) {
+    const CurrentReading& meter = link.Reading();
     StatisticsState& state = StatisticsState::Instance();
     if (!meter.MeterOnline || state.AvgWindowOpen()) return;
     state.WindowOpened();
-    Sampling::State().ChannelModeStarted(meter.DualChannel);
+    link.ChannelModeStarted(meter.DualChannel);
     auto* window = dynamic_cast<AvgWindow*>(Forms::Show(AvgWindow::NameOf(meter.DualChannel)));
     if (!window) {
         state.WindowClosed();
@@ -23,8 +21,8 @@ void OpenStatistics() {
     state.SetUnitTextAtStart(meter.UnitText);
 }
 
-void CloseStatisticsOnChannelChange() {
+void CloseStatisticsOnChannelChange(const MeterLink& link) {
     if (!StatisticsState::Instance().AvgWindowOpen()) return;
-    if (Meter::Current().DualChannel == Sampling::State().ChannelModeAtStart()) return;
+    if (link.Reading().DualChannel == link.ChannelModeAtStart()) return;
     for (bool dual : {true, false}) Forms::Unload(AvgWindow::NameOf(dual));
 }

@@ -1,0 +1,169 @@
+#include "ui/MeterLink.h"
+
+#include <QMetaObject>
+#include <chrono>
+#include <ctime>
+
+namespace {
+
+AcquisitionEngine::Clock SystemClock() {
+    return {[] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); },
+            [] {
+                const auto now = std::chrono::system_clock::now();
+                const std::time_t t = std::chrono::system_clock::to_time_t(now);
+                std::tm local{};
+                localtime_r(&t, &local);
+                const double fraction =
+                    std::chrono::duration<double>(now - std::chrono::floor<std::chrono::seconds>(now)).count();
+                return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
+            }};
+}
+
+}  // namespace
+
+// Hands each event of the engine's thread to the link's thread as a copy.
+class MeterLink::Relay : public AcquisitionEngine::Listener {
+public:
+    explicit Relay(MeterLink& link) : link_(link) {}
+
+    void PortSeen(int number) override {
+        Queue([number](MeterLink& link) { link.PortArrived(number); });
+    }
+    void ReadingShown(const CurrentReading& reading) override {
+        Queue([reading](MeterLink& link) { link.ReadingArrived(reading); });
+    }
+    void NoCom() override {
+        Queue([](MeterLink& link) { link.NoComArrived(); });
+    }
+    void SampleTaken(const Sample& sample) override {
+        Queue([sample](MeterLink& link) { link.SampleArrived(sample); });
+    }
+    void RecordingChanged(const RecordingReport& report) override {
+        Queue([report](MeterLink& link) { link.RecordingArrived(report); });
+    }
+    void ListChanged(RealTimeList::State state) override {
+        Queue([state](MeterLink& link) { link.ListArrived(state); });
+    }
+    void DownloadWindow(long usedBytes) override {
+        Queue([usedBytes](MeterLink& link) { emit link.DownloadWindowShown(usedBytes); });
+    }
+    void DownloadProgress(const std::string& text) override {
+        Queue([text](MeterLink& link) { emit link.DownloadProgress(QString::fromStdString(text)); });
+    }
+    void DownloadEnded(const DownloadReport& report) override {
+        Queue([report](MeterLink& link) { link.DownloadEnded(report); });
+    }
+
+private:
+    template <typename Call>
+    void Queue(Call call) {
+        MeterLink* link = &link_;
+        QMetaObject::invokeMethod(link, [link, call] { call(*link); }, Qt::QueuedConnection);
+    }
+
+    MeterLink& link_;
+};
+
+MeterLink::MeterLink(AcquisitionEngine::Clock clock, QObject* parent)
+    : QObject(parent), clock_(clock.steady ? std::move(clock) : SystemClock()), relay_(std::make_unique<Relay>(*this)) {}
+
+MeterLink::~MeterLink() { Stop(); }
+
+void MeterLink::Start(int port) {
+    Stop();
+    port_ = port;
+    engine_ = std::make_unique<AcquisitionEngine>(AcquisitionEngine::Settings{.port = port}, clock_, *relay_);
+    engine_->Open();
+    engine_->SetInterval(samplingSeconds_);
+    AcquisitionEngine* engine = engine_.get();
+    thread_ = std::thread([engine] { engine->Run(); });
+}
+
+void MeterLink::Stop() {
+    if (!engine_) return;
+    engine_->Stop();
+    if (thread_.joinable()) thread_.join();
+    engine_.reset();
+    recording_ = false;
+}
+
+void MeterLink::Send(std::function<void(AcquisitionEngine&)> command) {
+    if (engine_) engine_->Post(std::move(command));
+}
+
+void MeterLink::StartRecording(const std::string& path) {
+    Send([path](AcquisitionEngine& e) { e.StartRecording(path); });
+}
+
+void MeterLink::StopRecording() {
+    Send([](AcquisitionEngine& e) { e.StopRecording(); });
+}
+
+void MeterLink::SetInterval(int seconds) {
+    samplingSeconds_ = seconds;
+    Send([seconds](AcquisitionEngine& e) { e.SetInterval(seconds); });
+}
+
+void MeterLink::ChannelModeStarted(bool dualChannel) {
+    channelModeAtStart_ = dualChannel;
+    Send([dualChannel](AcquisitionEngine& e) { e.ChannelModeStarted(dualChannel); });
+}
+
+void MeterLink::ListOpened(bool dualChannel) {
+    channelModeAtStart_ = dualChannel;
+    listState_ = RealTimeList::State::Running;
+    Send([dualChannel](AcquisitionEngine& e) { e.ListOpened(dualChannel); });
+}
+
+void MeterLink::ListClosed() {
+    listState_ = RealTimeList::State::Closed;
+    Send([](AcquisitionEngine& e) { e.ListClosed(); });
+}
+
+void MeterLink::ListTogglePause() {
+    Send([](AcquisitionEngine& e) { e.ListTogglePause(); });
+}
+
+void MeterLink::HoldList(bool held) {
+    Send([held](AcquisitionEngine& e) { e.HoldList(held); });
+}
+
+void MeterLink::Download() {
+    if (downloading_ || !engine_) return;
+    downloading_ = true;
+    Send([](AcquisitionEngine& e) { e.Download(); });
+}
+
+void MeterLink::CancelDownload() {
+    // The exchange looks for commands in its waits, so this reaches it mid-transfer.
+    Send([](AcquisitionEngine& e) { e.CancelDownload(); });
+}
+
+void MeterLink::ReadingArrived(const CurrentReading& reading) {
+    reading_ = reading;
+    emit ReadingShown();
+}
+
+void MeterLink::PortArrived(int number) { emit PortSeen(number); }
+
+void MeterLink::NoComArrived() {
+    reading_.MeterOnline = false;
+    emit NoCom();
+}
+
+void MeterLink::SampleArrived(const Sample& sample) { emit SampleTaken(sample); }
+
+void MeterLink::RecordingArrived(const RecordingReport& report) {
+    recording_ = report.event == RecordingReport::Event::Started;
+    emit RecordingChanged(report);
+}
+
+void MeterLink::ListArrived(RealTimeList::State state) {
+    listState_ = state;
+    emit ListChanged(state);
+}
+
+void MeterLink::DownloadEnded(const DownloadReport& report) {
+    downloading_ = false;
+    emit DownloadFinished(report);
+}
