@@ -9,6 +9,8 @@
 #include "logger/LoggerFormat.h"
 #include "logger/MemoryExchange.h"
 #include "meter/Meter.h"
+#include "serial/EventHooks.h"
+#include "serial/Rs232_API.h"
 #include "ui/CaptionProgress.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
@@ -24,6 +26,39 @@ namespace {
 MemoryWindow* ShownMemoryWindow() {
     auto* window = Forms::FindAs<MemoryWindow>(WindowNames::Memory);
     return window && !window->IsUnloaded() && window->isVisible() ? window : nullptr;
+}
+
+// The meter's line as the main window's port table holds it; waits let events run.
+class PortTableLine : public MemoryExchange::Line {
+public:
+    void Send(std::uint8_t command) override { Rs232_API::SendBytes({command}); }
+    std::vector<std::uint8_t> Take() override {
+        Rs232_API::ReceiveBytes();
+        const int index = Rs232_API::CurrentPortIndex();
+        if (index < 1 || index > Rs232_API::MaxOpenPorts) return {};
+        std::vector<std::uint8_t> taken = std::move(Rs232_API::OpenPorts(index).receiveBuffer);
+        Rs232_API::ClearReceiveBuffer();
+        return taken;
+    }
+    void Wait(double seconds) override {
+        EventHooks::ProcessEvents();
+        EventHooks::Delay(seconds);
+    }
+    void Flush() override {
+        const int index = Rs232_API::CurrentPortIndex();
+        if (index >= 1 && index <= Rs232_API::MaxOpenPorts)
+            Rs232_API::PortDriver().CommFlush(Rs232_API::OpenPorts(index).number);
+        Rs232_API::ClearReceiveBuffer();
+    }
+};
+
+// After a download the poll cycle resumes: the meter's live stream is given time to settle first.
+void WaitForLiveStream() {
+    QElapsedTimer waited;
+    waited.start();
+    while (Rs232_API::ReceiveBytes() < 9 && waited.elapsed() < 2000) EventHooks::Delay(0.05);
+    Rs232_API::ClearReceiveBuffer();
+    EventHooks::Delay(1.5);
 }
 
 // The start time of a data set's recording as the user types it; nothing when the user gives no
@@ -49,19 +84,26 @@ std::optional<int> AskStartTime() {
 }  // namespace
 
 void StartMemoryDownload(const std::function<void()>& showTime) {
-#if 0
-
     DataLogger& logger = DataLogger::Instance();
     if (Forms::IsShown(WindowNames::Memory) || !Meter::Current().MeterOnline || logger.Downloading()) return;
+    const int index = Rs232_API::CurrentPortIndex();
+    if (index < 1 || index > Rs232_API::MaxOpenPorts) return;
     AcquisitionPause pause(AcquisitionPause::LivePolling);
     std::optional<HourglassGuard> hourglass(std::in_place);
+    logger.DownloadStarted();
+    // Let a poll cycle that was collecting finish before the line is ours.
+    EventHooks::Delay(1.0);
     QElapsedTimer elapsed;
     elapsed.start();
 
     // Closing the main window ends the program, and the download with it; once "Data Logger" is
     // shown, closing it ends the download too.
     bool windowShown = false;
+    long announced = 0;
+    std::size_t came = 0;
+    PortTableLine line;
     MemoryExchange exchange(
+        line,
         {.showWindow =
              [&windowShown](long used) {
                  windowShown = true;
@@ -76,14 +118,26 @@ void StartMemoryDownload(const std::function<void()>& showTime) {
              },
          .carryOn = [&windowShown] { return Forms::Find(WindowNames::Panel) && (!windowShown || ShownMemoryWindow()); },
          .showSets =
-             [](const std::vector<Logger::DataSet>& sets) {
+             [&](const std::vector<std::uint8_t>& memory, const std::vector<Logger::DataSet>& sets, long used) {
+                 DataLogger::Instance().MemoryRead(memory);
+                 announced = used;
+                 came = memory.size();
                  if (MemoryWindow* window = ShownMemoryWindow()) window->ShowSets(sets);
              },
          .transferDone = [&hourglass] { hourglass.reset(); },
          .showTime = showTime},
         [elapsed] { return elapsed.elapsed() / 1000.0; });
 
-    switch (exchange.Run()) {
+    const MemoryExchange::Outcome outcome = exchange.Run();
+    logger.DownloadEnded();
+    switch (outcome) {
+        case MemoryExchange::Outcome::Short:
+            WaitForLiveStream();
+            Dialogs::Current().Message(QString("The meter's memory was shorter than it announced: %1 of %2 bytes "
+                                               "came. The data sets that came are listed.")
+                                           .arg(came)
+                                           .arg(announced));
+            break;
         case MemoryExchange::Outcome::NoData:
             Dialogs::Current().Message("No Data in Memory");
             break;
@@ -93,11 +147,11 @@ void StartMemoryDownload(const std::function<void()>& showTime) {
             Dialogs::Current().Message("No answer from the meter, try again!");
             break;
         case MemoryExchange::Outcome::Listed:
+            WaitForLiveStream();
+            break;
         case MemoryExchange::Outcome::Stopped:
             break;
     }
-#endif
-    (void)showTime;
 }
 
 void OpenDataSet(int setNumber) {

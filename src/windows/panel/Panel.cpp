@@ -246,7 +246,7 @@ void Panel::Timer2_Timer() {
     const double elapsed = Clock::Current().ElapsedSeconds();
     const bool fresh = r.FreshAt(elapsed);
     PcRecording& recorder = s.Recorder();
-    switch (recorder.Sample(r, time, elapsed)) {
+    switch (recorder.Sample(r, time, fresh)) {
         case PcRecording::Result::Written:
             LblCount->setText(QString::number(recorder.RecordCount()));
             LblRec->setText("Rec");
