@@ -21,6 +21,7 @@
 #include "app/Windows.h"
 #include "graphs/ListPlot.h"
 #include "logger/DataLogger.h"
+#include "logger/LoggerFormat.h"
 #include "meter/Meter.h"
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
@@ -180,14 +181,17 @@ TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {
 }
 
 // The meter claims more than it sends, as after a set cut short by a power loss, and goes back to
-// its live frames: the download ends as an unanswered one does, and none of the frames is listed.
-TEST_F(LoggerWindowsTest, LiveFramesInPlaceOfTheDumpSayNoAnswer) {
+// its live frames: what came is kept and listed, none of the frames with it, and the user is told.
+TEST_F(LoggerWindowsTest, ShortDumpListsWhatCame) {
     Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "5:20", "--baud", "9600", "--dump-short", "70"});
     ASSERT_NE(panel, nullptr);
     Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
-    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"No answer from the meter, try again!"});
-    EXPECT_EQ(Forms::Find("Memory"), nullptr);
-    EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(dialogs.Messages()[0].startsWith("The meter's memory was shorter than it announced: 146 of 215 bytes"));
+    EXPECT_TRUE(Forms::IsShown("Memory"));
+    const std::vector<Logger::DataSet> sets = Logger::ListSets(DataLogger::Instance().MemoryImage());
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0].records, 20);
     EXPECT_TRUE(PollingRuns());
 }
 

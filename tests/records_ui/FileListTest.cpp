@@ -96,7 +96,7 @@ TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
             }
             r.UnitText = cells.last().toStdString();
             r.FrameTime = 0;
-            recording.Sample(r, cells[1].toStdString(), 0);
+            recording.Sample(r, cells[1].toStdString(), true);
         }
         recording.Stop();
         ASSERT_TRUE(LoadRecordFile(TempPath("recorded.txt"), "recorded"));
