@@ -37,11 +37,11 @@ void RemoveAliasFolder() { std::filesystem::remove_all(aliasFolder); }
 // closes its other end as it would a real port.
 void MakeLine() {
     if (meterEnd >= 0) return;
-    char folder[] = "/tmp/tq36-fuzz-ports-XXXXXX";
-    if (!mkdtemp(folder)) std::abort();
+    std::string folder = (std::filesystem::temp_directory_path() / "tq36-fuzz-ports-XXXXXX").string();
+    if (!mkdtemp(folder.data())) std::abort();
     aliasFolder = folder;
     std::atexit(RemoveAliasFolder);
-    setenv("TQ36_PORTS_DIR", folder, 1);
+    setenv("TQ36_PORTS_DIR", folder.c_str(), 1);
     meterEnd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (meterEnd < 0 || grantpt(meterEnd) != 0 || unlockpt(meterEnd) != 0) std::abort();
     if (symlink(ptsname(meterEnd), PortNames::AliasPath(Com).c_str()) != 0) std::abort();
