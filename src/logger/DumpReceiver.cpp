@@ -52,6 +52,7 @@ DumpReceiver::Status DumpReceiver::Settle(bool framesAgain) {
             return Status::Complete;
         }
     }
+    if (framesAgain) streamsAgain_ = true;
     return framesAgain ? Status::LiveFrames : Status::Receiving;
 }
 
@@ -65,6 +66,10 @@ std::vector<std::uint8_t> DumpReceiver::Memory() const {
 
 std::vector<std::uint8_t> DumpReceiver::PartialMemory() const {
     if (dump_.size() >= expected_) return Memory();
-    if (dump_.empty()) return {};
-    return {dump_.begin() + 1, dump_.end()};
+    std::vector<std::uint8_t> came = dump_;
+    // Bytes held as the start of a frame that never went on were the dump's: the line fell silent.
+    if (!streamsAgain_) came.insert(came.end(), held_.begin(), held_.end());
+    // Neither the lead byte nor anything past the memory's announced end.
+    if (came.empty() || expected_ < 2) return {};
+    return {came.begin() + 1, came.begin() + static_cast<std::ptrdiff_t>(std::min(came.size(), expected_ - 1))};
 }

@@ -30,7 +30,8 @@ class DumpReceiver {
     std::size_t Received() const;
     // The used memory: what came between the lead byte and the closing byte.
     std::vector<std::uint8_t> Memory() const;
-    // The memory as far as it came, for a dump that ended short.
+    // The memory as far as it came, for a dump that ended short: after a silence all that came,
+    // once the meter streams again all before its frames.
     std::vector<std::uint8_t> PartialMemory() const;
 
   private:
@@ -39,4 +40,5 @@ class DumpReceiver {
     std::size_t expected_;
     std::vector<std::uint8_t> dump_;
     std::vector<std::uint8_t> held_;  // whole live frames and a frame begun, at the end of what came
+    bool streamsAgain_ = false;       // Add has said LiveFrames
 };

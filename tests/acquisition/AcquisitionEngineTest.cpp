@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FileText.h"
@@ -230,6 +231,23 @@ TEST_F(AcquisitionEngineTest, TheRestOfADumpAfterAnExchangeIsNeverShown) {
     Advance(0.3);
     Deliver(Frame(240));
     EXPECT_EQ(events.shown.back(), "24.0");
+}
+
+// On its own thread the engine runs what other threads post, even a command posted just before
+// Stop, and Stop from another thread ends Run, which closes the port.
+TEST_F(AcquisitionEngineTest, PostedCommandsRunOnTheEngineThreadAndStopEndsRun) {
+    std::thread::id ranOn;
+    std::thread loop([this] { engine->Run(); });
+    const std::thread::id loopId = loop.get_id();
+    engine->Post([&ranOn](AcquisitionEngine& e) {
+        ranOn = std::this_thread::get_id();
+        e.SetInterval(5);
+    });
+    engine->Stop();
+    loop.join();
+    EXPECT_EQ(ranOn, loopId);
+    EXPECT_EQ(engine->SamplingSeconds(), 5);
+    EXPECT_FALSE(engine->PortOpen());
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// The serial line's byte stream through the poll cycle: the bytes arrive a few per wait on a real
-// (pseudo-terminal) port, each cycle checks the frame it collected and decodes it into the live
-// reading, and a silent or noisy line ends in No COM and a reconnect.
+// The serial line's byte stream through the acquisition engine: the bytes arrive a few per tenth
+// of a second on a real (pseudo-terminal) port, the engine finds the frames wherever they start and
+// decodes the newest of each read into its reading, and a silent or noisy line ends in No COM and
+// the close-and-reopen rhythm.
 //
-// Input: one byte of pace (1 to 24 bytes arrive per 0.1 s wait), then the stream.
+// Input: one byte of pace (1 to 24 bytes arrive per 0.1 s step), then the stream.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -16,79 +19,133 @@
 
 #include "FrameChecks.h"
 #include "FuzzInput.h"
-#include "acquisition/PollCycle.h"
-#include "meter/Meter.h"
-#include "serial/EventHooks.h"
+#include "acquisition/AcquisitionEngine.h"
+#include "meter/MeterFrame.h"
 #include "serial/PortNames.h"
-#include "serial/Rs232_API.h"
 
 namespace {
 
 constexpr int Com = 7;
+constexpr double Step = 0.1;
+constexpr std::size_t FrameSize = MeterFrame::Size;
 
-struct Line {
-    const std::uint8_t* next = nullptr;
-    const std::uint8_t* end = nullptr;
-    std::size_t perWait = 1;
-    double clock = 0;
-    std::vector<std::uint8_t> held;  // the receive buffer after the last wait
-};
-Line line;
-
+int meterEnd = -1;
 std::string aliasFolder;
 void RemoveAliasFolder() { std::filesystem::remove_all(aliasFolder); }
 
-// A pseudo-terminal linked as the COM port; nothing is ever written to it, so the port's own
-// reads find nothing and the bytes come through the receive buffer, a wait at a time.
-void OpenLine() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    char folder[] = "/tmp/tq36-fuzz-ports-XXXXXX";
-    if (!mkdtemp(folder)) std::abort();
+// A pseudo-terminal linked as the COM port, made once for the whole run; the engine opens and
+// closes its other end as it would a real port.
+void MakeLine() {
+    if (meterEnd >= 0) return;
+    std::string folder = (std::filesystem::temp_directory_path() / "tq36-fuzz-ports-XXXXXX").string();
+    if (!mkdtemp(folder.data())) std::abort();
     aliasFolder = folder;
     std::atexit(RemoveAliasFolder);
-    setenv("TQ36_PORTS_DIR", folder, 1);
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) std::abort();
-    if (symlink(ptsname(master), PortNames::AliasPath(Com).c_str()) != 0) std::abort();
-    EventHooks::Install([] {},
-                        [](double seconds) {
-                            line.clock += seconds;
-                            const std::size_t n = std::min<std::size_t>(line.perWait, line.end - line.next);
-                            auto& buffer = Rs232_API::OpenPorts(Rs232_API::CurrentPortIndex()).receiveBuffer;
-                            // Bytes sent while the port is closed are lost on the line.
-                            if (Rs232_API::PortDriver().IsOpen(Com)) buffer.insert(buffer.end(), line.next, line.next + n);
-                            line.next += n;
-                            line.held = buffer;
-                        });
+    setenv("TQ36_PORTS_DIR", folder.c_str(), 1);
+    meterEnd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (meterEnd < 0 || grantpt(meterEnd) != 0 || unlockpt(meterEnd) != 0) std::abort();
+    if (symlink(ptsname(meterEnd), PortNames::AliasPath(Com).c_str()) != 0) std::abort();
 }
 
-void RequireDecoded(const std::vector<std::uint8_t>& f) {
-    Fuzz::Require(f.size() >= MeterFrame::Size && f[0] == MeterFrame::Start && f[8] == MeterFrame::End,
-                  "a frame is shown only between 02 and 03");
-    const CurrentReading& r = Meter::Current();
-    Fuzz::Require(r.MeterOnline && r.FrameTime == line.clock, "a shown frame marks the meter online, now");
-    Fuzz::RequireDecodedBody(r, f.data() + 1);
+void Send(const std::uint8_t* bytes, std::size_t count) {
+    while (count > 0) {
+        const ssize_t n = write(meterEnd, bytes, count);
+        if (n <= 0) std::abort();  // a few bytes always fit: the engine has read all before
+        bytes += n;
+        count -= static_cast<std::size_t>(n);
+    }
+}
+
+// Everything the engine read, and what it told about it. It reads every byte sent, in order, so
+// the stream is what it read.
+struct Watch : AcquisitionEngine::Listener {
+    const AcquisitionEngine* engine = nullptr;
+    std::vector<std::uint8_t> stream;
+    double now = 0;
+    std::size_t readFrom = 0;  // where the current turn's read begins in the stream
+    std::size_t noComAt = 0;   // no byte before it may be shown
+    int shown = 0;             // in the current turn
+
+    void ReadingShown(const CurrentReading& r) override {
+        Fuzz::Require(++shown == 1, "at most one reading is shown per read");
+        Fuzz::Require(r.MeterOnline && r.FrameTime == now, "a shown frame marks the meter online, now");
+        // The frame it came from checks, ends in this read and begins after the last No COM.
+        const std::size_t readTo = engine->BytesRead();
+        const std::uint8_t* newest = nullptr;
+        for (std::size_t end = std::max(readFrom + 1, noComAt + FrameSize); end <= readTo; ++end) {
+            const std::uint8_t* f = stream.data() + end - FrameSize;
+            if (f[0] != MeterFrame::Start || f[FrameSize - 1] != MeterFrame::End || f[FrameSize - 2] > 6) continue;
+            if (Fuzz::DecodedFromBody(r, f + 1)) return;
+            newest = f;
+        }
+        Fuzz::Require(newest != nullptr,
+                      "a frame is shown only when it checks (02, a known type, 03), from bytes of this read "
+                      "after the last No COM");
+        // None of the frames re-encodes to the reading: name what the newest breaks.
+        Fuzz::RequireDecodedBody(r, newest + 1);
+        Fuzz::Require(false, "the shown reading re-encodes to a frame of this read");
+    }
+    void NoCom() override {
+        noComAt = static_cast<std::size_t>(engine->BytesRead());
+        Fuzz::Require(!engine->Reading().MeterOnline, "No COM takes the meter offline");
+    }
+};
+
+void Turn(AcquisitionEngine& engine, Watch& watch, double maxWait) {
+    watch.readFrom = static_cast<std::size_t>(engine.BytesRead());
+    watch.shown = 0;
+    engine.Turn(maxWait);
+}
+
+// The engine turns until it has read everything sent; the scripted clock stands still meanwhile.
+void Deliver(AcquisitionEngine& engine, Watch& watch) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (static_cast<std::size_t>(engine.BytesRead()) < watch.stream.size()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            Fuzz::Require(false, "every byte sent while the port is open reaches the engine");
+        }
+        Turn(engine, watch, 0.05);
+    }
+    Fuzz::Require(static_cast<std::size_t>(engine.BytesRead()) == watch.stream.size(),
+                  "the engine reads no byte that was not sent");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    OpenLine();
-    line = Line{data + 1, data + size, 1 + data[0] % 24u, 86395.0, {}};
-    Meter::ResetCurrent();
-    if (!Rs232_API::PortDriver().IsOpen(Com) && !Rs232_API::OpenPort(Com, Rs232_API::MeterSettings)) std::abort();
-    Rs232_API::CurrentPortIndex() = 1;
-    Rs232_API::ClearReceiveBuffer();
-    PollCycle cycle({[] {}, [] {}, [] {}, [] {}}, [] { return static_cast<int>(line.clock) % 86400; },
-                    [] { return line.clock; });
-    // One cycle more than the stream lasts, so that it ends with the line falling silent.
-    bool more = true;
-    while (more) {
-        more = line.next != line.end;
-        if (cycle.Run()) RequireDecoded(line.held);
+    MakeLine();
+    const std::size_t pace = 1 + data[0] % 24u;
+    long steps = 0;
+    // Near midnight, so that the time of day runs over it.
+    const auto now = [&steps] { return 86395.0 + static_cast<double>(steps) * Step; };
+    Watch watch;
+    AcquisitionEngine engine({.port = Com}, {now, now}, watch);
+    watch.engine = &engine;
+    if (!engine.Open()) std::abort();
+
+    const std::uint8_t* next = data + 1;
+    const std::uint8_t* const end = data + size;
+    // The stream, then the line falls silent for longer than No COM takes.
+    const long quietSteps = std::lround(AcquisitionEngine::SilenceSeconds / Step) + 1;
+    for (long quiet = 0; quiet < quietSteps;) {
+        if (next != end) {
+            const std::size_t n = std::min<std::size_t>(pace, static_cast<std::size_t>(end - next));
+            // Bytes sent while the port is closed are lost on the line.
+            if (engine.PortOpen()) {
+                Send(next, n);
+                watch.stream.insert(watch.stream.end(), next, next + n);
+                watch.now = now();
+                Deliver(engine, watch);
+            }
+            next += n;
+        } else {
+            ++quiet;
+        }
+        ++steps;
+        watch.now = now();
+        Turn(engine, watch, 0);
     }
+    Fuzz::Require(!engine.Reading().MeterOnline, "a silent line ends in No COM");
     return 0;
 }

@@ -39,7 +39,7 @@ protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows();
+        RegisterWindows(ProgramLink());
     }
     void TearDown() override { ResetProgramState(); }
 
@@ -67,7 +67,7 @@ protected:
 // A one-channel file while a two-channel meter is online: the plot takes the list that opened
 // it, draws its curve, and the window and caption come back as they were.
 TEST_F(PlotWindowTest, CurvesOfTheListThatOpenedThePlot) {
-    Meter::Current().DualChannel = true;
+    MeterReading()->DualChannel = true;
     PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\tC\t\r\n2\t10:00:02\t30.0\tC\t\r\n3\t10:00:04\tOL\tC\t\r\n"
                               "4\t10:00:06\t100.0\tC\t\r\n");
     ASSERT_NE(plot, nullptr);

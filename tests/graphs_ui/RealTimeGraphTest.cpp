@@ -41,9 +41,9 @@ protected:
         ResetProgramState();
         Dialogs::Install(&dialogs);
         Clock::Install(&clock);
-        RegisterWindows();
+        RegisterWindows(ProgramLink());
         Show(30, 10, true);
-        OpenRealTimeGraph();
+        OpenRealTimeGraph(ProgramLink());
         graph = Forms::FindAs<RealTimeGraph>("RealTime23");
         ASSERT_NE(graph, nullptr);
         Child<QTimer>(graph, "Timer1")->stop();
@@ -53,12 +53,12 @@ protected:
     void TearDown() override { ResetProgramState(); }
 
     static void Show(double t1, double t2, bool dual) {
-        CurrentReading& r = Meter::Current();
-        r.DualChannel = dual;
-        r.UnitText = "C";
-        r.T1C = Reading::Number(t1);
-        r.T2C = Reading::Number(t2);
-        r.T1T2C = Reading::Number(t1 - t2);
+        ReadingChange r;
+        r->DualChannel = dual;
+        r->UnitText = "C";
+        r->T1C = Reading::Number(t1);
+        r->T2C = Reading::Number(t2);
+        r->T1T2C = Reading::Number(t1 - t2);
     }
     void Sample() {
         clock.Advance(2);
@@ -124,7 +124,7 @@ TEST_F(RealTimeGraphTest, TracesEraserAndMarksWhereTheyBelong) {
     }
     EXPECT_TRUE(ColourNear(x2 + Chart().XStep() + 2, Y0() - H() / 2, White)) << "the eraser clears the grid ahead";
 
-    Meter::Current().T1C = Reading::Mark(Reading::Kind::Over);
+    MeterReading()->T1C = Reading::Mark(Reading::Kind::Over);
     Sample();
     EXPECT_TRUE(ColourNear(X0() + Chart().XPos(), Y0() - H() - 5, Black)) << "OL 5 px above the area";
     Show(100, 0, true);
@@ -236,7 +236,7 @@ TEST_F(RealTimeGraphTest, PrintsTheChartAsShown) {
 TEST_F(RealTimeGraphTest, RangeOkWithoutAChangeKeepsTheGraphAsItIs) {
     const QMargins frame(1, 20, 1, 5);
     WindowFrame::Install(frame);
-    OpenRealTimeGraph();
+    OpenRealTimeGraph(ProgramLink());
     graph = Forms::FindAs<RealTimeGraph>("RealTime23");
     LimitThenOk([this] {
         EXPECT_EQ(RangeField("TxtWidth")->text(), "9");

@@ -81,4 +81,18 @@ TEST(DumpReceiver, LiveFramesAreNeverTakenForTheDump) {
     }
 }
 
+// A dump that ended short keeps the memory as far as it came. After a silence every byte that came
+// is the dump's, even one held as the start of a frame (byte 19 is 02); once the meter streams
+// again, nothing from its frames is, nor are the dump's last bytes that looked like one.
+TEST(DumpReceiver, AShortDumpKeepsTheMemoryAsFarAsItCame) {
+    const Bytes dump = Dump();
+    ASSERT_EQ(Part(dump, 19, 20), Bytes{0x02});
+    DumpReceiver stalled(60);
+    EXPECT_EQ(stalled.Add(Part(dump, 0, 20)), Status::Receiving);
+    EXPECT_EQ(stalled.PartialMemory(), Part(dump, 1, 20));
+    DumpReceiver streaming(60);
+    for (const Bytes& wait : {Part(dump, 0, 36), Frame, Bytes{}, Frame}) streaming.Add(wait);
+    EXPECT_EQ(streaming.PartialMemory(), Part(dump, 1, 27));
+}
+
 }  // namespace

@@ -1,24 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "ProgramState.h"
 #include "PseudoTerminal.h"
 #include "TempPortsDir.h"
-#include "logger/DataLogger.h"
 #include "logger/MemoryExchange.h"
-#include "serial/EventHooks.h"
-#include "serial/Rs232_API.h"
+#include "serial/ComPortAPI.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+constexpr int Com = 4;
 const Bytes LiveFrame = {0x02, 0x00, 0x00, 0xFA, 0x00, 0x00, 0x64, 0x00, 0x03};
 const Bytes Record = {0x00, 0x00, 0xFA, 0x00, 0x00, 0x64, 0x00};
 
@@ -29,6 +28,10 @@ Bytes Memory(std::initializer_list<std::pair<int, int>> sets) {
         for (int i = 0; i < records; ++i) memory.insert(memory.end(), Record.begin(), Record.end());
     }
     return memory;
+}
+
+Bytes Prefix(const Bytes& bytes, std::size_t count) {
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size()))};
 }
 
 // What the meter on the other end of the line does.
@@ -45,27 +48,43 @@ struct MeterBehaviour {
 
 // The exchange against a pseudo-terminal on COM 4 in simulated time: every wait of the exchange
 // advances the clock and lets the meter answer what the exchange sent, 96 bytes a tenth of a
-// second as at 9600 baud.
+// second as at 9600 baud. Bytes on their way through the terminal are waited for, both ways, so
+// nothing depends on how soon the system moves them.
 class MemoryExchangeTest : public testing::Test {
 protected:
+    class TestLine : public MemoryExchange::Line {
+    public:
+        explicit TestLine(MemoryExchangeTest& test) : test_(test) {}
+        void Send(std::uint8_t command) override {
+            test_.port.CommWrite(Com, {command});
+            ++test_.commandsOnTheWay;
+        }
+        std::vector<std::uint8_t> Take() override { return test_.Arrived(); }
+        void Wait(double seconds) override { test_.Wait(seconds); }
+        void Flush() override {
+            test_.Arrived();
+            test_.port.CommFlush(Com);
+            ++test_.flushes;
+        }
+
+    private:
+        MemoryExchangeTest& test_;
+    };
+
     void SetUp() override {
-        ResetProgramState();
-        line = std::make_unique<PseudoTerminal>();
-        line->LinkAs(4);
-        ASSERT_TRUE(Rs232_API::OpenPort(4, Rs232_API::MeterSettings));
-        Rs232_API::CurrentPortIndex() = 1;
-        EventHooks::Install([] {}, [this](double seconds) { Wait(seconds); });
+        meterEnd = std::make_unique<PseudoTerminal>();
+        meterEnd->LinkAs(Com);
+        ASSERT_EQ(port.CommOpen(Com, "COM4", "baud=9600 parity=N data=8 stop=1"), 0);
     }
-    void TearDown() override {
-        EventHooks::Uninstall();
-        ResetProgramState();
-    }
+    void TearDown() override { port.CommClose(Com); }
 
     void Wait(double seconds) {
         clock += seconds;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        for (std::uint8_t command : line->ReceiveNow()) {
-            if (command == 0x41 && ++sizeQueries == 1) firstQueryAt = clock;
+        const Bytes commands = meterEnd->Receive(commandsOnTheWay);
+        ASSERT_EQ(commands.size(), commandsOnTheWay);
+        commandsOnTheWay = 0;
+        for (std::uint8_t command : commands) {
+            if (command == 0x41) ++sizeQueries;
             if (command == 0x41 && std::exchange(meter.liveFrameBeforeFirstSizeReply, false)) {
                 Send(LiveFrame);
             } else if (command == 0x55 && std::exchange(meter.liveFrameForFirstDump, false)) {
@@ -94,28 +113,52 @@ protected:
     }
 
     void Send(const Bytes& bytes) {
-        line->Send(bytes);
-        // Give the kernel a moment to move the bytes to the other side of the terminal.
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        meterEnd->Send(bytes);
+        bytesOnTheWay += bytes.size();
+    }
+
+    // Everything the meter sent so far, once it has all come through the terminal.
+    Bytes Arrived() {
+        Bytes arrived;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (arrived.size() < bytesOnTheWay && std::chrono::steady_clock::now() < deadline) {
+            pollfd watch{port.Descriptor(Com), POLLIN, 0};
+            poll(&watch, 1, 50);
+            Bytes got;
+            if (port.CommRead(Com, got, 4096) > 0) arrived.insert(arrived.end(), got.begin(), got.end());
+        }
+        EXPECT_EQ(arrived.size(), bytesOnTheWay) << "the terminal lost or made up bytes";
+        bytesOnTheWay = 0;
+        return arrived;
     }
 
     MemoryExchange::Outcome Run() {
-        MemoryExchange exchange({.showWindow = [this](long used) { shownUsed = used; },
+        flushes = 0;
+        sets.clear();
+        listedMemory.reset();
+        TestLine testLine(*this);
+        MemoryExchange exchange(testLine,
+                                {.showWindow = [this](long used) { shownUsed = used; },
                                  .showProgress = [this](const std::string& text) { progress.push_back(text); },
                                  .carryOn = [this] { return progress.size() < closeAfterProgress; },
                                  .showSets =
-                                     [this](const std::vector<Logger::DataSet>& found) {
+                                     [this](const Bytes& memory, const std::vector<Logger::DataSet>& found,
+                                            long used) {
+                                         listedMemory = memory;
                                          sets = found;
-                                         imageWhenListed = DataLogger::Instance().MemoryImage();
+                                         announced = used;
                                      },
                                  .transferDone = [] {},
-                                 .showTime = [this] { timeShownAt = clock; }},
+                                 .showTime = [] {}},
                                 [this] { return clock; });
         return exchange.Run();
     }
 
     TempPortsDir folder;
-    std::unique_ptr<PseudoTerminal> line;
+    std::unique_ptr<PseudoTerminal> meterEnd;
+    ComPortAPI port;
+    std::size_t commandsOnTheWay = 0;
+    std::size_t bytesOnTheWay = 0;
     MeterBehaviour meter;
     Bytes dump;
     std::size_t dumped = 0;
@@ -123,15 +166,16 @@ protected:
     std::optional<long> shownUsed;
     std::vector<std::string> progress;
     std::size_t closeAfterProgress = SIZE_MAX;
+    std::optional<Bytes> listedMemory;
     std::vector<Logger::DataSet> sets;
-    Bytes imageWhenListed;
-    std::optional<double> firstQueryAt, timeShownAt;
+    long announced = 0;
     int sizeQueries = 0;
     int waitsAfterDump = 0;
+    int flushes = 0;
 };
 
 // A live frame comes back instead of the first size reply and instead of the first dump: each is
-// asked for again, then the whole memory is read, listed and kept.
+// asked for again, then the whole memory is read and listed.
 TEST_F(MemoryExchangeTest, DownloadsAndListsAfterCatchingLiveFrames) {
     meter.memory = Memory({{10, 2}, {1, 40}});
     meter.liveFrameBeforeFirstSizeReply = true;
@@ -139,24 +183,19 @@ TEST_F(MemoryExchangeTest, DownloadsAndListsAfterCatchingLiveFrames) {
     EXPECT_EQ(Run(), MemoryExchange::Outcome::Listed);
     EXPECT_EQ(sizeQueries, 2);
     EXPECT_EQ(shownUsed, static_cast<long>(meter.memory.size()));
-    EXPECT_EQ(imageWhenListed, meter.memory) << "a listed set can be opened at once";
-    EXPECT_EQ(DataLogger::Instance().MemoryImage(), meter.memory);
+    EXPECT_EQ(listedMemory, meter.memory);
+    EXPECT_EQ(announced, static_cast<long>(meter.memory.size()));
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0].records, 2);
     EXPECT_EQ(sets[1].sampling, 1);
     EXPECT_EQ(sets[1].records, 40);
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), "100.0% Completed");
-    EXPECT_FALSE(DataLogger::Instance().Downloading());
-    // A poll cycle may finish before the first query; the live stream settles before polling resumes.
-    ASSERT_TRUE(firstQueryAt && timeShownAt);
-    EXPECT_GE(*firstQueryAt, 1.0);
-    EXPECT_GE(clock - *timeShownAt, 1.5 - 1e-9);
 }
 
 // The meter claims more than it sends and goes back to its live frames: they end the transfer as a
-// silence does, and none of their bytes is listed. A dump whose last bytes look like a frame is
-// whole all the same.
+// silence does, what came is kept and listed, and none of the frames' bytes is. A dump whose last
+// bytes look like a frame is whole all the same.
 TEST_F(MemoryExchangeTest, LiveFramesInPlaceOfTheDumpEndIt) {
     // 14 records with type byte 02 (E) make a dump of 105 bytes whose last nine, sent in the second
     // wait, begin with 02 and end with 03.
@@ -167,64 +206,79 @@ TEST_F(MemoryExchangeTest, LiveFramesInPlaceOfTheDumpEndIt) {
         Bytes memory;
         std::size_t claimsMore;
         MemoryExchange::Outcome outcome;
+        long records;  // of the one set
     };
     const Case cases[] = {
-        {"ShortDump", Memory({{5, 300}}), 86 * 7, MemoryExchange::Outcome::NoAnswer},
-        {"ShortDumpOfOneWait", Memory({{5, 2}}), 40, MemoryExchange::Outcome::NoAnswer},
-        {"LastBytesLikeAFrame", likeFrames, 0, MemoryExchange::Outcome::Listed},
+        {"ShortDump", Memory({{5, 300}}), 86 * 7, MemoryExchange::Outcome::Short, 300},
+        {"ShortDumpOfOneWait", Memory({{5, 2}}), 40, MemoryExchange::Outcome::Short, 2},
+        {"LastBytesLikeAFrame", likeFrames, 0, MemoryExchange::Outcome::Listed, 14},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         meter = {.memory = c.memory, .sizeClaimsMore = c.claimsMore, .streamsAfterDump = true};
         dump.clear();
-        sets.clear();
         EXPECT_EQ(Run(), c.outcome);
+        ASSERT_TRUE(listedMemory.has_value());
+        ASSERT_EQ(sets.size(), 1u);
+        EXPECT_EQ(sets[0].records, c.records);
+        EXPECT_EQ(announced, static_cast<long>(c.memory.size() + c.claimsMore));
         if (c.outcome == MemoryExchange::Outcome::Listed) {
-            EXPECT_EQ(DataLogger::Instance().MemoryImage(), c.memory);
-            ASSERT_EQ(sets.size(), 1u);
-            EXPECT_EQ(sets[0].records, 14);
+            EXPECT_EQ(*listedMemory, c.memory);
         } else {
-            EXPECT_TRUE(sets.empty());
-            EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
-            EXPECT_TRUE(Rs232_API::OpenPorts(1).receiveBuffer.empty());
+            // The dump's closing byte came too, and in a dump cut short it cannot be told from memory.
+            EXPECT_EQ(Prefix(*listedMemory, c.memory.size()), c.memory);
+            EXPECT_LE(listedMemory->size(), c.memory.size() + 1) << "a live frame's bytes were kept";
+            EXPECT_GE(flushes, 1) << "the rest of a dump cut short may still be arriving";
         }
-        EXPECT_FALSE(DataLogger::Instance().Downloading());
     }
 }
 
 TEST_F(MemoryExchangeTest, EmptyLoggerHasNoData) {
     EXPECT_EQ(Run(), MemoryExchange::Outcome::NoData);
     EXPECT_FALSE(shownUsed.has_value()) << "no window for an empty logger";
-    EXPECT_FALSE(DataLogger::Instance().Downloading());
+    EXPECT_FALSE(listedMemory.has_value());
 }
 
-// No answer waits for ever: each silence ends the exchange with the meter's memory left alone.
+// No answer waits for ever: each silence ends the exchange. A silence in the middle of the dump
+// keeps what came: the sets are listed as far as they arrived.
 TEST_F(MemoryExchangeTest, SilenceEndsTheExchange) {
+    // The first set (145 bytes) comes whole before the stall, the second is cut.
+    const Bytes memory = Memory({{5, 20}, {5, 100}});
     struct Case {
         const char* name;
         bool answersSize, answersDump;
         std::size_t dumpBytesBeforeStall;
         double within;  // simulated seconds
+        MemoryExchange::Outcome outcome;
     };
     const Case cases[] = {
-        {"NoSizeReply", false, true, SIZE_MAX, 1 + 10.5},
-        {"NoDump", true, false, SIZE_MAX, 1 + 0.2 + 10.5},
-        {"TransferStalls", true, true, 200, 1 + 0.2 + 5.5 + 1},
+        {"NoSizeReply", false, true, SIZE_MAX, 10.5, MemoryExchange::Outcome::NoAnswer},
+        {"NoDump", true, false, SIZE_MAX, 0.2 + 10.5, MemoryExchange::Outcome::NoAnswer},
+        {"TransferStalls", true, true, 200, 0.2 + 5.5 + 1, MemoryExchange::Outcome::Short},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        meter = {.memory = Memory({{5, 100}}),
+        meter = {.memory = memory,
                  .answersSize = c.answersSize,
                  .answersDump = c.answersDump,
                  .dumpBytesBeforeStall = c.dumpBytesBeforeStall};
         clock = 0;
         dump.clear();
         dumped = 0;
-        EXPECT_EQ(Run(), MemoryExchange::Outcome::NoAnswer);
+        EXPECT_EQ(Run(), c.outcome);
         EXPECT_LE(clock, c.within);
-        EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
-        EXPECT_FALSE(DataLogger::Instance().Downloading());
-        EXPECT_TRUE(Rs232_API::OpenPorts(1).receiveBuffer.empty());
+        EXPECT_GE(flushes, 1) << "the rest of an answer may still be arriving";
+        if (c.outcome == MemoryExchange::Outcome::NoAnswer) {
+            EXPECT_FALSE(listedMemory.has_value());
+            continue;
+        }
+        // The lead byte and 199 bytes of memory came.
+        ASSERT_TRUE(listedMemory.has_value());
+        EXPECT_EQ(*listedMemory, Prefix(memory, 199));
+        EXPECT_EQ(announced, static_cast<long>(memory.size()));
+        ASSERT_EQ(sets.size(), 2u);
+        EXPECT_EQ(sets[0].records, 20);
+        EXPECT_EQ(sets[1].offset, 145u);
     }
 }
 
@@ -240,10 +294,8 @@ TEST_F(MemoryExchangeTest, TheUserEndsTheExchange) {
         clock = 0;
         EXPECT_EQ(Run(), MemoryExchange::Outcome::Stopped);
         EXPECT_EQ(progress.size(), endAfter) << "nothing shown after the end";
-        EXPECT_LE(clock, 1.0 + 0.2 + 1) << "no waiting for a time-out";
-        EXPECT_TRUE(sets.empty());
-        EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
-        EXPECT_FALSE(DataLogger::Instance().Downloading());
+        EXPECT_LE(clock, 0.2 + 1) << "no waiting for a time-out";
+        EXPECT_FALSE(listedMemory.has_value());
     }
 }
 

@@ -43,7 +43,7 @@ protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows();
+        RegisterWindows(ProgramLink());
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("USERPROFILE", home.path().toLocal8Bit());
     }
@@ -58,7 +58,7 @@ protected:
         Rs232_API::OpenPort(Com, Rs232_API::MeterSettings);
         Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
         auto* panel = Forms::GetAs<Panel>("Panel");
-        if (!PumpUntil([] { return Meter::Current().MeterOnline; })) return nullptr;
+        if (!PumpUntil([] { return MeterReading()->MeterOnline; })) return nullptr;
         return panel;
     }
 
@@ -99,11 +99,11 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     EXPECT_EQ(sets->RowText(2, '|'), "2|2|5");
     EXPECT_TRUE(PollingRuns());
 
-    const CurrentReading live = Meter::Current();
+    const CurrentReading live = ProgramLink().Reading();
     dialogs.QueueInput("23:59:58");
     sets->SetRow(2);
     memory->GridSet_Click();
-    EXPECT_EQ(Meter::Current().T1Value, live.T1Value) << "the records are not live readings";
+    EXPECT_EQ(ProgramLink().Reading().T1Value, live.T1Value) << "the records are not live readings";
     auto* list = Forms::FindAs<ListWindow>("DataList2");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->Caption(), "Data List");
@@ -240,8 +240,8 @@ TEST_F(LoggerWindowsTest, ClosingDataLoggerDuringTheTransferEndsIt) {
     EXPECT_EQ(Forms::Find("Memory"), nullptr);
     EXPECT_TRUE(PollingRuns());
     EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
-    Meter::Current().MeterOnline = false;
-    EXPECT_TRUE(PumpUntil([] { return Meter::Current().MeterOnline; }, 15)) << "live frames come back";
+    MeterReading()->MeterOnline = false;
+    EXPECT_TRUE(PumpUntil([] { return ProgramLink().Reading().MeterOnline; }, 15)) << "live frames come back";
 }
 
 }  // namespace

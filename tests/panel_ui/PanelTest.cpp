@@ -24,7 +24,7 @@
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "Widgets.h"
-#include "acquisition/SamplingState.h"
+#include "ui/MeterLink.h"
 #include "app/Windows.h"
 #include "meter/Meter.h"
 #include "serial/Rs232_API.h"
@@ -46,7 +46,7 @@ protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows();
+        RegisterWindows(ProgramLink());
     }
     void TearDown() override {
         ResetProgramState();
@@ -105,7 +105,7 @@ TEST_F(PanelTest, ShowsTwoChannelReadingFromTheMeter) {
     EXPECT_TRUE(Hidden("ImgK"));
     EXPECT_EQ(Text("LblType"), "J");
     EXPECT_EQ(Text("LblCOM"), "COM  2");
-    EXPECT_TRUE(Meter::Current().MeterOnline);
+    EXPECT_TRUE(ProgramLink().Reading().MeterOnline);
     // The figures stay inside the window.
     for (QLabel* figure : {Child<QLabel>(panel, "LblT1"), Child<QLabel>(panel, "LblT2"), Child<QLabel>(panel, "LblT1T2")}) {
         EXPECT_GE(figure->geometry().left(), 0);
@@ -133,7 +133,7 @@ TEST_F(PanelTest, SilentMeterGivesNoComAndRestartedMeterComesBack) {
     EXPECT_FALSE(Hidden("ImgK"));
     meter->Stop();
     EXPECT_TRUE(PumpUntil([&] { return Text("LblCOM") == "No COM"; }, 30));
-    EXPECT_FALSE(Meter::Current().MeterOnline);
+    EXPECT_FALSE(ProgramLink().Reading().MeterOnline);
 
     // Back with one channel on a new pseudo-terminal behind the same COM number.
     meter = std::make_unique<SimulatedMeter>(Com, std::vector<std::string>{"--channels", "1", "--t1", "-5.0"});
@@ -200,7 +200,7 @@ TEST_F(PanelTest, SamplingIntervalInput) {
                           Case{"abc", 1}, Case{"10", 10}, Case{"", 10}}) {
         dialogs.QueueInput(c.typed);
         Bar(panel)->Trigger("PC");
-        EXPECT_EQ(Sampling::State().SamplingSeconds(), c.expected) << c.typed.toStdString();
+        EXPECT_EQ(ProgramLink().SamplingSeconds(), c.expected) << c.typed.toStdString();
     }
     const DialogCall& call = dialogs.Calls().front();
     EXPECT_EQ(call.text, "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ");
@@ -215,7 +215,7 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
     const auto file = std::filesystem::path(ports.Path()) / "run1";
     dialogs.QueueFile(QString::fromStdString(file.string()));
     Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(Sampling::State().Recording());
+    ASSERT_TRUE(ProgramLink().Recording());
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Stop Recording");
     EXPECT_EQ(Text("LblFileName"), "run1.txt");
 
@@ -228,7 +228,7 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
     EXPECT_EQ(Text("LblCount"), "2");
     EXPECT_EQ(Text("LblRec"), "Rec");
     Bar(panel)->Trigger("Save");
-    EXPECT_FALSE(Sampling::State().Recording());
+    EXPECT_FALSE(ProgramLink().Recording());
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
     EXPECT_EQ(Text("LblFileName"), "");
     EXPECT_EQ(FileText(file.string() + ".txt"),
@@ -248,10 +248,10 @@ TEST_F(PanelTest, LostLinkStopsRecordingAtTheNextSample) {
     clock.Advance(2);
     panel->Timer2_Timer();  // 00:00:00
     EXPECT_EQ(Text("LblCount"), "1");
-    Meter::Current().MeterOnline = false;
+    MeterReading()->MeterOnline = false;
     clock.Advance(2);
     panel->Timer2_Timer();
-    EXPECT_FALSE(Sampling::State().Recording());
+    EXPECT_FALSE(ProgramLink().Recording());
     EXPECT_EQ(Text("LblCount"), "");
     EXPECT_EQ(Text("LblFileName"), "");
     EXPECT_EQ(FileText(file),
@@ -268,11 +268,11 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     dialogs.QueueFile(QString::fromStdString(full.string()));
     dialogs.QueueAnswer(true);  // it exists: replace it
     Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(Sampling::State().Recording());
+    ASSERT_TRUE(ProgramLink().Recording());
     Bar(panel)->Trigger("List");
     clock.Advance(2);
     panel->Timer2_Timer();
-    EXPECT_FALSE(Sampling::State().Recording());
+    EXPECT_FALSE(ProgramLink().Recording());
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].contains("No space left on device"));
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
@@ -331,7 +331,7 @@ TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     Bar(panel)->Trigger("List");
     auto* list = Forms::FindAs<ListWindow>("List2");
     ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(Sampling::State().List().IsRunning());
+    ASSERT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
     Bar(panel)->Trigger("List");  // a second press neither clears nor restarts it
     for (int i = 0; i < 3; ++i) {
         clock.Advance(2);
@@ -340,23 +340,23 @@ TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
     ASSERT_EQ(list->ListGrid().Rows(), 4);
     EXPECT_EQ(list->ListGrid().RowText(3, '|'), "3|09:00:06|OL|21.0|OL|C");
 
-    Meter::Current().MeterOnline = false;  // the link goes: one more row, then the list pauses
+    MeterReading()->MeterOnline = false;  // the link goes: one more row, then the list pauses
     clock.Advance(2);
     panel->Timer2_Timer();
     EXPECT_EQ(list->ListGrid().Rows(), 5);
-    EXPECT_FALSE(Sampling::State().List().IsRunning());
+    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_EQ(Bar(list)->ButtonTooltip("Pause"), "Start");
     clock.Advance(2);
     panel->Timer2_Timer();
     EXPECT_EQ(list->ListGrid().Rows(), 5);
 
-    Meter::Current().MeterOnline = true;
+    MeterReading()->MeterOnline = true;
     list->Toolbar1_ButtonClick("Pause");
-    ASSERT_TRUE(Sampling::State().List().IsRunning());
-    Meter::Current().DualChannel = false;
+    ASSERT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
+    MeterReading()->DualChannel = false;
     clock.Advance(2);
     panel->Timer2_Timer();
-    EXPECT_FALSE(Sampling::State().List().IsRunning());
+    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_EQ(Sampling::State().List().RowCount(), 0);
     EXPECT_EQ(Forms::Find("List2"), nullptr);
 }
@@ -370,7 +370,7 @@ TEST_F(PanelTest, ToolbarOpensStatisticsAndGraphAndTheTickClosesStatistics) {
     Bar(panel)->Trigger("Graph");
     ASSERT_TRUE(Forms::IsShown("AVG2"));
     EXPECT_TRUE(Forms::IsShown("RealTime23"));
-    Meter::Current().DualChannel = false;
+    MeterReading()->DualChannel = false;
     clock.Advance(2);
     panel->Timer2_Timer();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -427,22 +427,22 @@ TEST_F(PanelTest, ToolbarGuards) {
     FakeClock clock(9, 0, 0);
     Panel* panel = OpenPanelAtTime(clock, {"--channels", "2"}, "23.5");
     Child<QTimer>(panel, "Timer1")->stop();
-    Meter::Current().MeterOnline = false;
+    MeterReading()->MeterOnline = false;
     for (const char* key : {"List", "AVG", "Memory", "Save"}) Bar(panel)->Trigger(key);
     for (const char* window : {"List2", "AVG2", "Memory"}) EXPECT_EQ(Forms::Find(window), nullptr) << window;
     EXPECT_TRUE(dialogs.Calls().empty());
-    EXPECT_FALSE(Sampling::State().Recording());
+    EXPECT_FALSE(ProgramLink().Recording());
 
-    Meter::Current().MeterOnline = true;
+    MeterReading()->MeterOnline = true;
     const auto run = std::filesystem::path(ports.Path()) / "run1";
     dialogs.QueueFile(QString::fromStdString(run.string()));
     Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(Sampling::State().Recording());
+    ASSERT_TRUE(ProgramLink().Recording());
     clock.Advance(2);
     panel->Timer2_Timer();
     Bar(panel)->Trigger("Open");
     EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"Recording Mode!\n\rPlease stop recording!"});
-    EXPECT_TRUE(Sampling::State().Recording());
+    EXPECT_TRUE(ProgramLink().Recording());
 
     Bar(panel)->Trigger("Save");  // stop
     dialogs.QueueFile(QString::fromStdString(run.string()));
@@ -477,7 +477,7 @@ TEST_F(PanelTest, OldReadingsAreNeverRecordedAgain) {
     const QString file = dir.filePath("steps-recorded");
     dialogs.QueueFile(file);
     Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(Sampling::State().Recording());
+    ASSERT_TRUE(ProgramLink().Recording());
 
     // The box stays open for 4 s.
     dialogs.SetOnCall([](const DialogCall& call) {
@@ -489,7 +489,7 @@ TEST_F(PanelTest, OldReadingsAreNeverRecordedAgain) {
     dialogs.SetOnCall({});
     Bar(panel)->Trigger("Memory");
     Forms::Unload("Memory");
-    ASSERT_TRUE(PumpUntil([] { return !Sampling::State().Recording(); }, 40)) << "the lost link ends the recording";
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }, 40)) << "the lost link ends the recording";
 
     QStringList records = QString::fromStdString(FileText((file + ".txt").toStdString())).split("\r\n", Qt::SkipEmptyParts).mid(1);
     ASSERT_GE(records.size(), 3) << records.join('|').toStdString();

@@ -74,8 +74,8 @@ TEST_F(FileListTest, RecordedAndSavedFilesComeBackCellForCell) {
         // A list save.
         ListWindow* list = OpenList(c.dual);
         for (const QString& row : c.rows) list->AddSampleRow(row);
-        Sampling::State().SavePathChosen(TempPath("saved.txt").toStdString(), true);
-        ASSERT_TRUE(RecordFile::SaveList(*list, list->Records()));
+        ProgramLink().SavePathChosen(TempPath("saved.txt").toStdString(), true);
+        ASSERT_TRUE(RecordFile::SaveList(ProgramLink(), *list, list->Records()));
         ASSERT_TRUE(LoadRecordFile(TempPath("saved.txt"), "saved.txt"));
         ASSERT_NE(Loaded(c.dual), nullptr);
         EXPECT_EQ(Loaded(!c.dual), nullptr);

@@ -15,7 +15,7 @@
 #include "ProgramState.h"
 #include "ScriptedDialogs.h"
 #include "Widgets.h"
-#include "acquisition/SamplingState.h"
+#include "ui/MeterLink.h"
 #include "app/Windows.h"
 #include "meter/Meter.h"
 #include "ui/Forms.h"
@@ -43,7 +43,7 @@ protected:
         qputenv("USERPROFILE", home.path().toLocal8Bit());
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows();
+        RegisterWindows(ProgramLink());
         Forms::Register("Panel", [] { return new IdlePanel; });
     }
 

@@ -90,25 +90,25 @@ TEST_F(ListWindowTest, NewestRowStaysInViewFromTheSixteenthRowOn) {
 TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
     ListWindow* list = OpenList(true);
     Toolbar* bar = Child<Toolbar>(list, "Toolbar1");
-    Sampling::State().List().Opened();
-    Meter::Current().MeterOnline = true;
+    ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
+    MeterReading()->MeterOnline = true;
     list->AddSampleRow(SampleRow(1));
 
     bar->Trigger("Pause");
-    EXPECT_FALSE(Sampling::State().List().IsRunning());
+    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
     EXPECT_EQ(list->ListGrid().Rows(), 2) << "rows already shown stay";
 
     // Offline and paused: the button does nothing.
-    Meter::Current().MeterOnline = false;
+    MeterReading()->MeterOnline = false;
     bar->Trigger("Pause");
-    EXPECT_FALSE(Sampling::State().List().IsRunning());
+    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
 
-    Meter::Current().MeterOnline = true;
+    MeterReading()->MeterOnline = true;
     bar->Trigger("Pause");
-    EXPECT_TRUE(Sampling::State().List().IsRunning());
+    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Run").cacheKey());
     EXPECT_NE(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
@@ -123,26 +123,26 @@ TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
 TEST_F(ListWindowTest, TheListOfTheOtherChannelModeTakesOver) {
     Panel* panel = OpenPanelWithTimers(false, false);
     ASSERT_NE(panel, nullptr);
-    Meter::Current().MeterOnline = true;
+    MeterReading()->MeterOnline = true;
     Child<Toolbar>(panel, "Toolbar1")->Trigger("List");
     ASSERT_TRUE(Forms::IsShown("List1"));
     Sampling::State().List().Take("10:00:00\t20.0\tC", false, false, false);  // the link is lost
-    ASSERT_FALSE(Sampling::State().List().IsRunning());
+    ASSERT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
 
-    Meter::Current().DualChannel = true;
+    MeterReading()->DualChannel = true;
     Child<Toolbar>(panel, "Toolbar1")->Trigger("List");
     ListWindow* list2 = Forms::FindAs<ListWindow>("List2");
     ASSERT_NE(list2, nullptr);
     if (QWidget* list1 = Forms::Find("List1")) list1->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    EXPECT_TRUE(Sampling::State().List().IsRunning()) << "List2 takes rows";
+    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running)) << "List2 takes rows";
     const RealTimeList::Step step = Sampling::State().List().Take("10:00:02\t20.0\t21.0\t-1.0\tC", true, true, true);
     EXPECT_TRUE(step.add);
     Toolbar* bar = Child<Toolbar>(list2, "Toolbar1");
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
     bar->Trigger("Pause");
-    EXPECT_FALSE(Sampling::State().List().IsRunning()) << "and its button pauses it";
+    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running)) << "and its button pauses it";
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
 }
 
@@ -152,11 +152,11 @@ TEST_F(ListWindowTest, ClosingEndsTheListAndReopeningStartsEmpty) {
         ListWindow* list = OpenList(dual);
         list->show();
         list->AddSampleRow(SampleRow(1));
-        Sampling::State().List().Opened();
+        ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
 
         list->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(Sampling::State().List().IsRunning());
+        EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
         EXPECT_EQ(Sampling::State().List().RowCount(), 0);
         EXPECT_EQ(Forms::Find(dual ? "List2" : "List1"), nullptr);
         EXPECT_EQ(OpenList(dual)->ListGrid().Rows(), 1);
@@ -179,7 +179,7 @@ TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
 TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
     ListWindow* list = OpenList(false);
     list->AddSampleRow("1\t09:05:03\t23.5\tC");
-    Sampling::State().List().Opened();
+    ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
 
     dialogs.QueueFileCancel();
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
@@ -189,8 +189,8 @@ TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
     EXPECT_EQ(ReadAll(TempPath("saved.txt")),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n1\t09:05:03\t23.5\tC\t\r\n");
-    EXPECT_FALSE(Sampling::State().SavePathChosen());
-    EXPECT_TRUE(Sampling::State().List().IsRunning());
+    EXPECT_FALSE(ProgramLink().SavePathChosen());
+    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 

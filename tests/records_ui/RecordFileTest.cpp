@@ -39,7 +39,7 @@ protected:
     ListWindow* ListWithRows(bool dual, const QStringList& rows, const QString& path) {
         ListWindow* list = OpenList(dual);
         for (const QString& row : rows) list->AddSampleRow(row);
-        Sampling::State().SavePathChosen(path.toStdString(), true);
+        ProgramLink().SavePathChosen(path.toStdString(), true);
         return list;
     }
 };
@@ -74,9 +74,9 @@ TEST_F(RecordFileTest, SavedFilesAreByteExact) {
         old.close();
 
         ListWindow* list = ListWithRows(c.dual, c.rows, path);
-        EXPECT_TRUE(RecordFile::SaveList(*list, list->Records()));
+        EXPECT_TRUE(RecordFile::SaveList(ProgramLink(), *list, list->Records()));
         EXPECT_EQ(ReadAll(path), c.expected);
-        EXPECT_FALSE(Sampling::State().SavePathChosen());
+        EXPECT_FALSE(ProgramLink().SavePathChosen());
         EXPECT_EQ(list->Caption(), "Real Time List");
         EXPECT_TRUE(dialogs.Messages().empty());
         list->UnloadForm();
@@ -87,9 +87,9 @@ TEST_F(RecordFileTest, SavedFilesAreByteExact) {
 TEST_F(RecordFileTest, CaptionCountsRowsAndComesBack) {
     CaptionLog form;
     for (int n = 1; n <= 3000; ++n) form.rows.Append(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n).toStdString());
-    Sampling::State().SavePathChosen(TempPath("progress.txt").toStdString(), true);
+    ProgramLink().SavePathChosen(TempPath("progress.txt").toStdString(), true);
     form.captions.clear();
-    ASSERT_TRUE(RecordFile::SaveList(form, form.rows));
+    ASSERT_TRUE(RecordFile::SaveList(ProgramLink(), form, form.rows));
 
     ASSERT_GE(form.captions.size(), 2);
     EXPECT_EQ(form.captions.front(), "1Records Completed");
@@ -110,7 +110,7 @@ TEST_F(RecordFileTest, CaptionCountsRowsAndComesBack) {
 TEST_F(RecordFileTest, FullDiskIsReportedOnceAndTheWindowIsRestored) {
     ListWindow* list = ListWithRows(true, {"1\t14:03:07\t23.5\t21.0\t2.5\tC", "2\t14:03:09\t23.6\t21.0\t2.6\tC"},
                                     "/dev/full");
-    EXPECT_FALSE(RecordFile::SaveList(*list, list->Records()));
+    EXPECT_FALSE(RecordFile::SaveList(ProgramLink(), *list, list->Records()));
     const auto messages = dialogs.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains("/dev/full")) << messages[0].toStdString();
@@ -126,14 +126,14 @@ TEST_F(RecordFileTest, FailurePartWayKeepsTheWholeLinesWrittenBefore) {
     ListWindow* list = OpenList(true);
     for (int n = 1; n <= 200; ++n) list->AddSampleRow(QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n));
     const QString path = TempPath("limited.txt");
-    Sampling::State().SavePathChosen(path.toStdString(), true);
+    ProgramLink().SavePathChosen(path.toStdString(), true);
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit limited = saved;
     limited.rlim_cur = Limit;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool saved_ok = RecordFile::SaveList(*list, list->Records());
+    const bool saved_ok = RecordFile::SaveList(ProgramLink(), *list, list->Records());
     setrlimit(RLIMIT_FSIZE, &saved);
 
     EXPECT_FALSE(saved_ok);
@@ -164,9 +164,9 @@ TEST_F(RecordFileTest, DialogAppliesTheTxtRuleAndOpensInTheDefaultFolder) {
         SCOPED_TRACE(c.typed.toStdString());
         dialogs.ClearCalls();
         dialogs.QueueFile(folder + "/" + c.typed);
-        EXPECT_TRUE(RecordFile::ShowSaveAsDialog());
-        EXPECT_TRUE(Sampling::State().SavePathChosen());
-        EXPECT_EQ(QString::fromStdString(Sampling::State().RecordFilePath()), folder + "/" + c.written);
+        EXPECT_TRUE(RecordFile::ShowSaveAsDialog(ProgramLink()));
+        EXPECT_TRUE(ProgramLink().SavePathChosen());
+        EXPECT_EQ(QString::fromStdString(ProgramLink().RecordFilePath()), folder + "/" + c.written);
 
         ASSERT_EQ(dialogs.Calls().size(), 1u);
         const DialogCall& call = dialogs.Calls()[0];
@@ -196,8 +196,8 @@ TEST_F(RecordFileTest, ReplacingAnExistingFileIsAskedForTheFinalName) {
         dialogs.ClearCalls();
         dialogs.QueueFile(folder + "/" + c.typed);
         if (c.replace) dialogs.QueueAnswer(*c.replace);
-        EXPECT_EQ(RecordFile::ShowSaveAsDialog(), c.chosen);
-        EXPECT_EQ(Sampling::State().SavePathChosen(), c.chosen);
+        EXPECT_EQ(RecordFile::ShowSaveAsDialog(ProgramLink()), c.chosen);
+        EXPECT_EQ(ProgramLink().SavePathChosen(), c.chosen);
         ASSERT_EQ(dialogs.Count(DialogCall::Kind::Question), c.replace ? 1u : 0u);
         if (c.replace) {
             const DialogCall& question = dialogs.Calls().back();
@@ -209,29 +209,29 @@ TEST_F(RecordFileTest, ReplacingAnExistingFileIsAskedForTheFinalName) {
 }
 
 TEST_F(RecordFileTest, CancelOrANameWithoutTitleChoosesNothing) {
-    Sampling::State().SavePathChosen("/kept/earlier.txt", true);
+    ProgramLink().SavePathChosen("/kept/earlier.txt", true);
     dialogs.QueueFileCancel();
-    EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
-    EXPECT_FALSE(Sampling::State().SavePathChosen());
-    EXPECT_EQ(Sampling::State().RecordFilePath(), "/kept/earlier.txt");
+    EXPECT_FALSE(RecordFile::ShowSaveAsDialog(ProgramLink()));
+    EXPECT_FALSE(ProgramLink().SavePathChosen());
+    EXPECT_EQ(ProgramLink().RecordFilePath(), "/kept/earlier.txt");
 
     dialogs.QueueFile(home.path() + "/Documents/TQ36/");
-    EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
-    EXPECT_FALSE(Sampling::State().SavePathChosen());
+    EXPECT_FALSE(RecordFile::ShowSaveAsDialog(ProgramLink()));
+    EXPECT_FALSE(ProgramLink().SavePathChosen());
 }
 
 TEST_F(RecordFileTest, DefaultFolderIsCreatedWhenMissingAndKeptWhenPresent) {
     const QString folder = home.path() + "/Documents/TQ36";
     ASSERT_FALSE(QFileInfo::exists(folder));
     dialogs.QueueFileCancel();
-    RecordFile::ShowSaveAsDialog();
+    RecordFile::ShowSaveAsDialog(ProgramLink());
     ASSERT_TRUE(QFileInfo(folder).isDir());
 
     QFile marker(folder + "/earlier.txt");
     ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
     marker.close();
     dialogs.QueueFileCancel();
-    RecordFile::ShowSaveAsDialog();
+    RecordFile::ShowSaveAsDialog(ProgramLink());
     EXPECT_TRUE(QFileInfo::exists(folder + "/earlier.txt"));
     EXPECT_EQ(dialogs.Count(DialogCall::Kind::SaveFile), 2u);
 }
@@ -241,13 +241,13 @@ TEST_F(RecordFileTest, FolderThatCannotBeMadeEndsWithoutADialog) {
     QFile blocker(home.path() + "/Documents");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    Sampling::State().List().Opened();
-    Sampling::State().SavePathChosen(home.path().toStdString() + "/earlier.txt", true);
+    ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
+    ProgramLink().SavePathChosen(home.path().toStdString() + "/earlier.txt", true);
     dialogs.QueueFile(home.path() + "/x.txt");
 
-    EXPECT_FALSE(RecordFile::ShowSaveAsDialog());
-    EXPECT_FALSE(Sampling::State().SavePathChosen());
-    EXPECT_TRUE(Sampling::State().List().IsRunning());
+    EXPECT_FALSE(RecordFile::ShowSaveAsDialog(ProgramLink()));
+    EXPECT_FALSE(ProgramLink().SavePathChosen());
+    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_EQ(dialogs.Count(DialogCall::Kind::SaveFile), 0u);
     EXPECT_TRUE(dialogs.Messages().empty());
 }
@@ -267,13 +267,13 @@ TEST_F(RecordFileTest, ListPausesOnlyWhileTheDialogIsOpen) {
                                         << " cancel " << c.cancel);
         if (c.recording) ASSERT_TRUE(Sampling::State().Recorder().Start(TempPath("rec.txt").toStdString(), false));
         if (!c.recording) Sampling::State().Recorder().Stop();
-        c.listRunning ? Sampling::State().List().Opened() : Sampling::State().List().Closed();
+        c.listRunning ? ProgramLink().ListOpened(ProgramLink().Reading().DualChannel) : ProgramLink().ListClosed();
         bool runningWhileOpen = !c.runningWhileOpen;
-        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = Sampling::State().List().IsRunning(); });
+        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = (ProgramLink().ListState() == RealTimeList::State::Running); });
         c.cancel ? dialogs.QueueFileCancel() : dialogs.QueueFile(TempPath("p.txt"));
-        RecordFile::ShowSaveAsDialog();
+        RecordFile::ShowSaveAsDialog(ProgramLink());
         EXPECT_EQ(runningWhileOpen, c.runningWhileOpen);
-        EXPECT_EQ(Sampling::State().List().IsRunning(), c.listRunning);
+        EXPECT_EQ((ProgramLink().ListState() == RealTimeList::State::Running), c.listRunning);
     }
 }
 

@@ -30,7 +30,7 @@ class PortWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        RegisterWindows();
+        RegisterWindows(ProgramLink());
         port = Forms::GetAs<PortWindow>("Port");
         ASSERT_NE(port, nullptr);
         combo = port->findChild<QComboBox*>("TxtCOM");
@@ -150,7 +150,7 @@ TEST_F(PortWindowTest, SerialDevicesGoesWithThePortWindow) {
     for (bool ok : {false, true}) {
         SCOPED_TRACE(ok ? "OK" : "closed");
         ResetProgramState();
-        RegisterWindows();
+        RegisterWindows(ProgramLink());
         port = Forms::GetAs<PortWindow>("Port");
         port->BtnDeviceManager_Click();
         ASSERT_NE(Forms::Find("SerialDevices"), nullptr);

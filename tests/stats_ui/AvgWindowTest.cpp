@@ -16,7 +16,7 @@
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "Widgets.h"
-#include "acquisition/SamplingState.h"
+#include "ui/MeterLink.h"
 #include "meter/Meter.h"
 #include "stats/StatisticsState.h"
 #include "ui/Forms.h"
@@ -52,28 +52,30 @@ class AvgWindowTest : public testing::Test {
         Clock::Install(&clock);
         clock.Set(10, 0, 0);
         for (bool dual : {false, true})
-            Forms::Register(AvgWindow::NameOf(dual), [dual] { return new AvgWindow(dual); });
-        CurrentReading& meter = Meter::Current();
+            Forms::Register(AvgWindow::NameOf(dual), [dual] { return new AvgWindow(ProgramLink(), dual); });
+        CurrentReading meter = ProgramLink().Reading();
         meter.MeterOnline = true;
         meter.UnitText = "C";
         meter.ThermocoupleType = "K";
+        ProgramLink().ReadingArrived(meter);
         Set(0, N(0.0));
     }
     void TearDown() override { ResetProgramState(); }
 
     static AvgWindow* Open(bool dual) {
-        Meter::Current().DualChannel = dual;
-        OpenStatistics();
+        MeterReading()->DualChannel = dual;
+        OpenStatistics(ProgramLink());
         return Forms::FindAs<AvgWindow>(AvgWindow::NameOf(dual));
     }
     // `sample` on one channel in every unit, 0.0 on the others.
     static void Set(int index, const Reading& sample) {
-        CurrentReading& m = Meter::Current();
+        CurrentReading m = ProgramLink().Reading();
         Reading* units[3][3] = {
             {&m.T1C, &m.T1F, &m.T1K}, {&m.T2C, &m.T2F, &m.T2K}, {&m.T1T2C, &m.T1T2F, &m.T1T2K}};
         for (int channel = 0; channel < 3; ++channel) {
             for (Reading* field : units[channel]) *field = channel == index ? sample : N(0.0);
         }
+        ProgramLink().ReadingArrived(m);
     }
     // One tick a second later per sample.
     void Ticks(AvgWindow* window, int index, const std::vector<Reading>& samples) {
@@ -116,16 +118,16 @@ TEST_F(AvgWindowTest, OpensBesideTheMainWindowAndGathers) {
         EXPECT_TRUE(Child<QTimer>(window, "Timer1")->isActive());
         EXPECT_TRUE(State().AvgWindowOpen() && State().AvgRunning());
         EXPECT_EQ(State().UnitTextAtStart(), "C");
-        EXPECT_EQ(Sampling::State().ChannelModeAtStart(), dual);
+        EXPECT_EQ(ProgramLink().ChannelModeAtStart(), dual);
 
-        Meter::Current().DualChannel = !dual;
-        OpenStatistics();
+        MeterReading()->DualChannel = !dual;
+        OpenStatistics(ProgramLink());
         EXPECT_EQ(Forms::Find(AvgWindow::NameOf(!dual)), nullptr) << "one statistics window at a time";
         Forms::Unload(window->Name());
         EXPECT_FALSE(State().AvgWindowOpen() || State().AvgRunning());
     }
-    Meter::Current().MeterOnline = false;
-    OpenStatistics();
+    MeterReading()->MeterOnline = false;
+    OpenStatistics(ProgramLink());
     EXPECT_EQ(Forms::LoadedNames(), QStringList({"Panel"}));
 }
 
@@ -208,11 +210,13 @@ TEST_F(AvgWindowTest, StopKeepsTheValuesAndStartBeginsAfresh) {
 
 TEST_F(AvgWindowTest, GathersInTheUnitOfTheStart) {
     for (const ChannelCase* t1 : {&T1Of2, &T1Of1}) {
-        CurrentReading& meter = Meter::Current();
-        meter.UnitText = "F";
+        MeterReading()->UnitText = "F";
         AvgWindow* window = Open(t1->dual);
-        meter.UnitText = "C";
-        meter.T1F = N(86.0), meter.T1C = N(30.0), meter.T1K = N(303.2);
+        {
+            ReadingChange meter;
+            meter->UnitText = "C";
+            meter->T1F = N(86.0), meter->T1C = N(30.0), meter->T1K = N(303.2);
+        }
         window->Timer1_Timer();
         EXPECT_EQ(Text(window, t1->labels[0]), "86.0");
         // Only the two-channel twin takes the meter's present unit at a new Start.
@@ -227,7 +231,7 @@ TEST_F(AvgWindowTest, GathersInTheUnitOfTheStart) {
 
 TEST_F(AvgWindowTest, ChannelChangeClosesTwoChannelsAndStopsOne) {
     QPointer<AvgWindow> dual = Open(true);
-    Meter::Current().DualChannel = false;
+    MeterReading()->DualChannel = false;
     dual->Timer1_Timer();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dual.isNull());
@@ -235,7 +239,7 @@ TEST_F(AvgWindowTest, ChannelChangeClosesTwoChannelsAndStopsOne) {
 
     AvgWindow* single = Open(false);
     Ticks(single, 0, {N(21.5)});
-    Meter::Current().DualChannel = true;
+    MeterReading()->DualChannel = true;
     Ticks(single, 0, {N(40.0), N(40.0)});
     EXPECT_TRUE(Forms::IsShown("AVG1"));
     EXPECT_FALSE(State().AvgWindowOpen() || State().AvgRunning());
@@ -248,8 +252,8 @@ TEST_F(AvgWindowTest, SamplingTickClosesStatisticsOfTheOtherChannelMode) {
         for (bool dualNow : {true, false}) {
             SCOPED_TRACE(testing::Message() << "opened dual " << dualAtOpen << ", now dual " << dualNow);
             const QString name = Open(dualAtOpen)->Name();
-            Meter::Current().DualChannel = dualNow;
-            CloseStatisticsOnChannelChange();
+            MeterReading()->DualChannel = dualNow;
+            CloseStatisticsOnChannelChange(ProgramLink());
             EXPECT_EQ(Forms::Find(name) != nullptr, dualAtOpen == dualNow);
             Forms::Unload(name);
         }

@@ -1,7 +1,34 @@
 #pragma once
 
+#include "meter/CurrentReading.h"
+
+class MeterLink;
+
 // Puts every program-wide value back to where a fresh program starts: no window loaded (deferred
-// deletes done), the real dialogs and clock, no open port, no reading, no recording and no
-// real-time list, no logger memory. Every fixture calls it before and after each case, so a test program run on
-// its own gives the same results as each case run alone.
+// deletes done), the real dialogs and clock, no open port, a meter link that has not started (no
+// reading, no recording, no real-time list), no logger memory. Every fixture calls it before and
+// after each case, so a test program run on its own gives the same results as each case run alone.
 void ResetProgramState();
+
+// The meter link of the program under test, as app/ makes it; windows are registered with it.
+MeterLink& ProgramLink();
+
+// The time of day the link's engine sees: the real one, until a test stands it at a second of the
+// day; from then on it moves only when the test advances it. Its steady clock is always the real one.
+void StandLinkClockAt(double secondsSinceMidnight);
+void AdvanceLinkClock(double seconds);
+
+// A change to the reading the link holds, told to the link at the end of the statement as a
+// decoded frame would be: `MeterReading()->DualChannel = false;`.
+class ReadingChange {
+public:
+    ReadingChange();
+    ~ReadingChange();
+    ReadingChange(const ReadingChange&) = delete;
+    ReadingChange& operator=(const ReadingChange&) = delete;
+    CurrentReading* operator->() { return &reading_; }
+
+private:
+    CurrentReading reading_;
+};
+inline ReadingChange MeterReading() { return {}; }

@@ -21,7 +21,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=64}"
 # The parser's own files, whose lines covered the summary counts.
 parser_files() {
   case "$1" in
-    SerialStream) echo src/acquisition/PollCycle.cpp src/meter/Meter.cpp src/meter/Reading.cpp ;;
+    SerialStream) echo src/acquisition/AcquisitionEngine.cpp src/acquisition/FrameFinder.cpp src/meter/Meter.cpp src/meter/Reading.cpp ;;
     FrameDecoding) echo src/meter/Meter.cpp src/meter/Reading.cpp ;;
     RecordFile)   echo src/records/RecordFileReader.cpp src/records/RecordTable.cpp ;;
     LoggerMemory) echo src/logger/LoggerFormat.cpp src/logger/DumpReceiver.cpp ;;
