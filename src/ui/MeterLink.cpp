@@ -24,7 +24,7 @@ AcquisitionEngine::Clock SystemClock() {
 // Hands each event of the engine's thread to the link's thread as a copy.
 class MeterLink::Relay : public AcquisitionEngine::Listener {
 public:
-    explicit Relay(MeterLink& link) : link_(link) {}
+    Relay(MeterLink& link, int generation) : link_(link), generation_(generation) {}
 
     void PortSeen(int number) override {
         Queue([number](MeterLink& link) { link.PortArrived(number); });
@@ -58,20 +58,28 @@ private:
     template <typename Call>
     void Queue(Call call) {
         MeterLink* link = &link_;
-        QMetaObject::invokeMethod(link, [link, call] { call(*link); }, Qt::QueuedConnection);
+        const int generation = generation_;
+        QMetaObject::invokeMethod(
+            link,
+            [link, generation, call] {
+                if (link->generation_ == generation) call(*link);
+            },
+            Qt::QueuedConnection);
     }
 
     MeterLink& link_;
+    const int generation_;
 };
 
 MeterLink::MeterLink(AcquisitionEngine::Clock clock, QObject* parent)
-    : QObject(parent), clock_(clock.steady ? std::move(clock) : SystemClock()), relay_(std::make_unique<Relay>(*this)) {}
+    : QObject(parent), clock_(clock.steady ? std::move(clock) : SystemClock()) {}
 
 MeterLink::~MeterLink() { Stop(); }
 
 void MeterLink::Start(int port) {
     Stop();
     port_ = port;
+    relay_ = std::make_unique<Relay>(*this, ++generation_);
     engine_ = std::make_unique<AcquisitionEngine>(AcquisitionEngine::Settings{.port = port}, clock_, *relay_);
     engine_->Open();
     engine_->SetInterval(samplingSeconds_);
@@ -80,11 +88,21 @@ void MeterLink::Start(int port) {
 }
 
 void MeterLink::Stop() {
-    if (!engine_) return;
-    engine_->Stop();
-    if (thread_.joinable()) thread_.join();
-    engine_.reset();
+    if (engine_) {
+        engine_->Stop();
+        if (thread_.joinable()) thread_.join();
+        engine_.reset();
+    }
+    ++generation_;
+    port_ = 0;
+    reading_ = CurrentReading{};
     recording_ = false;
+    samplingSeconds_ = SamplingSchedule::DefaultInterval;
+    listState_ = RealTimeList::State::Closed;
+    channelModeAtStart_ = false;
+    downloading_ = false;
+    recordFilePath_.clear();
+    savePathChosen_ = false;
 }
 
 void MeterLink::Send(std::function<void(AcquisitionEngine&)> command) {

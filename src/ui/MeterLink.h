@@ -29,6 +29,7 @@ public:
     // port that does not open.
     void Start(int port);
     // Ends the engine's thread; a running recording is closed with everything written so far.
+    // The link is then as one that never started; nothing the engine told before reaches it.
     void Stop();
     bool Started() const { return engine_ != nullptr; }
     int Port() const { return port_; }
@@ -90,6 +91,7 @@ private:
 
     AcquisitionEngine::Clock clock_;
     std::unique_ptr<Relay> relay_;
+    int generation_ = 0;  // of the engine that runs; what an earlier one told is dropped
     std::unique_ptr<AcquisitionEngine> engine_;
     std::thread thread_;
     int port_ = 0;
