@@ -224,7 +224,8 @@ TEST_F(CliTest, DownloadOfAShortDumpWritesTheSetsThatCame) {
     ASSERT_TRUE(StartMeter({"--channels", "1", "--sets", "10:3,2:5", "--dump-short", "40"}));
     const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", dir.path()});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    const QRegularExpressionMatch said = QRegularExpression(R"(shorter than announced: (\d+) of (\d+) bytes came)").match(run.err);
+    const QRegularExpressionMatch said =
+        QRegularExpression(R"(shorter than announced: (\d+) of (\d+) bytes came)").match(run.err);
     ASSERT_TRUE(said.hasMatch()) << run.err.toStdString();
     EXPECT_LT(said.captured(1).toInt(), said.captured(2).toInt());
     EXPECT_EQ(RecordsIn(dir.filePath("set02.txt")), 5);
@@ -359,13 +360,16 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     // tells how long the meter had been sending.
     const QString script = dir.filePath("climb.txt");
     QByteArray steps;
-    for (int i = 1; i <= 1200; ++i) steps += QByteArray::number(i / 10.0, 'f', 1) + " t1 " + QByteArray::number(100 + i / 10.0, 'f', 1) + "\n";
+    for (int i = 1; i <= 1200; ++i) {
+        const QByteArray at = QByteArray::number(i / 10.0, 'f', 1);
+        steps += at + " t1 " + QByteArray::number(100 + i / 10.0, 'f', 1) + "\n";
+    }
     ASSERT_TRUE(WriteAll(script, steps));
     ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "100.0", "--script", script.toStdString()}));
     const QString out = dir.filePath("paused.txt");
     const std::string err = dir.filePath("paused.err").toStdString();
-    const pid_t cli = ChildProcess::Spawn({CliPath().toStdString(), "record", "--com", std::to_string(Com), "--interval",
-                                           "1", "--out", out.toStdString()},
+    const pid_t cli = ChildProcess::Spawn({CliPath().toStdString(), "record", "--com", std::to_string(Com),
+                                           "--interval", "1", "--out", out.toStdString()},
                                           "/dev/null", err);
     ASSERT_GT(cli, 0);
     auto recordsReach = [&](qsizetype n) {
@@ -389,14 +393,16 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     for (const QByteArray& line : ReadAll(out).trimmed().split('\n').mid(1)) {
         const QList<QByteArray> cells = line.trimmed().split('\t');
         ASSERT_GE(cells.size(), 3) << line.toStdString();
-        rows.push_back({QTime::fromString(QString(cells[1]), "HH:mm:ss").msecsSinceStartOfDay() / 1000, cells[2].toDouble()});
+        rows.push_back({QTime::fromString(QString(cells[1]), "HH:mm:ss").msecsSinceStartOfDay() / 1000,
+                        cells[2].toDouble()});
     }
     auto secondsBetween = [](int from, int to) { return (to - from + 86400) % 86400; };
     std::size_t pause = 1;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_GT(rows[i].t1, rows[i - 1].t1) << "a frame recorded twice, or an older one after a newer";
-        if (secondsBetween(rows[i - 1].second, rows[i].second) > secondsBetween(rows[pause - 1].second, rows[pause].second))
+        if (secondsBetween(rows[i - 1].second, rows[i].second) >
+            secondsBetween(rows[pause - 1].second, rows[pause].second))
             pause = i;
     }
     // Across the pause the reading climbed as the time went on: the frame recorded after it is the
@@ -407,7 +413,9 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
 
     // Records and gaps together are the samples due from the first record to the end.
     const QRegularExpressionMatch end =
-        QRegularExpression(R"((\d\d:\d\d:\d\d)  (\d+) records in .*?(?: \((\d+) samples without a new reading\))?\n)").match(said);
+        QRegularExpression(
+            R"((\d\d:\d\d:\d\d)  (\d+) records in .*?(?: \((\d+) samples without a new reading\))?\n)")
+            .match(said);
     ASSERT_TRUE(end.hasMatch()) << said.toStdString();
     EXPECT_FALSE(said.contains("silent")) << said.toStdString();
     EXPECT_EQ(end.captured(2).toLong(), static_cast<long>(rows.size()));

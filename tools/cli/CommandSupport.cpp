@@ -162,7 +162,8 @@ bool Drive(AcquisitionEngine& engine, const std::function<bool()>& carryOn, bool
     const double start = Monotonic();
     while (!engine.Stopping() && carryOn()) {
         engine.Turn(TurnSeconds);
-        if (!waitForMeter && engine.Reading().FrameTime < 0 && Monotonic() - start > SilentLimitSeconds) return false;
+        if (!waitForMeter && engine.Reading().FrameTime < 0 && Monotonic() - start > SilentLimitSeconds)
+            return false;
     }
     return true;
 }

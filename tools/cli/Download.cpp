@@ -44,7 +44,8 @@ int ListSets(const std::vector<Logger::DataSet>& sets) {
 }
 
 // One file per set, as the desktop program saves the set's data list.
-int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory, const std::vector<Logger::DataSet>& sets) {
+int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
+              const std::vector<Logger::DataSet>& sets) {
     std::error_code made;
     std::filesystem::create_directories(options.outDir, made);
     const int start = options.startSeconds.value_or(TimeOfDay().seconds);
@@ -102,8 +103,9 @@ int Download(const Options& options) {
             return Stopped;
         case MemoryExchange::Outcome::Short:
             // The sets that came whole are kept; without one the download brought nothing.
-            Say("tq36-cli: the logger memory was shorter than announced: " + std::to_string(report.memory.size()) +
-                " of " + std::to_string(report.announced) + " bytes came");
+            Say("tq36-cli: the logger memory was shorter than announced: " +
+                std::to_string(report.memory.size()) + " of " + std::to_string(report.announced) +
+                " bytes came");
             if (report.sets.empty()) return NoMeter;
             break;
         case MemoryExchange::Outcome::Listed:

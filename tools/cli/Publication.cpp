@@ -25,7 +25,8 @@ void Publication::ReadingShown(const CurrentReading& r) {
     if (settings_.haDiscovery && (r.UnitText != discoveredUnit_ || r.DualChannel != discoveredDual_)) {
         discoveredUnit_ = r.UnitText;
         discoveredDual_ = r.DualChannel;
-        for (const Cli::DiscoveryConfig& c : Cli::DiscoveryConfigs(settings_.device, r.UnitText, r.DualChannel))
+        for (const Cli::DiscoveryConfig& c :
+             Cli::DiscoveryConfigs(settings_.device, r.UnitText, r.DualChannel))
             publisher_.Retain(c.topic, c.payload);
     }
     framed_ = true;
@@ -36,13 +37,15 @@ void Publication::SampleTaken(const AcquisitionEngine::Sample& sample) {
     // Only a frame no earlier sample took: an old reading is never sent as a new one.
     if (!grid_.Take(engine_) || !sample.fresh) return;
     ++samples_;
-    publisher_.Send(settings_.prefix + "/state", "{\"sample\":" + std::to_string(samples_) + "," +
-                                                     Cli::ReadingLine(sample.reading, Cli::TimeOfDay(), true).substr(1));
+    publisher_.Send(settings_.prefix + "/state",
+                    "{\"sample\":" + std::to_string(samples_) + "," +
+                        Cli::ReadingLine(sample.reading, Cli::TimeOfDay(), true).substr(1));
 }
 
 void Publication::CheckSilence() {
     const double lastFrame = framed_ ? engine_.Reading().FrameTime : started_;
     if (Cli::Monotonic() - lastFrame < Cli::SilentLimitSeconds || availability_ == "offline") return;
-    say_(framed_ ? "the meter is silent; waiting for it" : "the meter sent nothing within 5 s; waiting for it");
+    say_(framed_ ? "the meter is silent; waiting for it"
+                 : "the meter sent nothing within 5 s; waiting for it");
     SetAvailability("offline");
 }

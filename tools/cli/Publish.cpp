@@ -36,7 +36,8 @@ bool SplitBroker(const std::string& text, int defaultPort, std::string& host, in
     port = defaultPort;
     if (!portText.empty()) {
         const auto [ptr, ec] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
-        if (ec != std::errc() || ptr != portText.data() + portText.size() || port < 1 || port > 65535) return false;
+        if (ec != std::errc() || ptr != portText.data() + portText.size() || port < 1 || port > 65535)
+            return false;
     }
     return !host.empty() && (text.starts_with('[') || host.find(':') == std::string::npos);
 }
@@ -70,7 +71,8 @@ int Publish(const Options& options) {
     std::string host;
     int port = 0;
     if (!SplitBroker(options.broker, options.cafile.empty() ? 1883 : 8883, host, port)) {
-        Say("tq36-cli: --broker takes HOST or HOST:PORT ([ADDRESS]:PORT for IPv6), not '" + options.broker + "'");
+        Say("tq36-cli: --broker takes HOST or HOST:PORT ([ADDRESS]:PORT for IPv6), not '" + options.broker +
+            "'");
         return Usage;
     }
     const std::string com = std::to_string(options.com);
@@ -119,8 +121,8 @@ int Publish(const Options& options) {
         Say("tq36-cli: " + why);
         return Usage;
     }
-    say("publishing COM " + com + " to " + host + ":" + std::to_string(port) + " under " + prefix + "/, every " +
-        std::to_string(options.interval) + " s, QoS " + std::to_string(options.qos));
+    say("publishing COM " + com + " to " + host + ":" + std::to_string(port) + " under " + prefix +
+        "/, every " + std::to_string(options.interval) + " s, QoS " + std::to_string(options.qos));
 
     Drive(
         publication.Engine(),
@@ -134,11 +136,13 @@ int Publish(const Options& options) {
     if (publisher.Refused()) {
         Say(options.username.empty()
                 ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
-                : "tq36-cli: the broker does not take this username and password; check --username and --password-file");
+                : "tq36-cli: the broker does not take this username and password; check --username and "
+                  "--password-file");
         return NoPermission;
     }
     std::string end = std::to_string(publication.Samples()) + " samples taken";
-    if (undelivered > 0) end += ", the last " + std::to_string(undelivered) + " of them not delivered (the broker was away)";
+    if (undelivered > 0)
+        end += ", the last " + std::to_string(undelivered) + " of them not delivered (the broker was away)";
     say(end);
     return Ok;
 }

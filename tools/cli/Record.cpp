@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -42,8 +43,8 @@ class RecordRun : public AcquisitionEngine::Listener {
 public:
     explicit RecordRun(const Options& options)
         : options_(options),
-          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0}, EngineClock(),
-                  *this) {}
+          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0},
+                  EngineClock(), *this) {}
 
     AcquisitionEngine& Engine() { return engine_; }
 
@@ -58,8 +59,8 @@ public:
         switch (report.event) {
             case Event::Started:
                 recording_ = true;
-                Say(report.time + "  recording COM " + std::to_string(options_.com) + " into " + options_.out +
-                    ", every " + std::to_string(options_.interval) + " s" + LimitText(options_));
+                Say(report.time + "  recording COM " + std::to_string(options_.com) + " into " +
+                    options_.out + ", every " + std::to_string(options_.interval) + " s" + LimitText(options_));
                 break;
             case Event::NotCreated:
                 End(Io, options_.out + " could not be created (" + report.error + ")");
@@ -68,10 +69,11 @@ public:
                 End(EndedEarly, "the recording ended early: the meter changed between one and two channels");
                 break;
             case Event::WriteFailed:
-                End(Io, options_.out + " could not be written (" + report.error + ")");
-                break;
             case Event::StoppedByUser:
-                if (!report.error.empty()) End(Io, options_.out + " could not be written (" + report.error + ")");
+                // The file refused a record, or its last bytes as it was closed.
+                if (report.event == Event::WriteFailed || !report.error.empty()) {
+                    End(Io, options_.out + " could not be written (" + report.error + ")");
+                }
                 break;
             case Event::StoppedLimit:
             case Event::StoppedLostLink:
@@ -82,12 +84,12 @@ public:
     void SampleTaken(const AcquisitionEngine::Sample& sample) override {
         if (!recording_ || ended_ || !grid_.Take(engine_)) return;
         if (due_++ == 0) started_ = Monotonic();
-        // Seconds of the grid that went by without a sample at all (the process was stopped or
-        // starved) are missing from the file too.
+        // Samples of the grid that went by untaken (the process was stopped or starved) are missing
+        // from the file too; one taken late stands for its own.
         const int second = Logger::ParseStartTime(sample.time).seconds;
         if (lastSecond_ >= 0) {
             const int step = (second - lastSecond_ + SecondsPerDay) % SecondsPerDay;
-            if (step > options_.interval) withoutReading_ += (step - 1) / options_.interval;
+            withoutReading_ += std::max(0, step / options_.interval - 1);
         }
         lastSecond_ = second;
         using Result = PcRecording::Result;
@@ -127,9 +129,12 @@ public:
         }
         std::string end = TimeOfDay().text + "  " + std::to_string(records_) + " records in " + options_.out;
         std::string gaps;
-        if (silentMissed_ > 0) gaps = std::to_string(silentMissed_) + " samples missed while the meter was silent";
+        if (silentMissed_ > 0) {
+            gaps = std::to_string(silentMissed_) + " samples missed while the meter was silent";
+        }
         if (withoutReading_ > 0) {
-            gaps += (gaps.empty() ? "" : ", ") + std::to_string(withoutReading_) + " samples without a new reading";
+            gaps += (gaps.empty() ? "" : ", ") + std::to_string(withoutReading_) +
+                    " samples without a new reading";
         }
         if (!gaps.empty()) end += " (" + gaps + ")";
         Say(end);
