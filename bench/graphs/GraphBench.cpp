@@ -19,12 +19,10 @@
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "Widgets.h"
-#include "acquisition/SamplingState.h"
 #include "app/Windows.h"
-#include "meter/Meter.h"
-#include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
 #include "windows/graphs/PlotWindow.h"
@@ -35,13 +33,16 @@
 
 namespace {
 
+MeterLink* program = nullptr;  // the program's link to the meter
+
 void SampleAndLayoutCost() {
     FakeClock clock(10, 0, 0);
     Clock::Install(&clock);
-    CurrentReading& r = Meter::Current();
+    CurrentReading r;
     r.DualChannel = true;
     r.UnitText = std::string(1, 'C');
-    OpenRealTimeGraph();
+    program->ReadingArrived(r);
+    OpenRealTimeGraph(*program);
     auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph);
     Child<QTimer>(graph, "Timer1")->stop();
     std::vector<double> perSample;
@@ -51,6 +52,7 @@ void SampleAndLayoutCost() {
             r.T1C = Reading::Number(20 + (i % 50));
             r.T2C = Reading::Number(10 + (i % 30));
             r.T1T2C = Reading::Number(10 + (i % 50) - (i % 30));
+            program->ReadingArrived(r);
             clock.Advance(2);
             graph->Timer1_Timer();
         }
@@ -69,7 +71,7 @@ void SampleAndLayoutCost() {
     Forms::UnloadAll();
     EventPump::Delay(0.1);
     Clock::Install(nullptr);
-    Meter::ResetCurrent();
+    program->Stop();
 }
 
 void MonitoringWithGraphAndStatistics(double seconds) {
@@ -78,14 +80,13 @@ void MonitoringWithGraphAndStatistics(double seconds) {
         std::printf("monitoring: the simulator did not start\n");
         return;
     }
-    Rs232_API::OpenPort(8, Rs232_API::MeterSettings);
-    Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+    program->Start(8);
     auto* panel = Forms::GetAs<Panel>(WindowNames::Panel);
     panel->show();
     QElapsedTimer waited;
     waited.start();
-    while (!Meter::Current().MeterOnline && waited.elapsed() < 10000) EventPump::Delay(0.05);
-    Sampling::State().IntervalChosen(1, 0);
+    while (!program->MeterOnline() && waited.elapsed() < 10000) EventPump::Delay(0.05);
+    program->SetInterval(1);
     auto* bar = Child<Toolbar>(panel, "Toolbar1");
     bar->Trigger("Graph");
     bar->Trigger("AVG");
@@ -142,8 +143,9 @@ void RenderFigures() {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    EventPump::Install();
-    RegisterWindows();
+    MeterLink meterLink;
+    program = &meterLink;
+    RegisterWindows(meterLink);
     TempPortsDir ports;
     SampleAndLayoutCost();
     RenderFigures();

@@ -15,6 +15,7 @@
 #include "ui/Canvas.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
 #include "windows/graphs/PlotWindow.h"
@@ -28,8 +29,9 @@ int main(int argc, char* argv[]) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    EventPump::Install();
-    RegisterWindows();
+    // Plots need no meter: the link never starts.
+    MeterLink link;
+    RegisterWindows(link);
     if (!LoadRecordFile(QString::fromLocal8Bit(argv[1]), "plot.txt")) return 1;
     auto* list = Forms::FindAs<ListWindow>(Forms::Find("FileList2") ? "FileList2" : "FileList1");
     if (!list) return 1;

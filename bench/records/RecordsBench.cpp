@@ -18,7 +18,7 @@
 
 #include "ScriptedDialogs.h"
 #include "Widgets.h"
-#include "acquisition/SamplingState.h"
+#include "ui/MeterLink.h"
 #include "app/Windows.h"
 #include "graphs/ListPlot.h"
 #include "ui/EventPump.h"
@@ -42,8 +42,14 @@ using Bench::TwoChannelRow;
 
 constexpr int ListRows = static_cast<int>(PcRecording::DesktopMaxRecords);
 
+// Lists need no meter here: the link never starts.
+MeterLink& Link() {
+    static MeterLink link;
+    return link;
+}
+
 std::unique_ptr<ListWindow> ShownList() {
-    auto list = std::make_unique<ListWindow>(ListWindow::Kind::RealTime, true);
+    auto list = std::make_unique<ListWindow>(Link(), ListWindow::Kind::RealTime, true);
     list->show();
     QApplication::processEvents();
     return list;
@@ -79,10 +85,10 @@ void SaveFigures(ListWindow& list, const QTemporaryDir& dir) {
     std::vector<double> saveMs;
     const QString path = dir.filePath("list.txt");
     for (int run = 0; run < Runs; ++run) {
-        Sampling::State().SavePathChosen(path.toStdString(), true);
+        Link().SavePathChosen(path.toStdString(), true);
         QElapsedTimer timer;
         timer.start();
-        const bool saved = RecordFile::SaveList(list, list.Records());
+        const bool saved = RecordFile::SaveList(Link(), list, list.Records());
         saveMs.push_back(timer.nsecsElapsed() / 1e6);
         if (!saved) std::printf("  save failed\n");
     }
@@ -110,8 +116,7 @@ void PrintFigures(ListWindow& list, const QTemporaryDir& dir, ScriptedDialogs& d
 // program served no events while the list filled.
 void OpenFigures(const QTemporaryDir& dir) {
     constexpr int Runs = 5;
-    RegisterWindows();
-    EventPump::Install();
+    RegisterWindows(Link());
     const QString path = dir.filePath("list.txt");
     std::vector<double> openMs, extraMb;
     qint64 longestGap = 0;

@@ -34,13 +34,12 @@
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "Widgets.h"
-#include "acquisition/SamplingState.h"
 #include "app/Windows.h"
 #include "records/RecordFileReader.h"
-#include "serial/Rs232_API.h"
 #include "ui/Dialogs.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
 #include "windows/panel/Panel.h"
@@ -211,8 +210,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    EventPump::Install();
-    RegisterWindows();
+    MeterLink link;
+    RegisterWindows(link);
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
     TempPortsDir ports;
@@ -233,9 +232,7 @@ int main(int argc, char** argv) {
 
     // The desktop program: the main window on the meter, 1-s sampling through the interval prompt,
     // then the real-time list, Max / Min / AVG and the real-time graph, as from the toolbar.
-    Rs232_API::Reset();
-    Rs232_API::OpenPort(DesktopCom, Rs232_API::MeterSettings);
-    Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+    link.Start(DesktopCom);
     Panel* panel = Forms::GetAs<Panel>(WindowNames::Panel);
     if (!panel) {
         std::printf("desktop: the main window did not open on COM %d\n", DesktopCom);
@@ -259,8 +256,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (Sampling::State().SamplingSeconds() != 1) {
-        std::printf("desktop: the sampling interval is %g s, not 1 s\n", Sampling::State().SamplingSeconds());
+    if (link.SamplingSeconds() != 1) {
+        std::printf("desktop: the sampling interval is %d s, not 1 s\n", link.SamplingSeconds());
         return 2;
     }
 
@@ -277,7 +274,8 @@ int main(int argc, char** argv) {
     desktop.startSecond = SecondOfDay(QTime::currentTime());
     desktop.started = SteadyClock::now();
     bar->Trigger("Save");
-    if (!Sampling::State().Recording()) {
+    // The engine starts the recording and says so through the link.
+    if (!PumpUntil([&] { return link.Recording() || !dialogs.Messages().empty(); }, 5) || !link.Recording()) {
         std::printf("desktop: the recording did not start; messages: %s\n",
                     dialogs.Messages().empty() ? "none" : dialogs.Messages().front().toStdString().c_str());
         return 2;
@@ -316,7 +314,7 @@ int main(int argc, char** argv) {
     cliRun.atEnd = UsageOf(cliPid);
     cliRun.stopSecond = desktop.stopSecond;
     cliRun.wallSeconds = SecondsSince(cliRun.started);
-    const bool desktopStillRecording = Sampling::State().Recording();
+    const bool desktopStillRecording = link.Recording();
     bar->Trigger("Save");
     kill(cliPid, SIGTERM);
     int status = 0;
@@ -331,7 +329,7 @@ int main(int argc, char** argv) {
     }();
     Forms::UnloadAll();
     EventPump::Delay(0.1);
-    Rs232_API::Reset();
+    link.Stop();
 
     bool exact = desktopStillRecording && cliExit == 0;
     exact = CheckRecords(desktop) && exact;

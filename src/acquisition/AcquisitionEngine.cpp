@@ -77,6 +77,11 @@ bool AcquisitionEngine::Open() {
     return PortOpen();
 }
 
+long AcquisitionEngine::OpenError() const {
+    std::string message;
+    return driver_->CommGetError(message);
+}
+
 bool AcquisitionEngine::PortOpen() const {
     try {
         return driver_->IsOpen(settings_.port);
@@ -142,8 +147,11 @@ void AcquisitionEngine::Turn(double maxWait) {
     RunCommands();
     if (Stopping()) return;
     double now = clock_.steady();
-    const short events = Wait(std::min(NextDue(now) - now, maxWait), true);
+    short events = Wait(std::min(NextDue(now) - now, maxWait), true);
     now = clock_.steady();
+    // A process stopped or starved past the silence looks at the port once more before it calls
+    // the meter silent: what the meter sent meanwhile is waiting there.
+    if (events == 0 && now - silentSince_ >= SilenceSeconds) events = Wait(0, true);
     if (events != 0) ReadPort(now, events);
     RunCommands();
     if (busySince_ >= 0 && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;

@@ -106,6 +106,8 @@ public:
 
     // Opens the port; false when it did not open (the engine keeps trying in its rhythm).
     bool Open();
+    // Why the port last failed to open: the system's error code, as the driver recorded it.
+    long OpenError() const;
     // Runs turns until Stop is asked for, then closes the port.
     void Run();
     // Waits at most `maxWait` seconds for bytes, a command or the next due moment, and handles

@@ -22,6 +22,7 @@
 #include <csignal>
 #include <memory>
 
+#include "ChildProcess.h"
 #include "LoggerMemory.h"
 #include "PortProblem.h"
 #include "TimeTexts.h"
@@ -217,6 +218,19 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     EXPECT_EQ(cli, ReadAll(dir.filePath("desktop.txt")));
 }
 
+// A dump that ends before the size the meter announced keeps the sets that came, and says by how
+// much it fell short.
+TEST_F(CliTest, DownloadOfAShortDumpWritesTheSetsThatCame) {
+    ASSERT_TRUE(StartMeter({"--channels", "1", "--sets", "10:3,2:5", "--dump-short", "40"}));
+    const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", dir.path()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QRegularExpressionMatch said =
+        QRegularExpression(R"(shorter than announced: (\d+) of (\d+) bytes came)").match(run.err);
+    ASSERT_TRUE(said.hasMatch()) << run.err.toStdString();
+    EXPECT_LT(said.captured(1).toInt(), said.captured(2).toInt());
+    EXPECT_EQ(RecordsIn(dir.filePath("set02.txt")), 5);
+}
+
 TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
     struct Case {
         const char* name;
@@ -336,6 +350,79 @@ TEST_F(CliTest, RecordLimitsHoldWhateverTheMeterDoes) {
         }
         meter.reset();
     }
+}
+
+// A recording stopped for a while (SIGSTOP, SIGCONT) finds the frames that piled up meanwhile: only
+// the newest is a reading; no older one is recorded under a later time, and the samples that fell
+// due meanwhile are gaps that the end counts.
+TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
+    // T1 climbs a tenth of a degree every tenth of a second: no two frames alike, and a reading
+    // tells how long the meter had been sending.
+    const QString script = dir.filePath("climb.txt");
+    QByteArray steps;
+    for (int i = 1; i <= 1200; ++i) {
+        const QByteArray at = QByteArray::number(i / 10.0, 'f', 1);
+        steps += at + " t1 " + QByteArray::number(100 + i / 10.0, 'f', 1) + "\n";
+    }
+    ASSERT_TRUE(WriteAll(script, steps));
+    ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "100.0", "--script", script.toStdString()}));
+    const QString out = dir.filePath("paused.txt");
+    const std::string err = dir.filePath("paused.err").toStdString();
+    const pid_t cli = ChildProcess::Spawn({CliPath().toStdString(), "record", "--com", std::to_string(Com),
+                                           "--interval", "1", "--out", out.toStdString()},
+                                          "/dev/null", err);
+    ASSERT_GT(cli, 0);
+    auto recordsReach = [&](qsizetype n) {
+        for (int i = 0; i < 600 && RecordsIn(out) < n; ++i) QThread::msleep(50);
+        return RecordsIn(out) >= n;
+    };
+    ASSERT_TRUE(recordsReach(3));
+    ASSERT_EQ(kill(cli, SIGSTOP), 0);
+    QThread::sleep(6);
+    const qsizetype before = RecordsIn(out);
+    ASSERT_EQ(kill(cli, SIGCONT), 0);
+    ASSERT_TRUE(recordsReach(before + 3));
+    EXPECT_EQ(ChildProcess::End(cli), 0);
+    const QString said = QString::fromUtf8(ReadAll(QString::fromStdString(err)));
+
+    struct Row {
+        int second;
+        double t1;
+    };
+    std::vector<Row> rows;
+    for (const QByteArray& line : ReadAll(out).trimmed().split('\n').mid(1)) {
+        const QList<QByteArray> cells = line.trimmed().split('\t');
+        ASSERT_GE(cells.size(), 3) << line.toStdString();
+        rows.push_back({QTime::fromString(QString(cells[1]), "HH:mm:ss").msecsSinceStartOfDay() / 1000,
+                        cells[2].toDouble()});
+    }
+    auto secondsBetween = [](int from, int to) { return (to - from + 86400) % 86400; };
+    std::size_t pause = 1;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_GT(rows[i].t1, rows[i - 1].t1) << "a frame recorded twice, or an older one after a newer";
+        if (secondsBetween(rows[i - 1].second, rows[i].second) >
+            secondsBetween(rows[pause - 1].second, rows[pause].second))
+            pause = i;
+    }
+    // Across the pause the reading climbed as the time went on: the frame recorded after it is the
+    // newest, not one the meter sent while the program was stopped.
+    const int pauseSeconds = secondsBetween(rows[pause - 1].second, rows[pause].second);
+    EXPECT_GE(pauseSeconds, 5);
+    EXPECT_GT(rows[pause].t1 - rows[pause - 1].t1, pauseSeconds / 2.0);
+
+    // Records and gaps together are the samples due from the first record to the end.
+    const QRegularExpressionMatch end =
+        QRegularExpression(
+            R"((\d\d:\d\d:\d\d)  (\d+) records in .*?(?: \((\d+) samples without a new reading\))?\n)")
+            .match(said);
+    ASSERT_TRUE(end.hasMatch()) << said.toStdString();
+    EXPECT_FALSE(said.contains("silent")) << said.toStdString();
+    EXPECT_EQ(end.captured(2).toLong(), static_cast<long>(rows.size()));
+    const int due = static_cast<int>(rows.size()) + end.captured(3).toInt();
+    const int endSecond = QTime::fromString(end.captured(1), "HH:mm:ss").msecsSinceStartOfDay() / 1000;
+    EXPECT_GE(due, secondsBetween(rows.front().second, rows.back().second) + 1) << said.toStdString();
+    EXPECT_LE(due, secondsBetween(rows.front().second, endSecond) + 1) << said.toStdString();
 }
 
 TEST_F(CliTest, RecordThatEndsBeforeItsLimitSaysSoWithItsOwnStatus) {

@@ -12,7 +12,7 @@ int Record(const Options& options);
 int Download(const Options& options);
 int Publish(const Options& options);
 
-// SIGINT and SIGTERM end a command at its next wait, with its files whole.
+// SIGINT and SIGTERM stop the engine a command drives at once; the command ends with its files whole.
 void CatchStopSignals();
 
 // The status to end with: `status`, or Io when stdout refused what a command wrote there (the

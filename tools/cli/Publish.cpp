@@ -1,0 +1,150 @@
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "CommandSupport.h"
+#include "Commands.h"
+#include "Publication.h"
+#include "Publisher.h"
+
+namespace Cli {
+
+namespace {
+
+// "HOST", "HOST:PORT", "[IPv6]" or "[IPv6]:PORT"; false when malformed.
+bool SplitBroker(const std::string& text, int defaultPort, std::string& host, int& port) {
+    std::string portText;
+    if (text.starts_with('[')) {
+        const std::size_t close = text.find(']');
+        if (close == std::string::npos) return false;
+        host = text.substr(1, close - 1);
+        const std::string rest = text.substr(close + 1);
+        if (!rest.empty() && (rest[0] != ':' || rest.size() == 1)) return false;
+        if (!rest.empty()) portText = rest.substr(1);
+    } else {
+        const std::size_t colon = text.rfind(':');
+        host = text.substr(0, colon);
+        if (colon != std::string::npos) portText = text.substr(colon + 1);
+    }
+    port = defaultPort;
+    if (!portText.empty()) {
+        const auto [ptr, ec] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+        if (ec != std::errc() || ptr != portText.data() + portText.size() || port < 1 || port > 65535)
+            return false;
+    }
+    return !host.empty() && (text.starts_with('[') || host.find(':') == std::string::npos);
+}
+
+// The first line of a password file, without its line end.
+std::optional<std::string> ReadPassword(const std::string& path, std::string& why) {
+    std::ifstream file(path);
+    if (!file) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string line;
+    std::getline(file, line);
+    if (file.bad()) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    if (line.ends_with('\r')) line.pop_back();
+    return line;
+}
+
+std::string HostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+    return name;
+}
+
+}  // namespace
+
+int Publish(const Options& options) {
+    std::string host;
+    int port = 0;
+    if (!SplitBroker(options.broker, options.cafile.empty() ? 1883 : 8883, host, port)) {
+        Say("tq36-cli: --broker takes HOST or HOST:PORT ([ADDRESS]:PORT for IPv6), not '" + options.broker +
+            "'");
+        return Usage;
+    }
+    const std::string com = std::to_string(options.com);
+    const std::string prefix = options.topic.empty() ? "tq36/com" + com : options.topic;
+    Publisher::Settings settings{.host = host,
+                                 .port = port,
+                                 .clientId = options.clientId.empty() ? "tq36-" + HostName() + "-com" + com
+                                                                      : options.clientId,
+                                 .username = options.username,
+                                 .password = std::nullopt,
+                                 .cafile = options.cafile,
+                                 .qos = options.qos,
+                                 .willTopic = prefix + "/availability",
+                                 .willPayload = "offline"};
+    if (!options.passwordFile.empty()) {
+        std::string why;
+        settings.password = ReadPassword(options.passwordFile, why);
+        if (!settings.password) {
+            Say("tq36-cli: the password file " + options.passwordFile + " cannot be read (" + why + ")");
+            return Usage;
+        }
+    }
+    if (!options.cafile.empty() && access(options.cafile.c_str(), R_OK) != 0) {
+        Say("tq36-cli: the CA file " + options.cafile + " cannot be read (" + std::strerror(errno) + ")");
+        return Usage;
+    }
+
+    std::mutex sayLock;  // the publisher's thread speaks too
+    auto say = [&sayLock](const std::string& line) {
+        std::lock_guard lock(sayLock);
+        Say(TimeOfDay().text + "  " + line);
+    };
+    Publisher publisher(settings, say);
+    Publication publication({.com = options.com,
+                             .interval = options.interval,
+                             .prefix = prefix,
+                             .haDiscovery = options.haDiscovery,
+                             .device = {settings.clientId, "TQ36 COM " + com + " on " + HostName(), prefix,
+                                        VersionText().substr(0, VersionText().size() - 1)}},
+                            publisher, say);
+    if (const int status = OpenMeter(publication.Engine(), options.com); status != Ok) return status;
+    // A broken connection is the publisher's to notice, not a reason to die.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::string why;
+    if (!publisher.Start(why)) {
+        Say("tq36-cli: " + why);
+        return Usage;
+    }
+    say("publishing COM " + com + " to " + host + ":" + std::to_string(port) + " under " + prefix +
+        "/, every " + std::to_string(options.interval) + " s, QoS " + std::to_string(options.qos));
+
+    Drive(
+        publication.Engine(),
+        [&] {
+            publication.CheckSilence();
+            return !publisher.Refused();
+        },
+        true);
+    publication.Close();
+    const std::size_t undelivered = publisher.Stop(3);
+    if (publisher.Refused()) {
+        Say(options.username.empty()
+                ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
+                : "tq36-cli: the broker does not take this username and password; check --username and "
+                  "--password-file");
+        return NoPermission;
+    }
+    std::string end = std::to_string(publication.Samples()) + " samples taken";
+    if (undelivered > 0)
+        end += ", the last " + std::to_string(undelivered) + " of them not delivered (the broker was away)";
+    say(end);
+    return Ok;
+}
+
+}  // namespace Cli

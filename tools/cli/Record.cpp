@@ -1,0 +1,181 @@
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "CommandSupport.h"
+#include "Commands.h"
+#include "TimeTexts.h"
+#include "logger/LoggerFormat.h"
+
+namespace Cli {
+
+namespace {
+
+constexpr int SecondsPerDay = 86400;
+
+// An existing record file is someone's earlier run: it is replaced only when asked to.
+int RefuseToReplace(const Options& options) {
+    std::error_code error;
+    if (options.force || !std::filesystem::is_regular_file(options.out, error)) return Ok;
+    Say("tq36-cli: " + options.out + " exists; --force replaces it");
+    return Exists;
+}
+
+// The limits of a recording, counted in samples due from the first one, so that they hold
+// whether or not the meter answers them; `elapsed` (seconds since the first sample) keeps
+// --duration also where the time of day jumps.
+bool LimitReached(const Options& options, long due, double elapsed) {
+    if (options.count && due >= *options.count) return true;
+    if (!options.durationSeconds) return false;
+    const double duration = *options.durationSeconds;
+    return due * static_cast<double>(options.interval) >= duration || elapsed >= duration;
+}
+
+std::string LimitText(const Options& options) {
+    if (options.count) return ", " + std::to_string(*options.count) + " samples";
+    if (options.durationSeconds) return ", for " + ElapsedText(static_cast<long>(*options.durationSeconds));
+    return ", until stopped";
+}
+
+// The desktop program's recording on the engine, waiting for a silent meter instead of stopping and
+// with no limit but the ones asked for here.
+class RecordRun : public AcquisitionEngine::Listener {
+public:
+    explicit RecordRun(const Options& options)
+        : options_(options),
+          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0},
+                  EngineClock(), *this) {}
+
+    AcquisitionEngine& Engine() { return engine_; }
+
+    void ReadingShown(const CurrentReading&) override {
+        // The file is made once the meter has answered, in the channel mode of its first frame.
+        if (grid_.Begin(engine_)) engine_.StartRecording(options_.out);
+    }
+
+    void RecordingChanged(const AcquisitionEngine::RecordingReport& report) override {
+        using Event = AcquisitionEngine::RecordingReport::Event;
+        records_ = report.records;
+        switch (report.event) {
+            case Event::Started:
+                recording_ = true;
+                Say(report.time + "  recording COM " + std::to_string(options_.com) + " into " +
+                    options_.out + ", every " + std::to_string(options_.interval) + " s" + LimitText(options_));
+                break;
+            case Event::NotCreated:
+                End(Io, options_.out + " could not be created (" + report.error + ")");
+                break;
+            case Event::StoppedChannelMode:
+                End(EndedEarly, "the recording ended early: the meter changed between one and two channels");
+                break;
+            case Event::WriteFailed:
+            case Event::StoppedByUser:
+                // The file refused a record, or its last bytes as it was closed.
+                if (report.event == Event::WriteFailed || !report.error.empty()) {
+                    End(Io, options_.out + " could not be written (" + report.error + ")");
+                }
+                break;
+            case Event::StoppedLimit:
+            case Event::StoppedLostLink:
+                break;  // neither happens without a record limit and with a recording that waits
+        }
+    }
+
+    void SampleTaken(const AcquisitionEngine::Sample& sample) override {
+        if (!recording_ || ended_ || !grid_.Take(engine_)) return;
+        if (due_++ == 0) started_ = Monotonic();
+        // Samples of the grid that went by untaken (the process was stopped or starved) are missing
+        // from the file too; one taken late stands for its own.
+        const int second = Logger::ParseStartTime(sample.time).seconds;
+        if (lastSecond_ >= 0) {
+            const int step = (second - lastSecond_ + SecondsPerDay) % SecondsPerDay;
+            withoutReading_ += std::max(0, step / options_.interval - 1);
+        }
+        lastSecond_ = second;
+        using Result = PcRecording::Result;
+        if (sample.recording == Result::Stale) {
+            ++withoutReading_;  // no record of a reading not renewed
+            return;
+        }
+        if (sample.recording == Result::WaitingForMeter) {
+            ++silentMissed_;
+            if (!waiting_) Say(sample.time + "  the meter is silent; waiting for it");
+            waiting_ = true;
+            return;
+        }
+        if (waiting_) Say(sample.time + "  the meter is back; recording goes on");
+        waiting_ = false;
+        if (sample.recording == Result::Written && ProgressWanted()) {
+            ShowProgress(std::to_string(sample.recordCount) + " records, " +
+                         ElapsedText(static_cast<long>(Monotonic() - started_)) + " elapsed, last " +
+                         sample.reading.T1Value.Text() + " " + sample.reading.UnitText);
+        }
+    }
+
+    // A turn takes one sample at most: asked before each, this ends the run right after the last
+    // sample due.
+    bool CarryOn() const {
+        return !ended_ && !(due_ > 0 && LimitReached(options_, due_, Monotonic() - started_));
+    }
+
+    // Says how the run ended; its exit status.
+    int Finish() {
+        // Whatever was recorded stays: the file is closed with every record written so far.
+        engine_.StopRecording();
+        if (status_ != Ok) Say("tq36-cli: " + problem_);
+        if (!grid_.Begun()) {
+            Say("nothing recorded; " + options_.out + " was not made");
+            return status_;
+        }
+        std::string end = TimeOfDay().text + "  " + std::to_string(records_) + " records in " + options_.out;
+        std::string gaps;
+        if (silentMissed_ > 0) {
+            gaps = std::to_string(silentMissed_) + " samples missed while the meter was silent";
+        }
+        if (withoutReading_ > 0) {
+            gaps += (gaps.empty() ? "" : ", ") + std::to_string(withoutReading_) +
+                    " samples without a new reading";
+        }
+        if (!gaps.empty()) end += " (" + gaps + ")";
+        Say(end);
+        return status_;
+    }
+
+private:
+    void End(int status, const std::string& problem) {
+        ended_ = true;
+        if (status_ != Ok) return;  // the first reason is the one that counts
+        status_ = status;
+        problem_ = problem;
+    }
+
+    const Options& options_;
+    AcquisitionEngine engine_;
+    SamplingGrid grid_{options_.interval};  // begun: the meter's first frame came, the file was asked for
+    bool recording_ = false;  // the file was made
+    bool ended_ = false;
+    bool waiting_ = false;
+    double started_ = 0;  // the first sample, on the monotonic clock
+    long due_ = 0;        // samples due since then, written or not
+    long records_ = 0;    // in the file, as the engine last reported them
+    long silentMissed_ = 0;
+    long withoutReading_ = 0;
+    int lastSecond_ = -1;  // of the day, of the last sample
+    int status_ = Ok;
+    std::string problem_;
+};
+
+}  // namespace
+
+int Record(const Options& options) {
+    if (const int status = RefuseToReplace(options); status != Ok) return status;
+    RecordRun run(options);
+    if (const int status = OpenMeter(run.Engine(), options.com); status != Ok) return status;
+    if (!Drive(run.Engine(), [&] { return run.CarryOn(); })) {
+        SayMeterSilent(options.com);
+        return NoMeter;
+    }
+    return run.Finish();
+}
+
+}  // namespace Cli
