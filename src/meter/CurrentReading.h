@@ -4,7 +4,7 @@
 
 #include "meter/Reading.h"
 
-// The one live reading of the program; each field keeps its last value until overwritten.
+// The live reading as the frames decode into it; each field keeps its last value until overwritten.
 struct CurrentReading {
     bool UnitIsC = false, UnitIsF = false, UnitIsK = false;
     std::string UnitText;  // "C", "F" or "K"
@@ -20,13 +20,13 @@ struct CurrentReading {
     Reading T1T2C, T1T2F, T1T2K;
 
     std::string ThermocoupleType;  // "K", "J", "E", "T", "R", "S" or "N"
-    bool MeterOnline = false;      // written by the poll cycle
-    // When the last good frame came, on the poll cycle's clock of elapsed seconds; below 0 before
-    // the first one.
+    bool MeterOnline = false;      // a good frame came since the last silence
+    // When the last good frame arrived, on the acquisition's steady clock; below 0 before the
+    // first one.
     double FrameTime = -1;
 
-    // A reading younger than this is fresh: the meter sends a frame about every half second and
-    // the poll cycle shows it within a few tenths, so an older one was not renewed since.
+    // A reading younger than this is fresh: the meter sends a frame about every half second, so an
+    // older one was not renewed since.
     static constexpr double FreshSeconds = 3.0;
     bool FreshAt(double now) const { return FrameTime >= 0 && now - FrameTime < FreshSeconds; }
 };

@@ -96,13 +96,6 @@ void DecodeDifference(CurrentReading& r) {
 
 namespace Meter {
 
-CurrentReading& Current() {
-    static CurrentReading current;
-    return current;
-}
-
-void ResetCurrent() { Current() = CurrentReading{}; }
-
 void DecodeStatusByte(CurrentReading& r, int status) {
     int unit = (status & 0xFF) % 4;
     r.T1NoReading = Bit(status, 5);

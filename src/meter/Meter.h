@@ -9,9 +9,6 @@
 // uses what the one before left: status, T1, channel, T2, type.
 namespace Meter {
 
-CurrentReading& Current();   // the program-wide live reading
-void ResetCurrent();         // back to the empty reading (tests)
-
 void DecodeStatusByte(CurrentReading& r, int status);
 void DecodeT1(CurrentReading& r, int high, int low);
 void DecodeChannelByte(CurrentReading& r, int channel);

@@ -19,7 +19,6 @@
 #include <optional>
 #include <stdexcept>
 
-#include "serial/EventHooks.h"
 #include "serial/ModeString.h"
 #include "serial/PortNames.h"
 
@@ -29,7 +28,6 @@ constexpr int QueueSize = 2048;
 // A write may take a second plus 10 ms per byte before it gives up with what went out.
 constexpr std::chrono::milliseconds WriteTimeoutConstant{1000};
 constexpr std::chrono::milliseconds WriteTimeoutPerByte{10};
-constexpr int EventRoundsAfterWrite = 10;
 
 bool IsPseudoTerminal(int fd) {
     struct stat st;
@@ -257,7 +255,6 @@ long ComPortAPI::CommFlush(int intPortID) {
 
 long ComPortAPI::IsInBuffSize(int DevId) {
     try {
-        EventHooks::ProcessEvents();
         PortEntry& entry = Entry(DevId);
         int queued = 0;
         if (ioctl(entry.fd, FIONREAD, &queued) != 0) {
@@ -274,7 +271,6 @@ long ComPortAPI::IsInBuffSize(int DevId) {
 long ComPortAPI::CommRead(int intPortID, std::vector<std::uint8_t>& strData, long lngSize) {
     (void)lngSize;  // one call always returns everything that was queued
     try {
-        EventHooks::ProcessEvents();
         PortEntry& entry = Entry(intPortID);
         int queued = 0;
         if (ioctl(entry.fd, FIONREAD, &queued) != 0) {
@@ -305,12 +301,10 @@ long ComPortAPI::CommWrite(int intPortID, const std::vector<std::uint8_t>& strDa
         PortEntry& entry = Entry(intPortID);
         int errorCode = 0;
         written = WriteWithTimeout(entry.fd, strData, errorCode);
-        EventHooks::ProcessEvents();
         if (errorCode != 0) {
             RecordLineError("CommWrite (WriteFile)", errorCode, entry);
             return -1;
         }
-        for (int round = 0; round < EventRoundsAfterWrite; ++round) EventHooks::ProcessEvents();
         return static_cast<long>(written);
     } catch (const std::exception& fault) {
         RecordFault("CommWrite", fault);

@@ -4,7 +4,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "serial/EventHooks.h"
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -37,7 +38,9 @@ OpenPortEntry& OpenPorts(int index) {
 int& OpenPortCount() { return portCount; }
 int& CurrentPortIndex() { return currentIndex; }
 
-void Delay(double seconds) { EventHooks::Delay(seconds); }
+void Delay(double seconds) {
+    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
 
 std::vector<int> ScanPorts(const std::function<void(int)>& progress) {
     std::vector<int> found;

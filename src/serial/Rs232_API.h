@@ -27,7 +27,7 @@ OpenPortEntry& OpenPorts(int index);
 int& OpenPortCount();
 int& CurrentPortIndex();
 
-// Waits without using the CPU while user-interface events run (through EventHooks).
+// Waits without using the CPU. Nothing that waits for the meter runs on the user interface's thread.
 void Delay(double seconds);
 
 // Tries every COM number 1 to 256 and returns those that exist and could be opened (ports this

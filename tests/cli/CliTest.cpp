@@ -31,10 +31,9 @@
 #include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
-#include "acquisition/SamplingState.h"
+#include "ui/MeterLink.h"
 #include "app/Windows.h"
 #include "logger/DataLogger.h"
-#include "meter/Meter.h"
 #include "records/RecordFormat.h"
 #include "ui/Forms.h"
 #include "windows/logger/LoggerCommands.h"
@@ -207,14 +206,13 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     DataLogger::Instance().DownloadEnded();
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
-    RegisterWindows();
+    RegisterWindows(ProgramLink());
     dialogs.QueueInput("23:59:58");
-    Meter::Current().DualChannel = false;
     OpenDataSet(2);
     auto* list = Forms::FindAs<ListWindow>("DataList1");
     ASSERT_NE(list, nullptr);
-    Sampling::State().SavePathChosen(dir.filePath("desktop.txt").toStdString(), true);
-    ASSERT_TRUE(RecordFile::SaveList(*list, list->Records()));
+    ProgramLink().SavePathChosen(dir.filePath("desktop.txt").toStdString(), true);
+    ASSERT_TRUE(RecordFile::SaveList(ProgramLink(), *list, list->Records()));
     EXPECT_EQ(cli, ReadAll(dir.filePath("desktop.txt")));
 }
 

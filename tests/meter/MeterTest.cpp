@@ -145,17 +145,6 @@ TEST(Meter, TypeByteOutsideTheTableKeepsTheType) {
     }
 }
 
-TEST(Meter, CurrentIsSharedAndResettable) {
-    MeterFrame frame{{0x02, 0x02, 0x0B, 0xB8, 0xFF, 0, 0, 0x03, 0x03}};
-    Meter::DecodeFrameBody(Meter::Current(), frame.bytes.data() + 1);
-    EXPECT_EQ(Meter::Current().T1C.Text(), "26.8");
-    EXPECT_EQ(Meter::Current().ThermocoupleType, "T");
-    Meter::ResetCurrent();
-    EXPECT_EQ(Meter::Current().T1Value.kind(), Kind::Empty);
-    EXPECT_EQ(Meter::Current().UnitText, "");
-    EXPECT_EQ(Meter::Current().ThermocoupleType, "");
-}
-
 TEST(Reading, TextOfMarksAndEmpty) {
     EXPECT_EQ(Reading::Mark(Kind::NoReading).Text(), "----");
     EXPECT_EQ(Reading::Mark(Kind::Over).Text(), "OL");

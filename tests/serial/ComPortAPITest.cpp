@@ -22,7 +22,6 @@
 #include "TempPortsDir.h"
 #include "WaitUntil.h"
 #include "serial/ComPortAPI.h"
-#include "serial/EventHooks.h"
 #include "serial/Rs232_API.h"
 
 namespace {
@@ -60,11 +59,7 @@ int OpenAsAnotherProgram(const std::string& path) {
 
 class ComPortAPITest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        EventHooks::Uninstall();
-        driver.Init_API();
-    }
-    void TearDown() override { EventHooks::Uninstall(); }
+    void SetUp() override { driver.Init_API(); }
 
     // Opens a fresh pseudo-terminal as COM<number> through the driver.
     std::unique_ptr<PseudoTerminal> OpenMeter(int number) {
@@ -390,31 +385,6 @@ TEST_F(ComPortAPITest, PortNumberOutsideTheTableIsAFaultOfThatOperation) {
         EXPECT_THROW(driver.IsOpen(port), std::out_of_range);
     }
     EXPECT_EQ(data, std::vector<std::uint8_t>{7});
-}
-
-TEST_F(ComPortAPITest, ReadsAndWritesLetTheUserInterfaceRun) {
-    int rounds = 0;
-    EventHooks::Install([&] { ++rounds; }, nullptr);
-    auto meter = OpenMeter(3);
-    std::vector<std::uint8_t> data;
-
-    struct Step {
-        const char* what;
-        std::function<void()> call;
-        int rounds;
-    };
-    const std::vector<Step> steps{
-        {"read", [&] { driver.CommRead(3, data, 2048); }, 1},
-        {"queue count", [&] { driver.IsInBuffSize(3); }, 1},
-        {"write", [&] { EXPECT_EQ(driver.CommWrite(3, {'A'}), 1); }, 11},
-        {"failed write", [&] { EXPECT_EQ(driver.CommWrite(40, {'A'}), -1); }, 1},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        rounds = 0;
-        step.call();
-        EXPECT_EQ(rounds, step.rounds);
-    }
 }
 
 }  // namespace

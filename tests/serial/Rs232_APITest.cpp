@@ -9,7 +9,6 @@
 #include "PseudoTerminal.h"
 #include "TempPortsDir.h"
 #include "WaitUntil.h"
-#include "serial/EventHooks.h"
 #include "serial/Rs232_API.h"
 
 namespace {
@@ -18,14 +17,8 @@ using namespace Rs232_API;
 
 class Rs232_APITest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        EventHooks::Uninstall();
-        ResetProgramState();
-    }
-    void TearDown() override {
-        ResetProgramState();
-        EventHooks::Uninstall();
-    }
+    void SetUp() override { ResetProgramState(); }
+    void TearDown() override { ResetProgramState(); }
 
     // A meter behind COM<number>, opened as the current port the way the port window does it.
     std::unique_ptr<PseudoTerminal> ConnectMeter(int number) {

@@ -10,7 +10,6 @@
 #include "graphs/ListPlot.h"
 #include "graphs/RealTimeChart.h"
 #include "logger/DataLogger.h"
-#include "meter/Meter.h"
 #include "serial/Rs232_API.h"
 #include "stats/StatisticsState.h"
 #include "ui/Clock.h"
@@ -79,7 +78,6 @@ void ResetProgramState() {
     Desktop::InstallOpener({});
     WindowFrame::Install(std::nullopt);
     Rs232_API::Reset();
-    Meter::ResetCurrent();
     DataLogger::Instance().Reset();
     RealTimeChart::Instance().Reset();
     ListPlot::Instance().Reset();
