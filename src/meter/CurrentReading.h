@@ -28,5 +28,4 @@ struct CurrentReading {
     // A reading younger than this is fresh: the meter sends a frame about every half second, so an
     // older one was not renewed since.
     static constexpr double FreshSeconds = 3.0;
-    bool FreshAt(double now) const { return FrameTime >= 0 && now - FrameTime < FreshSeconds; }
 };
