@@ -88,7 +88,12 @@ TEST_F(ListPrintingTest, AcquisitionGoesOnWhileTheListPrintsWhatItHadWhenPressed
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     for (int tenth = 1; tenth <= 1200; ++tenth) {
         const int t1 = 1000 + tenth;
-        script.write(QStringLiteral("%1.%2 t1 %3.%4\n").arg(tenth / 10).arg(tenth % 10).arg(t1 / 10).arg(t1 % 10).toUtf8());
+        script.write(QStringLiteral("%1.%2 t1 %3.%4\n")
+                         .arg(tenth / 10)
+                         .arg(tenth % 10)
+                         .arg(t1 / 10)
+                         .arg(t1 % 10)
+                         .toUtf8());
     }
     script.close();
     ASSERT_TRUE(StartLinkOnMeter({"--t1", "100.0", "--script", TempPath("ramp.txt").toStdString()}));
@@ -116,10 +121,13 @@ TEST_F(ListPrintingTest, AcquisitionGoesOnWhileTheListPrintsWhatItHadWhenPressed
 
     ASSERT_GE(recordedWhileOpen.size(), 3u) << "samples were recorded while the dialog was open";
     EXPECT_GE(Rows(list).size(), pressed.size() + 3) << "and joined the list";
-    const auto t1 = [](const MeterLink::Sample& s) { return QString::fromStdString(s.reading.T1Value.Text()).toDouble(); };
+    const auto t1 = [](const MeterLink::Sample& s) {
+        return QString::fromStdString(s.reading.T1Value.Text()).toDouble();
+    };
     for (size_t i = 1; i < recordedWhileOpen.size(); ++i)
         EXPECT_GE(t1(recordedWhileOpen[i]), t1(recordedWhileOpen[i - 1])) << recordedWhileOpen[i].line;
-    EXPECT_GT(t1(recordedWhileOpen.back()), t1(recordedWhileOpen.front())) << "the records are fresh readings";
+    EXPECT_GT(t1(recordedWhileOpen.back()), t1(recordedWhileOpen.front()))
+        << "the records are fresh readings";
 
     ProgramLink().StopRecording();
     ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }));

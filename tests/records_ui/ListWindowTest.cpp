@@ -150,7 +150,8 @@ TEST_F(ListWindowTest, TheListOfTheOtherChannelModeTakesOver) {
 
     meter.emplace(MeterCom, std::vector<std::string>{"--channels", "2"});
     ASSERT_TRUE(meter->Start());
-    ASSERT_TRUE(PumpUntil([] { return ProgramLink().MeterOnline() && ProgramLink().Reading().DualChannel; }, 40));
+    ASSERT_TRUE(
+        PumpUntil([] { return ProgramLink().MeterOnline() && ProgramLink().Reading().DualChannel; }, 40));
     ListWindow* list2 = OpenListFromPanel();
     ASSERT_NE(list2, nullptr);
     EXPECT_EQ(list2->objectName(), "List2");
@@ -163,7 +164,8 @@ TEST_F(ListWindowTest, TheListOfTheOtherChannelModeTakesOver) {
     Toolbar* bar = Child<Toolbar>(list2, "Toolbar1");
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
     bar->Trigger("Pause");
-    EXPECT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Paused); })) << "and its button pauses it";
+    EXPECT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Paused); }))
+        << "and its button pauses it";
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
 }
 

@@ -274,7 +274,8 @@ TEST_F(RecordFileTest, ListHoldsOnlyWhileTheDialogIsOpenAndNotWhileRecording) {
         dialogs.SetOnCall([&](const DialogCall& call) {
             if (call.kind != DialogCall::Kind::SaveFile) return;
             SampleWatch watch;
-            if (const MeterLink::Sample* sample = watch.SecondSampleFromNow()) rowWhileOpen = sample->list.add;
+            if (const MeterLink::Sample* sample = watch.SecondSampleFromNow())
+                rowWhileOpen = sample->list.add;
             stateWhileOpen = ProgramLink().ListState();
         });
         c.cancel ? dialogs.QueueFileCancel() : dialogs.QueueFile(TempPath("p.txt"));

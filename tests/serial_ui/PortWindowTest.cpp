@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
