@@ -39,12 +39,6 @@ class FileListTest : public ListFixture {
 protected:
     ListWindow* Loaded(bool dual) { return Forms::FindAs<ListWindow>(dual ? "FileList2" : "FileList1"); }
 
-    static QStringList Rows(ListWindow* list) {
-        QStringList rows;
-        for (int row = 1; row < list->ListGrid().Rows(); ++row) rows << list->ListGrid().RowText(row, '\t');
-        return rows;
-    }
-
     void Write(const QString& path, const QByteArray& content) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -3,9 +3,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
+#include <vector>
 
 #include "ListFixture.h"
-#include "ui/Toolbar.h"
+#include "acquisition/PcRecording.h"
 #include "windows/records/ListPrinting.h"
 
 namespace {
@@ -79,52 +80,89 @@ TEST_F(ListPrintingTest, EmptyListPrintsTitleAndRuleOnly) {
     }
 }
 
-struct TimerCase {
-    bool timer1;
-    bool timer2;
-    bool cancel;
-};
-
-TEST_F(ListPrintingTest, MainTimersRestAndComeBackAsTheyWere) {
-    ASSERT_NE(OpenPanelWithTimers(true, true), nullptr);
-    const TimerCase cases[] = {{true, true, true},  {true, true, false}, {true, false, false},
-                               {false, true, true}, {false, false, false}};
-    for (bool dual : {true, false}) {
-        ListWindow* list = ListWithRows(dual, {dual ? "1\t14:03:07\t23.5\t21.0\t2.5\tC" : "1\t14:03:07\t23.5\tC"});
-        for (const TimerCase& c : cases) {
-            SCOPED_TRACE(testing::Message() << "dual " << dual << " timer1 " << c.timer1 << " timer2 " << c.timer2
-                                            << " cancel " << c.cancel);
-            OpenPanelWithTimers(c.timer1, c.timer2);
-            bool anyRunningInDialog = false;
-            dialogs.SetOnCall([&](const DialogCall&) {
-                anyRunningInDialog = TimerActive("Timer1") || TimerActive("Timer2");
-            });
-            c.cancel ? dialogs.QueuePrintCancel() : dialogs.QueuePrintToPdf(pdf());
-            EXPECT_EQ(Print(*list), !c.cancel);
-            EXPECT_EQ(TimerActive("Timer1"), c.timer1);
-            EXPECT_EQ(TimerActive("Timer2"), c.timer2);
-            // The two-channel print halts them before its dialog, the one-channel print after.
-            EXPECT_EQ(anyRunningInDialog, !dual && (c.timer1 || c.timer2));
-            EXPECT_EQ(list->Caption(), "Real Time List");
-        }
+// Printing holds nothing up: while the Print dialog is open the meter is read, samples are taken
+// and recorded, and rows join the list; the print is the list as it was when Print was pressed.
+TEST_F(ListPrintingTest, AcquisitionGoesOnWhileTheListPrintsWhatItHadWhenPressed) {
+    // The meter's T1 rises by 0.1 every tenth of a second: records of frames a second apart differ.
+    QFile script(TempPath("ramp.txt"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    for (int tenth = 1; tenth <= 1200; ++tenth) {
+        const int t1 = 1000 + tenth;
+        script.write(QStringLiteral("%1.%2 t1 %3.%4\n")
+                         .arg(tenth / 10)
+                         .arg(tenth % 10)
+                         .arg(t1 / 10)
+                         .arg(t1 % 10)
+                         .toUtf8());
     }
+    script.close();
+    ASSERT_TRUE(StartLinkOnMeter({"--t1", "100.0", "--script", TempPath("ramp.txt").toStdString()}));
+    ListWindow* list = OpenListFromPanel();
+    ASSERT_NE(list, nullptr);
+    ProgramLink().StartRecording(TempPath("rec.txt").toStdString());
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().Recording(); }));
+    ASSERT_TRUE(PumpUntil([&] { return list->ListGrid().Rows() > 2; }));
+
+    const QStringList pressed = Rows(list);
+    SampleWatch watch;
+    std::vector<MeterLink::Sample> recordedWhileOpen;
+    dialogs.SetOnCall([&](const DialogCall& call) {
+        if (call.kind != DialogCall::Kind::Print) return;
+        const auto written = [&] {
+            recordedWhileOpen.clear();
+            for (const MeterLink::Sample& s : watch.samples)
+                if (s.recording == PcRecording::Result::Written) recordedWhileOpen.push_back(s);
+            return recordedWhileOpen.size() >= 3;
+        };
+        PumpUntil(written);
+    });
+    dialogs.QueuePrintToPdf(pdf());
+    Child<Toolbar>(list, "Toolbar1")->Trigger("Print");
+
+    ASSERT_GE(recordedWhileOpen.size(), 3u) << "samples were recorded while the dialog was open";
+    EXPECT_GE(Rows(list).size(), pressed.size() + 3) << "and joined the list";
+    const auto t1 = [](const MeterLink::Sample& s) {
+        return QString::fromStdString(s.reading.T1Value.Text()).toDouble();
+    };
+    for (size_t i = 1; i < recordedWhileOpen.size(); ++i)
+        EXPECT_GE(t1(recordedWhileOpen[i]), t1(recordedWhileOpen[i - 1])) << recordedWhileOpen[i].line;
+    EXPECT_GT(t1(recordedWhileOpen.back()), t1(recordedWhileOpen.front()))
+        << "the records are fresh readings";
+
+    ProgramLink().StopRecording();
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }));
+    const QByteArray recorded = ReadAll(TempPath("rec.txt"));
+    for (const MeterLink::Sample& s : recordedWhileOpen) {
+        EXPECT_TRUE(recorded.contains(QByteArray::number(static_cast<qlonglong>(s.recordCount)) + "\t" +
+                                      QByteArray::fromStdString(s.line)))
+            << s.line;
+    }
+
+    // The printed rows are exactly the rows of the moment Print was pressed.
+    const QString text = PdfText(pdf());
+    const QRegularExpression row("^\\s*(\\d+)\\s+(\\d\\d:\\d\\d:\\d\\d)\\s");
+    QStringList printed;
+    for (const QString& line : text.split('\n')) {
+        const QRegularExpressionMatch match = row.match(line);
+        if (match.hasMatch()) printed << match.captured(1) + '\t' + match.captured(2);
+    }
+    QStringList expected;
+    for (const QString& r : pressed) expected << r.section('\t', 0, 1);
+    EXPECT_EQ(printed.join(" | ").toStdString(), expected.join(" | ").toStdString());
 }
 
-// Events run while the rows print: a second print is refused, no timer of the main window runs,
-// and a window closed meanwhile ends the print without harm.
-TEST_F(ListPrintingTest, WhilePrintingTimersRestAndNothingNests) {
-    OpenPanelWithTimers(true, true);
+// Events run while the rows print: the caption counts the rows and a second print is refused.
+TEST_F(ListPrintingTest, WhilePrintingEventsRunAndNothingNests) {
     QStringList rows;
     for (int n = 1; n <= 300; ++n) rows << QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n);
     ListWindow* list = ListWithRows(true, rows);
 
-    bool ranDuringPrint = false, timersRan = true, nestedResult = true;
+    bool ranDuringPrint = false, nestedResult = true;
     QString captionDuring;
     dialogs.SetOnCall([&](const DialogCall& call) {
         if (call.kind != DialogCall::Kind::Print || ranDuringPrint) return;
         QTimer::singleShot(0, list, [&] {
             ranDuringPrint = true;
-            timersRan = TimerActive("Timer1") || TimerActive("Timer2");
             captionDuring = list->Caption();
             nestedResult = ListPrinting::PrintList(*list, list->Records());
         });
@@ -132,18 +170,15 @@ TEST_F(ListPrintingTest, WhilePrintingTimersRestAndNothingNests) {
     dialogs.QueuePrintToPdf(pdf());
     EXPECT_TRUE(Print(*list));
     ASSERT_TRUE(ranDuringPrint) << "events must run during the print";
-    EXPECT_FALSE(timersRan);
     EXPECT_FALSE(nestedResult);
     EXPECT_EQ(dialogs.Count(DialogCall::Kind::Print), 1u);
     EXPECT_TRUE(captionDuring.contains(QRegularExpression("^\\d+ record\\(s\\) completed$")))
         << captionDuring.toStdString();
-    EXPECT_TRUE(TimerActive("Timer1"));
-    EXPECT_TRUE(TimerActive("Timer2"));
+    EXPECT_EQ(list->Caption(), "Real Time List");
     EXPECT_EQ(PdfText(pdf()).count(QRegularExpression("10:00:00")), 300);
 }
 
 TEST_F(ListPrintingTest, WindowClosedDuringThePrintEndsIt) {
-    OpenPanelWithTimers(true, false);
     QStringList rows;
     for (int n = 1; n <= 300; ++n) rows << QStringLiteral("%1\t10:00:00\t1.0\t2.0\t-1.0\tC").arg(n);
     QPointer<ListWindow> list = ListWithRows(true, rows);
@@ -158,14 +193,11 @@ TEST_F(ListPrintingTest, WindowClosedDuringThePrintEndsIt) {
     EXPECT_FALSE(Print(*list));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(list.isNull());
-    EXPECT_TRUE(TimerActive("Timer1"));
-    EXPECT_FALSE(TimerActive("Timer2"));
 }
 
 // The sampling tick closes the list (a channel change, the row limit) while its printer dialog is
 // open; the dialog's event loop destroys the window. The print ends without touching it.
 TEST_F(ListPrintingTest, ListClosedWhileItsPrinterDialogIsOpenPrintsNothing) {
-    OpenPanelWithTimers(true, true);
     for (bool dual : {true, false}) {
         SCOPED_TRACE(dual ? "List2" : "List1");
         QPointer<ListWindow> list = ListWithRows(dual, {dual ? "1\t14:03:07\t23.5\t21.0\t2.5\tC" : "1\t14:03:07\t23.5\tC"});
@@ -178,18 +210,13 @@ TEST_F(ListPrintingTest, ListClosedWhileItsPrinterDialogIsOpenPrintsNothing) {
         EXPECT_FALSE(Print(*list));
         EXPECT_TRUE(list.isNull());
         EXPECT_FALSE(QFileInfo::exists(pdf()));
-        EXPECT_TRUE(TimerActive("Timer1"));
-        EXPECT_TRUE(TimerActive("Timer2"));
     }
 }
 
-TEST_F(ListPrintingTest, UnwritableOutputFailsAndRestoresEverything) {
-    OpenPanelWithTimers(true, true);
+TEST_F(ListPrintingTest, UnwritableOutputFailsAndRestoresTheCaption) {
     ListWindow* list = ListWithRows(false, {"1\t09:05:03\t23.5\tC"});
     dialogs.QueuePrintToPdf(TempPath("no-such-folder/list.pdf"));
     EXPECT_FALSE(Print(*list));
-    EXPECT_TRUE(TimerActive("Timer1"));
-    EXPECT_TRUE(TimerActive("Timer2"));
     EXPECT_EQ(list->Caption(), "Real Time List");
 }
 

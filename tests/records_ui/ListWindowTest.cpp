@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "ListFixture.h"
-#include "ui/Toolbar.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ struct LayoutCase {
 };
 
 TEST_F(ListWindowTest, ColumnsButtonsAndPlaceBesideTheMainWindow) {
-    Panel* panel = OpenPanelWithTimers(false, false);
+    Panel* panel = OpenPanel();
     ASSERT_NE(panel, nullptr);
     panel->show();
     panel->MovePx(40, 30);
@@ -87,86 +86,118 @@ TEST_F(ListWindowTest, NewestRowStaysInViewFromTheSixteenthRowOn) {
     EXPECT_TRUE(grid.viewport()->rect().contains(grid.visualRect(grid.model()->index(99, 0))));
 }
 
+// The Pause button shows the state the engine tells, whether the user or a lost meter brought the
+// list there.
 TEST_F(ListWindowTest, PauseAndResumeFollowTheMeterLink) {
-    ListWindow* list = OpenList(true);
+    ASSERT_TRUE(StartLinkOnMeter());
+    ListWindow* list = OpenListFromPanel();
+    ASSERT_NE(list, nullptr);
     Toolbar* bar = Child<Toolbar>(list, "Toolbar1");
-    ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
-    MeterReading()->MeterOnline = true;
-    list->AddSampleRow(SampleRow(1));
+    ASSERT_TRUE(PumpUntil([&] { return list->ListGrid().Rows() > 1; })) << "the running list takes rows";
+    EXPECT_TRUE(ListStateIs(RealTimeList::State::Running));
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
 
     bar->Trigger("Pause");
-    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
+    ASSERT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Paused); }));
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
-    EXPECT_EQ(list->ListGrid().Rows(), 2) << "rows already shown stay";
+    const int rows = list->ListGrid().Rows();
+    SampleWatch watch;
+    const MeterLink::Sample* sample = watch.SecondSampleFromNow();
+    ASSERT_NE(sample, nullptr);
+    EXPECT_FALSE(sample->list.add) << "a paused list takes no rows";
+    EXPECT_EQ(list->ListGrid().Rows(), rows) << "rows already shown stay";
 
-    // Offline and paused: the button does nothing.
-    MeterReading()->MeterOnline = false;
     bar->Trigger("Pause");
-    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
-    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
-
-    MeterReading()->MeterOnline = true;
-    bar->Trigger("Pause");
-    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
+    ASSERT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Running); }));
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Run").cacheKey());
     EXPECT_NE(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
 
-    // A lost link pauses the list from the sampling tick; the button then offers to start.
-    list->ShowPaused();
+    // The meter goes away: the sample that finds the link lost pauses the list, and the button
+    // offers to start it again.
+    meter->Stop();
+    ASSERT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Paused); }));
+    EXPECT_FALSE(ProgramLink().MeterOnline());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
+
+    // Offline and paused: the button does nothing (the engine answers with the state it keeps).
+    int told = 0;
+    QObject context;
+    QObject::connect(&ProgramLink(), &MeterLink::ListChanged, &context, [&told] { ++told; });
+    bar->Trigger("Pause");
+    ASSERT_TRUE(PumpUntil([&] { return told > 0; }));
+    EXPECT_TRUE(ListStateIs(RealTimeList::State::Paused));
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
+
+    // The meter is back (the engine reopens the port in its rhythm): the button resumes the list.
+    ASSERT_TRUE(meter->Start());
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().MeterOnline(); }, 40));
+    EXPECT_TRUE(ListStateIs(RealTimeList::State::Paused)) << "the list waits for the user";
+    bar->Trigger("Pause");
+    ASSERT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Running); }));
+    EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
 }
 
 // List1 paused by a lost link, a two-channel meter back, "List": the two-channel list is the
-// one that runs, and closing the old one does not stop it.
+// one that runs, and the old one closing does not stop it.
 TEST_F(ListWindowTest, TheListOfTheOtherChannelModeTakesOver) {
-    Panel* panel = OpenPanelWithTimers(false, false);
-    ASSERT_NE(panel, nullptr);
-    MeterReading()->MeterOnline = true;
-    Child<Toolbar>(panel, "Toolbar1")->Trigger("List");
+    ASSERT_TRUE(StartLinkOnMeter({"--channels", "1"}));
+    ASSERT_NE(OpenListFromPanel(), nullptr);
     ASSERT_TRUE(Forms::IsShown("List1"));
-    Sampling::State().List().Take("10:00:00\t20.0\tC", false, false, false);  // the link is lost
-    ASSERT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
+    meter->Stop();
+    ASSERT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Paused); }));
 
-    MeterReading()->DualChannel = true;
-    Child<Toolbar>(panel, "Toolbar1")->Trigger("List");
-    ListWindow* list2 = Forms::FindAs<ListWindow>("List2");
+    meter.emplace(MeterCom, std::vector<std::string>{"--channels", "2"});
+    ASSERT_TRUE(meter->Start());
+    ASSERT_TRUE(
+        PumpUntil([] { return ProgramLink().MeterOnline() && ProgramLink().Reading().DualChannel; }, 40));
+    ListWindow* list2 = OpenListFromPanel();
     ASSERT_NE(list2, nullptr);
-    if (QWidget* list1 = Forms::Find("List1")) list1->close();
+    EXPECT_EQ(list2->objectName(), "List2");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Forms::Find("List1"), nullptr);
 
-    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running)) << "List2 takes rows";
-    const RealTimeList::Step step = Sampling::State().List().Take("10:00:02\t20.0\t21.0\t-1.0\tC", true, true, true);
-    EXPECT_TRUE(step.add);
+    ASSERT_TRUE(PumpUntil([&] { return list2->ListGrid().Rows() > 1; })) << "List2 takes rows";
+    EXPECT_EQ(list2->ListGrid().TextMatrix(1, 0), "1");
+    EXPECT_TRUE(ListStateIs(RealTimeList::State::Running));
     Toolbar* bar = Child<Toolbar>(list2, "Toolbar1");
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
     bar->Trigger("Pause");
-    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running)) << "and its button pauses it";
+    EXPECT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Paused); }))
+        << "and its button pauses it";
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
 }
 
 TEST_F(ListWindowTest, ClosingEndsTheListAndReopeningStartsEmpty) {
-    for (bool dual : {true, false}) {
-        SCOPED_TRACE(dual ? "List2" : "List1");
-        ListWindow* list = OpenList(dual);
-        list->show();
-        list->AddSampleRow(SampleRow(1));
-        ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
+    ASSERT_TRUE(StartLinkOnMeter());
+    ListWindow* list = OpenListFromPanel();
+    ASSERT_NE(list, nullptr);
+    list->show();
+    ASSERT_TRUE(PumpUntil([&] { return list->ListGrid().Rows() > 2; }));
 
-        list->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
-        EXPECT_EQ(Sampling::State().List().RowCount(), 0);
-        EXPECT_EQ(Forms::Find(dual ? "List2" : "List1"), nullptr);
-        EXPECT_EQ(OpenList(dual)->ListGrid().Rows(), 1);
-    }
+    list->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Forms::Find("List2"), nullptr);
+    SampleWatch watch;
+    const MeterLink::Sample* sample = watch.SecondSampleFromNow();
+    ASSERT_NE(sample, nullptr);
+    EXPECT_FALSE(sample->list.add) << "the engine's list has ended";
+    EXPECT_TRUE(ListStateIs(RealTimeList::State::Closed));
+
+    list = OpenListFromPanel();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->ListGrid().Rows(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return list->ListGrid().Rows() > 1; }));
+    EXPECT_EQ(list->ListGrid().TextMatrix(1, 0), "1") << "the numbering starts again";
 }
 
 TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
+    ASSERT_TRUE(StartLinkOnMeter());
+    ProgramLink().StartRecording(TempPath("rec.txt").toStdString());
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().Recording(); }));
     ListWindow* list = OpenList(false);
     list->AddSampleRow("1\t09:05:03\t23.5\tC");
-    ASSERT_TRUE(Sampling::State().Recorder().Start(TempPath("rec.txt").toStdString(), false));
     dialogs.QueueFile(TempPath("never"));
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
     ASSERT_EQ(dialogs.Calls().size(), 1u);
@@ -179,7 +210,6 @@ TEST_F(ListWindowTest, SaveWhileRecordingOnlyShowsTheMessage) {
 TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
     ListWindow* list = OpenList(false);
     list->AddSampleRow("1\t09:05:03\t23.5\tC");
-    ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
 
     dialogs.QueueFileCancel();
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
@@ -190,7 +220,6 @@ TEST_F(ListWindowTest, SaveButtonWritesTheChosenFileAndCancelWritesNothing) {
     EXPECT_EQ(ReadAll(TempPath("saved.txt")),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n1\t09:05:03\t23.5\tC\t\r\n");
     EXPECT_FALSE(ProgramLink().SavePathChosen());
-    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 

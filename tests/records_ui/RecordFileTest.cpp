@@ -241,39 +241,50 @@ TEST_F(RecordFileTest, FolderThatCannotBeMadeEndsWithoutADialog) {
     QFile blocker(home.path() + "/Documents");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    ProgramLink().ListOpened(ProgramLink().Reading().DualChannel);
     ProgramLink().SavePathChosen(home.path().toStdString() + "/earlier.txt", true);
     dialogs.QueueFile(home.path() + "/x.txt");
 
     EXPECT_FALSE(RecordFile::ShowSaveAsDialog(ProgramLink()));
     EXPECT_FALSE(ProgramLink().SavePathChosen());
-    EXPECT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
     EXPECT_EQ(dialogs.Count(DialogCall::Kind::SaveFile), 0u);
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 
-struct PauseCase {
-    bool recording;
-    bool listRunning;
-    bool cancel;
-    bool runningWhileOpen;
-};
-
-TEST_F(RecordFileTest, ListPausesOnlyWhileTheDialogIsOpen) {
-    const PauseCase cases[] = {
-        {false, true, false, false}, {false, true, true, false}, {true, true, false, true}, {false, false, false, false}};
-    for (const PauseCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "recording " << c.recording << " running " << c.listRunning
-                                        << " cancel " << c.cancel);
-        if (c.recording) ASSERT_TRUE(Sampling::State().Recorder().Start(TempPath("rec.txt").toStdString(), false));
-        if (!c.recording) Sampling::State().Recorder().Stop();
-        c.listRunning ? ProgramLink().ListOpened(ProgramLink().Reading().DualChannel) : ProgramLink().ListClosed();
-        bool runningWhileOpen = !c.runningWhileOpen;
-        dialogs.SetOnCall([&](const DialogCall&) { runningWhileOpen = (ProgramLink().ListState() == RealTimeList::State::Running); });
+// The engine holds the running list while the Save dialog is open, whatever the user chooses in
+// it, unless a recording runs (then the list is the user's second copy and goes on).
+TEST_F(RecordFileTest, ListHoldsOnlyWhileTheDialogIsOpenAndNotWhileRecording) {
+    ASSERT_TRUE(StartLinkOnMeter());
+    ASSERT_NE(OpenListFromPanel(), nullptr);
+    ASSERT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Running); }));
+    struct Case {
+        const char* name;
+        bool recording;
+        bool cancel;
+        bool held;
+    };
+    for (const Case& c : {Case{"file chosen", false, false, true}, Case{"cancelled", false, true, true},
+                          Case{"recording", true, false, false}}) {
+        SCOPED_TRACE(c.name);
+        if (c.recording) {
+            ProgramLink().StartRecording(TempPath("rec.txt").toStdString());
+            ASSERT_TRUE(PumpUntil([] { return ProgramLink().Recording(); }));
+        }
+        std::optional<bool> rowWhileOpen;
+        RealTimeList::State stateWhileOpen = RealTimeList::State::Closed;
+        dialogs.SetOnCall([&](const DialogCall& call) {
+            if (call.kind != DialogCall::Kind::SaveFile) return;
+            SampleWatch watch;
+            if (const MeterLink::Sample* sample = watch.SecondSampleFromNow())
+                rowWhileOpen = sample->list.add;
+            stateWhileOpen = ProgramLink().ListState();
+        });
         c.cancel ? dialogs.QueueFileCancel() : dialogs.QueueFile(TempPath("p.txt"));
         RecordFile::ShowSaveAsDialog(ProgramLink());
-        EXPECT_EQ(runningWhileOpen, c.runningWhileOpen);
-        EXPECT_EQ((ProgramLink().ListState() == RealTimeList::State::Running), c.listRunning);
+        dialogs.SetOnCall({});
+        ASSERT_TRUE(rowWhileOpen.has_value()) << "samples go on while the dialog is open";
+        EXPECT_EQ(*rowWhileOpen, !c.held);
+        EXPECT_EQ(stateWhileOpen, c.held ? RealTimeList::State::Paused : RealTimeList::State::Running);
+        EXPECT_TRUE(PumpUntil([] { return ListStateIs(RealTimeList::State::Running); })) << "runs again";
     }
 }
 

@@ -2,10 +2,9 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
-#include <QPointer>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -21,6 +20,7 @@
 #include "serial/Rs232_API.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/MeterLink.h"
 #include "windows/panel/Panel.h"
 #include "windows/serial/PortWindow.h"
 
@@ -65,31 +65,32 @@ TEST_F(PortWindowTest, OkParsesTheNumberAfterTheTwoBlanks) {
     }
 }
 
-TEST_F(PortWindowTest, OkOpensThePortAndHandsOverToTheMainWindow) {
+TEST_F(PortWindowTest, OkStartsTheMeterLinkAndHandsOverToTheMainWindow) {
     SimulatedMeter meter(7);
     ASSERT_TRUE(meter.Start());
     combo->setCurrentText("COM  7");
     port->CmdOK_Click();
-    EventPump::Delay(0.05);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Forms::Find("Port"), nullptr) << "the port window closes";
     auto* panel = Forms::FindAs<Panel>("Panel");
     ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(ProgramLink().Started());
+    EXPECT_EQ(ProgramLink().Port(), 7);
     EXPECT_EQ(Child<QLabel>(panel, "LblCOM")->text(), "COM  7");
-    EXPECT_EQ(Rs232_API::OpenPortCount(), 1);
-    EXPECT_EQ(Rs232_API::CurrentPortIndex(), 1);
-    EXPECT_TRUE(Rs232_API::PortDriver().IsOpen(7));
+    EXPECT_TRUE(PumpUntil([] { return ProgramLink().MeterOnline(); })) << "the meter on COM 7 is read";
+    EXPECT_EQ(Child<QLabel>(panel, "LblCOM")->text(), "COM  7");
 }
 
-TEST_F(PortWindowTest, TextWithoutTheBlanksOpensPortZeroAndShowsNoCom) {
+TEST_F(PortWindowTest, TextWithoutTheBlanksStartsOnPortZeroAndShowsNoCom) {
     combo->setCurrentText("COM7");
     port->CmdOK_Click();
     auto* panel = Forms::FindAs<Panel>("Panel");
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(Rs232_API::OpenPorts(1).number, 0);
-    QElapsedTimer waited;
-    waited.start();
-    while (Child<QLabel>(panel, "LblCOM")->text() != "No COM" && waited.elapsed() < 20000) EventPump::Delay(0.05);
-    EXPECT_EQ(Child<QLabel>(panel, "LblCOM")->text(), "No COM");
+    EXPECT_TRUE(ProgramLink().Started());
+    EXPECT_EQ(ProgramLink().Port(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return Child<QLabel>(panel, "LblCOM")->text() == "No COM"; }));
+    EXPECT_FALSE(ProgramLink().MeterOnline());
 }
 
 TEST_F(PortWindowTest, AutoScanListsThePortsThatOpenAndClosesThemAgain) {
@@ -134,7 +135,7 @@ TEST_F(PortWindowTest, ClicksAndCloseDuringAutoScanWaitForItsEnd) {
     port->BtnAutoScan_Click();
     ASSERT_FALSE(alive.isNull());
     EXPECT_EQ(Forms::Find("Panel"), nullptr);
-    EXPECT_EQ(Rs232_API::OpenPortCount(), 0);
+    EXPECT_FALSE(ProgramLink().Started()) << "the refused OK starts nothing";
     EXPECT_LT(combo->count(), 256) << "the list holds what the scan found";
     EXPECT_EQ(port->findChild<QProgressBar*>("ProgressBar1")->value(), 256);
     for (const char* control : {"CmdOK", "BtnReset", "BtnAutoScan", "TxtCOM"})
