@@ -4,9 +4,9 @@
 
 class FormWindow;
 
-// Printing a list window's rows: a title, a rule and one line per data row. The main window's
-// polling and sampling timers rest for the time of a print and run again afterwards exactly as
-// they ran before, on every way out. It returns true when the whole list went to the printer;
+// Printing a list window's rows: a title, a rule and one line per data row. Readings, samples and
+// records go on meanwhile; the print holds the rows the list had when Print was pressed. It
+// returns true when the whole list went to the printer;
 // a second print while one runs is refused, and a list closed while its printer dialog was
 // open prints nothing.
 namespace ListPrinting {
