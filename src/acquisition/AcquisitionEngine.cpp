@@ -43,7 +43,8 @@ public:
             double now = engine_.clock_.steady();
             engine_.SampleClock(now);
             if (now >= end || engine_.Stopping()) return;
-            engine_.Wait(std::min(end, engine_.NextDue(now)) - now, false);
+            // The line is the exchange's: no silence is due meanwhile, only the sampling clock.
+            engine_.Wait(std::min(end, engine_.NextSecond(now)) - now, false);
         }
     }
     void Flush() override {
@@ -135,10 +136,13 @@ short AcquisitionEngine::Wait(double seconds, bool watchPort) {
     return watched[1].fd >= 0 ? watched[1].revents : 0;
 }
 
-double AcquisitionEngine::NextDue(double now) const {
+double AcquisitionEngine::NextSecond(double now) const {
     const double timeOfDay = clock_.timeOfDay();
-    double due = now + (std::floor(timeOfDay) + 1 - timeOfDay) + PastTheSecond;
-    due = std::min(due, silentSince_ + SilenceSeconds);
+    return now + (std::floor(timeOfDay) + 1 - timeOfDay) + PastTheSecond;
+}
+
+double AcquisitionEngine::NextDue(double now) const {
+    double due = std::min(NextSecond(now), silentSince_ + SilenceSeconds);
     if (busySince_ >= 0) due = std::min(due, busySince_ + SettleQuietSeconds);
     return due;
 }

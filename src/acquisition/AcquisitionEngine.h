@@ -157,6 +157,9 @@ private:
     void TakeSample(const std::string& time, double now);
     void Report(RecordingReport::Event event, long records, const std::string& error = {});
     std::string TimeText() const;
+    // When the time of day next begins a second, on the steady clock: a sample may fall due then.
+    double NextSecond(double now) const;
+    // The earliest of that, the silence's next step and the line settling after an exchange.
     double NextDue(double now) const;
 
     Settings settings_;
