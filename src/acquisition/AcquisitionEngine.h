@@ -31,7 +31,7 @@ class AcquisitionEngine {
 public:
     // No good frame for this long: the meter is silent ("No COM"), and each further silence of
     // this length is one step of the close-and-reopen rhythm. Three collection windows of a
-    // second or more each, as the poll cycle had.
+    // second or more each, as a polling program would have waited.
     static constexpr double SilenceSeconds = 3.0;
     // After a logger exchange the rest of a dump may still arrive: the line counts as settled
     // once it has been quiet this long (the dump streams without a pause, the meter's frames

@@ -101,7 +101,7 @@ TEST_F(PcRecordingTest, StopsAtItsLimitBeforeOneRecordTooMany) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << "the header and three records";
 }
 
-// A reading the poll cycle did not renew (a dialog held it, the meter went quiet) is not recorded
+// A reading that no new frame renewed (the meter went quiet, an earlier sample took it) is not recorded
 // again under a new time: no record, and the numbering goes on with the next fresh one.
 TEST_F(PcRecordingTest, StaleReadingsLeaveAGap) {
     PcRecording recording(PcRecording::LostLink::Wait);
