@@ -179,8 +179,10 @@ void AcquisitionEngine::ReadPort(double now, short events) {
         listener_.PortSeen(settings_.port);
     }
     if (busySince_ >= 0) {
-        // The rest of a dump, or frames cut by it: nothing of it is a reading.
+        // The rest of a dump, or frames cut by it: nothing of it is a reading. The meter that
+        // sends it is not silent, for as long as a whole memory could still be coming.
         busySince_ = now;
+        if (now - exchangeEnded_ < SettleAtMostSeconds) silentSince_ = now;
         finder_.Clear();
         return;
     }
@@ -367,6 +369,7 @@ void AcquisitionEngine::Download(MemoryExchange::Limits limits) {
     downloading_ = false;
     // Nothing is shown or recorded again until the line has settled on real frames.
     const double now = clock_.steady();
+    exchangeEnded_ = now;
     busySince_ = now;
     silentSince_ = now;
     frameTaken_ = true;

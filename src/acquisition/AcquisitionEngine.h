@@ -37,6 +37,9 @@ public:
     // once it has been quiet this long (the dump streams without a pause, the meter's frames
     // come with gaps of almost half a second).
     static constexpr double SettleQuietSeconds = 0.25;
+    // A dump still streaming in after an ended exchange keeps the meter from counting as silent,
+    // but no longer than a whole logger memory takes at 9600 baud.
+    static constexpr double SettleAtMostSeconds = 70;
 
     struct Clock {
         std::function<double()> steady;     // seconds on a clock that never jumps
@@ -181,6 +184,7 @@ private:
     bool readFailed_ = false;   // the port failed; it is not read again until reopened
     bool portShown_ = false;
     double busySince_ = -1;     // after an exchange: when the line was last busy; below 0 settled
+    double exchangeEnded_ = -1;
     long bytesRead_ = 0;
 
     SamplingSchedule schedule_;

@@ -211,15 +211,18 @@ TEST_F(AcquisitionEngineTest, ListStateIsToldOnEveryChange) {
 // After a logger exchange, the rest of a dump still streaming in is never taken for a reading;
 // once the line has been quiet, frames count again.
 TEST_F(AcquisitionEngineTest, TheRestOfADumpAfterAnExchangeIsNeverShown) {
+    engine->SetInterval(1);
     Deliver(Frame(235));
+    engine->StartRecording(Record("dump.txt"));
     running = true;
     engine->Download({.answer = 0.3, .stall = 0.3});
     running = false;
     ASSERT_EQ(events.downloads.size(), 1u);
     EXPECT_EQ(events.downloads[0].outcome, MemoryExchange::Outcome::NoAnswer);
     meter->ReceiveNow();
-    // Dump bytes that hold frame patterns, arriving without a pause.
-    for (int i = 0; i < 5; ++i) {
+    // Six seconds of dump bytes that hold frame patterns, arriving without a pause: the meter is
+    // busy, not silent, so the recording goes on, with gaps where no real frame came.
+    for (int i = 0; i < 60; ++i) {
         Bytes piece = {0x00, 0x00};
         const Bytes like = Frame(999);
         piece.insert(piece.end(), like.begin(), like.end());
@@ -228,9 +231,17 @@ TEST_F(AcquisitionEngineTest, TheRestOfADumpAfterAnExchangeIsNeverShown) {
         timeOfDay += 0.1;
     }
     EXPECT_EQ(events.shown, (std::vector<std::string>{"23.5"}));
+    EXPECT_EQ(events.noCom, 0);
+    EXPECT_TRUE(engine->Recorder().Recording());
     Advance(0.3);
     Deliver(Frame(240));
     EXPECT_EQ(events.shown.back(), "24.0");
+    Advance(1);
+    engine->StopRecording();
+    const std::vector<std::string> lines = Lines(FileText(Record("dump.txt")));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_NE(lines.back().find("\t24.0\t"), std::string::npos) << lines.back();
+    for (const std::string& line : lines) EXPECT_EQ(line.find("99.9"), std::string::npos) << line;
 }
 
 // On its own thread the engine runs what other threads post, even a command posted just before
