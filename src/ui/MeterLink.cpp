@@ -1,6 +1,7 @@
 #include "ui/MeterLink.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 #include <chrono>
 #include <ctime>
 
@@ -24,7 +25,7 @@ AcquisitionEngine::Clock SystemClock() {
 // Hands each event of the engine's thread to the link's thread as a copy.
 class MeterLink::Relay : public AcquisitionEngine::Listener {
 public:
-    Relay(MeterLink& link, int generation) : link_(link), generation_(generation) {}
+    explicit Relay(MeterLink& link) : link_(link) {}
 
     void PortSeen(int number) override {
         Queue([number](MeterLink& link) { link.PortArrived(number); });
@@ -55,21 +56,31 @@ public:
     }
 
 private:
-    template <typename Call>
-    void Queue(Call call) {
-        MeterLink* link = &link_;
-        const int generation = generation_;
-        QMetaObject::invokeMethod(
-            link,
-            [link, generation, call] {
-                if (link->generation_ == generation) call(*link);
-            },
-            Qt::QueuedConnection);
+    // The copy waits in the link's own queue; the event only wakes the link's thread to take it,
+    // and one is enough for everything queued before it is handled.
+    void Queue(std::function<void(MeterLink&)> call) {
+        bool wake = false;
+        {
+            std::lock_guard lock(link_.arrivedLock_);
+            wake = link_.arrived_.empty();
+            link_.arrived_.push_back(std::move(call));
+        }
+        if (wake) QCoreApplication::postEvent(&link_, new QEvent(ArrivedEvent));
     }
 
     MeterLink& link_;
-    const int generation_;
 };
+
+bool MeterLink::event(QEvent* event) {
+    if (event->type() != ArrivedEvent) return QObject::event(event);
+    std::deque<std::function<void(MeterLink&)>> arrived;
+    {
+        std::lock_guard lock(arrivedLock_);
+        arrived.swap(arrived_);
+    }
+    for (auto& call : arrived) call(*this);
+    return true;
+}
 
 MeterLink::MeterLink(AcquisitionEngine::Clock clock, QObject* parent)
     : QObject(parent), clock_(clock.steady ? std::move(clock) : SystemClock()) {}
@@ -79,7 +90,7 @@ MeterLink::~MeterLink() { Stop(); }
 void MeterLink::Start(int port) {
     Stop();
     port_ = port;
-    relay_ = std::make_unique<Relay>(*this, ++generation_);
+    relay_ = std::make_unique<Relay>(*this);
     engine_ = std::make_unique<AcquisitionEngine>(AcquisitionEngine::Settings{.port = port}, clock_, *relay_);
     engine_->Open();
     engine_->SetInterval(samplingSeconds_);
@@ -93,7 +104,11 @@ void MeterLink::Stop() {
         if (thread_.joinable()) thread_.join();
         engine_.reset();
     }
-    ++generation_;
+    {
+        // What the engine told before it ended is of a link that no longer runs.
+        std::lock_guard lock(arrivedLock_);
+        arrived_.clear();
+    }
     port_ = 0;
     reading_ = CurrentReading{};
     recording_ = false;

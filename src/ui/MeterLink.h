@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <QString>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -85,13 +88,19 @@ signals:
     void DownloadProgress(const QString& text);
     void DownloadFinished(const MeterLink::DownloadReport& report);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     class Relay;
+    static constexpr QEvent::Type ArrivedEvent = QEvent::User;
     void Send(std::function<void(AcquisitionEngine&)> command);
 
     AcquisitionEngine::Clock clock_;
     std::unique_ptr<Relay> relay_;
-    int generation_ = 0;  // of the engine that runs; what an earlier one told is dropped
+    // What the engine told, in order, until this thread takes it; the only state both share.
+    std::mutex arrivedLock_;
+    std::deque<std::function<void(MeterLink&)>> arrived_;
     std::unique_ptr<AcquisitionEngine> engine_;
     std::thread thread_;
     int port_ = 0;
