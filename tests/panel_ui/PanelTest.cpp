@@ -542,6 +542,41 @@ TEST_F(PanelTest, WithASilentMeterTheToolbarAnswersAtOnce) {
     }
 }
 
+// A recording at one sample a second on a meter whose every frame carries a new value, through a
+// logger download (the meter sends no frames meanwhile) and the seconds before a silent meter is
+// No COM: no reading is ever recorded twice under a new time, and the download shows as a gap.
+TEST_F(PanelTest, OldReadingsAreNeverRecordedAgain) {
+    QTemporaryDir dir;
+    StartMeter({"--channels", "1", "--t1", "0", "--script", SteppingScript(dir), "--sets", "1:600", "--baud", "9600"});
+    Panel* panel = OpenPanel();
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().MeterOnline(); }));
+    dialogs.QueueInput("1");
+    Bar(panel)->Trigger("PC");
+    const std::string file = dir.filePath("steps.txt").toStdString() + "-recorded.txt";
+    StartRecording(panel, file);
+    ASSERT_TRUE(PumpUntil([&] { return Text("LblCount") == "2"; }));
+
+    Bar(panel)->Trigger("Memory");
+    ASSERT_TRUE(ProgramLink().Downloading());
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Downloading(); }, 60));
+    Forms::Unload("Memory");
+    const long afterDownload = samples.back().recordCount;
+    ASSERT_TRUE(PumpUntil([&] { return Text("LblCount").toLong() >= afterDownload + 2; }));
+    Freeze(true);
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }, 30)) << "the lost link ends the recording";
+
+    const std::vector<Record> records = RecordsIn(file);
+    ASSERT_GE(records.size(), 4u);
+    int longestStep = 0;
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(records[i].number, records[i - 1].number + 1) << "numbered on";
+        EXPECT_GT(records[i].t1.toDouble(), records[i - 1].t1.toDouble()) << "a reading recorded again";
+        longestStep = std::max(longestStep, SecondsBetween(records[i - 1].second, records[i].second));
+    }
+    EXPECT_GE(longestStep, 3) << "the download shows as a gap";
+}
+
 }  // namespace
 
 #include "PanelTest.moc"
