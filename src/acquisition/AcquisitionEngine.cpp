@@ -74,8 +74,13 @@ bool AcquisitionEngine::Open() {
     readFailed_ = false;
     finder_.Clear();
     silentSince_ = clock_.steady();
+    // A dump goes on while the port is closed (the rhythm closes it when no frame comes for long):
+    // an unsettled line settles only on quiet heard since it opened again.
+    if (busySince_ >= 0) busySince_ = silentSince_;
     return PortOpen();
 }
+
+bool AcquisitionEngine::Listening() const { return !readFailed_ && PortOpen(); }
 
 bool AcquisitionEngine::PortOpen() const {
     try {
@@ -134,7 +139,7 @@ double AcquisitionEngine::NextDue(double now) const {
     const double timeOfDay = clock_.timeOfDay();
     double due = now + (std::floor(timeOfDay) + 1 - timeOfDay) + PastTheSecond;
     due = std::min(due, silentSince_ + SilenceSeconds);
-    if (busySince_ >= 0) due = std::min(due, busySince_ + SettleQuietSeconds);
+    if (busySince_ >= 0 && Listening()) due = std::min(due, busySince_ + SettleQuietSeconds);
     return due;
 }
 
@@ -146,7 +151,7 @@ void AcquisitionEngine::Turn(double maxWait) {
     now = clock_.steady();
     if (events != 0) ReadPort(now, events);
     RunCommands();
-    if (busySince_ >= 0 && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
+    if (busySince_ >= 0 && Listening() && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
     CheckSilence(now);
     SampleClock(now);
 }
