@@ -6,7 +6,6 @@
 #include <QDesktopServices>
 #include <QEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
 #include <QTemporaryDir>
