@@ -399,7 +399,8 @@ TEST_F(PanelTest, TheSampleDueAtMidnightIsStampedMidnight) {
 // The real-time list as the samples feed it: a row per sample; the window closed when the meter
 // changes its channel mode; paused, without rows, once the meter is gone.
 TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
-    // The meter turns to one channel 8 s after it starts; the two-channel part below needs about two.
+    // The meter turns to one channel 8 s after it starts; what the test does with two channels
+    // takes about two.
     QTemporaryDir dir;
     const QString script = dir.filePath("channels.txt");
     std::ofstream(script.toStdString()) << "8 channels 1\n";
