@@ -75,6 +75,9 @@ bool AcquisitionEngine::Open() {
     readFailed_ = false;
     finder_.Clear();
     silentSince_ = clock_.steady();
+    // A dump goes on while the port is closed (the rhythm closes it when no frame comes for long):
+    // an unsettled line settles only on quiet heard since it opened again.
+    if (busySince_ >= 0) busySince_ = silentSince_;
     return PortOpen();
 }
 
@@ -82,6 +85,8 @@ long AcquisitionEngine::OpenError() const {
     std::string message;
     return driver_->CommGetError(message);
 }
+
+bool AcquisitionEngine::Listening() const { return !readFailed_ && PortOpen(); }
 
 bool AcquisitionEngine::PortOpen() const {
     try {
@@ -143,7 +148,7 @@ double AcquisitionEngine::NextSecond(double now) const {
 
 double AcquisitionEngine::NextDue(double now) const {
     double due = std::min(NextSecond(now), silentSince_ + SilenceSeconds);
-    if (busySince_ >= 0) due = std::min(due, busySince_ + SettleQuietSeconds);
+    if (busySince_ >= 0 && Listening()) due = std::min(due, busySince_ + SettleQuietSeconds);
     return due;
 }
 
@@ -158,7 +163,7 @@ void AcquisitionEngine::Turn(double maxWait) {
     if (events == 0 && now - silentSince_ >= SilenceSeconds) events = Wait(0, true);
     if (events != 0) ReadPort(now, events);
     RunCommands();
-    if (busySince_ >= 0 && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
+    if (busySince_ >= 0 && Listening() && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
     CheckSilence(now);
     SampleClock(now);
 }

@@ -150,6 +150,8 @@ private:
     class ExchangeLine;
 
     void RunCommands();
+    // The port is open and read: quiet on it is quiet on the line.
+    bool Listening() const;
     // Waits for the port (when `watchPort`), a command or the timeout; what the port showed.
     short Wait(double seconds, bool watchPort);
     void ReadPort(double now, short events);

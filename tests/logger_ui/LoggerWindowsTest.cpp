@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -22,9 +21,7 @@
 #include "graphs/ListPlot.h"
 #include "logger/DataLogger.h"
 #include "logger/LoggerFormat.h"
-#include "meter/Meter.h"
-#include "serial/Rs232_API.h"
-#include "ui/EventPump.h"
+#include "ui/MeterLink.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
 #include "ui/Toolbar.h"
@@ -46,6 +43,10 @@ protected:
         RegisterWindows(ProgramLink());
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("USERPROFILE", home.path().toLocal8Bit());
+        QObject::connect(&ProgramLink(), &MeterLink::ReadingShown, &watcher,
+                         [this] { readings.push_back(ProgramLink().Reading()); });
+        QObject::connect(&ProgramLink(), &MeterLink::DownloadFinished, &watcher,
+                         [this](const MeterLink::DownloadReport&) { ++downloadsEnded; });
     }
     void TearDown() override {
         ResetProgramState();
@@ -55,32 +56,50 @@ protected:
     Panel* OpenPanelWithMeter(std::vector<std::string> args) {
         meter = std::make_unique<SimulatedMeter>(Com, std::move(args));
         if (!meter->Start()) return nullptr;
-        Rs232_API::OpenPort(Com, Rs232_API::MeterSettings);
-        Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+        ProgramLink().Start(Com);
         auto* panel = Forms::GetAs<Panel>("Panel");
-        if (!PumpUntil([] { return MeterReading()->MeterOnline; })) return nullptr;
+        if (!PumpUntil([] { return ProgramLink().MeterOnline(); })) return nullptr;
         return panel;
     }
 
-    static bool PollingRuns() { return Child<QTimer>(Forms::Find("Panel"), "Timer1")->isActive(); }
+    // "Memory" on the main toolbar; returns once the download has ended.
+    bool Download(Panel* panel) {
+        const int ended = downloadsEnded;
+        Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+        return PumpUntil([&] { return downloadsEnded > ended; }, 60);
+    }
+
+    // The link shows live readings again: a frame arrives after this call.
+    bool LiveReadingsGoOn() {
+        const std::size_t shown = readings.size();
+        return PumpUntil([&] { return readings.size() > shown && ProgramLink().MeterOnline(); });
+    }
+
     static QString MemoryText(const char* label) { return Child<QLabel>(Forms::Find("Memory"), label)->text(); }
 
     TempPortsDir ports;
     QTemporaryDir home;
     ScriptedDialogs dialogs;
     std::unique_ptr<SimulatedMeter> meter;
+    QObject watcher;
+    std::vector<CurrentReading> readings;  // each reading the main window was told to show
+    int downloadsEnded = 0;
 };
 
 // Memory, then a click on a set: the size is asked again when a live frame comes back first, the
 // sets are listed, the set becomes a stamped data list that saves as a record file, and live
-// polling runs again after each step.
+// readings go on after each step.
 TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     Panel* panel = OpenPanelWithMeter(
         {"--channels", "2", "--sets", "10:3,2:5", "--baud", "9600", "--frame-before-answers", "1"});
     ASSERT_NE(panel, nullptr);
-    // A second press while the exchange runs (before its window shows) must not start another.
-    QTimer::singleShot(500, [panel] { Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory"); });
     Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    ASSERT_TRUE(ProgramLink().Downloading());
+    ASSERT_FALSE(Forms::IsShown("Memory"));
+    // A second press while the exchange runs (before its window shows) must not start another.
+    ASSERT_TRUE(Download(panel));
+    EXPECT_EQ(downloadsEnded, 1);
+    EXPECT_TRUE(dialogs.Messages().empty());
 
     auto* memory = Forms::FindAs<MemoryWindow>("Memory");
     ASSERT_NE(memory, nullptr);
@@ -97,7 +116,7 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     EXPECT_EQ(sets->RowText(0, '|'), "Set|Sampling|Records");
     EXPECT_EQ(sets->RowText(1, '|'), "1|10|3");
     EXPECT_EQ(sets->RowText(2, '|'), "2|2|5");
-    EXPECT_TRUE(PollingRuns());
+    EXPECT_TRUE(LiveReadingsGoOn());
 
     const CurrentReading live = ProgramLink().Reading();
     dialogs.QueueInput("23:59:58");
@@ -114,7 +133,7 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
         EXPECT_EQ(list->ListGrid().TextMatrix(row, 1), times[row - 1]);
         EXPECT_EQ(list->ListGrid().TextMatrix(row, 5), "C");
     }
-    EXPECT_TRUE(PollingRuns());
+    EXPECT_TRUE(LiveReadingsGoOn());
     const DialogCall& prompt = dialogs.Calls().front();
     EXPECT_EQ(prompt.text, "Enter the STARTING TIME of recording\r\n (hh:nn:ss) ");
     EXPECT_EQ(prompt.title, "Input Starting Time");
@@ -134,7 +153,7 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     text.start("pdftotext", {"-layout", pdf, "-"});
     ASSERT_TRUE(text.waitForFinished(60000));
     EXPECT_EQ(QString::fromUtf8(text.readAllStandardOutput()).count(QRegularExpression("\\d\\d:\\d\\d:\\d\\d")), 5);
-    EXPECT_TRUE(PollingRuns());
+    EXPECT_TRUE(LiveReadingsGoOn());
 
     // The data set plotted: from this list, in the unit of its first record.
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
@@ -149,7 +168,7 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
 TEST_F(LoggerWindowsTest, OneChannelSetOnATwoChannelMeterKeepsItsLayout) {
     Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "2:6:1C"});
     ASSERT_NE(panel, nullptr);
-    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    ASSERT_TRUE(Download(panel));
     auto* memory = Forms::FindAs<MemoryWindow>("Memory");
     ASSERT_NE(memory, nullptr);
     dialogs.QueueInput("10:00:00");
@@ -169,15 +188,15 @@ TEST_F(LoggerWindowsTest, OneChannelSetOnATwoChannelMeterKeepsItsLayout) {
     EXPECT_EQ(ListPlot::Instance().RecordCount(), 6);
 }
 
-TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {
+TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndReadingsGoOn) {
     const QString empty = home.filePath("empty.bin");
     QFile(empty).open(QIODevice::WriteOnly);
     Panel* panel = OpenPanelWithMeter({"--channels", "1", "--memory", empty.toStdString()});
     ASSERT_NE(panel, nullptr);
-    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    ASSERT_TRUE(Download(panel));
     EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"No Data in Memory"});
     EXPECT_FALSE(Forms::IsShown("Memory"));
-    EXPECT_TRUE(PollingRuns());
+    EXPECT_TRUE(LiveReadingsGoOn());
 }
 
 // The meter claims more than it sends, as after a set cut short by a power loss, and goes back to
@@ -185,14 +204,14 @@ TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndPollingGoesOn) {
 TEST_F(LoggerWindowsTest, ShortDumpListsWhatCame) {
     Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "5:20", "--baud", "9600", "--dump-short", "70"});
     ASSERT_NE(panel, nullptr);
-    Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    ASSERT_TRUE(Download(panel));
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].startsWith("The meter's memory was shorter than it announced: 146 of 215 bytes"));
     EXPECT_TRUE(Forms::IsShown("Memory"));
     const std::vector<Logger::DataSet> sets = Logger::ListSets(DataLogger::Instance().MemoryImage());
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(sets[0].records, 20);
-    EXPECT_TRUE(PollingRuns());
+    EXPECT_TRUE(LiveReadingsGoOn());
 }
 
 // The start time is asked again after an answer without a colon; one colon, or Cancel, ends the
@@ -229,19 +248,61 @@ TEST_F(LoggerWindowsTest, StartTimePrompt) {
 }
 
 // The user closes "Data Logger" while the memory arrives: the transfer ends, nothing touches the
-// closed window, and the live readings come back.
+// closed window, and what the meter sends after it (the rest of its dump) is never taken for a
+// reading: every reading shown from the press of "Memory" on is the meter's live reading, and so
+// is every record of the recording started once it is back.
 TEST_F(LoggerWindowsTest, ClosingDataLoggerDuringTheTransferEndsIt) {
-    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "5:800", "--baud", "9600"});
+    // A memory whose records, laid end to end, read as live frames of another reading: status 03
+    // (degrees F) at the start of each record follows type 02 at the end of the one before, so
+    // "02 03 03 E7 00 03 78 02 03" is a frame of 99.9 and 88.8 F. Were any of the dump taken for a
+    // frame, such a reading would show.
+    const QString memoryFile = home.filePath("frames.bin");
+    {
+        QFile image(memoryFile);
+        ASSERT_TRUE(image.open(QIODevice::WriteOnly));
+        QByteArray bytes("\x00\x55\xAA\x00\x01", 5);
+        for (int record = 0; record < 2500; ++record) bytes.append("\x03\x03\xE7\x00\x03\x78\x02", 7);
+        image.write(bytes);
+    }
+    Panel* panel = OpenPanelWithMeter(
+        {"--channels", "2", "--t1", "12.3", "--t2", "45.6", "--memory", memoryFile.toStdString(), "--baud", "9600"});
     ASSERT_NE(panel, nullptr);
-    QTimer::singleShot(2500, [] {
-        if (QWidget* memory = Forms::Find("Memory")) memory->close();
-    });
+    const auto live = [](const CurrentReading& r) {
+        return r.MeterOnline && r.DualChannel && r.T1Value.Text() == "12.3" && r.T2Value.Text() == "45.6" &&
+               r.UnitText == "C";
+    };
+    readings.clear();
     Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
+    ASSERT_TRUE(PumpUntil([] {
+        const QWidget* memory = Forms::Find("Memory");
+        return memory && memory->isVisible() && !MemoryText("LblMessage").isEmpty();
+    })) << "the transfer is under way";
+    ASSERT_TRUE(ProgramLink().Downloading());
+    Forms::Find("Memory")->close();
+    EXPECT_TRUE(PumpUntil([] { return !ProgramLink().Downloading(); })) << "closing the window ends the transfer";
     EXPECT_EQ(Forms::Find("Memory"), nullptr);
-    EXPECT_TRUE(PollingRuns());
     EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
-    MeterReading()->MeterOnline = false;
-    EXPECT_TRUE(PumpUntil([] { return ProgramLink().Reading().MeterOnline; }, 15)) << "live frames come back";
+    ASSERT_TRUE(PumpUntil([&] { return !readings.empty() && live(readings.back()); }, 60)) << "live frames come back";
+
+    dialogs.QueueInput("1");
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("PC");
+    const QString file = home.filePath("after.txt");
+    dialogs.QueueFile(file);
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("Save");
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().Recording(); }));
+    ASSERT_TRUE(PumpUntil([panel] { return Child<QLabel>(panel, "LblCount")->text().toLong() >= 3; }));
+    Child<Toolbar>(panel, "Toolbar1")->Trigger("Save");
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }));
+    const QStringList records =
+        QString::fromStdString(FileText(file.toStdString())).split("\r\n", Qt::SkipEmptyParts).mid(1);
+    ASSERT_GE(records.size(), 3);
+    for (const QString& record : records) {
+        const QStringList cells = record.split('\t');
+        ASSERT_EQ(cells.size(), 6) << record.toStdString();
+        EXPECT_EQ(cells[2] + " " + cells[3] + " " + cells[5], "12.3 45.6 C") << record.toStdString();
+    }
+    for (const CurrentReading& shown : readings)
+        EXPECT_TRUE(live(shown)) << shown.T1Value.Text() << " " << shown.T2Value.Text() << " " << shown.UnitText;
 }
 
 }  // namespace

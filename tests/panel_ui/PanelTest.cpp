@@ -1,37 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QElapsedTimer>
-#include <QRadioButton>
-#include <QUrl>
 #include <QEvent>
-#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTime>
-#include <QPointer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTimer>
+#include <QUrl>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "FakeClock.h"
 #include "FileText.h"
 #include "ProgramState.h"
-#include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
 #include "Widgets.h"
-#include "ui/MeterLink.h"
 #include "app/Windows.h"
-#include "meter/Meter.h"
-#include "serial/Rs232_API.h"
 #include "ui/Desktop.h"
-#include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
+#include "ui/MeterLink.h"
 #include "ui/Toolbar.h"
 #include "windows/panel/Panel.h"
 #include "windows/records/ListWindow.h"
@@ -40,17 +37,75 @@ namespace {
 
 constexpr int Com = 2;
 
-// The main window on COM 2, with the simulated meter behind it when a test starts one.
+// How many of this process's descriptors are open on `device`: the port as the link holds it.
+int DescriptorsOn(const std::string& device) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error) == device) ++count;
+    }
+    return count;
+}
+
+// A simulator script that steps T1 up by one twice a second, between the meter's frames (which
+// leave at whole and half seconds), so that every frame carries a value no other frame had.
+std::string SteppingScript(const QTemporaryDir& dir) {
+    const std::string path = dir.filePath("steps.txt").toStdString();
+    std::ofstream script(path);
+    for (int step = 1; step <= 600; ++step) script << (step - 0.5) / 2 << " t1 " << step << "\n";
+    return path;
+}
+
+// One record of a one-channel recording file: its number, second of the day and T1.
+struct Record {
+    int number = 0;
+    int second = 0;
+    QString t1;
+};
+
+int SecondOfDay(const QString& time) { return QTime(0, 0).secsTo(QTime::fromString(time, "HH:mm:ss")); }
+int SecondsBetween(int earlier, int later) { return (later - earlier + 86400) % 86400; }
+
+std::vector<Record> RecordsIn(const std::string& path) {
+    std::vector<Record> records;
+    const QStringList lines = QString::fromStdString(FileText(path)).split("\r\n", Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split('\t');
+        records.push_back({cells[0].toInt(), SecondOfDay(cells[1]), cells[2]});
+    }
+    return records;
+}
+
+// Each record one second after the one before, numbered on, with a value no earlier one had.
+void ExpectOneRecordASecond(const std::vector<Record>& records) {
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(records[i].number, records[i - 1].number + 1);
+        EXPECT_EQ(SecondsBetween(records[i - 1].second, records[i].second), 1) << "none missing";
+        EXPECT_GT(records[i].t1.toDouble(), records[i - 1].t1.toDouble()) << "none repeated";
+    }
+}
+
+// The main window on COM 2, with the simulated meter behind it when a test starts one. The link
+// runs on the real time of day unless a test stands its clock.
 class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
         RegisterWindows(ProgramLink());
+        QObject::connect(&ProgramLink(), &MeterLink::SampleTaken, &watcher, [this](const MeterLink::Sample& sample) {
+            samples.push_back(sample);
+            framesSinceSample = 0;
+        });
+        QObject::connect(&ProgramLink(), &MeterLink::ReadingShown, &watcher, [this] { ++framesSinceSample; });
     }
     void TearDown() override {
         ResetProgramState();
-        if (meter) meter->Stop();
+        if (meter) {
+            if (meter->Running()) kill(meter->Pid(), SIGCONT);
+            meter->Stop();
+        }
     }
 
     // The main window's controls, by name.
@@ -63,9 +118,9 @@ protected:
         ASSERT_TRUE(meter->Start());
     }
 
-    Panel* OpenPanel() {
-        Rs232_API::OpenPort(Com, Rs232_API::MeterSettings);
-        Rs232_API::CurrentPortIndex() = Rs232_API::OpenPortCount();
+    // As the port window does: the link opens the port, then the main window shows.
+    static Panel* OpenPanel() {
+        ProgramLink().Start(Com);
         return Forms::GetAs<Panel>("Panel");
     }
 
@@ -76,19 +131,52 @@ protected:
         return panel;
     }
 
-    // The main window with a reading, the clock standing at `clock` and the sampling clock
-    // driven by the test; the running schedule has taken the sample of this second.
-    Panel* OpenPanelAtTime(FakeClock& clock, std::vector<std::string> args, const char* t1) {
-        Clock::Install(&clock);
-        Panel* panel = OpenPanelWithReading(std::move(args), t1);
-        Child<QTimer>(panel, "Timer2")->stop();
-        panel->Timer2_Timer();
-        return panel;
+    // The main window with a reading and the link's clock standing at `secondOfDay`: the first
+    // sample falls due two seconds later, and each later one when the test moves the clock there.
+    Panel* OpenPanelAtTime(double secondOfDay, std::vector<std::string> args, const char* t1) {
+        StandLinkClockAt(secondOfDay);
+        return OpenPanelWithReading(std::move(args), t1);
+    }
+
+    // Moves the standing clock on to a due second and waits until the main window has the sample.
+    // While the meter sends, a frame that no earlier sample took arrives first: the engine looks at
+    // the clock whenever it wakes, for a command too, and would otherwise find nothing new to take.
+    void AdvanceToSample(double seconds) {
+        if (ProgramLink().MeterOnline()) {
+            ASSERT_TRUE(PumpUntil([&] { return framesSinceSample > 0; }));
+        }
+        const std::size_t before = samples.size();
+        AdvanceLinkClock(seconds);
+        ASSERT_TRUE(PumpUntil([&] { return samples.size() > before; })) << "no sample after " << seconds << " s";
+    }
+
+    // Waits for `count` more samples on the running clock.
+    void WaitForSamples(std::size_t count) {
+        const std::size_t until = samples.size() + count;
+        ASSERT_TRUE(PumpUntil([&] { return samples.size() >= until; }));
+    }
+
+    // Sends the simulator to sleep or wakes it: a meter that stays connected and says nothing.
+    void Freeze(bool frozen) { kill(meter->Pid(), frozen ? SIGSTOP : SIGCONT); }
+
+    void StartRecording(Panel* panel, const std::string& path) {
+        dialogs.QueueFile(QString::fromStdString(path));
+        Bar(panel)->Trigger("Save");
+        ASSERT_TRUE(PumpUntil([] { return ProgramLink().Recording(); }));
+    }
+
+    void StopRecording(Panel* panel) {
+        ASSERT_TRUE(ProgramLink().Recording());
+        Bar(panel)->Trigger("Save");
+        ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }));
     }
 
     TempPortsDir ports;
     ScriptedDialogs dialogs;
     std::unique_ptr<SimulatedMeter> meter;
+    QObject watcher;
+    std::vector<MeterLink::Sample> samples;  // as the main window was given them
+    int framesSinceSample = 0;
 };
 
 TEST_F(PanelTest, ShowsTwoChannelReadingFromTheMeter) {
@@ -141,20 +229,19 @@ TEST_F(PanelTest, SilentMeterGivesNoComAndRestartedMeterComesBack) {
     EXPECT_TRUE(PumpUntil([&] { return Text("LblT1") == "-5.0"; }, 40));
     EXPECT_EQ(Text("LblCOM"), "COM  2");
     EXPECT_EQ(Text("LblName"), "DATALOGGER THERMOMETER");
-    EXPECT_EQ(Rs232_API::OpenPortCount(), 1);
+    EXPECT_EQ(DescriptorsOn(meter->DevicePath()), 1) << "the link holds the port once";
 }
 
-// The user closes the main window while a poll cycle waits for a silent meter: the cycle ends
-// without touching the window or reopening the port.
-TEST_F(PanelTest, ClosingDuringAPollCycleEndsItCleanly) {
-    Panel* panel = OpenPanelWithReading({"--channels", "2", "--gap", "1:100"}, "23.5");
-    QPointer<Panel> alive(panel);
-    EventPump::Delay(1.5);  // the meter has gone quiet; a cycle is collecting
-    QTimer::singleShot(300, [] { Forms::Unload("Panel"); });
-    EXPECT_TRUE(PumpUntil([&] { return alive.isNull(); }, 10));
-    EventPump::Delay(3);
-    EXPECT_EQ(Rs232_API::OpenPortCount(), 0);
-    EXPECT_FALSE(Rs232_API::PortDriver().IsOpen(Com));
+// The user closes the main window while the link waits on a meter that has gone quiet: the link
+// stops and the port is closed before the window has finished closing.
+TEST_F(PanelTest, ClosingTheMainWindowStopsTheLinkAndClosesThePort) {
+    QPointer<Panel> panel = OpenPanelWithReading({"--channels", "2"}, "23.5");
+    Freeze(true);
+    ASSERT_EQ(DescriptorsOn(meter->DevicePath()), 1);
+    Forms::Unload("Panel");
+    EXPECT_FALSE(ProgramLink().Started());
+    EXPECT_EQ(DescriptorsOn(meter->DevicePath()), 0);
+    EXPECT_TRUE(PumpUntil([&] { return panel.isNull(); }, 10));
 }
 
 TEST_F(PanelTest, ToolbarButtonsCaptionToggleAndHelpPanel) {
@@ -181,12 +268,13 @@ TEST_F(PanelTest, ToolbarButtonsCaptionToggleAndHelpPanel) {
     EXPECT_TRUE(Hidden("SSPhelp"));
 }
 
-TEST_F(PanelTest, NoPortChosenEndsWithMessage) {
-    Rs232_API::CurrentPortIndex() = 0;
+// The main window needs a link that runs: without one (no port was chosen) it says so and closes.
+TEST_F(PanelTest, APanelWhoseLinkNeverStartedEndsWithMessage) {
     Forms::Get("Panel");
-    EventPump::Delay(0.05);
+    PumpUntil([] { return false; }, 0.05);
     EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"No device found, try again!"});
     EXPECT_EQ(Forms::Find("Panel"), nullptr);
+    EXPECT_FALSE(ProgramLink().Started());
 }
 
 TEST_F(PanelTest, SamplingIntervalInput) {
@@ -208,27 +296,22 @@ TEST_F(PanelTest, SamplingIntervalInput) {
     EXPECT_EQ(call.defaultText, "2");
 }
 
-// Recording through the toolbar with the clock standing still between samples.
+// Recording through the toolbar with the link's clock standing still between samples.
 TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
-    FakeClock clock(14, 3, 7);
-    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "23.5", "--t2", "21.0"}, "23.5");
+    Panel* panel = OpenPanelAtTime(14 * 3600 + 3 * 60 + 7, {"--channels", "2", "--t1", "23.5", "--t2", "21.0"}, "23.5");
     const auto file = std::filesystem::path(ports.Path()) / "run1";
-    dialogs.QueueFile(QString::fromStdString(file.string()));
-    Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(ProgramLink().Recording());
+    StartRecording(panel, file.string());
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Stop Recording");
     EXPECT_EQ(Text("LblFileName"), "run1.txt");
 
-    // The schedule took its sample of 14:03:07 before the recording started; it runs on and the
-    // recording begins with the next one.
-    for (int second = 0; second < 5; ++second) {  // 14:03:07 .. 14:03:11, one tick a second
-        panel->Timer2_Timer();
-        clock.Advance(1);
-    }
+    // The link started at 14:03:07, so samples fall due at 14:03:09 and 14:03:11.
+    AdvanceLinkClock(1);
+    AdvanceToSample(1);
+    AdvanceLinkClock(1);
+    AdvanceToSample(1);
     EXPECT_EQ(Text("LblCount"), "2");
     EXPECT_EQ(Text("LblRec"), "Rec");
-    Bar(panel)->Trigger("Save");
-    EXPECT_FALSE(ProgramLink().Recording());
+    StopRecording(panel);
     EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
     EXPECT_EQ(Text("LblFileName"), "");
     EXPECT_EQ(FileText(file.string() + ".txt"),
@@ -237,41 +320,47 @@ TEST_F(PanelTest, RecordsSamplesOnTheScheduleAndStopsByUser) {
               "2\t14:03:11\t23.5\t21.0\t2.5\tC\r\n");
 }
 
-TEST_F(PanelTest, LostLinkStopsRecordingAtTheNextSample) {
-    FakeClock clock(23, 59, 58);
-    Panel* panel = OpenPanelAtTime(clock, {"--channels", "1", "--t1", "20.0"}, "20.0");
+// The meter goes away during a recording: the next sample ends it and the user is told why, when,
+// in which file and with how many records; the real-time list pauses at the sample after.
+TEST_F(PanelTest, LostLinkEndsTheRecordingWithOneMessageAndPausesTheList) {
+    Panel* panel = OpenPanelAtTime(10 * 3600, {"--channels", "2", "--t1", "20.0", "--t2", "21.0"}, "20.0");
+    Bar(panel)->Trigger("List");
+    auto* list = Forms::FindAs<ListWindow>("List2");
+    ASSERT_NE(list, nullptr);
     const auto file = std::filesystem::path(ports.Path()) / "night.txt";
-    dialogs.QueueFile(QString::fromStdString(file.string()));
-    Bar(panel)->Trigger("Save");
-    // The sample of 23:59:58 was taken before the recording started; the next one is due at
-    // 86400, which a clock of the day never shows: it must come at midnight.
-    clock.Advance(2);
-    panel->Timer2_Timer();  // 00:00:00
+    StartRecording(panel, file.string());
+    AdvanceToSample(2);  // 10:00:02
     EXPECT_EQ(Text("LblCount"), "1");
-    MeterReading()->MeterOnline = false;
-    clock.Advance(2);
-    panel->Timer2_Timer();
+
+    meter->Stop();
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().MeterOnline(); }));
+    AdvanceToSample(2);  // 10:00:04
     EXPECT_FALSE(ProgramLink().Recording());
+    EXPECT_EQ(dialogs.Messages(),
+              std::vector<QString>{"Recording stopped at 10:00:04: the meter stopped answering.\r\n" +
+                                   QString::fromStdString(file.string()) + " keeps 1 records."});
     EXPECT_EQ(Text("LblCount"), "");
     EXPECT_EQ(Text("LblFileName"), "");
+    EXPECT_EQ(Bar(panel)->ButtonTooltip("Save"), "Save As");
     EXPECT_EQ(FileText(file),
               "No.s    Time            T1      T2      T1-T2   Unit\r\n"
-              "1\t00:00:00\t20.0\tC\r\n");
+              "1\t10:00:02\t20.0\t21.0\t-1.0\tC\r\n");
+
+    AdvanceToSample(2);  // 10:00:06
+    EXPECT_TRUE(PumpUntil([&] { return Bar(list)->ButtonTooltip("Pause") == "Start"; }));
+    EXPECT_EQ(list->ListGrid().Rows(), 2) << "no row without the meter";
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
 }
 
 TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
-    FakeClock clock(10, 0, 0);
-    Panel* panel = OpenPanelAtTime(clock, {"--channels", "1", "--t1", "20.0"}, "20.0");
+    Panel* panel = OpenPanelAtTime(10 * 3600, {"--channels", "1", "--t1", "20.0"}, "20.0");
     // /dev/full takes the open but refuses every write, like a disk that filled up.
     const auto full = std::filesystem::path(ports.Path()) / "full.txt";
     std::filesystem::create_symlink("/dev/full", full);
-    dialogs.QueueFile(QString::fromStdString(full.string()));
     dialogs.QueueAnswer(true);  // it exists: replace it
-    Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(ProgramLink().Recording());
+    StartRecording(panel, full.string());
     Bar(panel)->Trigger("List");
-    clock.Advance(2);
-    panel->Timer2_Timer();
+    AdvanceToSample(2);
     EXPECT_FALSE(ProgramLink().Recording());
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].contains("No space left on device"));
@@ -293,88 +382,79 @@ TEST_F(PanelTest, NoMeterEverAnsweringClaimsNothing) {
     EXPECT_EQ(Text("TypeMark"), "TYPE");
 }
 
-// A clock that moves on by a millisecond each time it is read, as a real one may between two
-// reads of one tick.
-class SteppingClock : public FakeClock {
-public:
-    QTime TimeOfDay() const override {
-        const QTime now = FakeClock::TimeOfDay();
-        const_cast<SteppingClock*>(this)->Advance(0.001);
-        return now;
-    }
-};
-
-// The sample due at midnight is stamped 00:00:00, not with the second before.
-TEST_F(PanelTest, SampleTimeAndDueSecondComeFromOneReadingOfTheClock) {
-    Panel* panel = OpenPanelWithReading({"--channels", "1", "--t1", "20.0"}, "20.0");
-    Child<QTimer>(panel, "Timer1")->stop();
-    Child<QTimer>(panel, "Timer2")->stop();
-    SteppingClock clock;
-    Clock::Install(&clock);
-    clock.SetSeconds(86399.999);
+// The sample due at midnight comes at midnight, once, stamped 00:00:00 and not with the second
+// before.
+TEST_F(PanelTest, TheSampleDueAtMidnightIsStampedMidnight) {
+    Panel* panel = OpenPanelAtTime(86399.5, {"--channels", "1", "--t1", "20.0"}, "20.0");
     dialogs.QueueInput("1");
     Bar(panel)->Trigger("PC");  // the next sample is due at midnight
     Bar(panel)->Trigger("List");
-    clock.SetSeconds(86399.999);
-    for (int tick = 0; tick < 3; ++tick) panel->Timer2_Timer();
+    AdvanceToSample(0.5);
     auto* list = Forms::FindAs<ListWindow>("List1");
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->ListGrid().Rows(), 2);
     EXPECT_EQ(list->ListGrid().RowText(1, '|'), "1|00:00:00|20.0|C");
 }
 
-// The real-time list as the sampling clock feeds it: a row per sample, a pause on a lost link,
-// and the window closed when the meter changes its channel mode.
+// The real-time list as the samples feed it: a row per sample; the window closed when the meter
+// changes its channel mode; paused, without rows, once the meter is gone.
 TEST_F(PanelTest, SamplingClockFeedsTheRealTimeList) {
-    FakeClock clock(9, 0, 0);
-    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "OL", "--t2", "21.0"}, "OL");
+    // The meter turns to one channel 8 s after it starts; what the test does with two channels
+    // takes about two.
+    QTemporaryDir dir;
+    const QString script = dir.filePath("channels.txt");
+    std::ofstream(script.toStdString()) << "8 channels 1\n";
+    Panel* panel = OpenPanelAtTime(9 * 3600, {"--channels", "2", "--t1", "OL", "--t2", "21.0", "--script", script.toStdString()},
+                                   "OL");
     Bar(panel)->Trigger("List");
     auto* list = Forms::FindAs<ListWindow>("List2");
     ASSERT_NE(list, nullptr);
-    ASSERT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
+    ASSERT_EQ(ProgramLink().ListState(), RealTimeList::State::Running);
     Bar(panel)->Trigger("List");  // a second press neither clears nor restarts it
-    for (int i = 0; i < 3; ++i) {
-        clock.Advance(2);
-        panel->Timer2_Timer();
-    }
+    for (int i = 0; i < 3; ++i) AdvanceToSample(2);
     ASSERT_EQ(list->ListGrid().Rows(), 4);
     EXPECT_EQ(list->ListGrid().RowText(3, '|'), "3|09:00:06|OL|21.0|OL|C");
+    ASSERT_TRUE(ProgramLink().Reading().DualChannel) << "the meter changed before the list had its rows";
 
-    MeterReading()->MeterOnline = false;  // the link goes: one more row, then the list pauses
-    clock.Advance(2);
-    panel->Timer2_Timer();
-    EXPECT_EQ(list->ListGrid().Rows(), 5);
-    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
-    EXPECT_EQ(Bar(list)->ButtonTooltip("Pause"), "Start");
-    clock.Advance(2);
-    panel->Timer2_Timer();
-    EXPECT_EQ(list->ListGrid().Rows(), 5);
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Reading().DualChannel; }));
+    AdvanceToSample(2);
+    EXPECT_TRUE(PumpUntil([] { return Forms::Find("List2") == nullptr; }));
+    EXPECT_EQ(ProgramLink().ListState(), RealTimeList::State::Closed);
 
-    MeterReading()->MeterOnline = true;
-    list->Toolbar1_ButtonClick("Pause");
-    ASSERT_TRUE((ProgramLink().ListState() == RealTimeList::State::Running));
-    MeterReading()->DualChannel = false;
-    clock.Advance(2);
-    panel->Timer2_Timer();
-    EXPECT_FALSE((ProgramLink().ListState() == RealTimeList::State::Running));
-    EXPECT_EQ(Sampling::State().List().RowCount(), 0);
-    EXPECT_EQ(Forms::Find("List2"), nullptr);
+    Bar(panel)->Trigger("List");
+    list = Forms::FindAs<ListWindow>("List1");
+    ASSERT_NE(list, nullptr);
+    AdvanceToSample(2);
+    ASSERT_EQ(list->ListGrid().Rows(), 2);
+    EXPECT_EQ(list->ListGrid().RowText(1, '|'), "1|09:00:10|OL|C");
+    meter->Stop();
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().MeterOnline(); }));
+    AdvanceToSample(2);
+    EXPECT_TRUE(PumpUntil([] { return ProgramLink().ListState() == RealTimeList::State::Paused; }));
+    AdvanceToSample(2);
+    EXPECT_EQ(list->ListGrid().Rows(), 2);
 }
 
-// The sampling tick closes the statistics window when the meter changes its channel mode; "AVG"
-// and "Graph" open their windows for the meter as it is.
+// A sample after the meter changed its channel mode closes the statistics window; "AVG" and
+// "Graph" open their windows for the meter as it is.
 TEST_F(PanelTest, ToolbarOpensStatisticsAndGraphAndTheTickClosesStatistics) {
-    FakeClock clock(9, 0, 0);
-    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2", "--t1", "25.0", "--t2", "21.0"}, "25.0");
+    // The meter turns to one channel 8 s after it starts; the windows open within about one.
+    QTemporaryDir dir;
+    const QString script = dir.filePath("channels.txt");
+    std::ofstream(script.toStdString()) << "8 channels 1\n";
+    Panel* panel = OpenPanelAtTime(9 * 3600, {"--channels", "2", "--t1", "25.0", "--t2", "21.0", "--script", script.toStdString()},
+                                   "25.0");
     Bar(panel)->Trigger("AVG");
     Bar(panel)->Trigger("Graph");
     ASSERT_TRUE(Forms::IsShown("AVG2"));
     EXPECT_TRUE(Forms::IsShown("RealTime23"));
-    MeterReading()->DualChannel = false;
-    clock.Advance(2);
-    panel->Timer2_Timer();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(Forms::Find("AVG2"), nullptr);
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Reading().DualChannel; }));
+    EXPECT_TRUE(Forms::IsShown("AVG2")) << "until a sample sees the change";
+    AdvanceToSample(2);
+    EXPECT_TRUE(PumpUntil([] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return Forms::Find("AVG2") == nullptr;
+    }));
 }
 
 // Stands in for the desktop's handler of file links: notes what would have been opened.
@@ -424,27 +504,24 @@ TEST_F(PanelTest, AManualThatCannotBeOpenedIsNamed) {
 // While the meter is offline, List, AVG, Memory and Save do nothing; Open refuses while a
 // recording runs and otherwise fills the file list from the chosen file.
 TEST_F(PanelTest, ToolbarGuards) {
-    FakeClock clock(9, 0, 0);
-    Panel* panel = OpenPanelAtTime(clock, {"--channels", "2"}, "23.5");
-    Child<QTimer>(panel, "Timer1")->stop();
-    MeterReading()->MeterOnline = false;
+    Panel* panel = OpenPanelWithReading({"--channels", "2"}, "23.5");
+    Freeze(true);
+    ASSERT_TRUE(PumpUntil([&] { return Text("LblCOM") == "No COM"; }));
     for (const char* key : {"List", "AVG", "Memory", "Save"}) Bar(panel)->Trigger(key);
     for (const char* window : {"List2", "AVG2", "Memory"}) EXPECT_EQ(Forms::Find(window), nullptr) << window;
     EXPECT_TRUE(dialogs.Calls().empty());
-    EXPECT_FALSE(ProgramLink().Recording());
+    EXPECT_FALSE(ProgramLink().Downloading());
 
-    MeterReading()->MeterOnline = true;
+    Freeze(false);
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().MeterOnline(); }, 30));
     const auto run = std::filesystem::path(ports.Path()) / "run1";
-    dialogs.QueueFile(QString::fromStdString(run.string()));
-    Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(ProgramLink().Recording());
-    clock.Advance(2);
-    panel->Timer2_Timer();
+    StartRecording(panel, run.string());
+    ASSERT_TRUE(PumpUntil([&] { return Text("LblCount") == "1"; }));
     Bar(panel)->Trigger("Open");
     EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"Recording Mode!\n\rPlease stop recording!"});
     EXPECT_TRUE(ProgramLink().Recording());
 
-    Bar(panel)->Trigger("Save");  // stop
+    StopRecording(panel);
     dialogs.QueueFile(QString::fromStdString(run.string()));
     Bar(panel)->Trigger("Open");
     auto* files = Forms::FindAs<ListWindow>("FileList2");
@@ -453,55 +530,161 @@ TEST_F(PanelTest, ToolbarGuards) {
     EXPECT_EQ(files->ListGrid().Rows(), 2);
 }
 
+// Nothing waits for a silent meter: a click opens its dialog or window before the click returns,
+// with no turn of the event loop in between.
+TEST_F(PanelTest, WithASilentMeterTheToolbarAnswersAtOnce) {
+    Panel* panel = OpenPanelWithReading({"--channels", "2"}, "23.5");
+    Freeze(true);
+    ASSERT_TRUE(PumpUntil([&] { return Text("LblCOM") == "No COM"; }));
+    const struct {
+        const char* key;
+        std::function<bool()> opened;
+    } cases[] = {
+        {"PC", [&] { return dialogs.Count(DialogCall::Kind::Input) == 1; }},
+        {"Open", [&] { return dialogs.Count(DialogCall::Kind::OpenFile) == 1; }},
+        {"Graph", [] { return Forms::IsShown("RealTime23"); }},
+        {"help", [] { return !Hidden("SSPhelp"); }},
+    };
+    for (const auto& c : cases) {
+        Bar(panel)->Trigger(c.key);
+        EXPECT_TRUE(c.opened()) << c.key;
+    }
+}
+
+// A recording at one sample a second on a meter whose every frame carries a new value, through a
+// logger download (the meter sends no frames meanwhile) and the seconds before a silent meter is
+// No COM: no reading is ever recorded twice under a new time, and the download shows as a gap.
+TEST_F(PanelTest, OldReadingsAreNeverRecordedAgain) {
+    QTemporaryDir dir;
+    StartMeter({"--channels", "1", "--t1", "0", "--script", SteppingScript(dir), "--sets", "1:600", "--baud", "9600"});
+    Panel* panel = OpenPanel();
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().MeterOnline(); }));
+    dialogs.QueueInput("1");
+    Bar(panel)->Trigger("PC");
+    const std::string file = dir.filePath("steps.txt").toStdString() + "-recorded.txt";
+    StartRecording(panel, file);
+    ASSERT_TRUE(PumpUntil([&] { return Text("LblCount") == "2"; }));
+
+    Bar(panel)->Trigger("Memory");
+    ASSERT_TRUE(ProgramLink().Downloading());
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Downloading(); }, 60));
+    Forms::Unload("Memory");
+    const long afterDownload = samples.back().recordCount;
+    ASSERT_TRUE(PumpUntil([&] { return Text("LblCount").toLong() >= afterDownload + 2; }));
+    Freeze(true);
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }, 30)) << "the lost link ends the recording";
+
+    const std::vector<Record> records = RecordsIn(file);
+    ASSERT_GE(records.size(), 4u);
+    int longestStep = 0;
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(records[i].number, records[i - 1].number + 1) << "numbered on";
+        EXPECT_GT(records[i].t1.toDouble(), records[i - 1].t1.toDouble()) << "a reading recorded again";
+        longestStep = std::max(longestStep, SecondsBetween(records[i - 1].second, records[i].second));
+    }
+    EXPECT_GE(longestStep, 3) << "the download shows as a gap";
+}
+
 }  // namespace
 
 #include "PanelTest.moc"
 
 namespace {
 
-// A meter whose T1 steps by one each second, recorded every 4 s: the sampling-interval box opened
-// from the toolbar, a logger download (polling held, sampling not) and the seconds before No COM
-// never record a reading twice under new times. A reading older than 3 s is not recorded at all,
-// so with 4 s between samples any two records come from frames at least a second apart.
-TEST_F(PanelTest, OldReadingsAreNeverRecordedAgain) {
+// A modal dialog of each kind held open while a recording runs at one sample a second, on a meter
+// whose every frame carries a new value: meanwhile the main window is given every due sample with
+// a fresh value, and the file has each of them once. The Save dialog is the one that starts the
+// recording (while one runs, Save stops it and no Save dialog opens), so there the file starts
+// after the dialog and the samples show that nothing waited for it.
+struct HeldDialog {
+    const char* name;
+    DialogCall::Kind kind;
+    bool recordingThrough;  // the recording runs before, during and after the dialog
+};
+
+void PrintTo(const HeldDialog& dialog, std::ostream* out) { *out << dialog.name; }
+
+constexpr double HoldSeconds = 10;
+
+class DialogHeldOpen : public PanelTest, public ::testing::WithParamInterface<HeldDialog> {};
+
+TEST_P(DialogHeldOpen, EveryDueSampleIsTakenOnceMeanwhile) {
+    const HeldDialog& c = GetParam();
     QTemporaryDir dir;
-    QFile script(dir.filePath("steps.txt"));
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    for (int second = 1; second <= 60; ++second) script.write(QByteArray::number(second) + " t1 " + QByteArray::number(second) + "\n");
-    script.close();
-    Panel* panel = OpenPanelWithReading({"--channels", "1", "--t1", "0", "--script", script.fileName().toStdString(),
-                                         "--sets", "1:600", "--baud", "9600", "--silent-after", "24"},
-                                        "0.0");
-    ASSERT_NE(panel, nullptr);
-    Sampling::State().IntervalChosen(4, Clock::Current().SecondsSinceMidnight());
-    const QString file = dir.filePath("steps-recorded");
-    dialogs.QueueFile(file);
-    Bar(panel)->Trigger("Save");
-    ASSERT_TRUE(ProgramLink().Recording());
+    StartMeter({"--channels", "1", "--t1", "0", "--script", SteppingScript(dir)});
+    Panel* panel = OpenPanel();
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().MeterOnline(); }));
+    dialogs.QueueInput("1");
+    Bar(panel)->Trigger("PC");
+    const std::string file = dir.filePath("held.txt").toStdString();
+    if (c.recordingThrough) StartRecording(panel, file);
+    if (c.kind == DialogCall::Kind::Print) Bar(panel)->Trigger("List");
+    WaitForSamples(2);
 
-    // The box stays open for 4 s.
-    dialogs.SetOnCall([](const DialogCall& call) {
-        if (call.kind == DialogCall::Kind::Input) PumpUntil([] { return false; }, 4);
+    std::size_t before = 0;  // the samples the main window had when the dialog opened
+    bool shown = false;
+    dialogs.SetOnCall([&](const DialogCall& call) {
+        if (call.kind != c.kind) return;
+        shown = true;
+        before = samples.size();
+        PumpUntil([] { return false; }, HoldSeconds);
     });
-    dialogs.QueueInput("4");
-    QTimer::singleShot(1000, panel, [panel] { Bar(panel)->Trigger("PC"); });
-    PumpUntil([] { return false; }, 7);
-    dialogs.SetOnCall({});
-    Bar(panel)->Trigger("Memory");
-    Forms::Unload("Memory");
-    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }, 40)) << "the lost link ends the recording";
-
-    QStringList records = QString::fromStdString(FileText((file + ".txt").toStdString())).split("\r\n", Qt::SkipEmptyParts).mid(1);
-    ASSERT_GE(records.size(), 3) << records.join('|').toStdString();
-    int longestStep = 0;
-    for (qsizetype i = 1; i < records.size(); ++i) {
-        const QStringList before = records[i - 1].split('\t'), after = records[i].split('\t');
-        EXPECT_EQ(after[0].toInt(), i + 1) << "numbered on";
-        EXPECT_NE(after[2], before[2]) << records.join('|').toStdString();
-        const int step = QTime::fromString(before[1], "HH:mm:ss").secsTo(QTime::fromString(after[1], "HH:mm:ss"));
-        longestStep = std::max(longestStep, (step + 86400) % 86400);
+    switch (c.kind) {
+        case DialogCall::Kind::Input:  // cancelled: the interval stays
+            Bar(panel)->Trigger("PC");
+            break;
+        case DialogCall::Kind::Message:  // refused while recording
+            Bar(panel)->Trigger("Open");
+            break;
+        case DialogCall::Kind::SaveFile:
+            dialogs.QueueFile(QString::fromStdString(file));
+            Bar(panel)->Trigger("Save");
+            ASSERT_TRUE(PumpUntil([] { return ProgramLink().Recording(); }));
+            break;
+        case DialogCall::Kind::Print:  // cancelled
+            Bar(Forms::Find("List1"))->Trigger("Print");
+            break;
+        default:
+            FAIL();
     }
-    EXPECT_GE(longestStep, 8) << "the download shows as a gap: " << records.join('|').toStdString();
+    dialogs.SetOnCall({});
+    ASSERT_TRUE(shown);
+    WaitForSamples(2);
+    StopRecording(panel);
+
+    // From the sample before the dialog to the last one: one a second, each with a new reading.
+    for (std::size_t i = before; i < samples.size(); ++i) {
+        SCOPED_TRACE(samples[i].time);
+        EXPECT_TRUE(samples[i].fresh);
+        EXPECT_EQ(SecondsBetween(SecondOfDay(QString::fromStdString(samples[i - 1].time)),
+                                 SecondOfDay(QString::fromStdString(samples[i].time))),
+                  1)
+            << "none missing";
+        EXPECT_GT(std::stod(samples[i].reading.T1Value.Text()), std::stod(samples[i - 1].reading.T1Value.Text()))
+            << "none repeated";
+        if (c.recordingThrough) {
+            EXPECT_EQ(samples[i].recordCount, samples[i - 1].recordCount + 1);
+        }
+    }
+    // Each sample the recording took is in the file, under its number, time and reading.
+    const std::vector<Record> records = RecordsIn(file);
+    ASSERT_EQ(static_cast<long>(records.size()), samples.back().recordCount);
+    for (const MeterLink::Sample& sample : samples) {
+        if (sample.recording != PcRecording::Result::Written) continue;
+        SCOPED_TRACE(sample.time);
+        const Record& record = records[static_cast<std::size_t>(sample.recordCount - 1)];
+        EXPECT_EQ(record.second, SecondOfDay(QString::fromStdString(sample.time)));
+        EXPECT_EQ(record.t1.toStdString(), sample.reading.T1Value.Text());
+    }
+    ExpectOneRecordASecond(records);
 }
+
+INSTANTIATE_TEST_SUITE_P(PanelTest, DialogHeldOpen,
+                         ::testing::Values(HeldDialog{"SamplingIntervalBox", DialogCall::Kind::Input, true},
+                                           HeldDialog{"MessageBox", DialogCall::Kind::Message, true},
+                                           HeldDialog{"SaveDialog", DialogCall::Kind::SaveFile, false},
+                                           HeldDialog{"PrintDialogOfTheList", DialogCall::Kind::Print, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

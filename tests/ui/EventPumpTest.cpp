@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "serial/EventHooks.h"
 #include "ui/EventPump.h"
 #include "ui/ReentryGuard.h"
 
@@ -50,20 +49,6 @@ TEST(EventPump, NestedDelaysBothReturn) {
     // The inner wait started inside the outer one; the outer returns only after both ended.
     EXPECT_TRUE(innerDone);
     EXPECT_GE(clock.elapsed(), 195);
-}
-
-TEST(EventPump, InstalledHooksRouteTheCoreThroughTheEventLoop) {
-    EventPump::Install();
-    bool fired = false;
-    QTimer::singleShot(10, [&] { fired = true; });
-    EventHooks::Delay(0.15);
-    EXPECT_TRUE(fired) << "a plain sleep would not have let the timer fire";
-
-    bool ran = false;
-    QMetaObject::invokeMethod(qApp, [&] { ran = true; }, Qt::QueuedConnection);
-    EventHooks::ProcessEvents();
-    EXPECT_TRUE(ran);
-    EventPump::Uninstall();
 }
 
 TEST(ReentryGuard, HandlerThatWaitsDoesNotNest) {
