@@ -47,7 +47,7 @@ TSAN_SUITES = ^(ComPortAPITest|ModeStringTest|Rs232_APITest|SerialDevices|Acquis
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTQ36_TSAN=ON
 	cmake --build build-tsan -j $(JOBS) --target tq36-metersim $(TSAN_PROGRAMS)
-	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --no-tests=error -j $(JOBS) --timeout 600 \
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$(abspath tests/tsan-qt.supp)" ctest --output-on-failure --no-tests=error -j $(JOBS) --timeout 600 \
 	  -R '$(TSAN_SUITES)'
 
 package: deps
