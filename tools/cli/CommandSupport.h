@@ -32,7 +32,7 @@ AcquisitionEngine::Clock EngineClock();
 // One line of results to stdout, passed on at once (a pipe's reader waits for it); false once
 // stdout has refused a write.
 bool PrintLine(const std::string& line);
-// stdout has refused a write.
+// True once stdout has refused a write.
 bool OutputFailed();
 // A line on stderr of what goes on; a live progress line is cleared first.
 void Say(const std::string& line);
