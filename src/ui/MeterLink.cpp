@@ -73,12 +73,21 @@ private:
 
 bool MeterLink::event(QEvent* event) {
     if (event->type() != ArrivedEvent) return QObject::event(event);
-    std::deque<std::function<void(MeterLink&)>> arrived;
-    {
-        std::lock_guard lock(arrivedLock_);
-        arrived.swap(arrived_);
+    // One at a time from the head: what a call shows may open a dialog, whose own loop then goes
+    // on with what comes after it, in order, instead of leaving the window still meanwhile.
+    for (;;) {
+        std::function<void(MeterLink&)> call;
+        bool more = false;
+        {
+            std::lock_guard lock(arrivedLock_);
+            if (arrived_.empty()) break;
+            call = std::move(arrived_.front());
+            arrived_.pop_front();
+            more = !arrived_.empty();
+        }
+        if (more) QCoreApplication::postEvent(this, new QEvent(ArrivedEvent));
+        call(*this);
     }
-    for (auto& call : arrived) call(*this);
     return true;
 }
 

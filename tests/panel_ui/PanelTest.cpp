@@ -360,7 +360,14 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     dialogs.QueueAnswer(true);  // it exists: replace it
     StartRecording(panel, full.string());
     Bar(panel)->Trigger("List");
+    // The message stays open while three more samples come: they reach the list after the one
+    // that the file refused, in their order.
+    dialogs.SetOnCall([this](const DialogCall& call) {
+        if (call.kind != DialogCall::Kind::Message) return;
+        for (int i = 0; i < 3; ++i) AdvanceToSample(2);
+    });
     AdvanceToSample(2);
+    dialogs.SetOnCall({});
     EXPECT_FALSE(ProgramLink().Recording());
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].contains("No space left on device"));
@@ -368,7 +375,9 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     // The real-time list still shows the sample that the file refused.
     auto* list = Forms::FindAs<ListWindow>("List1");
     ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->ListGrid().Rows(), 5);
     EXPECT_EQ(list->ListGrid().RowText(1, '|'), "1|10:00:02|20.0|C");
+    EXPECT_EQ(list->ListGrid().RowText(4, '|'), "4|10:00:08|20.0|C");
 }
 
 // Before any good frame the window says nothing about the meter: no name, headings or figures.
