@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "meter/Meter.h"
 #include "meter/Reading.h"
@@ -47,12 +50,31 @@ void WalkSets(Bytes memory, Visit visit) {
 
 std::string OneDecimal(double value) { return FormatOneDecimal(value); }
 
-// The leading whole number of a text, blanks before it skipped; 0 when there is none.
-long LeadingNumber(std::string_view text) {
+// The leading number of a text (blanks before it skipped, a sign, digits, a decimal point and
+// more digits); 0 when there is none.
+double LeadingValue(std::string_view text) {
     std::size_t i = text.find_first_not_of(' ');
-    long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = (value * 10 + (text[i] - '0')) % 100;
-    return value;
+    if (i == std::string_view::npos) return 0;
+    double sign = 1;
+    if (text[i] == '+' || text[i] == '-') sign = text[i++] == '-' ? -1 : 1;
+    double value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
+    if (i < text.size() && text[i] == '.') {
+        double place = 0.1;
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, place /= 10) value += (text[i] - '0') * place;
+    }
+    return value == 0 ? 0 : sign * value;
+}
+
+// One part of a typed time: its leading number as it prints, with "00" in front, of which the
+// last two characters are kept (7 is 07, 123 is 23). When those are not two digits (-5, 8.5) the
+// text is no time of day.
+std::optional<long> TimePart(std::string_view text) {
+    char printed[48];
+    std::snprintf(printed, sizeof printed, "00%.15g", LeadingValue(text));
+    const std::string_view last = std::string_view(printed).substr(std::strlen(printed) - 2);
+    if (last[0] < '0' || last[0] > '9' || last[1] < '0' || last[1] > '9') return std::nullopt;
+    return (last[0] - '0') * 10 + (last[1] - '0');
 }
 
 }  // namespace
@@ -106,11 +128,12 @@ StartTime ParseStartTime(std::string_view answer) {
     if (c1 == std::string_view::npos) return {};
     const std::size_t c2 = answer.find(':', c1 + 1);
     if (c2 == std::string_view::npos) return {StartTime::Status::OneColon, 0};
-    // Each part keeps its last two digits (123 is 23), then comes into the day (25 h is 1 h).
-    const long hours = LeadingNumber(answer.substr(0, c1)) % 24;
-    const long minutes = LeadingNumber(answer.substr(c1 + 1, c2 - c1 - 1)) % 60;
-    const long seconds = LeadingNumber(answer.substr(c2 + 1, 2)) % 60;
-    return {StartTime::Status::Ok, static_cast<int>(hours * 3600 + minutes * 60 + seconds)};
+    // Each part keeps its last two digits, then comes into the day (25 h is 1 h).
+    const std::optional<long> hours = TimePart(answer.substr(0, c1));
+    const std::optional<long> minutes = TimePart(answer.substr(c1 + 1, c2 - c1 - 1));
+    const std::optional<long> seconds = TimePart(answer.substr(c2 + 1, 2));
+    if (!hours || !minutes || !seconds) return {StartTime::Status::NotATime, 0};
+    return {StartTime::Status::Ok, static_cast<int>(*hours % 24 * 3600 + *minutes % 60 * 60 + *seconds % 60)};
 }
 
 std::string TimeText(long secondsOfDay) {

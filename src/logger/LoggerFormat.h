@@ -56,7 +56,8 @@ std::optional<std::vector<std::uint8_t>> CutSet(Bytes memory, int number);
 // The start time typed for a data set: hours, minutes and seconds joined by ':' (8:5:3, 25:00:00,
 // 30:75:10 ...), each taken as its last two digits and brought into the day.
 struct StartTime {
-    enum class Status { Ok, NoColon, OneColon };
+    // NotATime: a part prints with a sign or a decimal point among its last two characters.
+    enum class Status { Ok, NoColon, OneColon, NotATime };
     Status status = Status::NoColon;
     int seconds = 0;  // of the day, when Ok
 };

@@ -241,6 +241,7 @@ TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
     const Case cases[] = {
         {"BadArguments", {"record", "--com", "3"}, 64, "needs --out"},
         {"UnknownCommand", {"frob"}, 64, "unknown command"},
+        {"StartTimeWithASign", {"download", "--com", "3", "--start", "-5:00:00"}, 64, "--start takes hh:mm:ss"},
         {"NoSuchPort", {"read", "--com", "7"}, 66, "'tq36-cli ports' lists"},
         {"SilentMeter", {"read", "--com", QString::number(Com)}, 69, "sent nothing within 5 s"},
     };

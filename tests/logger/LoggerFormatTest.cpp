@@ -144,6 +144,11 @@ TEST(LoggerFormat, StartTimes) {
         {"12:30:", Status::Ok, "12:30:00"},    {"07:08:091", Status::Ok, "07:08:09"},
         {"x:y:z", Status::Ok, "00:00:00"},     {"12.30.00", Status::NoColon, ""},
         {"12:30", Status::OneColon, ""},
+        // A sign or a decimal point left among the last two characters makes no time of day.
+        {"-5:00:00", Status::NotATime, ""},    {"8.5:00:00", Status::NotATime, ""},
+        {"12:-1:00", Status::NotATime, ""},    {"12:00:.5", Status::NotATime, ""},
+        {"-10:00:00", Status::Ok, "10:00:00"}, {"8.25:00:00", Status::Ok, "01:00:00"},
+        {"+5:0.0:-0", Status::Ok, "05:00:00"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);

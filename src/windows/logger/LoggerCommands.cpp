@@ -96,6 +96,7 @@ std::optional<int> AskStartTime() {
             case Logger::StartTime::Status::Ok:
                 return start.seconds;
             case Logger::StartTime::Status::OneColon:
+            case Logger::StartTime::Status::NotATime:
                 return std::nullopt;
             case Logger::StartTime::Status::NoColon:
                 Dialogs::Current().Message("Invalid, comply with the data format properly\r\n");
