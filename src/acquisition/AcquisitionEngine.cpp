@@ -225,12 +225,14 @@ void AcquisitionEngine::SilentTick(double now) {
     }
 }
 
-std::string AcquisitionEngine::TimeText() const {
-    return Logger::TimeText(static_cast<long>(std::floor(clock_.timeOfDay())) % SecondsPerDay);
+int AcquisitionEngine::SecondOfDay() const {
+    return static_cast<int>(std::floor(clock_.timeOfDay())) % SecondsPerDay;
 }
 
+std::string AcquisitionEngine::TimeText() const { return Logger::TimeText(SecondOfDay()); }
+
 void AcquisitionEngine::SampleClock(double now) {
-    const int second = static_cast<int>(std::floor(clock_.timeOfDay())) % SecondsPerDay;
+    const int second = SecondOfDay();
     if (!schedule_.Tick(second)) return;
     TakeSample(Logger::TimeText(second), now);
 }
@@ -242,7 +244,6 @@ void AcquisitionEngine::TakeSample(const std::string& time, double now) {
     sample.fresh = reading_.MeterOnline && lastFrameAt_ >= 0 && !frameTaken_ &&
                    now - lastFrameAt_ < CurrentReading::FreshSeconds;
     if (sample.fresh) frameTaken_ = true;
-    sample.dualChannel = reading_.DualChannel;
     sample.reading = reading_;
 
     const long before = recorder_.RecordCount();
@@ -284,7 +285,6 @@ void AcquisitionEngine::Report(RecordingReport::Event event, long records, const
     report.records = records;
     report.time = TimeText();
     report.error = error;
-    report.dualChannel = reading_.DualChannel;
     listener_.RecordingChanged(report);
 }
 
@@ -310,7 +310,7 @@ void AcquisitionEngine::StopRecording() {
 }
 
 void AcquisitionEngine::SetInterval(int seconds, bool firstNow) {
-    const int second = static_cast<int>(std::floor(clock_.timeOfDay())) % SecondsPerDay;
+    const int second = SecondOfDay();
     schedule_.SetInterval(seconds, firstNow ? second - seconds : second);
 }
 

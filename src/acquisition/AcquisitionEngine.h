@@ -60,7 +60,6 @@ public:
         // A frame that arrived within the last 3 s and that no earlier sample took; without one the
         // sample is a gap in the record and the list.
         bool fresh = false;
-        bool dualChannel = false;
         CurrentReading reading;
         PcRecording::Result recording = PcRecording::Result::NotRecording;
         long recordCount = 0;
@@ -77,7 +76,6 @@ public:
         long records = 0;     // kept in the file
         std::string time;     // "hh:mm:ss" of the event
         std::string error;    // the system's reason, for NotCreated and WriteFailed
-        bool dualChannel = false;
     };
 
     struct DownloadReport {
@@ -161,6 +159,7 @@ private:
     void SampleClock(double now);
     void TakeSample(const std::string& time, double now);
     void Report(RecordingReport::Event event, long records, const std::string& error = {});
+    int SecondOfDay() const;
     std::string TimeText() const;
     // When the time of day next begins a second, on the steady clock: a sample may fall due then.
     double NextSecond(double now) const;

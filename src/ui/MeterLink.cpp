@@ -2,25 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <chrono>
-#include <ctime>
 
-namespace {
+#include "acquisition/SystemClock.h"
 
-AcquisitionEngine::Clock SystemClock() {
-    return {[] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); },
-            [] {
-                const auto now = std::chrono::system_clock::now();
-                const std::time_t t = std::chrono::system_clock::to_time_t(now);
-                std::tm local{};
-                localtime_r(&t, &local);
-                const double fraction =
-                    std::chrono::duration<double>(now - std::chrono::floor<std::chrono::seconds>(now)).count();
-                return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
-            }};
-}
-
-}  // namespace
 
 // Hands each event of the engine's thread to the link's thread as a copy.
 class MeterLink::Relay : public AcquisitionEngine::Listener {
@@ -92,7 +76,7 @@ bool MeterLink::event(QEvent* event) {
 }
 
 MeterLink::MeterLink(AcquisitionEngine::Clock clock, QObject* parent)
-    : QObject(parent), clock_(clock.steady ? std::move(clock) : SystemClock()) {}
+    : QObject(parent), clock_(clock.steady ? std::move(clock) : SystemClock::ForEngine()) {}
 
 MeterLink::~MeterLink() { Stop(); }
 

@@ -16,6 +16,7 @@
 #include "ui/Desktop.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
+#include "acquisition/SystemClock.h"
 #include "ui/MeterLink.h"
 #include "ui/WindowFrame.h"
 
@@ -23,22 +24,12 @@ namespace {
 
 std::atomic<double> standingTimeOfDay{-1};  // below 0: the real time of day
 
-double RealTimeOfDay() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
-           std::chrono::duration<double>(now - std::chrono::floor<std::chrono::seconds>(now)).count();
-}
-
 // One link for the whole test program, since windows keep a reference to it; each reset stops it.
 std::unique_ptr<MeterLink> MakeLink() {
     return std::make_unique<MeterLink>(AcquisitionEngine::Clock{
-        [] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); },
-        [] {
+        SystemClock::Steady, [] {
             const double standing = standingTimeOfDay.load();
-            return standing >= 0 ? standing : RealTimeOfDay();
+            return standing >= 0 ? standing : SystemClock::TimeOfDay();
         }});
 }
 

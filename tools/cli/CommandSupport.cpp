@@ -1,5 +1,7 @@
 #include "CommandSupport.h"
 
+#include "acquisition/SystemClock.h"
+
 #include <unistd.h>
 
 #include <atomic>
@@ -57,21 +59,9 @@ Now TimeOfDay() {
     return {seconds, Logger::TimeText(seconds), local};
 }
 
-double Monotonic() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Monotonic() { return SystemClock::Steady(); }
 
-AcquisitionEngine::Clock EngineClock() {
-    return {Monotonic, [] {
-                const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-                const auto whole = std::chrono::floor<std::chrono::seconds>(sinceEpoch);
-                const std::time_t t = whole.count();
-                std::tm local{};
-                localtime_r(&t, &local);
-                return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec +
-                       std::chrono::duration<double>(sinceEpoch - whole).count();
-            }};
-}
+AcquisitionEngine::Clock EngineClock() { return SystemClock::ForEngine(); }
 
 bool PrintLine(const std::string& line) {
     if (outputError != 0) return false;

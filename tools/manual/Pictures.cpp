@@ -17,6 +17,7 @@
 #include "BenchMeter.h"
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
+#include "acquisition/SystemClock.h"
 #include "app/Windows.h"
 #include "ui/EventPump.h"
 #include "ui/MeterLink.h"
@@ -159,8 +160,7 @@ QHash<QString, QImage> Take() {
     // The engine keeps the real steady clock (its waits and silences are real) and the tool's
     // time of day, which moves only when the tool says.
     std::atomic<double> timeOfDay{14 * 3600.0 + 30 * 60};
-    MeterLink link({[] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); },
-                    [&timeOfDay] { return timeOfDay.load(); }});
+    MeterLink link({SystemClock::Steady, [&timeOfDay] { return timeOfDay.load(); }});
     long readings = 0;
     QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
     RegisterWindows(link);

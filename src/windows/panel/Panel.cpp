@@ -197,7 +197,7 @@ void Panel::SampleTaken(const MeterLink::Sample& sample) {
             break;  // a stop is told as the recording's change
     }
     if (sample.list.add) {
-        if (auto* list = Forms::FindAs<ListWindow>(WindowNames::List(sample.dualChannel)))
+        if (auto* list = Forms::FindAs<ListWindow>(WindowNames::List(sample.reading.DualChannel)))
             list->AddSampleRow(QString::fromStdString(sample.list.row));
     }
     if (sample.list.close) {

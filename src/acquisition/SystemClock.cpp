@@ -1,0 +1,24 @@
+#include "acquisition/SystemClock.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace SystemClock {
+
+double Steady() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double TimeOfDay() {
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    const auto whole = std::chrono::floor<std::chrono::seconds>(sinceEpoch);
+    const std::time_t t = whole.count();
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec +
+           std::chrono::duration<double>(sinceEpoch - whole).count();
+}
+
+AcquisitionEngine::Clock ForEngine() { return {Steady, TimeOfDay}; }
+
+}  // namespace SystemClock

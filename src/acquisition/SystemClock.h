@@ -1,0 +1,15 @@
+#pragma once
+
+#include "acquisition/AcquisitionEngine.h"
+
+// The system's clocks as the acquisition engine takes them: the programs hand them in, tests and
+// tools hand in their own or replace one of them.
+namespace SystemClock {
+
+// Seconds on the steady clock, which never jumps.
+double Steady();
+// Seconds since local midnight, with their fraction.
+double TimeOfDay();
+AcquisitionEngine::Clock ForEngine();
+
+}  // namespace SystemClock
