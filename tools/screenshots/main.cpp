@@ -171,6 +171,12 @@ int main(int argc, char* argv[]) {
         }
     };
     pressAll(o.toolbar);
+    // A logger download runs in the meter's engine: its sets are there once it has ended, and a
+    // picture taken during it is taken while the download goes on (the grab ends the tool).
+    if (o.grabDuring > 0) EventPump::Delay(o.grabDuring + 1);
+    QElapsedTimer download;
+    download.start();
+    while (link.Downloading() && download.elapsed() < o.timeout * 1000) EventPump::Delay(0.1);
     if (o.openSet > 0) OpenDataSet(o.openSet);
     pressAll(o.afterSet);
     if (!o.range.isEmpty()) SetRange("RealTime23", "RealTimeRange", {"TxtMax", "TxtMin", "TxtCounts"}, o.range);
