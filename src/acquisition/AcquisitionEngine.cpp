@@ -15,8 +15,13 @@
 namespace {
 constexpr long ReadSize = 4096;
 constexpr int SecondsPerDay = 86400;
-// The sampling clock looks just after each new second of the time of day begins.
-constexpr double PastTheSecond = 0.002;
+// The sampling clock looks just after a sample falls due.
+constexpr double PastTheDue = 0.001;
+
+// The whole second of the day, to the millisecond the sampling clock counts in.
+int SecondOfDay(double timeOfDay) {
+    return static_cast<int>(std::llround(timeOfDay * 1000) / 1000 % SecondsPerDay);
+}
 }  // namespace
 
 // The logger exchange's view of the port. Its waits keep the sampling clock and the commands going,
@@ -41,10 +46,10 @@ public:
         for (;;) {
             engine_.RunCommands();
             double now = engine_.clock_.steady();
-            engine_.SampleClock(now);
+            engine_.SampleClock();
             if (now >= end || engine_.Stopping()) return;
             // The line is the exchange's: no silence is due meanwhile, only the sampling clock.
-            engine_.Wait(std::min(end, engine_.NextSecond(now)) - now, false);
+            engine_.Wait(std::min(end, engine_.NextSample()) - now, false);
         }
     }
     void Flush() override {
@@ -141,13 +146,10 @@ short AcquisitionEngine::Wait(double seconds, bool watchPort) {
     return watched[1].fd >= 0 ? watched[1].revents : 0;
 }
 
-double AcquisitionEngine::NextSecond(double now) const {
-    const double timeOfDay = clock_.timeOfDay();
-    return now + (std::floor(timeOfDay) + 1 - timeOfDay) + PastTheSecond;
-}
+double AcquisitionEngine::NextSample() const { return schedule_.NextSampleTime() + PastTheDue; }
 
-double AcquisitionEngine::NextDue(double now) const {
-    double due = std::min(NextSecond(now), silentSince_ + SilenceSeconds);
+double AcquisitionEngine::NextDue() const {
+    double due = std::min(NextSample(), silentSince_ + SilenceSeconds);
     if (busySince_ >= 0 && Listening()) due = std::min(due, busySince_ + SettleQuietSeconds);
     return due;
 }
@@ -156,7 +158,7 @@ void AcquisitionEngine::Turn(double maxWait) {
     RunCommands();
     if (Stopping()) return;
     double now = clock_.steady();
-    short events = Wait(std::min(NextDue(now) - now, maxWait), true);
+    short events = Wait(std::min(NextDue() - now, maxWait), true);
     now = clock_.steady();
     // A process stopped or starved past the silence looks at the port once more before it calls
     // the meter silent: what the meter sent meanwhile is waiting there.
@@ -165,7 +167,7 @@ void AcquisitionEngine::Turn(double maxWait) {
     RunCommands();
     if (busySince_ >= 0 && Listening() && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
     CheckSilence(now);
-    SampleClock(now);
+    SampleClock();
 }
 
 void AcquisitionEngine::ReadPort(double now, short events) {
@@ -225,16 +227,30 @@ void AcquisitionEngine::SilentTick(double now) {
     }
 }
 
-int AcquisitionEngine::SecondOfDay() const {
-    return static_cast<int>(std::floor(clock_.timeOfDay())) % SecondsPerDay;
+std::string AcquisitionEngine::TimeText() const { return Logger::TimeText(SecondOfDay(clock_.timeOfDay())); }
+
+void AcquisitionEngine::SampleClock() {
+    // Both clocks read together: a second's start on the steady clock is only as exact as that.
+    const double now = clock_.steady();
+    const double timeOfDay = clock_.timeOfDay();
+    WatchClock(now, timeOfDay);
+    if (!schedule_.Tick(now, timeOfDay)) return;
+    TakeSample(Logger::TimeText(SecondOfDay(timeOfDay)), now);
 }
 
-std::string AcquisitionEngine::TimeText() const { return Logger::TimeText(SecondOfDay()); }
-
-void AcquisitionEngine::SampleClock(double now) {
-    const int second = SecondOfDay();
-    if (!schedule_.Tick(second)) return;
-    TakeSample(Logger::TimeText(second), now);
+void AcquisitionEngine::WatchClock(double now, double timeOfDay) {
+    const double offset = timeOfDay - now;
+    const std::optional<double> last = std::exchange(clockOffset_, offset);
+    if (!last) return;
+    // Midnight takes a day off the time of day: that is no step. A step of half a day or more
+    // cannot be told from midnight and counts as the nearer of the two.
+    double moved = std::remainder(offset - *last, double(SecondsPerDay));
+    if (std::abs(moved) < ClockStepSeconds) return;
+    ClockStep step;
+    step.seconds = moved;
+    step.before = Logger::TimeText(SecondOfDay(std::fmod(timeOfDay - moved + SecondsPerDay, SecondsPerDay)));
+    step.after = Logger::TimeText(SecondOfDay(timeOfDay));
+    listener_.ClockStepped(step);
 }
 
 void AcquisitionEngine::TakeSample(const std::string& time, double now) {
@@ -309,10 +325,7 @@ void AcquisitionEngine::StopRecording() {
     Report(RecordingReport::Event::StoppedByUser, records, closed ? std::string() : recorder_.ErrorText());
 }
 
-void AcquisitionEngine::SetInterval(int seconds, bool firstNow) {
-    const int second = SecondOfDay();
-    schedule_.SetInterval(seconds, firstNow ? second - seconds : second);
-}
+void AcquisitionEngine::SetInterval(int seconds) { schedule_.SetInterval(seconds, clock_.steady(), clock_.timeOfDay()); }
 
 void AcquisitionEngine::ListOpened(bool dualChannel) {
     channelModeAtStart_ = dualChannel;

@@ -29,6 +29,8 @@ class ComPortAPI;
 // through Post, which wakes it.
 class AcquisitionEngine {
 public:
+    // The clock of the day moving this far against the steady clock is a step, not jitter.
+    static constexpr double ClockStepSeconds = 1.0;
     // No good frame for this long: the meter is silent ("No COM"), and each further silence of
     // this length is one step of the close-and-reopen rhythm. Three collection windows of a
     // second or more each, as a polling program would have waited.
@@ -78,6 +80,15 @@ public:
         std::string error;    // the system's reason, for NotCreated and WriteFailed
     };
 
+    // The clock of the day moved against the steady clock: set back at the end of daylight saving
+    // time or by a correction, set forward, or the machine slept. Sampling goes on, on the steady
+    // clock; records carry the time of day as it is when they are taken.
+    struct ClockStep {
+        double seconds = 0;  // how far it moved; below 0 back
+        std::string before;  // "hh:mm:ss" the clock would have shown
+        std::string after;   // "hh:mm:ss" it shows
+    };
+
     struct DownloadReport {
         MemoryExchange::Outcome outcome = MemoryExchange::Outcome::NoAnswer;
         std::vector<std::uint8_t> memory;
@@ -95,6 +106,7 @@ public:
         virtual void SampleTaken(const Sample& /*sample*/) {}
         virtual void RecordingChanged(const RecordingReport& /*report*/) {}
         virtual void ListChanged(RealTimeList::State /*state*/) {}
+        virtual void ClockStepped(const ClockStep& /*step*/) {}
         virtual void DownloadWindow(long /*usedBytes*/) {}
         virtual void DownloadProgress(const std::string& /*text*/) {}
         virtual void DownloadEnded(const DownloadReport& /*report*/) {}
@@ -124,8 +136,8 @@ public:
     // Commands: call them on the engine's thread (through Post from any other).
     void StartRecording(const std::string& path);
     void StopRecording();
-    // A new interval takes effect at once: the next sample is one interval from now, or now.
-    void SetInterval(int seconds, bool firstNow = false);
+    // A new interval takes effect at once: the next sample is one interval from now.
+    void SetInterval(int seconds);
     void ChannelModeStarted(bool dualChannel) { channelModeAtStart_ = dualChannel; }
     void ListOpened(bool dualChannel);
     void ListClosed();
@@ -156,15 +168,15 @@ private:
     void FrameArrived(const MeterFrame& frame, double now);
     void CheckSilence(double now);
     void SilentTick(double now);
-    void SampleClock(double now);
+    void SampleClock();
+    void WatchClock(double now, double timeOfDay);
     void TakeSample(const std::string& time, double now);
     void Report(RecordingReport::Event event, long records, const std::string& error = {});
-    int SecondOfDay() const;
     std::string TimeText() const;
-    // When the time of day next begins a second, on the steady clock: a sample may fall due then.
-    double NextSecond(double now) const;
+    // When the next sample is due, on the steady clock.
+    double NextSample() const;
     // The earliest of that, the silence's next step and the line settling after an exchange.
-    double NextDue(double now) const;
+    double NextDue() const;
 
     Settings settings_;
     Clock clock_;
@@ -189,7 +201,7 @@ private:
     long bytesRead_ = 0;
 
     SamplingSchedule schedule_;
-    bool firstSampleNow_ = false;
+    std::optional<double> clockOffset_;  // the time of day less the steady clock, at the last look
     PcRecording recorder_;
     RealTimeList list_;
     bool channelModeAtStart_ = false;

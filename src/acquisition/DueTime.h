@@ -1,7 +1,7 @@
 #pragma once
 
 // A due time on the clock of the day (whole seconds since midnight, 0 to 86399) that recurs every
-// interval: the PC-sampling clock and the real-time chart both pace themselves with it. The
+// interval: the real-time chart paces its plotting with it. The
 // clock wraps at midnight, the due time must not get lost there, and a clock that is corrected
 // (by NTP, or at the end of daylight saving time) must neither take an extra sample nor shift
 // the grid.

@@ -51,9 +51,19 @@ std::optional<int> SamplingSchedule::ParseInterval(std::string_view text) {
     return ClampInterval(std::nearbyint(NumberOrZero(Trim(text))));
 }
 
-void SamplingSchedule::SetInterval(int seconds, int now) {
-    samplingSeconds_ = ClampInterval(seconds);
-    due_.Restart(now, samplingSeconds_);
+std::int64_t SamplingSchedule::Ms(double seconds) { return std::llround(seconds * 1000); }
+
+std::int64_t SamplingSchedule::SecondStartMs(double now, double timeOfDay) const {
+    return Ms(now) - Ms(timeOfDay) % 1000;
 }
 
-bool SamplingSchedule::Tick(int now) { return due_.Tick(now, samplingSeconds_); }
+void SamplingSchedule::SetInterval(int seconds, double now, double timeOfDay) {
+    samplingSeconds_ = ClampInterval(seconds);
+    nextMs_ = SecondStartMs(now, timeOfDay) + std::int64_t{samplingSeconds_} * 1000;
+}
+
+bool SamplingSchedule::Tick(double now, double timeOfDay) {
+    if (Ms(now) < nextMs_) return false;
+    nextMs_ = SecondStartMs(now, timeOfDay) + std::int64_t{samplingSeconds_} * 1000;
+    return true;
+}

@@ -1,15 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "acquisition/DueTime.h"
-
-// The PC-sampling clock: decides on each timer tick whether a sample is due, given the whole
-// seconds since midnight, at the interval the user chose.
+// The PC-sampling clock: decides on each look whether a sample is due, at the interval the user
+// chose. It counts on the steady clock, so that a clock of the day that is set back (the end of
+// daylight saving time, a correction) or forward never stops or doubles the samples; the time of
+// day only places each sample on the start of one of its seconds.
 class SamplingSchedule {
   public:
-    static constexpr int SecondsPerDay = DueTime::SecondsPerDay;
     static constexpr int MinInterval = 1;
     static constexpr int MaxInterval = 86400;
     static constexpr int DefaultInterval = 2;
@@ -20,16 +20,23 @@ class SamplingSchedule {
     // decimal point '.' are accepted.
     static std::optional<int> ParseInterval(std::string_view text);
 
-    // A new interval takes effect at once: the next sample is one interval from now.
-    void SetInterval(int seconds, int now);
+    // A new interval takes effect at once: the next sample is one interval after the start of the
+    // current second. `now` is on the steady clock, `timeOfDay` the clock of the day read with it.
+    void SetInterval(int seconds, double now, double timeOfDay);
 
-    // True when a sample is due at this second of the day; the following one is then scheduled.
-    bool Tick(int now);
+    // True when a sample is due; the following one is then scheduled. A schedule never set is due
+    // at its first look.
+    bool Tick(double now, double timeOfDay);
 
     int SamplingSeconds() const { return samplingSeconds_; }
-    int NextSampleTime() const { return due_.Next(); }
+    // When the next sample is due, on the steady clock.
+    double NextSampleTime() const { return static_cast<double>(nextMs_) / 1000; }
 
   private:
+    // Milliseconds, so that a second's start computed from two clocks compares exactly.
+    static std::int64_t Ms(double seconds);
+    std::int64_t SecondStartMs(double now, double timeOfDay) const;
+
     int samplingSeconds_ = DefaultInterval;
-    DueTime due_;
+    std::int64_t nextMs_ = INT64_MIN;
 };

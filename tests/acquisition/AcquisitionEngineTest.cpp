@@ -34,6 +34,7 @@ struct Events : AcquisitionEngine::Listener {
     void RecordingChanged(const AcquisitionEngine::RecordingReport& r) override { recording.push_back(r); }
     void ListChanged(RealTimeList::State state) override { list.push_back(state); }
     void DownloadEnded(const AcquisitionEngine::DownloadReport& r) override { downloads.push_back(r); }
+    void ClockStepped(const AcquisitionEngine::ClockStep& step) override { steps.push_back(step); }
 
     std::vector<std::string> shown;
     int noCom = 0;
@@ -41,6 +42,7 @@ struct Events : AcquisitionEngine::Listener {
     std::vector<AcquisitionEngine::RecordingReport> recording;
     std::vector<RealTimeList::State> list;
     std::vector<AcquisitionEngine::DownloadReport> downloads;
+    std::vector<AcquisitionEngine::ClockStep> steps;
 };
 
 // The engine against a pseudo-terminal on COM 4, on a scripted clock: the test moves time, and
@@ -194,6 +196,29 @@ TEST_F(AcquisitionEngineTest, LostLinkEndsTheRecordingAndSaysWhy) {
     EXPECT_EQ(events.recording[1].records, 1);
     EXPECT_EQ(events.recording[1].path, Record("lost.txt"));
     EXPECT_FALSE(engine->Recorder().Recording());
+}
+
+// The clock set back an hour at the end of daylight saving time: the recording goes on at its
+// interval, each record stamped with the time of day as it then is, and the step is told.
+TEST_F(AcquisitionEngineTest, RecordingGoesOnWhenTheClockIsSetBack) {
+    timeOfDay = 3 * 3600 - 1.5;
+    engine->SetInterval(1);
+    Deliver(Frame(199));
+    engine->StartRecording(Record("autumn.txt"));
+    for (int i = 0; i < 6; ++i) {
+        Deliver(Frame(200 + i));
+        Advance(1);
+        if (i == 2) timeOfDay -= 3600;
+    }
+    ASSERT_EQ(events.steps.size(), 1u);
+    EXPECT_DOUBLE_EQ(events.steps[0].seconds, -3600);
+    EXPECT_EQ(events.steps[0].before, "03:00:01");
+    EXPECT_EQ(events.steps[0].after, "02:00:01");
+    const std::vector<std::string> lines = Lines(FileText(Record("autumn.txt")));
+    const std::vector<std::string> records(lines.begin() + 1, lines.end());
+    EXPECT_EQ(records, (std::vector<std::string>{"1\t02:59:59\t20.0\t10.0\t10.0\tC", "2\t03:00:00\t20.1\t10.0\t10.1\tC",
+                                                 "3\t03:00:01\t20.2\t10.0\t10.2\tC", "4\t02:00:02\t20.3\t10.0\t10.3\tC",
+                                                 "5\t02:00:03\t20.4\t10.0\t10.4\tC", "6\t02:00:04\t20.5\t10.0\t10.5\tC"}));
 }
 
 // The list's state goes to the window on every path, the lost link's pause too.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,25 +9,37 @@
 
 namespace {
 
-constexpr int Day = SamplingSchedule::SecondsPerDay;
+constexpr int Day = 86400;
 
-// Ticks ten times per second, as the sampling timer does, for `seconds` seconds from `from`
-// (wrapping at midnight); returns the seconds of the day at which a sample was due.
-std::vector<int> DueSeconds(SamplingSchedule& schedule, int from, int seconds) {
+// The clock of the day as a function of the steady clock: `offset` seconds ahead of it, set by
+// `step` seconds (below 0 back) once the steady clock reaches `stepAt`, wrapping at midnight.
+struct DayClock {
+    double offset = 0;
+    double stepAt = 1e18;
+    double step = 0;
+    double At(double steady) const {
+        double t = steady + offset + (steady >= stepAt ? step : 0);
+        return std::fmod(std::fmod(t, Day) + Day, Day);
+    }
+};
+
+// Looks ten times per second, as the engine does at the least, for `seconds` seconds of the steady
+// clock from `from`; returns the whole seconds of the day at which a sample was due.
+std::vector<int> DueSeconds(SamplingSchedule& schedule, const DayClock& clock, double from, int seconds) {
     std::vector<int> due;
-    for (int i = 0; i < seconds; ++i) {
-        int now = (from + i) % Day;
-        for (int tick = 0; tick < 10; ++tick) {
-            if (schedule.Tick(now)) due.push_back(now);
-        }
+    for (int i = 0; i < seconds * 10; ++i) {
+        const double now = from + i * 0.1;
+        if (schedule.Tick(now, clock.At(now))) due.push_back(static_cast<int>(std::llround(clock.At(now) * 1000) / 1000));
     }
     return due;
 }
 
 struct ScheduleCase {
     const char* name;
-    int interval, setAt;  // SetInterval(interval, setAt) before running
-    int from, seconds;
+    int interval;
+    DayClock clock;
+    double setAt;  // SetInterval on the steady clock, then looks from there
+    int seconds;
     std::vector<int> due;
 };
 
@@ -37,65 +50,47 @@ class Schedules : public testing::TestWithParam<ScheduleCase> {};
 TEST_P(Schedules, SamplesFallDue) {
     const ScheduleCase& c = GetParam();
     SamplingSchedule schedule;
-    schedule.SetInterval(c.interval, c.setAt);
-    EXPECT_EQ(DueSeconds(schedule, c.from, c.seconds), c.due);
+    schedule.SetInterval(c.interval, c.setAt, c.clock.At(c.setAt));
+    EXPECT_EQ(DueSeconds(schedule, c.clock, c.setAt, c.seconds), c.due);
 }
 
+// The steady clock starts at 50 s; the day's clock is 1000.3 s ahead of it unless said.
 INSTANTIATE_TEST_SUITE_P(
     SamplingSchedule, Schedules,
-    testing::Values(ScheduleCase{"TwoSecondGrid", 2, 1000, 1000, 9, {1002, 1004, 1006, 1008}},
-                    ScheduleCase{"OneSecond", 1, 50, 50, 4, {51, 52, 53}},
-                    ScheduleCase{"MidnightOnTheGrid", 2, 86394, 86394, 10, {86396, 86398, 0, 2}},
-                    ScheduleCase{"DueAt86400", 2, 86396, 86396, 5, {86398, 0}},
-                    ScheduleCase{"DueAt86403", 5, 86393, 86393, 16, {86398, 3, 8}},
-                    ScheduleCase{"IntervalOfADay", 86400, 100, 100, Day + 1, {100}},
-                    ScheduleCase{"IntervalOfADayBeforeMidnight", 86400, 86000, 86000, Day + 1, {86000}}),
+    testing::Values(
+        ScheduleCase{"TwoSecondGridOnWholeSeconds", 2, {1000.3}, 50, 9, {1052, 1054, 1056, 1058}},
+        ScheduleCase{"OneSecond", 1, {1000.3}, 50, 4, {1051, 1052, 1053, 1054}},
+        ScheduleCase{"OverMidnight", 2, {86340.5}, 50, 10, {86392, 86394, 86396, 86398, 0}},
+        ScheduleCase{"IntervalOfADay", 86400, {1000}, 50, Day + 1, {1050}},
+        // The end of daylight saving time: the hour comes again and sampling goes on through it.
+        ScheduleCase{"ClockSetBackAnHour", 2, {10740.0, 55.5, -3600}, 50, 10, {10792, 10794, 7196, 7198}},
+        ScheduleCase{"ClockSetBackHalfASecond", 2, {1000.0, 53.2, -0.5}, 50, 8, {1052, 1053, 1055, 1057}},
+        // Set forward: the skipped time is a gap, and the grid goes on from the new time.
+        ScheduleCase{"ClockSetForward", 2, {1000.0, 53.5, 600}, 50, 8, {1052, 1654, 1656}}),
     [](const testing::TestParamInfo<ScheduleCase>& info) { return info.param.name; });
 
-// A fresh schedule samples at the first tick, every 2 s; a new interval counts from its setting.
+// A schedule never set samples at its first look, every 2 s; a new interval counts from the start
+// of the second it was set in.
 TEST(SamplingSchedule, NewIntervalTakesEffectAtOnce) {
+    const DayClock clock{1000};
     SamplingSchedule schedule;
     EXPECT_EQ(schedule.SamplingSeconds(), 2);
-    EXPECT_EQ(DueSeconds(schedule, 1000, 5), (std::vector<int>{1000, 1002, 1004}));
-    schedule.SetInterval(5, 1005);
-    EXPECT_EQ(schedule.NextSampleTime(), 1010);
-    EXPECT_EQ(DueSeconds(schedule, 1005, 16), (std::vector<int>{1010, 1015, 1020}));
-    schedule.SetInterval(1, 1021);
-    EXPECT_EQ(DueSeconds(schedule, 1021, 3), (std::vector<int>{1022, 1023}));
+    EXPECT_EQ(DueSeconds(schedule, clock, 0, 5), (std::vector<int>{1000, 1002, 1004}));
+    schedule.SetInterval(5, 5.7, clock.At(5.7));
+    EXPECT_DOUBLE_EQ(schedule.NextSampleTime(), 10);
+    EXPECT_EQ(DueSeconds(schedule, clock, 5.8, 16), (std::vector<int>{1010, 1015, 1020}));
 }
 
-// Timers stopped over midnight (a long print): the overdue sample comes with the first tick after.
-TEST(SamplingSchedule, TicksMissedOverMidnight) {
+// The engine stopped for a while (the machine starved): the overdue sample comes at the first look
+// after, and the next one an interval from that second.
+TEST(SamplingSchedule, LateLookTakesOneSample) {
+    const DayClock clock{1000};
     SamplingSchedule schedule;
-    schedule.SetInterval(10, 86389);
-    EXPECT_FALSE(schedule.Tick(86390));
-    EXPECT_TRUE(schedule.Tick(5));
-    EXPECT_EQ(DueSeconds(schedule, 6, 10), (std::vector<int>{15}));
-}
-
-// The clock of the day as the ticks see it; only a step back of more than half a day is midnight.
-TEST(SamplingSchedule, ClockStepsBack) {
-    struct Case {
-        const char* name;
-        int setAt;  // a 2-s interval set at this second
-        std::vector<int> ticks;
-        std::vector<int> due;
-    };
-    const Case cases[] = {
-        {"NtpCorrectionOfOneSecond", 1000, {1001, 1002, 1003, 1002, 1003, 1004, 1005, 1006}, {1002, 1004, 1006}},
-        {"EndOfDaylightSaving", 10800, {10801, 10802, 10803, 7203, 7204, 10803, 10804}, {10802, 10804}},
-        {"Midnight", 86396, {86398, 86399, 0, 1, 2}, {86398, 0, 2}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SamplingSchedule schedule;
-        schedule.SetInterval(2, c.setAt);
-        std::vector<int> due;
-        for (int now : c.ticks) {
-            if (schedule.Tick(now)) due.push_back(now);
-        }
-        EXPECT_EQ(due, c.due);
-    }
+    schedule.SetInterval(2, 0, clock.At(0));
+    EXPECT_FALSE(schedule.Tick(1.9, clock.At(1.9)));
+    EXPECT_TRUE(schedule.Tick(7.4, clock.At(7.4)));
+    EXPECT_FALSE(schedule.Tick(8.9, clock.At(8.9)));
+    EXPECT_TRUE(schedule.Tick(9.0, clock.At(9.0)));
 }
 
 TEST(SamplingSchedule, ParseInterval) {

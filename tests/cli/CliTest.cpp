@@ -25,6 +25,7 @@
 #include "ChildProcess.h"
 #include "LoggerMemory.h"
 #include "PortProblem.h"
+#include "CommandSupport.h"
 #include "TimeTexts.h"
 #include "MeterSettings.h"
 #include "ProgramState.h"
@@ -509,6 +510,16 @@ TEST(CliTexts, ElapsedTimeGoesOnPastADay) {
                                                   {86400, "24:00:00"},  {90061, "25:01:01"},
                                                   {360000, "100:00:00"}};
     for (const auto& [seconds, text] : cases) EXPECT_EQ(Cli::ElapsedText(seconds), text);
+}
+
+// The end of daylight saving time as record and publish tell it, and a clock set forward.
+TEST(CliTexts, ClockStepSaysWhichWayAndHowFar) {
+    EXPECT_EQ(Cli::ClockStepText({-3600, "03:00:01", "02:00:01"}),
+              "tq36-cli: the clock was set back by 01:00:00, from 03:00:01 to 02:00:01; sampling goes on, the "
+              "samples are stamped with the clock's time");
+    EXPECT_EQ(Cli::ClockStepText({90.4, "10:00:00", "10:01:30"}),
+              "tq36-cli: the clock was set forward by 00:01:30, from 10:00:00 to 10:01:30; sampling goes on from "
+              "the new time, no samples were taken for the time skipped");
 }
 
 }  // namespace

@@ -22,12 +22,17 @@
 
 namespace {
 
+// While the clock stands, the steady clock stands with the time of day, so that samples fall due
+// only when the test moves them on; it goes on from where the test left it.
 std::atomic<double> standingTimeOfDay{-1};  // below 0: the real time of day
+std::atomic<double> steadyOffset{0};        // the scripted steady clock less the real one
+std::atomic<double> standingSteady{0};
 
 // One link for the whole test program, since windows keep a reference to it; each reset stops it.
 std::unique_ptr<MeterLink> MakeLink() {
     return std::make_unique<MeterLink>(AcquisitionEngine::Clock{
-        SystemClock::Steady, [] {
+        [] { return standingTimeOfDay.load() >= 0 ? standingSteady.load() : SystemClock::Steady() + steadyOffset.load(); },
+        [] {
             const double standing = standingTimeOfDay.load();
             return standing >= 0 ? standing : SystemClock::TimeOfDay();
         }});
@@ -45,9 +50,13 @@ MeterLink& ProgramLink() {
     return *Link();
 }
 
-void StandLinkClockAt(double secondsSinceMidnight) { standingTimeOfDay = secondsSinceMidnight; }
+void StandLinkClockAt(double secondsSinceMidnight) {
+    if (standingTimeOfDay.load() < 0) standingSteady = SystemClock::Steady() + steadyOffset.load();
+    standingTimeOfDay = secondsSinceMidnight;
+}
 
 void AdvanceLinkClock(double seconds) {
+    standingSteady = standingSteady.load() + seconds;
     const double next = standingTimeOfDay.load() + seconds;
     standingTimeOfDay = next >= 86400 ? next - 86400 : next;
 }
@@ -62,6 +71,7 @@ ReadingChange::~ReadingChange() {
 void ResetProgramState() {
     Forms::UnloadAll();
     ProgramLink().Stop();
+    if (standingTimeOfDay.load() >= 0) steadyOffset = standingSteady.load() - SystemClock::Steady();
     standingTimeOfDay = -1;
     if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Dialogs::Install(nullptr);

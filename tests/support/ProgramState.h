@@ -14,7 +14,8 @@ void ResetProgramState();
 MeterLink& ProgramLink();
 
 // The time of day the link's engine sees: the real one, until a test stands it at a second of the
-// day; from then on it moves only when the test advances it. Its steady clock is always the real one.
+// day; from then on it moves only when the test advances it, and the engine's steady clock with it
+// (a silent meter is then No COM only once the test has moved the clock past the silence).
 void StandLinkClockAt(double secondsSinceMidnight);
 void AdvanceLinkClock(double seconds);
 

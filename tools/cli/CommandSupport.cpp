@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -101,6 +102,14 @@ std::string ReadingLine(const CurrentReading& r, const Now& now, bool json) {
     std::string line = time + "  T1 " + r.T1Value.Text();
     if (r.DualChannel) line += "  T2 " + r.T2Value.Text() + "  T1-T2 " + r.T1T2Value.Text();
     return line + "  " + r.UnitText + "  " + r.ThermocoupleType;
+}
+
+std::string ClockStepText(const AcquisitionEngine::ClockStep& step) {
+    const bool back = step.seconds < 0;
+    return std::string("tq36-cli: the clock was set ") + (back ? "back" : "forward") + " by " +
+           ElapsedText(std::lround(std::abs(step.seconds))) + ", from " + step.before + " to " + step.after +
+           (back ? "; sampling goes on, the samples are stamped with the clock's time"
+                 : "; sampling goes on from the new time, no samples were taken for the time skipped");
 }
 
 int OpenMeter(AcquisitionEngine& engine, int com) {

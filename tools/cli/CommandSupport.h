@@ -44,6 +44,9 @@ bool ProgressWanted();
 // One reading as `read` prints it, and as publish sends it with --json's fields.
 std::string ReadingLine(const CurrentReading& reading, const Now& now, bool json);
 
+// What record and publish say when the clock of the day was set back or forward.
+std::string ClockStepText(const AcquisitionEngine::ClockStep& step);
+
 // Opens COM `com` for the engine; Ok, or the exit status after saying why it did not open.
 int OpenMeter(AcquisitionEngine& engine, int com);
 void SayMeterSilent(int com);

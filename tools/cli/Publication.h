@@ -30,6 +30,7 @@ public:
 
     void ReadingShown(const CurrentReading& reading) override;
     void SampleTaken(const AcquisitionEngine::Sample& sample) override;
+    void ClockStepped(const AcquisitionEngine::ClockStep& step) override { say_(Cli::ClockStepText(step)); }
 
     // Between the engine's turns: 5 s without a frame, also from the start, make the meter offline.
     void CheckSilence();

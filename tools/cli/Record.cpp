@@ -53,6 +53,8 @@ public:
         if (grid_.Begin(engine_)) engine_.StartRecording(options_.out);
     }
 
+    void ClockStepped(const AcquisitionEngine::ClockStep& step) override { Say(ClockStepText(step)); }
+
     void RecordingChanged(const AcquisitionEngine::RecordingReport& report) override {
         using Event = AcquisitionEngine::RecordingReport::Event;
         records_ = report.records;
