@@ -76,6 +76,7 @@ public:
         long records = 0;     // kept in the file
         std::string time;     // "hh:mm:ss" of the event
         std::string error;    // the system's reason, for NotCreated and WriteFailed
+        int errorCode = 0;    // and its code (RecordWriter::ErrorCode)
     };
 
     struct DownloadReport {
@@ -122,7 +123,8 @@ public:
     bool Stopping() const { return stop_.load(); }
 
     // Commands: call them on the engine's thread (through Post from any other).
-    void StartRecording(const std::string& path);
+    void StartRecording(const std::string& path,
+                        RecordWriter::Existing existing = RecordWriter::Existing::Replace);
     void StopRecording();
     // A new interval takes effect at once: the next sample is one interval from now, or now.
     void SetInterval(int seconds, bool firstNow = false);
