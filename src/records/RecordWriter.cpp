@@ -158,7 +158,8 @@ bool RecordWriter::Commit() {
 
 bool RecordWriter::PutInPlace() {
     if (existing_ == Existing::Replace) return std::rename(temporary_.c_str(), target_.c_str()) == 0;
-    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     // A file system that cannot refuse atomically: looked at just before.
     struct stat st{};

@@ -38,7 +38,8 @@ class RecordWriterTest : public testing::Test {
     // Everything in the test's folder, by name: a whole file left nothing of its own behind.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(root))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -161,7 +162,8 @@ TEST_F(RecordWriterTest, WholeFileReplacesTheOldOneOnlyWhenComplete) {
 
     {
         RecordWriter abandoned;
-        ASSERT_TRUE(abandoned.OpenWhole(path.string(), RecordWriter::Existing::Replace)) << abandoned.ErrorText();
+        ASSERT_TRUE(abandoned.OpenWhole(path.string(), RecordWriter::Existing::Replace))
+            << abandoned.ErrorText();
         ASSERT_TRUE(abandoned.WriteLine("new"));
         ASSERT_TRUE(abandoned.Finish());
         EXPECT_EQ(Contents(path), old);
@@ -184,8 +186,8 @@ TEST_F(RecordWriterTest, WholeFileReplacesTheOldOneOnlyWhenComplete) {
     ASSERT_TRUE(writer.WriteLine("new"));
     ASSERT_TRUE(writer.Commit()) << writer.ErrorText();
     EXPECT_EQ(Contents(path), "new\r\n");
-    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write |
-                                                                   fs::perms::group_read);
+    const fs::perms kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, kept);
     EXPECT_EQ(Names(), std::vector<std::string>{"set01.txt"});
 }
 

@@ -116,7 +116,8 @@ TEST_F(RecordFileTest, DeviceIsRefusedOnceAndTheWindowIsRestored) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains("/dev/full")) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains("not a regular file")) << messages[0].toStdString();
-    EXPECT_TRUE(QFileInfo("/dev/full").exists() && !QFileInfo("/dev/full").isFile()) << "the device is still there";
+    EXPECT_TRUE(QFileInfo("/dev/full").exists() && !QFileInfo("/dev/full").isFile())
+        << "the device is still there";
     EXPECT_EQ(list->Caption(), "Real Time List");
 }
 
@@ -147,7 +148,8 @@ TEST_F(RecordFileTest, FailurePartWayLeavesTheEarlierFileWhole) {
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].contains(QString::fromLocal8Bit(std::strerror(EFBIG))));
     EXPECT_EQ(ReadAll(path), earlier);
-    EXPECT_EQ(QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden), before) << "nothing left beside it";
+    EXPECT_EQ(QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden), before)
+        << "nothing left beside it";
     EXPECT_EQ(list->Caption(), "Real Time List");
 }
 

@@ -76,6 +76,41 @@ int RefuseToMix(const Options& options) {
     return Exists;
 }
 
+// Says why a set file was not written; the status to end with.
+int SetNotWritten(const RecordWriter& writer) {
+    if (writer.ErrorCode() == EEXIST) {
+        Say("tq36-cli: " + writer.Path() + " exists; --force replaces it");
+        return Exists;
+    }
+    Say("tq36-cli: " + writer.Path() + " could not be written (" + writer.ErrorText() + ")");
+    return Io;
+}
+
+// After a forced download the folder holds its sets alone: the earlier download's set files that
+// it did not replace go. Says which were replaced and which removed.
+int RemoveEarlierSets(const std::string& dir, const std::vector<std::string>& earlier,
+                      const std::vector<std::string>& written) {
+    std::vector<std::string> replaced, removed;
+    int status = Ok;
+    for (const std::string& name : earlier) {
+        std::error_code error;
+        if (std::find(written.begin(), written.end(), name) != written.end()) {
+            replaced.push_back(name);
+        } else if (std::filesystem::remove(std::filesystem::path(dir) / name, error) || !error) {
+            removed.push_back(name);
+        } else {
+            Say("tq36-cli: " + name + " of an earlier download could not be removed (" + error.message() +
+                ")");
+            status = Io;
+        }
+    }
+    std::string said = "of an earlier download in " + dir + ":";
+    if (!replaced.empty()) said += " replaced " + NameList(replaced) + (removed.empty() ? "" : ";");
+    if (!removed.empty()) said += " removed " + NameList(removed);
+    Say(said);
+    return status;
+}
+
 // One file per set, as the desktop program saves the set's data list. Every file is made whole
 // beside its place before the first of them goes there, so a failure leaves the folder as it was.
 int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
@@ -106,49 +141,20 @@ int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
         RecordTable rows(RecordTable::ColumnsFor(dual));
         for (long i = 1; i <= records; ++i) rows.Append(Logger::SetRow(*cut, i, start, dual));
         auto writer = std::make_unique<RecordWriter>();
-        if (!(writer->OpenWhole(path, existing) && ListSave::Write(*writer, rows) && writer->Finish())) {
-            if (writer->ErrorCode() == EEXIST) {
-                Say("tq36-cli: " + path + " exists; nothing written; --force replaces it");
-                return Exists;
-            }
-            Say("tq36-cli: " + path + " could not be written (" + writer->ErrorText() + "); nothing written");
-            return Io;
-        }
-        ready.push_back({std::move(writer), name,
-                         path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) + " records"});
+        if (!(writer->OpenWhole(path, existing) && ListSave::Write(*writer, rows) && writer->Finish()))
+            return SetNotWritten(*writer);
+        std::string line =
+            path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) + " records";
+        ready.push_back({std::move(writer), name, std::move(line)});
     }
     std::vector<std::string> written;
     for (Ready& set : ready) {
-        if (!set.writer->Commit()) {
-            Say("tq36-cli: " + set.writer->Path() + " could not be written (" + set.writer->ErrorText() + ")" +
-                (set.writer->ErrorCode() == EEXIST ? "; --force replaces it" : ""));
-            return set.writer->ErrorCode() == EEXIST ? Exists : Io;
-        }
+        if (!set.writer->Commit()) return SetNotWritten(*set.writer);
         written.push_back(set.name);
         if (!PrintLine(set.line)) return Io;
     }
     Say(std::to_string(written.size()) + " data sets written to " + options.outDir);
-    if (!earlier.empty()) {
-        std::vector<std::string> replaced, removed;
-        int status = Ok;
-        for (const std::string& name : earlier) {
-            std::error_code error;
-            if (std::find(written.begin(), written.end(), name) != written.end()) {
-                replaced.push_back(name);
-            } else if (std::filesystem::remove(std::filesystem::path(options.outDir) / name, error) || !error) {
-                removed.push_back(name);
-            } else {
-                Say("tq36-cli: " + name + " of an earlier download could not be removed (" + error.message() + ")");
-                status = Io;
-            }
-        }
-        std::string said = "of an earlier download in " + options.outDir + ":";
-        if (!replaced.empty()) said += " replaced " + NameList(replaced) + (removed.empty() ? "" : ";");
-        if (!removed.empty()) said += " removed " + NameList(removed);
-        Say(said);
-        return status;
-    }
-    return Ok;
+    return earlier.empty() ? Ok : RemoveEarlierSets(options.outDir, earlier, written);
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ public:
     void ReadingShown(const CurrentReading&) override {
         // The file is made once the meter has answered, in the channel mode of its first frame.
         if (grid_.Begin(engine_)) {
-            engine_.StartRecording(options_.out,
-                                   options_.force ? RecordWriter::Existing::Replace : RecordWriter::Existing::Keep);
+            engine_.StartRecording(options_.out, options_.force ? RecordWriter::Existing::Replace
+                                                                : RecordWriter::Existing::Keep);
         }
     }
 
@@ -147,7 +147,8 @@ public:
         engine_.StopRecording();
         if (!recording_) {
             if (status_ != Ok) Say("tq36-cli: " + problem_);
-            Say("nothing recorded; " + options_.out + (status_ == Exists ? " was left as it was" : " was not made"));
+            Say("nothing recorded; " + options_.out +
+                (status_ == Exists ? " was left as it was" : " was not made"));
             return status_;
         }
         std::string end = TimeOfDay().text + "  " + std::to_string(records_) + " records in " + options_.out;
