@@ -304,9 +304,9 @@ void AcquisitionEngine::Report(RecordingReport::Event event, long records, const
     listener_.RecordingChanged(report);
 }
 
-void AcquisitionEngine::StartRecording(const std::string& path) {
+void AcquisitionEngine::StartRecording(const std::string& path, RecordWriter::Existing existing) {
     if (recorder_.Recording()) return;
-    if (recorder_.Start(path, reading_.DualChannel)) {
+    if (recorder_.Start(path, reading_.DualChannel, existing)) {
         Report(RecordingReport::Event::Started, 0);
     } else {
         RecordingReport report;
@@ -314,6 +314,7 @@ void AcquisitionEngine::StartRecording(const std::string& path) {
         report.path = path;
         report.time = TimeText();
         report.error = recorder_.ErrorText();
+        report.errorCode = recorder_.ErrorCode();
         listener_.RecordingChanged(report);
     }
 }

@@ -78,6 +78,7 @@ public:
         long records = 0;     // kept in the file
         std::string time;     // "hh:mm:ss" of the event
         std::string error;    // the system's reason, for NotCreated and WriteFailed
+        int errorCode = 0;    // and its code (RecordWriter::ErrorCode)
     };
 
     // The clock of the day moved against the steady clock: set back at the end of daylight saving
@@ -134,7 +135,8 @@ public:
     bool Stopping() const { return stop_.load(); }
 
     // Commands: call them on the engine's thread (through Post from any other).
-    void StartRecording(const std::string& path);
+    void StartRecording(const std::string& path,
+                        RecordWriter::Existing existing = RecordWriter::Existing::Replace);
     void StopRecording();
     // A new interval takes effect at once: the next sample is one interval from now.
     void SetInterval(int seconds);

@@ -3,8 +3,8 @@
 #include "meter/CurrentReading.h"
 #include "records/RecordFormat.h"
 
-bool PcRecording::Start(const std::string& path, bool dualChannel) {
-    if (!writer_.Open(path)) return false;
+bool PcRecording::Start(const std::string& path, bool dualChannel, RecordWriter::Existing existing) {
+    if (!writer_.Open(path, existing)) return false;
     channelModeAtStart_ = dualChannel;
     recordCount_ = 0;
     recording_ = true;

@@ -33,8 +33,10 @@ public:
     explicit PcRecording(LostLink lostLink = LostLink::Stop, long maxRecords = DesktopMaxRecords)
         : lostLink_(lostLink), maxRecords_(maxRecords) {}
 
-    // Creates (or empties) the file; false with ErrorText() when it cannot be created.
-    bool Start(const std::string& path, bool dualChannel);
+    // Creates the file, or empties an existing one when it may be replaced; false with ErrorText()
+    // when it cannot be created.
+    bool Start(const std::string& path, bool dualChannel,
+               RecordWriter::Existing existing = RecordWriter::Existing::Replace);
     // Ends the recording and closes its file; false when the file refused its last bytes.
     bool Stop();
     // One due sample: the reading, stamped `time`, becomes the next record if it is `fresh` (a
@@ -47,6 +49,7 @@ public:
     long RecordCount() const { return recordCount_; }
     const std::string& Path() const { return writer_.Path(); }
     const std::string& ErrorText() const { return writer_.ErrorText(); }
+    int ErrorCode() const { return writer_.ErrorCode(); }
 
 private:
     LostLink lostLink_;

@@ -1,24 +1,39 @@
 #include "records/RecordWriter.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "records/FileSizeLimit.h"
 #include "records/RecordFormat.h"
 
-RecordWriter::~RecordWriter() { Close(); }
+namespace {
 
-bool RecordWriter::Fail(int code) {
-    errorCode_ = code;
-    errorText_ = std::strerror(code);
-    return false;
+// Writing into a FIFO waits for a reader; a folder, a socket or a disk is no place for records.
+// A character device (a terminal, /dev/null) takes lines as a file does.
+bool IsNoPlaceToGrow(const struct stat& st) { return !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode); }
+
+// A name beside `target` that no other save uses: hidden, and unique per process and attempt.
+std::string TemporaryBeside(const std::string& target) {
+    static std::atomic<unsigned> serial{0};
+    const std::filesystem::path path(target);
+    const std::string name = "." + path.filename().string() + "." + std::to_string(::getpid()) + "-" +
+                             std::to_string(serial++) + ".tmp";
+    return (path.parent_path() / name).string();
 }
 
-bool RecordWriter::Open(const std::string& path) {
+}  // namespace
+
+RecordWriter::~RecordWriter() { Close(); }
+
+void RecordWriter::Reset(const std::string& path, Existing existing) {
     // A file size limit must refuse the write (EFBIG), which stops the recording with a message,
     // also where no program start has seen to it (the tests, the benchmarks).
     IgnoreFileSizeSignal();
@@ -27,8 +42,61 @@ bool RecordWriter::Open(const std::string& path) {
     errorCode_ = 0;
     errorText_.clear();
     path_ = path;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    return fd_ >= 0 || Fail(errno);
+    existing_ = existing;
+    target_.clear();
+}
+
+bool RecordWriter::Fail(int code) {
+    errorCode_ = code;
+    errorText_ = code == NotAFile ? "not a regular file" : std::strerror(code);
+    return false;
+}
+
+bool RecordWriter::Open(const std::string& path, Existing existing) {
+    Reset(path, existing);
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && IsNoPlaceToGrow(st)) return Fail(NotAFile);
+    // Without waiting: a FIFO put there meanwhile fails at once instead of holding the program.
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+                      (existing == Existing::Replace ? O_TRUNC : O_EXCL);
+    fd_ = ::open(path.c_str(), flags, 0666);
+    if (fd_ < 0) return Fail(errno);
+    if (::fstat(fd_, &st) != 0 || IsNoPlaceToGrow(st)) {
+        ::close(fd_);
+        fd_ = -1;
+        return Fail(NotAFile);
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    return true;
+}
+
+bool RecordWriter::OpenWhole(const std::string& path, Existing existing) {
+    Reset(path, existing);
+    std::error_code error;
+    const std::filesystem::path followed = std::filesystem::is_symlink(path, error)
+                                               ? std::filesystem::canonical(path, error)
+                                               : std::filesystem::path(path);
+    target_ = error ? path : followed.string();
+    struct stat st{};
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists) {
+        // Put in place, the new file would replace a device or FIFO itself, not write into it.
+        if (!S_ISREG(st.st_mode)) return Fail(NotAFile);
+        if (existing == Existing::Keep) return Fail(EEXIST);
+        // Written into, a read-only file would refuse; replaced, it must refuse as well.
+        if (::access(target_.c_str(), W_OK) != 0) return Fail(errno);
+    }
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temporary_ = TemporaryBeside(target_);
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0) {
+        temporary_.clear();
+        return Fail(errno);
+    }
+    if (exists) ::fchmod(fd_, st.st_mode & 0777);
+    return true;
 }
 
 bool RecordWriter::WriteLine(std::string_view line) {
@@ -66,7 +134,50 @@ bool RecordWriter::FailMidLine(int code) {
     return Fail(code);
 }
 
+bool RecordWriter::Finish() {
+    if (temporary_.empty()) return Fail(EBADF);
+    if (errorCode_ != 0) return false;  // a line was refused: the file is not whole
+    if (fd_ < 0) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    // A full disk may show only when the lines reach it; the old file must not go for them before.
+    if (::fsync(fd) != 0) {
+        const int code = errno;
+        ::close(fd);
+        return Fail(code);
+    }
+    return ::close(fd) == 0 || Fail(errno);
+}
+
+bool RecordWriter::Commit() {
+    if (!Finish()) return false;
+    if (!PutInPlace()) return Fail(errno);
+    temporary_.clear();
+    return true;
+}
+
+bool RecordWriter::PutInPlace() {
+    if (existing_ == Existing::Replace) return std::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system that cannot refuse atomically: looked at just before.
+    struct stat st{};
+    if (::lstat(target_.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(temporary_.c_str(), target_.c_str()) == 0;
+}
+
 bool RecordWriter::Close() {
+    if (!temporary_.empty()) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+        return false;
+    }
     if (fd_ < 0) return true;
     int fd = fd_;
     fd_ = -1;

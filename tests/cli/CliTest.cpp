@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
@@ -19,8 +21,10 @@
 #include <fcntl.h>
 #include <grp.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
+#include <vector>
 
 #include "ChildProcess.h"
 #include "LoggerMemory.h"
@@ -68,9 +72,17 @@ protected:
         return meter->Start();
     }
 
-    static CliRun Cli(const QStringList& args, int timeoutMs = 60000, const QString& stdoutFile = {}) {
+    // `fileSizeLimit`: bytes any file of the program may grow to (a disk that fills up).
+    static CliRun Cli(const QStringList& args, int timeoutMs = 60000, const QString& stdoutFile = {},
+                      rlim_t fileSizeLimit = RLIM_INFINITY) {
         QProcess process;
         if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
+        if (fileSizeLimit != RLIM_INFINITY) {
+            process.setChildProcessModifier([fileSizeLimit] {
+                const rlimit limit{fileSizeLimit, fileSizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
         process.start(CliPath(), args);
         CliRun run;
         if (!process.waitForFinished(timeoutMs)) return run;
@@ -88,6 +100,14 @@ protected:
     static bool WriteAll(const QString& path, const QByteArray& bytes) {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    // Every file in a folder, hidden ones too, with its content.
+    static QMap<QString, QByteArray> Folder(const QString& path) {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(path).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            files[name] = ReadAll(QDir(path).filePath(name));
+        return files;
     }
 
     // Records in a record file: its lines but the header.
@@ -217,6 +237,55 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     EXPECT_EQ(cli, ReadAll(dir.filePath("desktop.txt")));
 }
 
+// A second download into one folder neither mixes its sets with the first one's nor replaces them
+// unasked; with --force it replaces them once every new set is whole, and removes the others.
+TEST_F(CliTest, DownloadNeverMixesOrReplacesSetsSilently) {
+    const QString out = dir.filePath("sets");
+    ASSERT_TRUE(StartMeter({"--channels", "1", "--sets", "10:3,2:5,3:4"}));
+    const CliRun first = Cli({"download", "--com", QString::number(Com), "--out-dir", out});
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    // Without --start the records are stamped from the download, and it says from when, once.
+    const QRegularExpressionMatch stamped =
+        QRegularExpression(R"(no --start: the first record is stamped (\d\d:\d\d:\d\d)\n)").match(first.err);
+    ASSERT_TRUE(stamped.hasMatch()) << first.err.toStdString();
+    EXPECT_EQ(first.err.count("--start"), 1);
+    EXPECT_EQ(ReadAll(out + "/set01.txt").split('\n').value(1).split('\t').value(1),
+              stamped.captured(1).toLatin1());
+    const QMap<QString, QByteArray> before = Folder(out);
+    ASSERT_EQ(before.keys(), (QStringList{"set01.txt", "set02.txt", "set03.txt"}));
+
+    meter.reset();
+    ASSERT_TRUE(StartMeter({"--channels", "1", "--sets", "10:40"}));
+    struct Case {
+        const char* name;
+        QStringList extra;
+        rlim_t fileSizeLimit;
+        int status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"NotAskedToReplace", {}, RLIM_INFINITY, 73, "set files of an earlier download"},
+        // The new set01.txt is larger than that.
+        {"WriteFails", {"--force"}, 300, 74, "could not be written (File too large)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun run =
+            Cli(QStringList{"download", "--com", QString::number(Com), "--out-dir", out} + c.extra, 60000, {},
+                c.fileSizeLimit);
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_EQ(Folder(out), before) << "the earlier download is as it was";
+    }
+
+    const CliRun forced = Cli({"download", "--com", QString::number(Com), "--out-dir", out, "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err.toStdString();
+    EXPECT_EQ(Folder(out).keys(), QStringList{"set01.txt"});
+    EXPECT_EQ(RecordsIn(out + "/set01.txt"), 40);
+    EXPECT_TRUE(forced.err.contains("replaced set01.txt; removed set02.txt, set03.txt"))
+        << forced.err.toStdString();
+}
+
 // A dump that ends before the size the meter announced keeps the sets that came, and says by how
 // much it fell short.
 TEST_F(CliTest, DownloadOfAShortDumpWritesTheSetsThatCame) {
@@ -239,12 +308,19 @@ TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
     };
     ports.LinkMissing(7);
     ASSERT_TRUE(StartMeter({"--silent-after", "0"}));
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     const Case cases[] = {
         {"BadArguments", {"record", "--com", "3"}, 64, "needs --out"},
         {"UnknownCommand", {"frob"}, 64, "unknown command"},
         {"StartTimeWithASign", {"download", "--com", "3", "--start", "-5:00:00"}, 64, "--start takes hh:mm:ss"},
         {"NoSuchPort", {"read", "--com", "7"}, 66, "'tq36-cli ports' lists"},
         {"SilentMeter", {"read", "--com", QString::number(Com)}, 69, "sent nothing within 5 s"},
+        // Neither is waited on, not even with --force.
+        {"RecordIntoAFifo", {"record", "--com", QString::number(Com), "--out", fifo, "--force"}, 73,
+         "not a regular file"},
+        {"RecordIntoADevice", {"record", "--com", QString::number(Com), "--out", "/dev/null"}, 73,
+         "not a regular file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -414,7 +490,8 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     // Records and gaps together are the samples due from the first record to the end.
     const QRegularExpressionMatch end =
         QRegularExpression(
-            R"((\d\d:\d\d:\d\d)  (\d+) records in .*?(?: \((\d+) samples without a new reading\))?\n)")
+            R"((\d\d:\d\d:\d\d)  (\d+) records in .*?(?: \((\d+) samples without a new reading\))?)"
+            R"((?:; .*)?\n)")
             .match(said);
     ASSERT_TRUE(end.hasMatch()) << said.toStdString();
     EXPECT_FALSE(said.contains("silent")) << said.toStdString();
@@ -425,16 +502,76 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     EXPECT_LE(due, secondsBetween(rows.front().second, endSecond) + 1) << said.toStdString();
 }
 
-TEST_F(CliTest, RecordThatEndsBeforeItsLimitSaysSoWithItsOwnStatus) {
+// The end line counts the records the file holds, counts no sample as missed while the meter kept
+// sending, and says why the recording ended, with a status of its own.
+TEST_F(CliTest, RecordEndLineSaysWhatHappened) {
     const QString script = dir.filePath("one-channel.txt");
     ASSERT_TRUE(WriteAll(script, "2 channels 1\n"));
-    ASSERT_TRUE(StartMeter({"--channels", "2", "--script", script.toStdString()}));
-    const QString out = dir.filePath("early.txt");
-    const CliRun run =
-        Cli({"record", "--com", QString::number(Com), "--interval", "1", "--count", "20", "--out", out});
-    EXPECT_EQ(run.status, 76) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("between one and two channels")) << run.err.toStdString();
-    EXPECT_LT(RecordsIn(out), 20);
+    struct Case {
+        const char* name;
+        std::vector<std::string> meter;
+        QString count;
+        rlim_t fileSizeLimit;
+        int status;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"ChannelChange", {"--channels", "2", "--script", script.toStdString()}, "20", RLIM_INFINITY, 76,
+         "ended early: the meter changed between one and two channels"},
+        // Room for the header and two records.
+        {"WriteFailure", {"--channels", "1"}, "20", 100, 74, "could not be written (File too large)"},
+        {"Limit", {"--channels", "1"}, "2", RLIM_INFINITY, 0, "ended: limit reached"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(StartMeter(c.meter));
+        const QString out = dir.filePath(QString(c.name) + ".txt");
+        const QStringList args = {"record", "--com", QString::number(Com), "--interval", "1",
+                                  "--count", c.count, "--out", out};
+        const CliRun run = Cli(args, 60000, {}, c.fileSizeLimit);
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        const QRegularExpression endLine(R"(\d\d:\d\d:\d\d  (\d+) records in (\S+)( \([^)]*\))?; (.*)\n$)");
+        const QRegularExpressionMatch end = endLine.match(run.err);
+        ASSERT_TRUE(end.hasMatch()) << run.err.toStdString();
+        EXPECT_EQ(end.captured(1).toLong(), RecordsIn(out)) << ReadAll(out).toStdString();
+        EXPECT_GE(RecordsIn(out), 2);
+        EXPECT_EQ(end.captured(2), out);
+        EXPECT_FALSE(end.captured(3).contains("silent")) << run.err.toStdString();
+        EXPECT_TRUE(end.captured(4).contains(c.reason)) << run.err.toStdString();
+        meter.reset();
+    }
+}
+
+// Two recordings into one file: the one that makes it first records, the other leaves it alone.
+TEST_F(CliTest, TwoRecordingsNeverShareAFile) {
+    // Both meters keep silent at first, so that neither run finds the file before the other makes it.
+    ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "20.0", "--gap", "0:2"}));
+    SimulatedMeter other(Com + 1, {"--channels", "1", "--t1", "30.0", "--gap", "0:2"});
+    ASSERT_TRUE(other.Start());
+    const QString out = dir.filePath("shared.txt");
+    QProcess runs[2];
+    for (int i = 0; i < 2; ++i) {
+        runs[i].start(CliPath(), {"record", "--com", QString::number(Com + i), "--interval", "1",
+                                  "--count", "3", "--out", out});
+    }
+    std::vector<int> statuses;
+    for (QProcess& run : runs) {
+        ASSERT_TRUE(run.waitForFinished(60000));
+        statuses.push_back(run.exitCode());
+        if (run.exitCode() == 73) {
+            EXPECT_TRUE(run.readAllStandardError().contains("exists; --force replaces it"));
+        }
+    }
+    std::sort(statuses.begin(), statuses.end());
+    EXPECT_EQ(statuses, (std::vector<int>{0, 73}));
+    const QList<QByteArray> lines = ReadAll(out).trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 4) << ReadAll(out).toStdString();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].split('\t').value(0).toInt(), i);
+        EXPECT_EQ(lines[i].split('\t').value(2), lines[1].split('\t').value(2))
+            << "one meter's readings only";
+    }
+    other.Stop();
 }
 
 // Output nobody can take ends the program instead of running on: a full disk, and a reader that

@@ -13,7 +13,7 @@ enum Exit : int {
     Usage = 64,        // bad arguments
     NoPort = 66,       // the COM number resolves to no device
     NoMeter = 69,      // the meter sent nothing within 5 s, or did not answer the logger commands
-    Exists = 73,       // the output file exists and --force was not given
+    Exists = 73,       // an output file exists and --force was not given, or is a FIFO or a device
     Io = 74,           // a file or the standard output could not be written
     Busy = 75,         // another program has the port open
     EndedEarly = 76,   // the recording ended before its limit (not by a signal)

@@ -1,5 +1,9 @@
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -43,13 +47,87 @@ int ListSets(const std::vector<Logger::DataSet>& sets) {
     return Ok;
 }
 
-// One file per set, as the desktop program saves the set's data list.
+// The set files in `dir` (setNN.txt, as a download names them), by name.
+std::vector<std::string> SetFilesIn(const std::string& dir) {
+    static const std::regex setName(R"(set[0-9]{2,}\.txt)");
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+        std::string name = entry.path().filename().string();
+        if (std::regex_match(name, setName)) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string NameList(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// The sets of two downloads never mix in one folder unless asked to: earlier set files are kept.
+int RefuseToMix(const Options& options) {
+    if (options.force || options.list) return Ok;
+    const std::vector<std::string> earlier = SetFilesIn(options.outDir);
+    if (earlier.empty()) return Ok;
+    Say("tq36-cli: " + options.outDir + " holds set files of an earlier download (" + NameList(earlier) +
+        "); nothing written; --force replaces them");
+    return Exists;
+}
+
+// Says why a set file was not written; the status to end with.
+int SetNotWritten(const RecordWriter& writer) {
+    if (writer.ErrorCode() == EEXIST) {
+        Say("tq36-cli: " + writer.Path() + " exists; --force replaces it");
+        return Exists;
+    }
+    Say("tq36-cli: " + writer.Path() + " could not be written (" + writer.ErrorText() + ")");
+    return Io;
+}
+
+// After a forced download the folder holds its sets alone: the earlier download's set files that
+// it did not replace go. Says which were replaced and which removed.
+int RemoveEarlierSets(const std::string& dir, const std::vector<std::string>& earlier,
+                      const std::vector<std::string>& written) {
+    std::vector<std::string> replaced, removed;
+    int status = Ok;
+    for (const std::string& name : earlier) {
+        std::error_code error;
+        if (std::find(written.begin(), written.end(), name) != written.end()) {
+            replaced.push_back(name);
+        } else if (std::filesystem::remove(std::filesystem::path(dir) / name, error) || !error) {
+            removed.push_back(name);
+        } else {
+            Say("tq36-cli: " + name + " of an earlier download could not be removed (" + error.message() +
+                ")");
+            status = Io;
+        }
+    }
+    std::string said = "of an earlier download in " + dir + ":";
+    if (!replaced.empty()) said += " replaced " + NameList(replaced) + (removed.empty() ? "" : ";");
+    if (!removed.empty()) said += " removed " + NameList(removed);
+    Say(said);
+    return status;
+}
+
+// One file per set, as the desktop program saves the set's data list. Every file is made whole
+// beside its place before the first of them goes there, so a failure leaves the folder as it was.
 int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
               const std::vector<Logger::DataSet>& sets) {
+    if (const int status = RefuseToMix(options); status != Ok) return status;
     std::error_code made;
     std::filesystem::create_directories(options.outDir, made);
     const int start = options.startSeconds.value_or(TimeOfDay().seconds);
-    long written = 0;
+    if (!options.startSeconds && !sets.empty())
+        Say("no --start: the first record is stamped " + Logger::TimeText(start));
+    const std::vector<std::string> earlier = SetFilesIn(options.outDir);
+    const auto existing = options.force ? RecordWriter::Existing::Replace : RecordWriter::Existing::Keep;
+    struct Ready {
+        std::unique_ptr<RecordWriter> writer;
+        std::string name, line;
+    };
+    std::vector<Ready> ready;
     for (const Logger::DataSet& set : sets) {
         const std::optional<std::vector<std::uint8_t>> cut = Logger::CutSet(memory, set.number);
         if (!cut) continue;
@@ -62,25 +140,28 @@ int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
         const std::string path = (std::filesystem::path(options.outDir) / name).string();
         RecordTable rows(RecordTable::ColumnsFor(dual));
         for (long i = 1; i <= records; ++i) rows.Append(Logger::SetRow(*cut, i, start, dual));
-        RecordWriter writer;
-        bool whole = writer.Open(path) && ListSave::Write(writer, rows);
-        whole = writer.Close() && whole;
-        if (!whole) {
-            Say("tq36-cli: " + path + " could not be written (" + writer.ErrorText() + ")");
-            return Io;
-        }
-        ++written;
-        const std::string line =
+        auto writer = std::make_unique<RecordWriter>();
+        if (!(writer->OpenWhole(path, existing) && ListSave::Write(*writer, rows) && writer->Finish()))
+            return SetNotWritten(*writer);
+        std::string line =
             path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) + " records";
-        if (!PrintLine(line)) return Io;
+        ready.push_back({std::move(writer), name, std::move(line)});
     }
-    Say(std::to_string(written) + " data sets written to " + options.outDir);
-    return Ok;
+    std::vector<std::string> written;
+    for (Ready& set : ready) {
+        if (!set.writer->Commit()) return SetNotWritten(*set.writer);
+        written.push_back(set.name);
+        if (!PrintLine(set.line)) return Io;
+    }
+    Say(std::to_string(written.size()) + " data sets written to " + options.outDir);
+    return earlier.empty() ? Ok : RemoveEarlierSets(options.outDir, earlier, written);
 }
 
 }  // namespace
 
 int Download(const Options& options) {
+    // Said before the meter is asked: a download takes up to a minute.
+    if (const int status = RefuseToMix(options); status != Ok) return status;
     DownloadRun run;
     AcquisitionEngine engine({.port = options.com}, EngineClock(), run);
     if (const int status = OpenMeter(engine, options.com); status != Ok) return status;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -13,10 +14,21 @@ namespace {
 
 constexpr int SecondsPerDay = 86400;
 
-// An existing record file is someone's earlier run: it is replaced only when asked to.
+std::string NotAFileText(const std::string& path) {
+    return path + " is not a regular file (a FIFO or a device); record writes only files";
+}
+
+// An existing record file is someone's earlier run: it is replaced only when asked to. Said before
+// the meter is waited for; the file is made exclusively as well, for one that comes meanwhile.
 int RefuseToReplace(const Options& options) {
     std::error_code error;
-    if (options.force || !std::filesystem::is_regular_file(options.out, error)) return Ok;
+    const std::filesystem::file_status status = std::filesystem::status(options.out, error);
+    if (!std::filesystem::exists(status)) return Ok;
+    if (!std::filesystem::is_regular_file(status)) {
+        Say("tq36-cli: " + NotAFileText(options.out));
+        return Exists;
+    }
+    if (options.force) return Ok;
     Say("tq36-cli: " + options.out + " exists; --force replaces it");
     return Exists;
 }
@@ -50,7 +62,10 @@ public:
 
     void ReadingShown(const CurrentReading&) override {
         // The file is made once the meter has answered, in the channel mode of its first frame.
-        if (grid_.Begin(engine_)) engine_.StartRecording(options_.out);
+        if (grid_.Begin(engine_)) {
+            engine_.StartRecording(options_.out, options_.force ? RecordWriter::Existing::Replace
+                                                                : RecordWriter::Existing::Keep);
+        }
     }
 
     void ClockStepped(const AcquisitionEngine::ClockStep& step) override { Say(ClockStepText(step)); }
@@ -65,16 +80,22 @@ public:
                     options_.out + ", every " + std::to_string(options_.interval) + " s" + LimitText(options_));
                 break;
             case Event::NotCreated:
-                End(Io, options_.out + " could not be created (" + report.error + ")");
+                if (report.errorCode == EEXIST) {
+                    End(Exists, options_.out + " exists; --force replaces it");
+                } else if (report.errorCode == RecordWriter::NotAFile) {
+                    End(Exists, NotAFileText(options_.out));
+                } else {
+                    End(Io, options_.out + " could not be created (" + report.error + ")");
+                }
                 break;
             case Event::StoppedChannelMode:
-                End(EndedEarly, "the recording ended early: the meter changed between one and two channels");
+                End(EndedEarly, "ended early: the meter changed between one and two channels");
                 break;
             case Event::WriteFailed:
             case Event::StoppedByUser:
                 // The file refused a record, or its last bytes as it was closed.
                 if (report.event == Event::WriteFailed || !report.error.empty()) {
-                    End(Io, options_.out + " could not be written (" + report.error + ")");
+                    End(Io, "ended: " + options_.out + " could not be written (" + report.error + ")");
                 }
                 break;
             case Event::StoppedLimit:
@@ -116,17 +137,20 @@ public:
 
     // A turn takes one sample at most: asked before each, this ends the run right after the last
     // sample due.
-    bool CarryOn() const {
-        return !ended_ && !(due_ > 0 && LimitReached(options_, due_, Monotonic() - started_));
+    bool CarryOn() {
+        limitReached_ = due_ > 0 && LimitReached(options_, due_, Monotonic() - started_);
+        return !ended_ && !limitReached_;
     }
 
-    // Says how the run ended; its exit status.
+    // Says how the run ended: the records in the file, the samples missing from it and why it
+    // ended. Its exit status.
     int Finish() {
         // Whatever was recorded stays: the file is closed with every record written so far.
         engine_.StopRecording();
-        if (status_ != Ok) Say("tq36-cli: " + problem_);
-        if (!grid_.Begun()) {
-            Say("nothing recorded; " + options_.out + " was not made");
+        if (!recording_) {
+            if (status_ != Ok) Say("tq36-cli: " + problem_);
+            Say("nothing recorded; " + options_.out +
+                (status_ == Exists ? " was left as it was" : " was not made"));
             return status_;
         }
         std::string end = TimeOfDay().text + "  " + std::to_string(records_) + " records in " + options_.out;
@@ -139,6 +163,13 @@ public:
                     " samples without a new reading";
         }
         if (!gaps.empty()) end += " (" + gaps + ")";
+        if (status_ != Ok) {
+            end += "; " + problem_;
+        } else if (limitReached_) {
+            end += "; ended: limit reached";
+        } else {
+            end += "; ended: stopped by SIGINT or SIGTERM";
+        }
         Say(end);
         return status_;
     }
@@ -157,6 +188,7 @@ private:
     bool recording_ = false;  // the file was made
     bool ended_ = false;
     bool waiting_ = false;
+    bool limitReached_ = false;
     double started_ = 0;  // the first sample, on the monotonic clock
     long due_ = 0;        // samples due since then, written or not
     long records_ = 0;    // in the file, as the engine last reported them

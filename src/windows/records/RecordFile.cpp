@@ -60,22 +60,20 @@ bool ShowSaveAsDialog(MeterLink& link) {
 
 bool SaveList(MeterLink& link, FormWindow& form, const RecordTable& rows) {
     const std::string path = link.RecordFilePath();
+    // The dialog asked before an existing file would be replaced; it is, once the list is whole.
     RecordWriter writer;
     bool saved = false;
-    if (writer.Open(path)) {
+    if (writer.OpenWhole(path, RecordWriter::Existing::Replace)) {
         HourglassGuard hourglass;
         CaptionProgress progress(form, QStringLiteral("Records Completed"));
         saved = ListSave::Write(writer, rows, [&progress](long row) {
             if (progress.Due()) progress.Show(row);
             return true;
-        });
+        }) && writer.Commit();
     }
-    std::string reason = writer.ErrorText();
-    // A full disk may only show when the file is closed.
-    saved = writer.Close() && saved;
     if (!saved) {
         // The caption and pointer are back by now, so the message stands on a calm window.
-        ReportSaveFailure(path, reason.empty() ? writer.ErrorText() : reason);
+        ReportSaveFailure(path, writer.ErrorText());
         return false;
     }
     link.SavePathUsed();

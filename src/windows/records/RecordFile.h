@@ -17,8 +17,8 @@ inline constexpr const char* SaveFilter = "All Files (*.*)|*.*|";
 bool ShowSaveAsDialog(MeterLink& link);
 
 // Writes every row of a list to RecordFilePath, header first, counting the rows in the caption of
-// the list's window `form`. A failure stops the save and is reported once; the lines written
-// before it stay in the file. Returns true when every row was written.
+// the list's window `form`. A failure stops the save and is reported once; a file that was there
+// before stays as it was. Returns true when every row was written.
 bool SaveList(MeterLink& link, FormWindow& form, const RecordTable& rows);
 
 }  // namespace RecordFile
