@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include <getopt.h>
+#include <mosquitto.h>
 
 #include <charconv>
 #include <cstring>
@@ -18,6 +19,11 @@ std::optional<long> Whole(const char* text, long min, long max) {
     const auto [ptr, ec] = std::from_chars(text, end, value);
     if (ec != std::errc() || ptr != end || value < min || value > max) return std::nullopt;
     return value;
+}
+
+// As the broker takes them: UTF-8 without control characters.
+bool MqttText(const std::string& text) {
+    return mosquitto_validate_utf8(text.c_str(), static_cast<int>(text.size())) == MOSQ_ERR_SUCCESS;
 }
 
 }  // namespace
@@ -64,7 +70,8 @@ Parsed Parse(const std::vector<std::string>& args) {
     argv.push_back(nullptr);
     enum {
         Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Force, Help, Version,
-        Broker, Topic, Qos, ClientId, Username, PasswordFile, Password, Cafile, HaDiscovery
+        Broker, Topic, Qos, ClientId, Username, PasswordFile, Password, Cafile, HaDiscovery,
+        DeviceId
     };
     static const option longOptions[] = {
         {"com", required_argument, nullptr, Com},           {"json", no_argument, nullptr, Json},
@@ -78,7 +85,7 @@ Parsed Parse(const std::vector<std::string>& args) {
         {"username", required_argument, nullptr, Username}, {"password-file", required_argument, nullptr, PasswordFile},
         // Named so that getopt never takes "--password" for an abbreviation of --password-file.
         {"password", optional_argument, nullptr, Password}, {"cafile", required_argument, nullptr, Cafile},
-        {"ha-discovery", no_argument, nullptr, HaDiscovery},
+        {"ha-discovery", no_argument, nullptr, HaDiscovery}, {"device-id", required_argument, nullptr, DeviceId},
         {nullptr, 0, nullptr, 0}};
     optind = 0;  // a fresh scan, also when called more than once
     opterr = 0;
@@ -145,6 +152,9 @@ Parsed Parse(const std::vector<std::string>& args) {
                 o.topic = optarg;
                 if (o.topic.empty() || o.topic.find_first_of("#+") != std::string::npos)
                     return fail("--topic takes a topic prefix without the wildcards # and +");
+                // The broker keeps $SYS and the like to itself and drops what is sent there unsaid.
+                if (o.topic.starts_with('$')) return fail("--topic may not begin with $ (the broker's own topics)");
+                if (!MqttText(o.topic)) return fail("--topic takes UTF-8 text without control characters");
                 break;
             case Qos:
                 if (std::strcmp(optarg, "0") != 0 && std::strcmp(optarg, "1") != 0)
@@ -154,6 +164,7 @@ Parsed Parse(const std::vector<std::string>& args) {
             case ClientId:
                 o.clientId = optarg;
                 if (o.clientId.empty()) return fail("--client-id takes a name");
+                if (!MqttText(o.clientId)) return fail("--client-id takes UTF-8 text without control characters");
                 break;
             case Username:
                 o.username = optarg;
@@ -170,6 +181,13 @@ Parsed Parse(const std::vector<std::string>& args) {
                 break;
             case HaDiscovery:
                 o.haDiscovery = true;
+                break;
+            case DeviceId:
+                o.deviceId = optarg;
+                if (o.deviceId.empty() ||
+                    o.deviceId.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") !=
+                        std::string::npos)
+                    return fail("--device-id takes letters, digits, '-' and '_'");
                 break;
             case Help:
             case 'h':
@@ -196,6 +214,7 @@ Parsed Parse(const std::vector<std::string>& args) {
     if (o.command == "publish") {
         if (o.broker.empty()) return fail("publish needs --broker HOST[:PORT]");
         if (!o.passwordFile.empty() && o.username.empty()) return fail("--password-file needs --username");
+        if (!o.deviceId.empty() && !o.haDiscovery) return fail("--device-id needs --ha-discovery");
         if (!intervalGiven) o.interval = 1;
     }
     parsed.options = o;
@@ -213,7 +232,8 @@ std::string UsageText() {
            "  tq36-cli download --com N [--out-dir DIR] [--start hh:mm:ss] [--list]\n"
            "                                          the meter's logger: one file per data set (setNN.txt)\n"
            "  tq36-cli publish --com N --broker HOST[:PORT] [--topic PREFIX] [--interval S] [--qos 0|1]\n"
-           "                  [--client-id ID] [--username U --password-file F] [--cafile F] [--ha-discovery]\n"
+           "                  [--client-id ID] [--username U --password-file F] [--cafile F]\n"
+           "                  [--ha-discovery [--device-id ID]]\n"
            "                                          live readings to an MQTT broker, on record's grid\n"
            "  tq36-cli --help | --version\n"
            "\n"
@@ -228,7 +248,9 @@ std::string UsageText() {
            "PREFIX/availability ('offline' also after 5 s without a frame, at exit and as last will).\n"
            "The broker's port is 1883, 8883 with --cafile (TLS). While the broker is away, up to 3600\n"
            "samples wait and go out in order on reconnection. The password is read from --password-file\n"
-           "only. --ha-discovery adds Home Assistant's discovery configs. A silent meter, also at the\n"
+           "only (a warning if others may read that file). --ha-discovery adds Home Assistant's discovery\n"
+           "configs; the device is named by --device-id (letters, digits, - and _), else by its port:\n"
+           "tq36- and the adapter's /dev/serial/by-id name, or tq36-com<N>. A silent meter, also at the\n"
            "start, is waited for. SIGINT and SIGTERM end it.\n"
            "\n"
            "Exit status:\n"
