@@ -54,6 +54,7 @@ std::string Cli::DeliverySummary(long taken, const Publisher::Outcome& outcome) 
     if (outcome.dropped == 0 && outcome.undelivered == 0) return line;
     line += ", " + std::to_string(outcome.delivered) + " delivered";
     if (outcome.dropped > 0) line += ", " + std::to_string(outcome.dropped) + " dropped from the full queue";
-    if (outcome.undelivered > 0) line += ", the last " + std::to_string(outcome.undelivered) + " not delivered";
+    if (outcome.undelivered > 0)
+        line += ", the last " + std::to_string(outcome.undelivered) + " not delivered";
     return line;
 }
