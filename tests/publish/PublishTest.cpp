@@ -497,6 +497,10 @@ TEST(PublishOptions, CommandLine) {
         {{"publish", "--com", "1", "--broker", "h", "--topic", "a/#"}, false, "wildcards"},
         {{"publish", "--com", "1", "--broker", "h", "--topic", "$SYS/tq36"}, false, "--topic"},
         {{"publish", "--com", "1", "--broker", "h", "--client-id", "lab\xe9"}, false, "--client-id"},
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "\xc0\xaf"}, false, "--client-id"},  // overlong '/'
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "\xed\xa0\x80"}, false, "--client-id"},  // surrogate
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "lab\x01"}, false, "--client-id"},
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "K\xc3\xbc" "che \xe6\xb8\xa9\xf0\x9f\x8c\xa1"}, true, ""},
         {{"publish", "--com", "1", "--broker", "h", "--device-id", "bath"}, false, "--ha-discovery"},
         {{"publish", "--com", "1", "--broker", "h", "--ha-discovery", "--device-id", "lab pc"}, false, "--device-id"},
         {{"publish", "--com", "1", "--broker", "h", "--ha-discovery", "--device-id", "Bath_2-b"}, true, ""},
