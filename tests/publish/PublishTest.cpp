@@ -20,6 +20,7 @@
 #include "CliOptions.h"
 #include "MqttBroker.h"
 #include "MqttSubscriber.h"
+#include "Publication.h"
 #include "Publisher.h"
 #include "SimulatedMeter.h"
 #include "TempPortsDir.h"
@@ -256,7 +257,8 @@ TEST_F(PublishTest, BrokerAwayLosesNoSample) {
     }
 }
 
-// Home Assistant's configs, retained, for what the meter shows, and again when that changes.
+// Home Assistant's configs, retained, for what the meter shows, and again when that changes; the
+// device is the one --device-id names, whatever the client id.
 TEST_F(PublishTest, DiscoveryConfigsFollowTheMeter) {
     struct Case {
         const char* name;
@@ -281,10 +283,10 @@ TEST_F(PublishTest, DiscoveryConfigsFollowTheMeter) {
         ASSERT_TRUE(StartBroker());
         auto live = Subscribe("homeassistant/#");
         ASSERT_TRUE(StartMeter(meterArgs));
-        StartPublisher({"--ha-discovery", "--topic", "lab/meter", "--client-id", "lab pc/5"});
+        StartPublisher({"--ha-discovery", "--topic", "lab/meter", "--client-id", "lab pc/5", "--device-id", "bath"});
         auto unitsOf = [&](const std::string& key) {
             std::vector<std::string> units;
-            for (const MqttMessage& m : live->Messages("homeassistant/sensor/lab_pc_5_" + key + "/config"))
+            for (const MqttMessage& m : live->Messages("homeassistant/sensor/bath_" + key + "/config"))
                 if (!m.payload.empty()) units.push_back(Json(m.payload)["unit_of_measurement"].toString().toStdString());
             return units;
         };
@@ -301,14 +303,13 @@ TEST_F(PublishTest, DiscoveryConfigsFollowTheMeter) {
         ASSERT_EQ(configs.size(), c.sensorsLater.size());
         for (const std::string& key : c.sensorsLater) {
             SCOPED_TRACE(key);
-            const QJsonObject o = configs["homeassistant/sensor/lab_pc_5_" + key + "/config"];
-            EXPECT_EQ(o["device_class"].toString(), "temperature");
+            const QJsonObject o = configs["homeassistant/sensor/bath_" + key + "/config"];
             EXPECT_EQ(o["unit_of_measurement"].toString().toStdString(), c.unitLater);
             EXPECT_EQ(o["state_topic"].toString(), "lab/meter/state");
             EXPECT_EQ(o["availability_topic"].toString(), "lab/meter/availability");
             EXPECT_TRUE(o["value_template"].toString().contains(QString::fromStdString("value_json." + key + " ")));
-            EXPECT_EQ(o["unique_id"].toString().toStdString(), "lab_pc_5_" + key);
-            EXPECT_EQ(o["device"].toObject()["identifiers"].toArray().first().toString(), "lab_pc_5");
+            EXPECT_EQ(o["unique_id"].toString().toStdString(), "bath_" + key);
+            EXPECT_EQ(o["device"].toObject()["identifiers"].toArray().first().toString(), "bath");
         }
         EXPECT_EQ(EndPublisher(SIGTERM), 0);
         std::filesystem::remove(script);
@@ -355,40 +356,131 @@ TEST_F(PublishTest, WrongCredentialsEndWith77) {
 }
 
 // A queue that is full drops its oldest sample for each new one, says so once, and sends the
-// rest in order when the broker comes.
+// rest in order when the broker comes; the end counts what was delivered, dropped and left.
 TEST_F(PublishTest, FullQueueDropsTheOldest) {
-    // The subscriber's session outlives the broker's restart, so it may come back at any time.
-    ASSERT_TRUE(StartBroker("persistence true\n"));
-    auto subscriber = Subscribe("q/state", {"-c", "-i", "tq36-test-q-" + std::to_string(getpid())});
-    broker->Stop();
-    Publisher::Settings settings;
-    settings.host = "127.0.0.1";
-    settings.port = broker->Port();
-    settings.clientId = "tq36-test-queue-" + std::to_string(getpid());
-    settings.willTopic = "q/availability";
-    settings.willPayload = "offline";
-    settings.capacity = 3;
-    std::mutex lock;
-    std::vector<std::string> said;
-    Publisher publisher(settings, [&](const std::string& line) {
+    struct Case {
+        const char* name;
+        bool brokerComes;
+        Publisher::Outcome outcome;
+    };
+    const Case cases[] = {{"BrokerComes", true, {.delivered = 3, .dropped = 2, .undelivered = 0}},
+                          {"BrokerNeverComes", false, {.delivered = 0, .dropped = 2, .undelivered = 3}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The subscriber's session outlives the broker's restart, so it may come back at any time.
+        ASSERT_TRUE(StartBroker("persistence true\n"));
+        auto subscriber = Subscribe("q/state", {"-c", "-i", "tq36-test-q-" + std::to_string(getpid())});
+        broker->Stop();
+        Publisher::Settings settings;
+        settings.host = "127.0.0.1";
+        settings.port = broker->Port();
+        settings.clientId = "tq36-test-queue-" + std::to_string(getpid());
+        settings.willTopic = "q/availability";
+        settings.willPayload = "offline";
+        settings.capacity = 3;
+        std::mutex lock;
+        std::vector<std::string> said;
+        Publisher publisher(settings, [&](const std::string& line) {
+            std::lock_guard guard(lock);
+            said.push_back(line);
+        });
+        std::string why;
+        ASSERT_TRUE(publisher.Start(why)) << why;
+        for (int i = 1; i <= 5; ++i) publisher.Send("q/state", std::to_string(i));
+        if (c.brokerComes) {
+            ASSERT_TRUE(broker->Start());
+            ASSERT_TRUE(WaitUntil([&] { return subscriber->Messages().size() >= 3; }, Long));
+        }
+        const Publisher::Outcome outcome = publisher.Stop(1);
+        EXPECT_EQ(outcome.delivered, c.outcome.delivered);
+        EXPECT_EQ(outcome.dropped, c.outcome.dropped);
+        EXPECT_EQ(outcome.undelivered, c.outcome.undelivered);
+        if (!c.brokerComes) continue;
+        std::vector<std::string> payloads;
+        for (const MqttMessage& m : subscriber->Messages()) payloads.push_back(m.payload);
+        EXPECT_EQ(payloads, (std::vector<std::string>{"3", "4", "5"}));
         std::lock_guard guard(lock);
-        said.push_back(line);
-    });
-    std::string why;
-    ASSERT_TRUE(publisher.Start(why)) << why;
-    for (int i = 1; i <= 5; ++i) publisher.Send("q/state", std::to_string(i));
-    ASSERT_TRUE(broker->Start());
-    ASSERT_TRUE(WaitUntil([&] { return subscriber->Messages().size() >= 3; }, Long));
-    EXPECT_EQ(publisher.Stop(1), 0u);
-    std::vector<std::string> payloads;
-    for (const MqttMessage& m : subscriber->Messages()) payloads.push_back(m.payload);
-    EXPECT_EQ(payloads, (std::vector<std::string>{"3", "4", "5"}));
-    std::lock_guard guard(lock);
-    EXPECT_EQ(std::count_if(said.begin(), said.end(), [](const std::string& l) { return l.find("dropped") != std::string::npos; }), 2)
-        << "once when dropping begins, once on reconnection";
+        EXPECT_EQ(std::count_if(said.begin(), said.end(), [](const std::string& l) { return l.find("dropped") != std::string::npos; }), 2)
+            << "once when dropping begins, once on reconnection";
+    }
 }
 
-// The password never comes from the command line, also not through an abbreviation.
+// The end line says how many samples reached the broker when not all did.
+TEST(PublishEnd, SaysDeliveredAndDropped) {
+    EXPECT_EQ(Cli::DeliverySummary(12, {.delivered = 12}), "12 samples taken");
+    const std::string overflow = Cli::DeliverySummary(5605, {.delivered = 0, .dropped = 2005, .undelivered = 3600});
+    for (const char* part : {"5605 samples taken", "0 delivered", "2005 dropped", "3600 not delivered"})
+        EXPECT_NE(overflow.find(part), std::string::npos) << overflow;
+}
+
+// A CA that did not sign the broker's certificate is said as such, not as a broker away.
+TEST_F(PublishTest, CaThatDoesNotVerifyTheBroker) {
+    const std::string openssl = MqttBroker::ClientProgram("openssl");
+    if (openssl.empty()) GTEST_SKIP() << "openssl is not installed";
+    const std::string folder = std::filesystem::temp_directory_path() / ("tq36-tls-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), openssl);
+        return ChildProcess::End(ChildProcess::Spawn(args), 0);
+    };
+    for (const std::string ca : {"ca", "other"})
+        ASSERT_EQ(run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=" + ca,
+                       "-keyout", folder + "/" + ca + ".key", "-out", folder + "/" + ca + ".crt"}), 0);
+    ASSERT_EQ(run({"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout",
+                   folder + "/broker.key", "-out", folder + "/broker.csr"}), 0);
+    std::ofstream(folder + "/san") << "subjectAltName=IP:127.0.0.1\n";
+    ASSERT_EQ(run({"x509", "-req", "-days", "2", "-in", folder + "/broker.csr", "-CA", folder + "/ca.crt", "-CAkey",
+                   folder + "/ca.key", "-CAcreateserial", "-extfile", folder + "/san", "-out", folder + "/broker.crt"}),
+              0);
+    ASSERT_TRUE(StartMeter({"--channels", "1"}));
+    ASSERT_TRUE(StartBroker("certfile " + folder + "/broker.crt\nkeyfile " + folder + "/broker.key\n"));
+    struct Case {
+        const char* ca;
+        const char* says;
+    };
+    for (const Case c : {Case{"ca", "connected to"}, Case{"other", "failed TLS verification"}}) {
+        SCOPED_TRACE(c.ca);
+        StartPublisher({"--cafile", folder + "/" + c.ca + ".crt"});
+        EXPECT_TRUE(WaitUntil([&] { return Errors().find(c.says) != std::string::npos; }, Long)) << Errors();
+        EXPECT_EQ(EndPublisher(SIGTERM), 0);
+        EXPECT_EQ(Errors().find("unreachable"), std::string::npos) << Errors();
+        std::filesystem::remove(errors);
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// A password file that others may read is used, with a warning.
+TEST(PublishOptions, PasswordFileOthersMayRead) {
+    TempPortsDir ports;
+    ports.LinkMissing(Com);  // it ends at the port, after reading the password
+    const std::string password = ports.Path() + "/password", errors = ports.Path() + "/errors";
+    std::ofstream(password) << "secret\n";
+    namespace fs = std::filesystem;
+    struct Case {
+        fs::perms perms;
+        bool warned;
+    };
+    const Case cases[] = {{fs::perms::owner_read | fs::perms::owner_write, false},
+                          {fs::perms::owner_read | fs::perms::group_read, true},
+                          {fs::perms::owner_read | fs::perms::others_read, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.perms));
+        fs::permissions(password, c.perms);
+        fs::remove(errors);
+        const pid_t cli = ChildProcess::Spawn({CliPath(), "publish", "--com", std::to_string(Com), "--broker",
+                                               "127.0.0.1", "--username", "u", "--password-file", password},
+                                              "/dev/null", errors);
+        int status = 0;
+        ASSERT_EQ(waitpid(cli, &status, 0), cli);
+        EXPECT_EQ(WEXITSTATUS(status), 66);
+        std::ifstream file(errors);
+        const std::string said((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(said.find("chmod 600") != std::string::npos, c.warned) << said;
+    }
+}
+
+// The password never comes from the command line, also not through an abbreviation; what the
+// broker would refuse or drop unsaid is refused here.
 TEST(PublishOptions, CommandLine) {
     struct Case {
         std::vector<std::string> args;
@@ -403,6 +495,15 @@ TEST(PublishOptions, CommandLine) {
         {{"publish", "--com", "1", "--broker", "h", "--password-file", "f"}, false, "--username"},
         {{"publish", "--com", "1", "--broker", "h", "--qos", "2"}, false, "--qos"},
         {{"publish", "--com", "1", "--broker", "h", "--topic", "a/#"}, false, "wildcards"},
+        {{"publish", "--com", "1", "--broker", "h", "--topic", "$SYS/tq36"}, false, "--topic"},
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "lab\xe9"}, false, "--client-id"},
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "\xc0\xaf"}, false, "--client-id"},  // overlong '/'
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "\xed\xa0\x80"}, false, "--client-id"},  // surrogate
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "lab\x01"}, false, "--client-id"},
+        {{"publish", "--com", "1", "--broker", "h", "--client-id", "K\xc3\xbc" "che \xe6\xb8\xa9\xf0\x9f\x8c\xa1"}, true, ""},
+        {{"publish", "--com", "1", "--broker", "h", "--device-id", "bath"}, false, "--ha-discovery"},
+        {{"publish", "--com", "1", "--broker", "h", "--ha-discovery", "--device-id", "lab pc"}, false, "--device-id"},
+        {{"publish", "--com", "1", "--broker", "h", "--ha-discovery", "--device-id", "Bath_2-b"}, true, ""},
         {{"publish", "--com", "1", "--broker", "h"}, true, ""},
     };
     for (const Case& c : cases) {

@@ -20,6 +20,32 @@ std::optional<long> Whole(const char* text, long min, long max) {
     return value;
 }
 
+// Text as MQTT takes it in a topic or client id: well-formed UTF-8 without control characters or
+// non-characters. libmosquitto refuses anything else, and only later, with a misleading reason.
+bool MqttText(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80             ? 1
+                           : (lead & 0xE0) == 0xC0 ? 2
+                           : (lead & 0xF0) == 0xE0 ? 3
+                           : (lead & 0xF8) == 0xF0 ? 4
+                                                   : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t Shortest[] = {0, 0, 0x80, 0x800, 0x10000};  // below: an overlong form
+        if (code < Shortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) return false;
+        if ((code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE) return false;
+        i += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<double> ParseDuration(const std::string& text) {
@@ -64,7 +90,8 @@ Parsed Parse(const std::vector<std::string>& args) {
     argv.push_back(nullptr);
     enum {
         Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Force, Help, Version,
-        Broker, Topic, Qos, ClientId, Username, PasswordFile, Password, Cafile, HaDiscovery
+        Broker, Topic, Qos, ClientId, Username, PasswordFile, Password, Cafile, HaDiscovery,
+        DeviceId
     };
     static const option longOptions[] = {
         {"com", required_argument, nullptr, Com},           {"json", no_argument, nullptr, Json},
@@ -78,7 +105,7 @@ Parsed Parse(const std::vector<std::string>& args) {
         {"username", required_argument, nullptr, Username}, {"password-file", required_argument, nullptr, PasswordFile},
         // Named so that getopt never takes "--password" for an abbreviation of --password-file.
         {"password", optional_argument, nullptr, Password}, {"cafile", required_argument, nullptr, Cafile},
-        {"ha-discovery", no_argument, nullptr, HaDiscovery},
+        {"ha-discovery", no_argument, nullptr, HaDiscovery}, {"device-id", required_argument, nullptr, DeviceId},
         {nullptr, 0, nullptr, 0}};
     optind = 0;  // a fresh scan, also when called more than once
     opterr = 0;
@@ -145,6 +172,9 @@ Parsed Parse(const std::vector<std::string>& args) {
                 o.topic = optarg;
                 if (o.topic.empty() || o.topic.find_first_of("#+") != std::string::npos)
                     return fail("--topic takes a topic prefix without the wildcards # and +");
+                // The broker keeps $SYS and the like to itself and drops what is sent there unsaid.
+                if (o.topic.starts_with('$')) return fail("--topic may not begin with $ (the broker's own topics)");
+                if (!MqttText(o.topic)) return fail("--topic takes UTF-8 text without control characters");
                 break;
             case Qos:
                 if (std::strcmp(optarg, "0") != 0 && std::strcmp(optarg, "1") != 0)
@@ -154,6 +184,7 @@ Parsed Parse(const std::vector<std::string>& args) {
             case ClientId:
                 o.clientId = optarg;
                 if (o.clientId.empty()) return fail("--client-id takes a name");
+                if (!MqttText(o.clientId)) return fail("--client-id takes UTF-8 text without control characters");
                 break;
             case Username:
                 o.username = optarg;
@@ -170,6 +201,13 @@ Parsed Parse(const std::vector<std::string>& args) {
                 break;
             case HaDiscovery:
                 o.haDiscovery = true;
+                break;
+            case DeviceId:
+                o.deviceId = optarg;
+                if (o.deviceId.empty() ||
+                    o.deviceId.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") !=
+                        std::string::npos)
+                    return fail("--device-id takes letters, digits, '-' and '_'");
                 break;
             case Help:
             case 'h':
@@ -196,6 +234,7 @@ Parsed Parse(const std::vector<std::string>& args) {
     if (o.command == "publish") {
         if (o.broker.empty()) return fail("publish needs --broker HOST[:PORT]");
         if (!o.passwordFile.empty() && o.username.empty()) return fail("--password-file needs --username");
+        if (!o.deviceId.empty() && !o.haDiscovery) return fail("--device-id needs --ha-discovery");
         if (!intervalGiven) o.interval = 1;
     }
     parsed.options = o;
@@ -213,7 +252,8 @@ std::string UsageText() {
            "  tq36-cli download --com N [--out-dir DIR] [--force] [--start hh:mm:ss] [--list]\n"
            "                                          the meter's logger: one file per data set (setNN.txt)\n"
            "  tq36-cli publish --com N --broker HOST[:PORT] [--topic PREFIX] [--interval S] [--qos 0|1]\n"
-           "                  [--client-id ID] [--username U --password-file F] [--cafile F] [--ha-discovery]\n"
+           "                  [--client-id ID] [--username U --password-file F] [--cafile F]\n"
+           "                  [--ha-discovery [--device-id ID]]\n"
            "                                          live readings to an MQTT broker, on record's grid\n"
            "  tq36-cli --help | --version\n"
            "\n"
@@ -234,7 +274,9 @@ std::string UsageText() {
            "PREFIX/availability ('offline' also after 5 s without a frame, at exit and as last will).\n"
            "The broker's port is 1883, 8883 with --cafile (TLS). While the broker is away, up to 3600\n"
            "samples wait and go out in order on reconnection. The password is read from --password-file\n"
-           "only. --ha-discovery adds Home Assistant's discovery configs. A silent meter, also at the\n"
+           "only (a warning if others may read that file). --ha-discovery adds Home Assistant's discovery\n"
+           "configs; the device is named by --device-id (letters, digits, - and _), else by its port:\n"
+           "tq36- and the adapter's /dev/serial/by-id name, or tq36-com<N>. A silent meter, also at the\n"
            "start, is waited for. SIGINT and SIGTERM end it.\n"
            "\n"
            "Exit status:\n"

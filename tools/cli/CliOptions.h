@@ -42,6 +42,7 @@ struct Options {
     std::string passwordFile;
     std::string cafile;
     bool haDiscovery = false;
+    std::string deviceId;  // the meter's identity in Home Assistant; its port's when empty
     bool help = false;
     bool version = false;
 };

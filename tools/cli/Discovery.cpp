@@ -1,6 +1,9 @@
 #include "Discovery.h"
 
 #include <cstdio>
+#include <filesystem>
+
+#include "serial/PortNames.h"
 
 namespace Cli {
 
@@ -14,6 +17,23 @@ std::string ObjectId(const std::string& text) {
         id += plain ? c : '_';
     }
     return id;
+}
+
+// An entity id's part after "sensor.": lower-case letters and digits, single '_' between them.
+std::string EntitySlug(const std::string& text) {
+    std::string slug;
+    bool gap = false;
+    for (const char c : text) {
+        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if ((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9')) {
+            if (gap && !slug.empty()) slug += '_';
+            slug += lower;
+            gap = false;
+        } else {
+            gap = true;
+        }
+    }
+    return slug;
 }
 
 std::string UnitSymbol(const std::string& unit) {
@@ -41,17 +61,32 @@ std::string JsonString(const std::string& text) {
     return json + "\"";
 }
 
+std::string MeterIdentity(int com) {
+    if (const auto path = PortNames::DevicePath(com)) {
+        std::error_code missing;
+        const std::filesystem::path device = std::filesystem::canonical(*path, missing);
+        if (!missing) {
+            if (const auto byId = PortNames::ByIdNameOf(device.string())) return "tq36-" + *byId;
+        }
+    }
+    return "tq36-com" + std::to_string(com);
+}
+
 std::vector<DiscoveryConfig> DiscoveryConfigs(const DiscoveryDevice& device, const std::string& unit, bool dualChannel) {
     struct Sensor {
         const char* key;   // its field in the state JSON
         const char* name;
         bool shown;
+        bool temperature;  // T1-T2 is a difference: Home Assistant would convert it like a temperature
     };
-    const Sensor sensors[] = {{"t1", "T1", true}, {"t2", "T2", dualChannel}, {"t1_t2", "T1-T2", dualChannel}};
+    const Sensor sensors[] = {{"t1", "T1", true, true},
+                              {"t2", "T2", dualChannel, true},
+                              {"t1_t2", "T1-T2", dualChannel, false}};
     const std::string node = ObjectId(device.node);
+    // The program's name and what it calls the meter; it names no maker besides.
     const std::string deviceJson = "{\"identifiers\":[" + JsonString(node) + "],\"name\":" + JsonString(device.name) +
-                                   ",\"model\":\"TQ36 thermocouple thermometer\",\"sw_version\":" +
-                                   JsonString(device.version) + "}";
+                                   ",\"manufacturer\":\"TQ36\",\"model\":\"datalogging thermocouple thermometer\""
+                                   ",\"sw_version\":" + JsonString(device.version) + "}";
     std::vector<DiscoveryConfig> configs;
     for (const Sensor& s : sensors) {
         const std::string id = node + "_" + s.key;
@@ -59,10 +94,13 @@ std::vector<DiscoveryConfig> DiscoveryConfigs(const DiscoveryDevice& device, con
         if (s.shown) {
             // A mark (OL, -OL, ----) is no temperature: the sensor shows "unknown" for it.
             const std::string value = std::string("value_json.") + s.key;
-            config.payload = "{\"name\":" + JsonString(s.name) + ",\"object_id\":" + JsonString(id) +
+            config.payload = "{\"name\":" + JsonString(s.name) +
+                             ",\"default_entity_id\":" + JsonString("sensor." + EntitySlug(id)) +
                              ",\"unique_id\":" + JsonString(id) +
-                             ",\"device_class\":\"temperature\",\"state_class\":\"measurement\""
+                             (s.temperature ? ",\"device_class\":\"temperature\"" : "") +
+                             ",\"state_class\":\"measurement\""
                              ",\"unit_of_measurement\":" + JsonString(UnitSymbol(unit)) +
+                             ",\"suggested_display_precision\":1"
                              ",\"state_topic\":" + JsonString(device.topicPrefix + "/state") +
                              ",\"value_template\":" +
                              JsonString("{{ " + value + " if " + value + " is number else None }}") +

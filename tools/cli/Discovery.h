@@ -13,7 +13,7 @@ struct DiscoveryConfig {
 };
 
 struct DiscoveryDevice {
-    std::string node;        // identifies this meter on this broker, e.g. the client id
+    std::string node;        // identifies this meter in Home Assistant, see MeterIdentity
     std::string name;        // what the user sees, e.g. "TQ36 COM 1 on lab-pc"
     std::string topicPrefix; // where its state and availability go
     std::string version;     // the publishing program's
@@ -22,6 +22,10 @@ struct DiscoveryDevice {
 // T1, and T2 and T1-T2 on a two-channel meter (empty payloads otherwise), in the meter's unit
 // ("C", "F" or "K").
 std::vector<DiscoveryConfig> DiscoveryConfigs(const DiscoveryDevice& device, const std::string& unit, bool dualChannel);
+
+// What names the meter on COM `com` for Home Assistant whatever the PC is called: the by-id name
+// of its USB adapter, which follows the adapter to any port and node, else the COM number.
+std::string MeterIdentity(int com);
 
 // `text` as a JSON string, quotes included.
 std::string JsonString(const std::string& text);

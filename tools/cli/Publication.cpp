@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "Publisher.h"
 #include "meter/CurrentReading.h"
 
 Publication::Publication(Settings settings, Publisher& publisher, std::function<void(const std::string&)> say)
@@ -48,4 +47,14 @@ void Publication::CheckSilence() {
     say_(framed_ ? "the meter is silent; waiting for it"
                  : "the meter sent nothing within 5 s; waiting for it");
     SetAvailability("offline");
+}
+
+std::string Cli::DeliverySummary(long taken, const Publisher::Outcome& outcome) {
+    std::string line = std::to_string(taken) + " samples taken";
+    if (outcome.dropped == 0 && outcome.undelivered == 0) return line;
+    line += ", " + std::to_string(outcome.delivered) + " delivered";
+    if (outcome.dropped > 0) line += ", " + std::to_string(outcome.dropped) + " dropped from the full queue";
+    if (outcome.undelivered > 0)
+        line += ", the last " + std::to_string(outcome.undelivered) + " not delivered";
+    return line;
 }

@@ -6,9 +6,8 @@
 
 #include "CommandSupport.h"
 #include "Discovery.h"
+#include "Publisher.h"
 #include "acquisition/AcquisitionEngine.h"
-
-class Publisher;
 
 // What publish keeps between the engine's events: whether the meter is there for the subscribers,
 // the discovery configs sent for it, the samples sent, and the sampling grid that begins with the
@@ -54,3 +53,11 @@ private:
     std::optional<bool> discoveredDual_;
     long samples_ = 0;
 };
+
+namespace Cli {
+
+// The end line: how many samples were taken, and when not all of them reached the broker, how many
+// did, how many were dropped and how many were still waiting.
+std::string DeliverySummary(long taken, const Publisher::Outcome& outcome);
+
+}  // namespace Cli

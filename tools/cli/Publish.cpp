@@ -1,8 +1,10 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -59,6 +61,16 @@ std::optional<std::string> ReadPassword(const std::string& path, std::string& wh
     return line;
 }
 
+// A password that other users may read is no secret: said, as ssh says it of a key, though used.
+void WarnOfReadablePassword(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || (st.st_mode & (S_IRGRP | S_IROTH)) == 0) return;
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    Say("tq36-cli: warning: other users may read the password file " + path + " (mode " + mode +
+        "); chmod 600 " + path + " keeps it to its owner");
+}
+
 std::string HostName() {
     char name[256] = {};
     if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
@@ -94,6 +106,7 @@ int Publish(const Options& options) {
             Say("tq36-cli: the password file " + options.passwordFile + " cannot be read (" + why + ")");
             return Usage;
         }
+        WarnOfReadablePassword(options.passwordFile);
     }
     if (!options.cafile.empty() && access(options.cafile.c_str(), R_OK) != 0) {
         Say("tq36-cli: the CA file " + options.cafile + " cannot be read (" + std::strerror(errno) + ")");
@@ -110,7 +123,8 @@ int Publish(const Options& options) {
                              .interval = options.interval,
                              .prefix = prefix,
                              .haDiscovery = options.haDiscovery,
-                             .device = {settings.clientId, "TQ36 COM " + com + " on " + HostName(), prefix,
+                             .device = {options.deviceId.empty() ? MeterIdentity(options.com) : options.deviceId,
+                                        "TQ36 COM " + com + " on " + HostName(), prefix,
                                         VersionText().substr(0, VersionText().size() - 1)}},
                             publisher, say);
     if (const int status = OpenMeter(publication.Engine(), options.com); status != Ok) return status;
@@ -132,7 +146,7 @@ int Publish(const Options& options) {
         },
         true);
     publication.Close();
-    const std::size_t undelivered = publisher.Stop(3);
+    const Publisher::Outcome outcome = publisher.Stop(3);
     if (publisher.Refused()) {
         Say(options.username.empty()
                 ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
@@ -140,10 +154,7 @@ int Publish(const Options& options) {
                   "--password-file");
         return NoPermission;
     }
-    std::string end = std::to_string(publication.Samples()) + " samples taken";
-    if (undelivered > 0)
-        end += ", the last " + std::to_string(undelivered) + " of them not delivered (the broker was away)";
-    say(end);
+    say(DeliverySummary(publication.Samples(), outcome));
     return Ok;
 }
 

@@ -95,6 +95,7 @@ void Publisher::Send(const std::string& topic, std::string payload) {
         if (queue_.size() >= settings_.capacity) {
             queue_.pop_front();
             ++dropped_;
+            ++droppedInAll_;
             if (!droppingSaid_) {
                 droppingSaid_ = true;
                 say_(std::to_string(settings_.capacity) + " samples wait for the broker; from now on the oldest "
@@ -121,7 +122,7 @@ void Publisher::Retain(const std::string& topic, std::string payload) {
     Wake();
 }
 
-std::size_t Publisher::Stop(double limitSeconds) {
+Publisher::Outcome Publisher::Stop(double limitSeconds) {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -130,8 +131,10 @@ std::size_t Publisher::Stop(double limitSeconds) {
     Wake();
     if (thread_.joinable()) thread_.join();
     std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(std::count_if(queue_.begin(), queue_.end(),
-                                                  [](const Message& m) { return m.mid != Acknowledged; }));
+    return {.delivered = delivered_,
+            .dropped = droppedInAll_,
+            .undelivered = static_cast<std::size_t>(std::count_if(
+                queue_.begin(), queue_.end(), [](const Message& m) { return m.mid != Acknowledged; }))};
 }
 
 std::string Publisher::BrokerName() const { return "broker " + settings_.host + ":" + std::to_string(settings_.port); }
@@ -158,6 +161,16 @@ void Publisher::OnConnect(mosquitto*, void* self, int rc) {
 
 void Publisher::OnPublish(mosquitto*, void* self, int mid) { static_cast<Publisher*>(self)->acknowledged_.push_back(mid); }
 
+void Publisher::OnLog(mosquitto*, void* self, int level, const char* text) {
+    // The return codes say only "a TLS error"; what went wrong is in the log, as
+    // "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify failed". The first is the cause.
+    auto* p = static_cast<Publisher*>(self);
+    const std::string line = text ? text : "";
+    if (level != MOSQ_LOG_ERR || !line.starts_with("OpenSSL Error") || !p->tlsError_.empty()) return;
+    p->tlsError_ = line.substr(line.rfind(':') + 1);
+    if (p->tlsError_.empty()) p->tlsError_ = line;
+}
+
 bool Publisher::Connect() {
     client_ = mosquitto_new(settings_.clientId.c_str(), true, this);
     if (!client_) {
@@ -168,8 +181,10 @@ bool Publisher::Connect() {
     mosquitto_max_inflight_messages_set(client_, Window);
     mosquitto_connect_callback_set(client_, OnConnect);
     mosquitto_publish_callback_set(client_, OnPublish);
+    mosquitto_log_callback_set(client_, OnLog);
     connected_ = false;
     connackRefusal_ = 0;
+    tlsError_.clear();
     connectStarted_ = Now();
     const int rc = mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, settings_.keepaliveSeconds);
     if (rc == MOSQ_ERR_SUCCESS) return true;
@@ -193,11 +208,15 @@ void Publisher::Lost(const std::string& why) {
             r.mid = 0;
         }
     }
+    const std::string again = "; trying again, after 1 s and then doubling pauses up to 30 s";
     if (connected_) {
-        SayState("connection to " + broker + " lost (" + why + "); " + std::to_string(waiting) +
-                 " samples wait for it");
+        SayState("connection to " + broker + " lost (" + (tlsError_.empty() ? why : "TLS: " + tlsError_) + "); " +
+                 std::to_string(waiting) + " samples wait for it");
+    } else if (tlsError_.find("certificate verify failed") != std::string::npos) {
+        SayState(broker + " failed TLS verification with the CA file " + settings_.cafile + " (" + tlsError_ +
+                 "): that CA did not sign its certificate, or the certificate is not for " + settings_.host + again);
     } else {
-        SayState(broker + " unreachable (" + why + "); trying again, after 1 s and then doubling pauses up to 30 s");
+        SayState(broker + " unreachable (" + (tlsError_.empty() ? why : "TLS: " + tlsError_) + ")" + again);
     }
     mosquitto_destroy(client_);
     client_ = nullptr;
@@ -240,7 +259,10 @@ void Publisher::ApplyAcknowledgements() {
             continue;
         }
         auto sample = std::find_if(queue_.begin(), queue_.end(), [mid](const Message& m) { return m.mid == mid; });
-        if (sample != queue_.end()) sample->mid = Acknowledged;
+        if (sample != queue_.end()) {
+            sample->mid = Acknowledged;
+            ++delivered_;
+        }
     }
     acknowledged_.clear();
     while (!queue_.empty() && queue_.front().mid == Acknowledged) queue_.pop_front();

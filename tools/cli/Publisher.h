@@ -50,9 +50,16 @@ public:
     // The broker refused the username or password: trying again will not help.
     bool Refused() const { return refused_; }
 
+    // What became of the samples handed over.
+    struct Outcome {
+        std::size_t delivered = 0;    // taken by the broker
+        std::size_t dropped = 0;      // the oldest, when more waited than the capacity
+        std::size_t undelivered = 0;  // still waiting at the end
+    };
+
     // Sends what waits for up to `limitSeconds` while connected, disconnects cleanly and ends the
-    // thread; the number of samples that did not go out.
-    std::size_t Stop(double limitSeconds);
+    // thread.
+    Outcome Stop(double limitSeconds);
 
 private:
     struct Message {
@@ -80,6 +87,7 @@ private:
 
     static void OnConnect(mosquitto*, void* self, int rc);
     static void OnPublish(mosquitto*, void* self, int mid);
+    static void OnLog(mosquitto*, void* self, int level, const char* text);
 
     Settings settings_;
     std::function<void(const std::string&)> say_;
@@ -91,13 +99,16 @@ private:
     std::vector<RetainedTopic> retained_;
     bool stopping_ = false;
     double stopDeadline_ = 0;
-    std::size_t dropped_ = 0;
+    std::size_t dropped_ = 0;  // since the last connection
     bool droppingSaid_ = false;
+    std::size_t droppedInAll_ = 0;
+    std::size_t delivered_ = 0;
 
     // The sending thread's own.
     mosquitto* client_ = nullptr;
     bool connected_ = false;
     int connackRefusal_ = 0;  // a CONNACK refusal that another try may overcome
+    std::string tlsError_;    // what OpenSSL said of this connection's last TLS failure
     double connectStarted_ = 0;
     std::vector<int> acknowledged_;
     std::string lastState_;
