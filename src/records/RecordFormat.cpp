@@ -153,8 +153,8 @@ std::string OneChannelPrintRow(const std::vector<std::string>& cells) {
         std::string_view text = i < cells.size() ? std::string_view(cells[i]) : std::string_view();
         auto width = static_cast<std::size_t>(OneChannelWidths[i]);
         // Widths count characters: a foreign file's "23.5°" is five of them in six bytes.
-        const auto characters = static_cast<std::size_t>(
-            std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+        const auto characters = static_cast<std::size_t>(std::count_if(
+            text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
         if (characters < width) line.append(width - characters, ' ');
         line += text;
     }

@@ -16,7 +16,8 @@ TEST(LineTextTest, Utf8StaysAndAnythingElseIsWindows1252) {
     const Case cases[] = {
         {"ascii", "1\t10:00:00\t23.5\tC", false, "1\t10:00:00\t23.5\tC"},
         {"utf8 degree", "23.5\xC2\xB0", false, "23.5\xC2\xB0"},
-        {"utf8 euro and a four-byte character", "\xE2\x82\xAC \xF0\x9F\x8C\xA1", false, "\xE2\x82\xAC \xF0\x9F\x8C\xA1"},
+        {"utf8 euro and a four-byte character", "\xE2\x82\xAC \xF0\x9F\x8C\xA1", false,
+         "\xE2\x82\xAC \xF0\x9F\x8C\xA1"},
         {"1252 degree", "23.5\xB0", false, "23.5\xC2\xB0"},
         // Where Windows-1252 is not Latin-1.
         {"1252 euro, quotes, dash, trade mark", "\x80\x93x\x94\x96\x99", false,

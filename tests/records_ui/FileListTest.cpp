@@ -230,9 +230,11 @@ TEST_F(FileListTest, EventsRunWhileAHugeLineIsRead) {
 // A program on Windows writes its files in Windows-1252: such a line shows its characters, a
 // UTF-8 line beside it keeps its own.
 TEST_F(FileListTest, LinesInWindows1252ShowTheirCharacters) {
-    Write(TempPath("foreign.txt"), "1\t10:00:00\t23.5\xB0\tC\r\n"
-                                   "2\t10:00:02\t23.6\xC2\xB0\tC\r\n"
-                                   "3\t10:00:04\t\x80 23.7\t\xB0" "C\r\n");
+    Write(TempPath("foreign.txt"),
+          "1\t10:00:00\t23.5\xB0\tC\r\n"
+          "2\t10:00:02\t23.6\xC2\xB0\tC\r\n"
+          "3\t10:00:04\t\x80 23.7\t\xB0"
+          "C\r\n");
     ASSERT_TRUE(LoadRecordFile(TempPath("foreign.txt"), "foreign.txt"));
     ASSERT_NE(Loaded(false), nullptr);
     EXPECT_EQ(Rows(Loaded(false)), (QStringList{QString::fromUtf8("1\t10:00:00\t23.5\u00B0\tC"),

@@ -178,7 +178,8 @@ TEST_F(PortWindowTest, SerialDevicesOpensUnderThePortWindowOnTheScreen) {
         ASSERT_TRUE(devices->isVisible());
         ASSERT_LE(devices->HeightPx(), free.height()) << "the screen is large enough for the test";
         EXPECT_EQ(devices->LeftPx(), port->LeftPx());
-        EXPECT_EQ(devices->TopPx(), std::min(port->TopPx() + port->HeightPx(), free.bottom() + 1 - devices->HeightPx()));
+        EXPECT_EQ(devices->TopPx(),
+                  std::min(port->TopPx() + port->HeightPx(), free.bottom() + 1 - devices->HeightPx()));
         Forms::Unload("SerialDevices");
     }
 }
