@@ -96,13 +96,23 @@ std::optional<std::string> RecordFileReader::NextLine(std::size_t budget) {
         }
         afterCr_ = c == '\r';
         if (c == '\n' || c == '\r') {
-            if (!line_.empty()) return std::exchange(line_, std::string());
+            if (!line_.empty()) return HandOut();
             continue;  // an empty line is left out
         }
-        if (c != '\0' && line_.size() < MaxLineBytes) line_.push_back(c);
+        if (c == '\0') continue;
+        if (line_.size() < MaxLineBytes) {
+            line_.push_back(c);
+        } else {
+            cutting_ = true;
+        }
     }
-    if (!line_.empty()) return std::exchange(line_, std::string());
+    if (!line_.empty()) return HandOut();
     return std::nullopt;
+}
+
+std::string RecordFileReader::HandOut() {
+    cut_ = std::exchange(cutting_, false);
+    return std::exchange(line_, std::string());
 }
 
 bool RecordFileReader::IsHeader(std::string_view line) {

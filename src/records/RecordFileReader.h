@@ -33,6 +33,8 @@ public:
     // then Pending() is true and the next call goes on with the same line.
     std::optional<std::string> NextLine(std::size_t budget = static_cast<std::size_t>(-1));
     bool Pending() const { return pending_; }
+    // The last line handed out was longer than MaxLineBytes and lost the rest.
+    bool Cut() const { return cut_; }
     bool Failed() const { return failed_; }
     // Open refused the path because it is no regular file (a FIFO, a device, a folder).
     bool NotARegularFile() const { return notRegular_; }
@@ -49,6 +51,7 @@ private:
     void Fail(int code);
     void SkipByteOrderMark();
     void EndByteOrderMark(bool whole);
+    std::string HandOut();
 
     ReadFunction read_;
     int fd_ = -1;
@@ -59,6 +62,8 @@ private:
     bool atStart_ = true;   // nothing read yet: a byte-order mark may come
     std::size_t markBytes_ = 0;  // of the byte-order mark read so far
     bool afterCr_ = false;  // the last line ended in CR: an LF right after it belongs to it
+    bool cutting_ = false;  // the line being read has outgrown MaxLineBytes
+    bool cut_ = false;
     std::string line_;      // the line being read
     std::string errorText_;
     char buffer_[65536];

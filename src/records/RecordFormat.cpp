@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -151,7 +152,10 @@ std::string OneChannelPrintRow(const std::vector<std::string>& cells) {
     for (std::size_t i = 0; i < std::size(OneChannelWidths); ++i) {
         std::string_view text = i < cells.size() ? std::string_view(cells[i]) : std::string_view();
         auto width = static_cast<std::size_t>(OneChannelWidths[i]);
-        if (text.size() < width) line.append(width - text.size(), ' ');
+        // Widths count characters: a foreign file's "23.5°" is five of them in six bytes.
+        const auto characters = static_cast<std::size_t>(std::count_if(
+            text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+        if (characters < width) line.append(width - characters, ' ');
         line += text;
     }
     return line;

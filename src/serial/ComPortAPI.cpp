@@ -140,7 +140,8 @@ long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::
         }
         // Serial programs take an exclusive lock on the device they use: one that another
         // program holds (root is not kept out by TIOCEXCL, nor is a program that came first) is
-        // in use, and so is a device the system refuses as busy.
+        // refused as busy, like a device the system itself refuses so. That is a failure of the
+        // open as any other; only a port this driver holds is "in use" (above).
         if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int lockError = errno;
             close(fd);
@@ -148,12 +149,6 @@ long ComPortAPI::CommOpen(int intPortID, const std::string& strPort, const std::
             errno = lockError == EWOULDBLOCK ? EBUSY : lockError;
         }
         entry.handle = fd >= 0 ? fd + 1 : -1;
-        if (fd < 0 && errno == EBUSY) {
-            lastErrorCode_ = EBUSY;
-            lastErrorSource_ = "CommOpen";
-            lastErrorMessage_ = "Port in use.";
-            return -2;
-        }
         if (fd < 0) return RecordSystemError("CommOpen (CreateFile)", errno);
 
         // Nobody else may open the port while we hold it; a non-tty refuses this and fails below.

@@ -30,6 +30,7 @@
 #include "ui/Grid.h"
 #include "ui/MeterLink.h"
 #include "ui/Toolbar.h"
+#include "ui/Twips.h"
 #include "windows/panel/Panel.h"
 #include "windows/records/ListWindow.h"
 
@@ -488,6 +489,16 @@ TEST_F(PanelTest, ChoosingAManualHidesThePanelOpensItAndUnselects) {
     EXPECT_TRUE(recorder.opened[0].toLocalFile().endsWith("/help/TQ36-SW-HELP-EN_V2.1.pdf"));
     EXPECT_TRUE(Hidden("SSPhelp"));
     EXPECT_FALSE(english->isChecked());
+}
+
+// The six manuals' buttons, one under the other inside the help panel, each 2415 x 255 twips.
+TEST_F(PanelTest, HelpOptionsAsDesigned) {
+    Panel panel(ProgramLink());
+    for (int i = 0; i < 6; ++i) {
+        const auto* option = Child<QRadioButton>(&panel, QString("Option1_%1").arg(i).toLatin1().constData());
+        ASSERT_NE(option, nullptr);
+        EXPECT_EQ(option->geometry(), Twips::Rect(120, 120 + 360 * i, 2415, 255)) << i;
+    }
 }
 
 // With no viewer for PDF files the user is told where the manual is, to open it by hand.

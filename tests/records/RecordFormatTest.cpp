@@ -57,6 +57,12 @@ TEST(RecordFormat, PrintLayouts) {
     EXPECT_EQ(RecordFormat::OneChannelPrintRule(), std::string(title.size(), '-'));
 }
 
+// Text of a foreign file comes as UTF-8: the columns are counted in characters.
+TEST(RecordFormat, OneChannelPrintAlignsCharactersOfForeignText) {
+    EXPECT_EQ(RecordFormat::OneChannelPrintRow({"3", "10:00:04", "23.5\xC2\xB0", "\xE2\x82\xAC"}),
+              "      3  10:00:04  23.5\xC2\xB0      \xE2\x82\xAC");
+}
+
 class DefaultFolder : public testing::Test {
   protected:
     void SetUp() override {

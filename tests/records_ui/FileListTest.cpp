@@ -227,6 +227,42 @@ TEST_F(FileListTest, EventsRunWhileAHugeLineIsRead) {
     EXPECT_EQ(Loaded(false)->Records().Rows(), 1);
 }
 
+// A program on Windows writes its files in Windows-1252: such a line shows its characters, a
+// UTF-8 line beside it keeps its own.
+TEST_F(FileListTest, LinesInWindows1252ShowTheirCharacters) {
+    Write(TempPath("foreign.txt"),
+          "1\t10:00:00\t23.5\xB0\tC\r\n"
+          "2\t10:00:02\t23.6\xC2\xB0\tC\r\n"
+          "3\t10:00:04\t\x80 23.7\t\xB0"
+          "C\r\n");
+    ASSERT_TRUE(LoadRecordFile(TempPath("foreign.txt"), "foreign.txt"));
+    ASSERT_NE(Loaded(false), nullptr);
+    EXPECT_EQ(Rows(Loaded(false)), (QStringList{QString::fromUtf8("1\t10:00:00\t23.5\u00B0\tC"),
+                                                QString::fromUtf8("2\t10:00:02\t23.6\u00B0\tC"),
+                                                QString::fromUtf8("3\t10:00:04\t\u20AC 23.7\t\u00B0C")}));
+}
+
+// A first record longer than a line may be keeps only its start, which may not show all of its
+// fields: the layout comes from the first record that is whole.
+TEST_F(FileListTest, ARecordCutShortDoesNotChooseTheLayout) {
+    const QByteArray longRecord = "1\t10:00:00\t" + QByteArray(2000, '7') + "\t21.0\t2.5\tC\r\n";
+    Write(TempPath("long.txt"), longRecord + "2\t10:00:02\t23.6\t21.0\t2.6\tC\r\n");
+    ASSERT_TRUE(LoadRecordFile(TempPath("long.txt"), "long.txt"));
+    ASSERT_NE(Loaded(true), nullptr);
+    EXPECT_EQ(Loaded(false), nullptr);
+    const QStringList rows = Rows(Loaded(true));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].section('\t', 0, 1), "1\t10:00:00");
+    EXPECT_EQ(rows[1], "2\t10:00:02\t23.6\t21.0\t2.6\tC");
+
+    // Only records cut short: the first of them still tells.
+    Write(TempPath("all-long.txt"), longRecord + longRecord);
+    ASSERT_TRUE(LoadRecordFile(TempPath("all-long.txt"), "all-long.txt"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_NE(Loaded(false), nullptr);
+    EXPECT_EQ(Loaded(false)->Records().Rows(), 2);
+}
+
 TEST_F(FileListTest, FileListPrints) {
     Write(TempPath("oven.txt"), "1\t08:00:05\t70.2\tF\t\r\n2\t08:00:10\t70.5\tF\t\r\n");
     ASSERT_TRUE(LoadRecordFile(TempPath("oven.txt"), "oven"));

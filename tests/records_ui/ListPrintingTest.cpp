@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QCursor>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
@@ -77,6 +79,36 @@ TEST_F(ListPrintingTest, EmptyListPrintsTitleAndRuleOnly) {
         ASSERT_EQ(printed.size(), 2) << printed.join('|').toStdString();
         EXPECT_TRUE(printed[0].startsWith("No.s"));
         EXPECT_TRUE(printed[1].startsWith("-----"));
+    }
+}
+
+// Both layouts show the busy pointer from before the printer dialog to the end of the print,
+// whether the dialog is confirmed or cancelled.
+TEST_F(ListPrintingTest, BusyPointerFromThePrinterDialogOn) {
+    const auto busy = [] {
+        return QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    };
+    bool busyAtDialog = false;
+    dialogs.SetOnCall([&](const DialogCall& call) {
+        if (call.kind == DialogCall::Kind::Print) busyAtDialog = busy();
+    });
+    for (bool dual : {true, false}) {
+        for (bool cancel : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << (dual ? "two channels" : "one channel") << (cancel ? ", cancelled" : ""));
+            ListWindow* list =
+                ListWithRows(dual, {dual ? "1\t14:03:07\t23.5\t21.0\t2.5\tC" : "1\t09:05:03\t23.5\tC"});
+            if (cancel) {
+                dialogs.QueuePrintCancel();
+            } else {
+                dialogs.QueuePrintToPdf(pdf());
+            }
+            busyAtDialog = false;
+            EXPECT_EQ(Print(*list), !cancel);
+            EXPECT_TRUE(busyAtDialog);
+            EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+            Forms::Unload(list->Name());
+        }
     }
 }
 

@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "ProgramState.h"
@@ -21,6 +23,7 @@
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/MeterLink.h"
+#include "ui/WindowFrame.h"
 #include "windows/panel/Panel.h"
 #include "windows/serial/PortWindow.h"
 
@@ -158,6 +161,26 @@ TEST_F(PortWindowTest, SerialDevicesGoesWithThePortWindow) {
         ok ? port->CmdOK_Click() : void(port->close());
         EXPECT_EQ(Forms::Find("SerialDevices"), nullptr);
         EXPECT_EQ(Forms::Find("Port"), nullptr);
+    }
+}
+
+// Serial Devices opens under the COM Port window, and moves up where the screen ends below it.
+TEST_F(PortWindowTest, SerialDevicesOpensUnderThePortWindowOnTheScreen) {
+    WindowFrame::Install(QMargins(1, 20, 1, 5));
+    const QRect free = port->screen()->availableGeometry();
+    port->show();
+    for (int portTop : {free.top() + 10, free.bottom() - port->HeightPx()}) {
+        SCOPED_TRACE(portTop);
+        port->MovePx(free.left() + 30, portTop);
+        port->BtnDeviceManager_Click();
+        auto* devices = Forms::FindAs<FormWindow>("SerialDevices");
+        ASSERT_NE(devices, nullptr);
+        ASSERT_TRUE(devices->isVisible());
+        ASSERT_LE(devices->HeightPx(), free.height()) << "the screen is large enough for the test";
+        EXPECT_EQ(devices->LeftPx(), port->LeftPx());
+        EXPECT_EQ(devices->TopPx(),
+                  std::min(port->TopPx() + port->HeightPx(), free.bottom() + 1 - devices->HeightPx()));
+        Forms::Unload("SerialDevices");
     }
 }
 

@@ -247,6 +247,43 @@ TEST_F(AvgWindowTest, ChannelChangeClosesTwoChannelsAndStopsOne) {
     EXPECT_EQ(Text(single, "LblCurrentTime"), "10:00:03");
 }
 
+// The one-channel window stopped by a change to two channels, Start pressed on it, then AVG on
+// the main window: the two-channel window takes over alone and gathers from its own start.
+TEST_F(AvgWindowTest, AvgAfterAChannelChangeOpensOneWindowThatGathersAlone) {
+    QPointer<AvgWindow> single = Open(false);
+    Ticks(single, 0, {N(20.0)});
+    MeterReading()->DualChannel = true;
+    Ticks(single, 0, {N(20.0)});
+    StartStop(single)->click();
+    Ticks(single, 0, {N(20.0)});
+
+    AvgWindow* dual = Open(true);
+    ASSERT_NE(dual, nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(single.isNull()) << "one statistics window at a time";
+    EXPECT_TRUE(State().AvgWindowOpen() && State().AvgRunning());
+    for (int tick = 0; tick < 3; ++tick) {
+        clock.Advance(1);
+        Set(0, N(20.0));
+        for (AvgWindow* window : {single.data(), dual})
+            if (window) window->Timer1_Timer();
+    }
+    EXPECT_EQ(Shown(dual, T1Of2), QStringList({"20.0", "10:00:06", "20.0", "10:00:06", "20.0"}));
+}
+
+// A tick that the channel change refuses takes no sample, so it does not weigh in the average
+// when gathering goes on (the gathering flags are the program's, not the window's).
+TEST_F(AvgWindowTest, RefusedTickIsNotCounted) {
+    AvgWindow* single = Open(false);
+    MeterReading()->DualChannel = true;
+    Ticks(single, 0, {N(20.0)});
+    ASSERT_FALSE(State().AvgRunning());
+    MeterReading()->DualChannel = false;
+    StatisticsState::Instance().WindowOpened();
+    Ticks(single, 0, {N(20.0), N(15.0)});
+    EXPECT_EQ(Text(single, "LblAVG"), "17.5");
+}
+
 TEST_F(AvgWindowTest, SamplingTickClosesStatisticsOfTheOtherChannelMode) {
     for (bool dualAtOpen : {true, false}) {
         for (bool dualNow : {true, false}) {

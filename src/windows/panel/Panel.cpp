@@ -155,7 +155,7 @@ void Panel::BuildHelpPanel() {
     for (int i = 0; i < 6; ++i) {
         auto* option = new QRadioButton(HelpNames[i], SSPhelp);
         option->setObjectName(QString("Option1_%1").arg(i));
-        option->setGeometry(Twips::Rect(120, 120 + 360 * i, 3135, 255));
+        option->setGeometry(Twips::Rect(120, 120 + 360 * i, 2415, 255));
         option->setAutoExclusive(false);
         connect(option, &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
         Option1[i] = option;

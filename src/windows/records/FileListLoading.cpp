@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "records/LineText.h"
 #include "records/RecordFileReader.h"
 #include "records/RecordFormat.h"
 #include "ui/CaptionProgress.h"
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr std::size_t BatchRows = 512;
+constexpr std::size_t HeldRecords = 64;
 // Bytes read between two turns of the event loop while no line ends, so that even a file of one
 // endless line never stops the window.
 constexpr std::size_t StepBytes = 1 << 20;
@@ -56,6 +58,16 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
     // Rows reach the list in batches, between the turns of the event loop: the view then hears
     // of a batch once instead of once per row.
     std::vector<std::string> batch;
+    // The first record that is whole tells the layout: one cut short may have lost the fields
+    // that make it two-channel. Records cut short before it wait here (a few at most).
+    std::vector<std::string> held;
+    const auto showList = [&](bool dual) {
+        list = ShowFileList(dual, title);
+        if (list) progress.emplace(*list, QStringLiteral(" Records Completed"));
+        batch = std::move(held);
+        held.clear();
+        return !list.isNull();
+    };
     long lines = 0;
     bool headerSeen = false;
     for (;;) {
@@ -67,18 +79,21 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
             continue;
         }
         ++lines;
-        const bool header = RecordFileReader::IsHeader(*line);
-        headerSeen = headerSeen || header;
-        if (!list) {
-            // The first record tells the layout.
-            if (header) continue;
-            list = ShowFileList(RecordFileReader::IsTwoChannelRecord(*line), title);
-            if (!list) return false;
-            progress.emplace(*list, QStringLiteral(" Records Completed"));
+        if (RecordFileReader::IsHeader(*line)) {
+            headerSeen = true;
+            continue;
         }
-        if (header) continue;
-        batch.push_back(std::move(*line));
-        if (batch.size() == BatchRows) {
+        std::string row = LineText::ToUtf8(*line, reader.Cut());
+        if (!list) {
+            const bool whole = !reader.Cut();
+            if (!whole && held.size() < HeldRecords) {
+                held.push_back(std::move(row));
+                continue;
+            }
+            if (!showList(RecordFileReader::IsTwoChannelRecord(whole ? row : held.front()))) return false;
+        }
+        batch.push_back(std::move(row));
+        if (batch.size() >= BatchRows) {
             list->AppendRows(batch);
             batch.clear();
         }
@@ -92,6 +107,8 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
             if (FormWindow::IsGone(list.data())) return false;
         }
     }
+    // Records all cut short: the first of them tells the layout after all.
+    if (!list && !held.empty() && !showList(RecordFileReader::IsTwoChannelRecord(held.front()))) return false;
     // A file of headers alone opens the two-channel list, empty.
     if (!list && headerSeen && !reader.Failed()) list = ShowFileList(true, title);
     if (!list) return !reader.Failed();

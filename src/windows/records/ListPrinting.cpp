@@ -35,11 +35,13 @@ bool Print(FormWindow& form, const RecordTable& rows, const ListLayout& layout) 
     // Text goes to the printer as outlines either way; at screen resolution the ui Printer's
     // TAB stops come out right (on a high-resolution printer they are far too wide).
     QPrinter printer(QPrinter::ScreenResolution);
+    // The busy pointer comes before the printer dialog and stays until the print has ended or
+    // failed (Cancel included).
+    HourglassGuard hourglass;
     if (!Dialogs::Current().PrintDialog(printer)) return false;
     // The sampling tick may have closed the list while the dialog was open.
     if (FormWindow::IsGone(window)) return false;
 
-    HourglassGuard hourglass;
     CaptionProgress progress(*window, QStringLiteral(" record(s) completed"));
     Printer out(printer);
     if (!out.PrintLine(QString::fromStdString(layout.title)) || !out.PrintLine(QString::fromStdString(layout.rule))) {

@@ -9,6 +9,7 @@
 
 #include "serial/PortNames.h"
 #include "serial/SerialDevices.h"
+#include "ui/Forms.h"
 #include "windows/WindowNames.h"
 
 SerialDevicesWindow::SerialDevicesWindow(QWidget* parent) : FormWindow(WindowNames::SerialDevices, parent) {
@@ -43,7 +44,16 @@ SerialDevicesWindow::SerialDevicesWindow(QWidget* parent) : FormWindow(WindowNam
     layout->addLayout(buttons);
 }
 
-void SerialDevicesWindow::Load() { Refresh(); }
+// Under the COM Port window it serves, so both stay in view; where that would reach past the
+// screen it moves just enough to lie on it, as every placed window does.
+void SerialDevicesWindow::Load() {
+    if (const auto* port = Forms::FindAs<FormWindow>(WindowNames::Port)) {
+        MovePx(port->LeftPx(), port->TopPx() + port->HeightPx());
+    } else {
+        CentreOnScreen();
+    }
+    Refresh();
+}
 
 void SerialDevicesWindow::Refresh() {
     devices_->clear();

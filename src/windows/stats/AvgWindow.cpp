@@ -264,12 +264,13 @@ void AvgWindow::Timer1_Timer() {
     const QString now = Clock::Current().TimeText();
     LblCurrentTime->setText(now);
     if (!StatisticsState::Instance().AvgRunning()) return;
-    ++count_;
     if (link_.ChannelModeAtStart() != link_.Reading().DualChannel) {
         // The two-channel window may close itself here: nothing of it is touched afterwards.
+        // A tick refused so takes no sample and is not counted.
         StopOnChannelChange();
         return;
     }
+    ++count_;
     Gather(now);
 }
 

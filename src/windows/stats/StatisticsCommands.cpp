@@ -8,6 +8,9 @@ void OpenStatistics(MeterLink& link) {
     const CurrentReading& meter = link.Reading();
     StatisticsState& state = StatisticsState::Instance();
     if (!meter.MeterOnline || state.AvgWindowOpen()) return;
+    // A one-channel window the meter's change of channels stopped may still be open: it gives way,
+    // so one statistics window is open at a time and the new one gathers alone.
+    for (bool dual : {false, true}) Forms::Unload(AvgWindow::NameOf(dual));
     state.WindowOpened();
     link.ChannelModeStarted(meter.DualChannel);
     auto* window = dynamic_cast<AvgWindow*>(Forms::Show(AvgWindow::NameOf(meter.DualChannel)));
