@@ -188,13 +188,29 @@ TEST_F(PlotWindowTest, PrintsTheChart) {
     EXPECT_GT(DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::blue))) << "the T2 curve";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::red))) << "the T1-T2 curve";
+    // One image, of the whole client area: the chart under the toolbar too.
+    const QList<QSize> images = PdfImageSizes(dir.filePath("plot.pdf"));
+    ASSERT_EQ(images.size(), 1);
+    const qreal ratio = plot->devicePixelRatioF();
+    EXPECT_EQ(images[0].width(), qRound(plot->width() * ratio));
+    EXPECT_EQ(images[0].height(), qRound(plot->height() * ratio));
 }
 
 TEST_F(PlotWindowTest, SnapsBackWhenDraggedSmaller) {
     PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\t21.0\t-1.0\tC\r\n2\t10:00:02\t20.0\t21.0\t-1.0\tC\r\n");
     ASSERT_NE(plot, nullptr);
-    plot->resize(100, 100);
-    EXPECT_EQ(plot->size(), Twips::Size(6300, 5865));
+    const QSize least = Twips::Size(6300, 5865);
+    const std::pair<QSize, QSize> cases[] = {
+        {{100, 100}, least},
+        {{least.width() - 1, least.height() + 40}, least},
+        {{least.width() + 40, least.height() - 1}, least},
+        {least, least},
+        {{least.width() + 40, least.height() + 1}, {least.width() + 40, least.height() + 1}},
+    };
+    for (const auto& [dragged, kept] : cases) {
+        plot->resize(dragged);
+        EXPECT_EQ(plot->size(), kept) << dragged.width() << " x " << dragged.height();
+    }
 }
 
 TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {

@@ -229,6 +229,12 @@ TEST_F(RealTimeGraphTest, PrintsTheChartAsShown) {
     EXPECT_GT(::DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
     EXPECT_TRUE(HasHueOf(page, Blue)) << "the T2 curve";
     EXPECT_TRUE(HasHueOf(page, Red)) << "the T1-T2 curve";
+    // One image, of the whole client area: the chart under the toolbar too.
+    const QList<QSize> images = PdfImageSizes(pdf);
+    ASSERT_EQ(images.size(), 1);
+    const qreal ratio = graph->devicePixelRatioF();
+    EXPECT_EQ(images[0].width(), qRound(graph->width() * ratio));
+    EXPECT_EQ(images[0].height(), qRound(graph->height() * ratio));
 }
 
 // Under a desktop that frames its windows the steps are the outer size: the first OK sizes the
