@@ -156,7 +156,9 @@ TEST_F(RealTimeGraphTest, EmptyChartHasItsAxesGridAndLabels) {
         } else {
             EXPECT_EQ(DarkPixels(QRect(x0 - 10, y, 3, 1)), 0) << "a short tick";
         }
-        if (i < 16) EXPECT_EQ(DarkPixels(QRect(x0 - 10, y - 16, 7, 15)), 0) << "nothing between two ticks";
+        if (i < 16) {
+            EXPECT_EQ(DarkPixels(QRect(x0 - 10, y - 16, 7, 15)), 0) << "nothing between two ticks";
+        }
     }
 
     // The legend above the area and "(Time)" under it.
