@@ -190,26 +190,29 @@ TEST_F(CliTest, ReadPrintsOneJsonObjectPerFrame) {
 // its unit, every field followed by a TAB.
 TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     // Two one-channel sets in F: three records every 10 s, then five every 2 s.
-    const QByteArray memory("\x00\x55\xAA\x00\x0A"
-                            "\x01\x02\xBF\xFF\x00\x00\x00\x01\x02\xBF\xFF\x00\x00\x00\x01\x02\xBF\xFF\x00\x00\x00"
-                            "\x00\x55\xAA\x00\x02"
-                            "\x01\x02\xBF\xFF\x00\x00\x00"   // 70.3
-                            "\x81\x01\x90\xFF\x00\x00\x00"   // -40.0
-                            "\x41\x00\x00\xFF\x00\x00\x00"   // over range
-                            "\xC1\x00\x00\xFF\x00\x00\x00"   // under range
-                            "\x21\x00\x00\xFF\x00\x00\x00",  // no reading
-                            66);
-    const std::string set2 = "No.s    Time            T1      T2      T1-T2   Unit\r\n"
-                            "1\t23:59:58\t70.3\tF\t\r\n"
-                            "2\t00:00:00\t-40.0\tF\t\r\n"
-                            "3\t00:00:02\tOL\tF\t\r\n"
-                            "4\t00:00:04\t-OL\tF\t\r\n"
-                            "5\t00:00:06\t----\tF\t\r\n";
+    const QByteArray memory(
+        "\x00\x55\xAA\x00\x0A"
+        "\x01\x02\xBF\xFF\x00\x00\x00\x01\x02\xBF\xFF\x00\x00\x00\x01\x02\xBF\xFF\x00\x00\x00"
+        "\x00\x55\xAA\x00\x02"
+        "\x01\x02\xBF\xFF\x00\x00\x00"   // 70.3
+        "\x81\x01\x90\xFF\x00\x00\x00"   // -40.0
+        "\x41\x00\x00\xFF\x00\x00\x00"   // over range
+        "\xC1\x00\x00\xFF\x00\x00\x00"   // under range
+        "\x21\x00\x00\xFF\x00\x00\x00",  // no reading
+        66);
+    const std::string set2 =
+        "No.s    Time            T1      T2      T1-T2   Unit\r\n"
+        "1\t23:59:58\t70.3\tF\t\r\n"
+        "2\t00:00:00\t-40.0\tF\t\r\n"
+        "3\t00:00:02\tOL\tF\t\r\n"
+        "4\t00:00:04\t-OL\tF\t\r\n"
+        "5\t00:00:06\t----\tF\t\r\n";
     QFile image(dir.filePath("memory.bin"));
     ASSERT_TRUE(image.open(QIODevice::WriteOnly));
     image.write(memory);
     image.close();
-    ASSERT_TRUE(StartMeter({"--channels", "1", "--memory", image.fileName().toStdString(), "--baud", "9600"}));
+    ASSERT_TRUE(
+        StartMeter({"--channels", "1", "--memory", image.fileName().toStdString(), "--baud", "9600"}));
     const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", dir.path(), "--start", "23:59:58"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(ReadAll(dir.filePath("set02.txt")).toStdString(), set2) << run.out.toStdString();

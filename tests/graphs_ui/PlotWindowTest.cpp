@@ -128,8 +128,8 @@ TEST_F(PlotWindowTest, ColumnsOfManyRecordsDrawTheSamePixelsAsEveryRecordsLine) 
     for (long n = 1; n <= Records; ++n) {
         const double t1 = 50 + 40 * std::sin(n / 300.0) + (n * 7919 % 23) - 11;
         const double t2 = 50 + 30 * std::cos(n / 200.0) + (n * 104729 % 17) - 8;
-        rows.Append(std::to_string(n) + "\t10:00:00\t" + std::to_string(t1) + "\t" + std::to_string(t2) + "\t" +
-                    std::to_string(t1 - t2) + "\tC");
+        rows.Append(std::to_string(n) + "\t10:00:00\t" + std::to_string(t1) + "\t" + std::to_string(t2) +
+                    "\t" + std::to_string(t1 - t2) + "\tC");
     }
     constexpr int Width = 700, Height = 600;
     Canvas measure;
@@ -138,9 +138,12 @@ TEST_F(PlotWindowTest, ColumnsOfManyRecordsDrawTheSamePixelsAsEveryRecordsLine) 
     plot.Open(rows);
     plot.SetRange(0, 100, 1, Records);
     const Drawing frame = plot.Layout(Width, Height, 50, metrics);
-    const auto xOf = [&plot](long record) { return ListPlot::OriginX + static_cast<double>(record - 1) * plot.XStep(); };
+    const auto xOf = [&plot](long record) {
+        return ListPlot::OriginX + static_cast<double>(record - 1) * plot.XStep();
+    };
     ASSERT_TRUE(ListPlot::IsLabelPosition(4000, Records));
-    ASSERT_EQ(std::lround(xOf(3999)), std::lround(xOf(4001))) << "the time line of record 4000 parts a column";
+    ASSERT_EQ(std::lround(xOf(3999)), std::lround(xOf(4001)))
+        << "the time line of record 4000 parts a column";
 
     ListPlot::Run run(plot, metrics);
     Drawing all = run.Grid(), reference = all;
@@ -150,8 +153,10 @@ TEST_F(PlotWindowTest, ColumnsOfManyRecordsDrawTheSamePixelsAsEveryRecordsLine) 
         const long record = run.Record();
         for (int c = 0; c < 3; ++c) {
             const double value = std::stod(std::string(rows.Cell(record, 2 + c)));
-            const double y = plot.OriginY() - ChartFrame::Height(Reading::Number(value), 0, 100, plot.Height());
-            if (record > 1) reference.push_back(LineOp(xOf(record - 1), previousY[c], xOf(record), y, colours[c]));
+            const double y =
+                plot.OriginY() - ChartFrame::Height(Reading::Number(value), 0, 100, plot.Height());
+            if (record > 1)
+                reference.push_back(LineOp(xOf(record - 1), previousY[c], xOf(record), y, colours[c]));
             previousY[c] = y;
         }
         for (const DrawOp& op : run.Next()) {
@@ -173,7 +178,8 @@ TEST_F(PlotWindowTest, ColumnsOfManyRecordsDrawTheSamePixelsAsEveryRecordsLine) 
             DrawOnCanvas(canvas, one);
             return canvas.Image();
         };
-        EXPECT_TRUE(drawn(all) == drawn(reference)) << int(colour.r) << "," << int(colour.g) << "," << int(colour.b);
+        EXPECT_TRUE(drawn(all) == drawn(reference))
+            << int(colour.r) << "," << int(colour.g) << "," << int(colour.b);
     }
 }
 

@@ -88,8 +88,8 @@ protected:
     }
     // The part of the chart that `text` takes with its top-left corner at (x, y).
     QRect TextArea(const QString& text, double x, double y) const {
-        return QRect(static_cast<int>(std::lround(x)) - 1, static_cast<int>(std::lround(y)) - 1, TextWidth(text) + 2,
-                     TextHeight() + 2);
+        return QRect(static_cast<int>(std::lround(x)) - 1, static_cast<int>(std::lround(y)) - 1,
+                     TextWidth(text) + 2, TextHeight() + 2);
     }
     // Whether the chart shows `text` in `colour` at (x, y), pixel for pixel as the canvas writes
     // it there on white.
@@ -101,8 +101,9 @@ protected:
         alone.Text(x, y, text, colour, chart->font());
         const qreal ratio = chart->Image().devicePixelRatio();
         const QRect area = TextArea(text, x, y);
-        const QRect pixels(QPoint(qFloor(area.left() * ratio), qFloor(area.top() * ratio)),
-                           QPoint(qCeil((area.right() + 1) * ratio) - 1, qCeil((area.bottom() + 1) * ratio) - 1));
+        const QRect pixels(
+            QPoint(qFloor(area.left() * ratio), qFloor(area.top() * ratio)),
+            QPoint(qCeil((area.right() + 1) * ratio) - 1, qCeil((area.bottom() + 1) * ratio) - 1));
         return chart->Image().copy(pixels) == alone.Image().copy(pixels);
     }
     // Whether anything but white lies in `area` of the chart.
@@ -180,7 +181,8 @@ TEST_F(RealTimeGraphTest, EmptyChartHasItsAxesGridAndLabels) {
     ASSERT_NE(graph, nullptr);
     EXPECT_TRUE(ColourNear(X0() - 2, Y0() - H() / 3, Black)) << "Y axis";
     const double oneChannelTop = Y0() - H() - 23;
-    EXPECT_TRUE(Blank(TextArea("T1", X0() - 30, oneChannelTop).united(TextArea("T1-T2", X0() + 20, oneChannelTop))));
+    EXPECT_TRUE(
+        Blank(TextArea("T1", X0() - 30, oneChannelTop).united(TextArea("T1-T2", X0() + 20, oneChannelTop))));
     EXPECT_TRUE(Blank(TextArea("(Time)", (X0() + Chart().PlotWidth()) / 2, Y0() + 25)));
 }
 

@@ -181,7 +181,7 @@ TEST(LoggerFormat, RecordRowsInBothLayouts) {
         {"T1Over", {0x40, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00}, true, "OL\t10.0\tOL\tC"},
         {"T2Over", {0x00, 0x00, 0xFA, 0x40, 0x00, 0x00, 0x00}, true, "25.0\tOL\t-OL\tC"},
         {"T2Under", {0x01, 0x00, 0xFA, 0xC0, 0x00, 0x00, 0x00}, true, "25.0\t-OL\tOL\tF"},
-        {"T2NoReadingWinsOverItsOtherBits", {0x02, 0x00, 0xFA, 0xE0, 0x00, 0x00, 0x00}, true, "25.0\t----\t----\tK"},
+        {"T2NoReadingWins", {0x02, 0x00, 0xFA, 0xE0, 0x00, 0x00, 0x00}, true, "25.0\t----\t----\tK"},
         {"T1NoReadingWithT2Over", {0x20, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00}, true, "----\tOL\t----\tC"},
         {"BothUnderMakeOver", {0xC0, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00}, true, "-OL\t-OL\tOL\tC"},
         {"OneChannelMark", {0xC1, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}, false, "-OL\tF"},
@@ -190,7 +190,8 @@ TEST(LoggerFormat, RecordRowsInBothLayouts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Logger::RecordRow(7, "12:00:00", c.record, c.twoChannelLayout), std::string("7\t12:00:00\t") + c.row);
+        EXPECT_EQ(Logger::RecordRow(7, "12:00:00", c.record, c.twoChannelLayout),
+                  std::string("7\t12:00:00\t") + c.row);
     }
     EXPECT_EQ(Logger::RecordRow(58300, "00:00:10", Record, false), "58300\t00:00:10\t25.0\tC");
 }

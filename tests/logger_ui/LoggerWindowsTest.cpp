@@ -49,7 +49,7 @@ constexpr int Com = 3;
 // and every byte passes on unchanged between it and the meter's own device, while the bytes the
 // program sends are kept.
 class LineTap {
-public:
+  public:
     LineTap(int com, const std::string& meterDevice) {
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
@@ -82,7 +82,7 @@ public:
         return sent_;
     }
 
-private:
+  private:
     void Relay() {
         while (!stop_) {
             pollfd ends[2] = {{master_, POLLIN, 0}, {meter_, POLLIN, 0}};
@@ -186,18 +186,19 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     {
         QFile image(memoryFile);
         ASSERT_TRUE(image.open(QIODevice::WriteOnly));
-        image.write(QByteArray("\x00\x55\xAA\x00\x0A"
-                               "\x00\x00\xFA\x00\x00\x64\x00\x00\x00\xFA\x00\x00\x64\x00\x00\x00\xFA\x00\x00\x64\x00"
-                               "\x00\x55\xAA\x00\x02"
-                               "\x00\x00\xEB\x00\x00\xD2\x00"   // 23.5, 21.0
-                               "\x80\x01\x90\x80\x00\x64\x00"   // -40.0, -10.0
-                               "\x40\x00\x00\x00\x00\xD2\x00"   // T1 over range, 21.0
-                               "\x00\x35\x98\x20\x00\x00\x00"   // 1372.0, T2 no reading
-                               "\x00\x00\x05\x80\x00\x05\x00",  // 0.5, -0.5
-                               66));
+        image.write(
+            QByteArray("\x00\x55\xAA\x00\x0A"
+                       "\x00\x00\xFA\x00\x00\x64\x00\x00\x00\xFA\x00\x00\x64\x00\x00\x00\xFA\x00\x00\x64\x00"
+                       "\x00\x55\xAA\x00\x02"
+                       "\x00\x00\xEB\x00\x00\xD2\x00"   // 23.5, 21.0
+                       "\x80\x01\x90\x80\x00\x64\x00"   // -40.0, -10.0
+                       "\x40\x00\x00\x00\x00\xD2\x00"   // T1 over range, 21.0
+                       "\x00\x35\x98\x20\x00\x00\x00"   // 1372.0, T2 no reading
+                       "\x00\x00\x05\x80\x00\x05\x00",  // 0.5, -0.5
+                       66));
     }
-    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--memory", memoryFile.toStdString(), "--baud", "9600",
-                                       "--frame-before-answers", "1"},
+    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--memory", memoryFile.toStdString(), "--baud",
+                                       "9600", "--frame-before-answers", "1"},
                                       true);
     ASSERT_NE(panel, nullptr);
     const std::size_t sentBefore = tap->Sent().size();

@@ -40,8 +40,8 @@ TEST(RecordFormat, TxtExtensionIsCaseSensitive) {
 
 TEST(RecordFormat, PrintLayouts) {
     // The two-channel title: each column name where it stands, spaces everywhere else.
-    const std::pair<std::size_t, std::string_view> columns[] = {{0, "No.s"},  {8, "Time"},   {31, "T1"},
-                                                                {39, "T2"},   {47, "T1-T2"}, {58, "Unit"}};
+    const std::pair<std::size_t, std::string_view> columns[] = {{0, "No.s"}, {8, "Time"},   {31, "T1"},
+                                                                {39, "T2"},  {47, "T1-T2"}, {58, "Unit"}};
     std::string twoChannelTitle(62, ' ');
     for (auto [at, name] : columns) twoChannelTitle.replace(at, name.size(), name);
     EXPECT_EQ(RecordFormat::TwoChannelPrintTitle, twoChannelTitle);

@@ -162,7 +162,8 @@ TEST_F(FileListTest, AnyFileLoadsWithoutHarm) {
         QByteArray content;
         QList<QByteArray> lines;
         for (int part = 0; part < 50; ++part) {
-            QByteArray line = QByteArray::number(part + 1) + (dual ? "\t14:03:07\t23.5\t21.0\t2.5\tC\t" : "\t09:05:03\t-OL\tF\t");
+            QByteArray line = QByteArray::number(part + 1) +
+                              (dual ? "\t14:03:07\t23.5\t21.0\t2.5\tC\t" : "\t09:05:03\t-OL\tF\t");
             // The first line is a record: it tells the list's layout.
             const auto kind = part == 0 ? 0 : random() % 3;
             if (kind == 1) {
@@ -190,7 +191,8 @@ TEST_F(FileListTest, AnyFileLoadsWithoutHarm) {
             shown.truncate(static_cast<qsizetype>(RecordFileReader::MaxLineBytes));
             QList<QByteArray> cells = shown.split('\t').mid(0, columns);
             while (cells.size() < columns) cells << QByteArray();
-            ASSERT_EQ(list->Records().RowText(i + 1, '\t'), cells.join('\t').toStdString()) << "line " << i + 1;
+            ASSERT_EQ(list->Records().RowText(i + 1, '\t'), cells.join('\t').toStdString())
+                << "line " << i + 1;
         }
     }
 }

@@ -39,7 +39,8 @@ inline QList<QSize> PdfImageSizes(const QString& pdf) {
     if (!images.waitForFinished(60000)) return {};
     QList<QSize> sizes;
     // Two heading lines, then one line per image: page, number, type, width, height, ...
-    const QStringList rows = QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
+    const QStringList rows =
+        QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
     for (const QString& row : rows) {
         const QStringList fields = row.simplified().split(' ');
         sizes << QSize(fields.value(3).toInt(), fields.value(4).toInt());
