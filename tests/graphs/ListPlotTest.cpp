@@ -61,35 +61,65 @@ std::vector<DrawOp> LinesOf(const Drawing& drawing, Colour colour) {
     return lines;
 }
 
-// Labels and ticks take turns: the records whose time the renderer writes, and those where it
-// puts a half-way tick.
+// Labels and ticks take turns: the records whose time the renderer writes, centred under the
+// record and 10 px further left at the first and at the last record of the range, each over a
+// dotted line up the area; and the records where it puts a half-way tick on the middle line.
 TEST(ListPlot, LabelAndTickPositions) {
-    struct Case {
-        long records;
-        std::vector<long> labels, ticks;
+    struct Label {
+        long record;
+        double shift;  // px left of centred
     };
-    const Case cases[] = {{100, {1, 20, 40, 60, 80, 100}, {10, 30, 50, 70, 90}}, {3, {1, 3}, {2}}, {1, {1}, {}}};
+    struct Case {
+        long records, first, last;
+        std::vector<Label> labels;
+        std::vector<long> ticks;
+    };
+    const Case cases[] = {
+        {100, 1, 100, {{1, 10}, {20, 0}, {40, 0}, {60, 0}, {80, 0}, {100, 10}}, {10, 30, 50, 70, 90}},
+        {100, 11, 30, {{11, 10}, {14, 0}, {18, 0}, {22, 0}, {26, 0}, {30, 10}}, {12, 16, 20, 24, 28}},
+        {3, 1, 3, {{1, 10}, {3, 10}}, {2}},
+        {1, 1, 1, {{1, 20}}, {}},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.records);
+        SCOPED_TRACE(testing::Message() << c.records << " records, " << c.first << " to " << c.last);
         std::vector<std::string> rows;
         for (long n = 1; n <= c.records; ++n) rows.push_back(std::to_string(n) + "\tt" + std::to_string(n) + "\t20.0\tC");
         ListPlot plot;
         plot.Open(Table(rows, false));
+        plot.SetRange(0, 100, c.first, c.last);
         plot.Layout(700, 600, 50, Metrics);
+        const double y0 = plot.OriginY(), h = plot.Height();
         ListPlot::Run run(plot, Metrics);
         run.Grid();
-        std::vector<long> labels, ticks;
+        std::size_t label = 0, tick = 0;
         while (!run.Done()) {
             const long record = run.Record();
+            const double x = ListPlot::OriginX + static_cast<double>(record - c.first) * plot.XStep();
             for (const DrawOp& op : run.Next()) {
-                if (op.kind == DrawOp::Kind::Text) labels.push_back(std::stol(op.text.substr(1)));
-                const bool tick = op.kind == DrawOp::Kind::Line && op.colour == Colours::Grid &&
-                                  op.style == DrawOp::Style::Solid;
-                if (tick) ticks.push_back(record);
+                if (op.kind == DrawOp::Kind::Text) {
+                    ASSERT_LT(label, c.labels.size()) << "a label at record " << record;
+                    const Label& expected = c.labels[label++];
+                    EXPECT_EQ(record, expected.record);
+                    EXPECT_EQ(op.text, "t" + std::to_string(record));
+                    EXPECT_DOUBLE_EQ(op.x1, x - Metrics.width(op.text) / 2 - expected.shift) << record;
+                    EXPECT_DOUBLE_EQ(op.y1, y0 + 10) << record;
+                } else if (op.kind == DrawOp::Kind::Line && op.colour == Colours::Grid) {
+                    EXPECT_DOUBLE_EQ(op.x1, x) << record;
+                    EXPECT_DOUBLE_EQ(op.x2, x) << record;
+                    if (op.style == DrawOp::Style::Dotted) {
+                        EXPECT_DOUBLE_EQ(op.y1, y0) << "the time line of record " << record;
+                        EXPECT_DOUBLE_EQ(op.y2, y0 - h - 10) << record;
+                    } else {
+                        ASSERT_LT(tick, c.ticks.size()) << "a tick at record " << record;
+                        EXPECT_EQ(record, c.ticks[tick++]);
+                        EXPECT_DOUBLE_EQ(op.y1, y0 - 4.2 * h / 8) << record;
+                        EXPECT_DOUBLE_EQ(op.y2, y0 - 3.8 * h / 8) << record;
+                    }
+                }
             }
         }
-        EXPECT_EQ(labels, c.labels);
-        EXPECT_EQ(ticks, c.ticks);
+        EXPECT_EQ(label, c.labels.size());
+        EXPECT_EQ(tick, c.ticks.size());
     }
 }
 

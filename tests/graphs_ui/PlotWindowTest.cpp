@@ -118,43 +118,69 @@ TEST_F(PlotWindowTest, PlotWhoseListWasReplacedDrawsItsOwnRecords) {
     }
 }
 
-// However many records fall on one pixel column, the curve covers the same pixels as the lines
-// between every two neighbouring records would.
+// However many records fall on one pixel column, each of the three curves covers the same pixels
+// as the lines between every two neighbouring records would, also where a time line parts a
+// column. Where curves share pixels, which one lies on top may differ from record-by-record
+// drawing, so each is compared on its own, with the grid, the time lines and the labels.
 TEST_F(PlotWindowTest, ColumnsOfManyRecordsDrawTheSamePixelsAsEveryRecordsLine) {
-    RecordTable rows(RecordTable::OneChannelColumns);
-    for (int n = 1; n <= 20000; ++n) {
-        const double value = 50 + 40 * std::sin(n / 300.0) + (n * 7919 % 23) - 11;
-        rows.Append(std::to_string(n) + "\t10:00:00\t" + std::to_string(value) + "\tC");
+    constexpr long Records = 20000;
+    RecordTable rows(RecordTable::TwoChannelColumns);
+    for (long n = 1; n <= Records; ++n) {
+        const double t1 = 50 + 40 * std::sin(n / 300.0) + (n * 7919 % 23) - 11;
+        const double t2 = 50 + 30 * std::cos(n / 200.0) + (n * 104729 % 17) - 8;
+        rows.Append(std::to_string(n) + "\t10:00:00\t" + std::to_string(t1) + "\t" + std::to_string(t2) +
+                    "\t" + std::to_string(t1 - t2) + "\tC");
     }
-    Canvas decimated, everyLine;
-    for (Canvas* canvas : {&decimated, &everyLine}) canvas->resize(700, 600);
-    const TextMetrics metrics = CanvasMetrics(decimated);
+    constexpr int Width = 700, Height = 600;
+    Canvas measure;
+    const TextMetrics metrics = CanvasMetrics(measure);
     ListPlot plot;
     plot.Open(rows);
-    plot.SetRange(0, 100, 1, rows.Rows());
-    DrawOnCanvas(decimated, plot.Layout(700, 600, 50, metrics));
-    DrawOnCanvas(everyLine, plot.Layout(700, 600, 50, metrics));
+    plot.SetRange(0, 100, 1, Records);
+    const Drawing frame = plot.Layout(Width, Height, 50, metrics);
+    const auto xOf = [&plot](long record) {
+        return ListPlot::OriginX + static_cast<double>(record - 1) * plot.XStep();
+    };
+    ASSERT_TRUE(ListPlot::IsLabelPosition(4000, Records));
+    ASSERT_EQ(std::lround(xOf(3999)), std::lround(xOf(4001)))
+        << "the time line of record 4000 parts a column";
 
     ListPlot::Run run(plot, metrics);
     Drawing all = run.Grid(), reference = all;
-    double previousX = 0, previousY = 0;
+    const Colour colours[] = {Colours::Black, Colours::Blue, Colours::Red};
+    double previousY[3] = {};
     while (!run.Done()) {
         const long record = run.Record();
-        const double x = ListPlot::OriginX + static_cast<double>(record - 1) * plot.XStep();
-        const double value = std::stod(std::string(rows.Cell(record, 2)));
-        const double y = plot.OriginY() - ChartFrame::Height(Reading::Number(value), 0, 100, plot.Height());
-        if (record > 1) reference.push_back(LineOp(previousX, previousY, x, y, Colours::Black));
-        previousX = x;
-        previousY = y;
+        for (int c = 0; c < 3; ++c) {
+            const double value = std::stod(std::string(rows.Cell(record, 2 + c)));
+            const double y =
+                plot.OriginY() - ChartFrame::Height(Reading::Number(value), 0, 100, plot.Height());
+            if (record > 1)
+                reference.push_back(LineOp(xOf(record - 1), previousY[c], xOf(record), y, colours[c]));
+            previousY[c] = y;
+        }
         for (const DrawOp& op : run.Next()) {
             all.push_back(op);
-            if (op.colour != Colours::Black || op.kind != DrawOp::Kind::Line) reference.push_back(op);
+            if (op.kind != DrawOp::Kind::Line || op.colour == Colours::Grid) reference.push_back(op);
         }
     }
     EXPECT_LT(all.size(), reference.size() / 5) << "far fewer lines than records";
-    DrawOnCanvas(decimated, all);
-    DrawOnCanvas(everyLine, reference);
-    EXPECT_TRUE(decimated.Image() == everyLine.Image());
+    for (Colour colour : colours) {
+        const auto drawn = [&](const Drawing& drawing) {
+            Drawing one;
+            for (const DrawOp& op : drawing) {
+                const bool curve = op.kind == DrawOp::Kind::Line && op.colour != Colours::Grid;
+                if (!curve || op.colour == colour) one.push_back(op);
+            }
+            Canvas canvas;
+            canvas.resize(Width, Height);
+            DrawOnCanvas(canvas, frame);
+            DrawOnCanvas(canvas, one);
+            return canvas.Image();
+        };
+        EXPECT_TRUE(drawn(all) == drawn(reference))
+            << int(colour.r) << "," << int(colour.g) << "," << int(colour.b);
+    }
 }
 
 TEST_F(PlotWindowTest, PrintsTheChart) {
@@ -168,13 +194,29 @@ TEST_F(PlotWindowTest, PrintsTheChart) {
     EXPECT_GT(DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::blue))) << "the T2 curve";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::red))) << "the T1-T2 curve";
+    // One image, of the whole client area: the chart under the toolbar too.
+    const QList<QSize> images = PdfImageSizes(dir.filePath("plot.pdf"));
+    ASSERT_EQ(images.size(), 1);
+    const qreal ratio = plot->devicePixelRatioF();
+    EXPECT_EQ(images[0].width(), qRound(plot->width() * ratio));
+    EXPECT_EQ(images[0].height(), qRound(plot->height() * ratio));
 }
 
 TEST_F(PlotWindowTest, SnapsBackWhenDraggedSmaller) {
     PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\t21.0\t-1.0\tC\r\n2\t10:00:02\t20.0\t21.0\t-1.0\tC\r\n");
     ASSERT_NE(plot, nullptr);
-    plot->resize(100, 100);
-    EXPECT_EQ(plot->size(), Twips::Size(6300, 5865));
+    const QSize least = Twips::Size(6300, 5865);
+    const std::pair<QSize, QSize> cases[] = {
+        {{100, 100}, least},
+        {{least.width() - 1, least.height() + 40}, least},
+        {{least.width() + 40, least.height() - 1}, least},
+        {least, least},
+        {{least.width() + 40, least.height() + 1}, {least.width() + 40, least.height() + 1}},
+    };
+    for (const auto& [dragged, kept] : cases) {
+        plot->resize(dragged);
+        EXPECT_EQ(plot->size(), kept) << dragged.width() << " x " << dragged.height();
+    }
 }
 
 TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtMath>
 #include <cmath>
 #include <functional>
 
@@ -81,6 +82,39 @@ protected:
     int DarkPixels(const QRect& area) const {
         return ::DarkPixels(Child<Canvas>(graph, "Chart")->Image(), area);
     }
+    int TextHeight() const {
+        const Canvas* canvas = Child<Canvas>(graph, "Chart");
+        return canvas->TextHeight("0", canvas->font());
+    }
+    // The part of the chart that `text` takes with its top-left corner at (x, y).
+    QRect TextArea(const QString& text, double x, double y) const {
+        return QRect(static_cast<int>(std::lround(x)) - 1, static_cast<int>(std::lround(y)) - 1,
+                     TextWidth(text) + 2, TextHeight() + 2);
+    }
+    // Whether the chart shows `text` in `colour` at (x, y), pixel for pixel as the canvas writes
+    // it there on white.
+    bool ShowsText(const QString& text, double x, double y, const QColor& colour) const {
+        const Canvas* chart = Child<Canvas>(graph, "Chart");
+        Canvas alone;
+        alone.resize(chart->size());
+        alone.Clear(White);
+        alone.Text(x, y, text, colour, chart->font());
+        const qreal ratio = chart->Image().devicePixelRatio();
+        const QRect area = TextArea(text, x, y);
+        const QRect pixels(
+            QPoint(qFloor(area.left() * ratio), qFloor(area.top() * ratio)),
+            QPoint(qCeil((area.right() + 1) * ratio) - 1, qCeil((area.bottom() + 1) * ratio) - 1));
+        return chart->Image().copy(pixels) == alone.Image().copy(pixels);
+    }
+    // Whether anything but white lies in `area` of the chart.
+    bool Blank(const QRect& area) const {
+        const QImage image = Child<Canvas>(graph, "Chart")->Image();
+        const qreal ratio = image.devicePixelRatio();
+        for (int y = qFloor(area.top() * ratio); y < qCeil((area.bottom() + 1) * ratio); ++y)
+            for (int x = qFloor(area.left() * ratio); x < qCeil((area.right() + 1) * ratio); ++x)
+                if (image.valid(x, y) && image.pixelColor(x, y) != White) return false;
+        return true;
+    }
     QLineEdit* RangeField(const char* name) const {
         return Child<QLineEdit>(Forms::Find("RealTimeRange"), name);
     }
@@ -110,6 +144,46 @@ TEST_F(RealTimeGraphTest, EmptyChartHasItsAxesGridAndLabels) {
     EXPECT_GT(DarkPixels(QRect(labelLeft, static_cast<int>(Y0() - H() / 2) - 5, TextWidth("50.0"), 10)), 10);
     EXPECT_EQ(DarkPixels(QRect(labelLeft, static_cast<int>(Y0() - 3 * H() / 16) - 5, TextWidth("50.0"), 10)),
               0);
+
+    // Seventeen dashed ticks on the Y axis, every other one longer.
+    const int x0 = static_cast<int>(X0());
+    for (int i = 0; i <= 16; ++i) {
+        SCOPED_TRACE(i);
+        const int y = static_cast<int>(std::lround(Y0() - i * H() / 16));
+        EXPECT_EQ(DarkPixels(QRect(x0 - 5, y, 2, 1)), 2) << "the tick's dash at the axis";
+        if (i % 2 == 0) {
+            EXPECT_GT(DarkPixels(QRect(x0 - 10, y, 2, 1)), 0) << "a long tick reaches 10 px left of the area";
+            EXPECT_LT(DarkPixels(QRect(x0 - 9, y, 5, 1)), 5) << "with a gap between its dashes";
+        } else {
+            EXPECT_EQ(DarkPixels(QRect(x0 - 10, y, 3, 1)), 0) << "a short tick";
+        }
+        if (i < 16) {
+            EXPECT_EQ(DarkPixels(QRect(x0 - 10, y - 16, 7, 15)), 0) << "nothing between two ticks";
+        }
+    }
+
+    // The legend above the area and "(Time)" under it.
+    const double top = Y0() - H() - 23;
+    EXPECT_TRUE(ShowsText("T1", X0() - 30, top, Black));
+    EXPECT_TRUE(ShowsText("T2", X0() - 5, top, Blue));
+    EXPECT_TRUE(ShowsText("T1-T2", X0() + 20, top, Red));
+    EXPECT_TRUE(ShowsText("(Time)", (X0() + Chart().PlotWidth()) / 2, Y0() + 25, Black));
+
+    // The unit 50 px left of the area, level with the middle label when the labels leave it room.
+    RealTimeChart::Instance().SetRange(8, 0);
+    graph->Relayout();
+    EXPECT_TRUE(ShowsText("\u00B0C", X0() - 50, Y0() - H() / 2 - TextHeight() / 2.0, Black));
+
+    // A one-channel meter: no legend and no "(Time)".
+    Show(30, 10, false);
+    OpenRealTimeGraph(ProgramLink());
+    graph = Forms::FindAs<RealTimeGraph>("RealTime23");
+    ASSERT_NE(graph, nullptr);
+    EXPECT_TRUE(ColourNear(X0() - 2, Y0() - H() / 3, Black)) << "Y axis";
+    const double oneChannelTop = Y0() - H() - 23;
+    EXPECT_TRUE(
+        Blank(TextArea("T1", X0() - 30, oneChannelTop).united(TextArea("T1-T2", X0() + 20, oneChannelTop))));
+    EXPECT_TRUE(Blank(TextArea("(Time)", (X0() + Chart().PlotWidth()) / 2, Y0() + 25)));
 }
 
 // Three samples of T1 30, T2 10 (T1-T2 20): black, blue and red lines between them, the white
@@ -229,6 +303,12 @@ TEST_F(RealTimeGraphTest, PrintsTheChartAsShown) {
     EXPECT_GT(::DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
     EXPECT_TRUE(HasHueOf(page, Blue)) << "the T2 curve";
     EXPECT_TRUE(HasHueOf(page, Red)) << "the T1-T2 curve";
+    // One image, of the whole client area: the chart under the toolbar too.
+    const QList<QSize> images = PdfImageSizes(pdf);
+    ASSERT_EQ(images.size(), 1);
+    const qreal ratio = graph->devicePixelRatioF();
+    EXPECT_EQ(images[0].width(), qRound(graph->width() * ratio));
+    EXPECT_EQ(images[0].height(), qRound(graph->height() * ratio));
 }
 
 // Under a desktop that frames its windows the steps are the outer size: the first OK sizes the

@@ -162,11 +162,38 @@ TEST(LoggerFormat, StartTimes) {
     EXPECT_EQ(Logger::TimeText(86390 + 40), "00:00:30");
 }
 
+// Record bytes: status, T1 high, T1 low, channel, T2 high, T2 low, type.
 TEST(LoggerFormat, RecordRowsInBothLayouts) {
-    const Bytes overT1 = {0x40, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00};  // status: T1 over range
-    EXPECT_EQ(Logger::RecordRow(1, "23:59:50", Record, true), "1\t23:59:50\t25.0\t10.0\t15.0\tC");
-    EXPECT_EQ(Logger::RecordRow(12, "00:00:10", Record, false), "12\t00:00:10\t25.0\tC");
-    EXPECT_EQ(Logger::RecordRow(2, "00:00:00", overT1, true).substr(0, 14), "2\t00:00:00\tOL\t");
+    struct Case {
+        const char* name;
+        Bytes record;
+        bool twoChannelLayout;
+        const char* row;  // after "7\t12:00:00\t"
+    };
+    const Case cases[] = {
+        {"Celsius", Record, true, "25.0\t10.0\t15.0\tC"},
+        {"OneChannelLayout", Record, false, "25.0\tC"},
+        {"Fahrenheit", {0x01, 0x02, 0xBF, 0x00, 0x01, 0xF4, 0x00}, true, "70.3\t50.0\t20.3\tF"},
+        {"UnitCodeThreeIsFahrenheit", {0x03, 0x02, 0xBF, 0xFF, 0x00, 0x00, 0x00}, false, "70.3\tF"},
+        {"Kelvin", {0x02, 0x0B, 0xB8, 0x00, 0x0A, 0xAC, 0x00}, true, "300.0\t273.2\t26.8\tK"},
+        {"BothNegative", {0x80, 0x01, 0x90, 0x80, 0x00, 0x64, 0x00}, true, "-40.0\t-10.0\t-30.0\tC"},
+        {"NegativeDifference", {0x00, 0x00, 0x64, 0x00, 0x00, 0xFA, 0x00}, true, "10.0\t25.0\t-15.0\tC"},
+        {"T1Over", {0x40, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00}, true, "OL\t10.0\tOL\tC"},
+        {"T2Over", {0x00, 0x00, 0xFA, 0x40, 0x00, 0x00, 0x00}, true, "25.0\tOL\t-OL\tC"},
+        {"T2Under", {0x01, 0x00, 0xFA, 0xC0, 0x00, 0x00, 0x00}, true, "25.0\t-OL\tOL\tF"},
+        {"T2NoReadingWins", {0x02, 0x00, 0xFA, 0xE0, 0x00, 0x00, 0x00}, true, "25.0\t----\t----\tK"},
+        {"T1NoReadingWithT2Over", {0x20, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00}, true, "----\tOL\t----\tC"},
+        {"BothUnderMakeOver", {0xC0, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00}, true, "-OL\t-OL\tOL\tC"},
+        {"OneChannelMark", {0xC1, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}, false, "-OL\tF"},
+        // Decoded on its own, a one-channel record has no T2 to show.
+        {"OneChannelRecordInATwoChannelSet", {0x00, 0x00, 0xFA, 0xFF, 0x00, 0x64, 0x00}, true, "25.0\t\t\tC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Logger::RecordRow(7, "12:00:00", c.record, c.twoChannelLayout),
+                  std::string("7\t12:00:00\t") + c.row);
+    }
+    EXPECT_EQ(Logger::RecordRow(58300, "00:00:10", Record, false), "58300\t00:00:10\t25.0\tC");
 }
 
 }  // namespace

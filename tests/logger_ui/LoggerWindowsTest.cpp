@@ -1,4 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <QAccessible>
 #include <QElapsedTimer>
@@ -7,8 +12,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <atomic>
+#include <cstdio>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <thread>
 
 #include "FileText.h"
 #include "ProgramState.h"
@@ -21,6 +31,7 @@
 #include "graphs/ListPlot.h"
 #include "logger/DataLogger.h"
 #include "logger/LoggerFormat.h"
+#include "serial/PortNames.h"
 #include "ui/MeterLink.h"
 #include "ui/Forms.h"
 #include "ui/Grid.h"
@@ -33,6 +44,78 @@
 namespace {
 
 constexpr int Com = 3;
+
+// The test listening in on the line: the program opens COM `com`, a pseudo-terminal of the tap's,
+// and every byte passes on unchanged between it and the meter's own device, while the bytes the
+// program sends are kept.
+class LineTap {
+  public:
+    LineTap(int com, const std::string& meterDevice) {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+        const std::string slavePath = ptsname(master_);
+        // Held open, so that the tap's side does not hang up while the program has the port closed.
+        slave_ = open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios raw{};
+        if (slave_ < 0 || tcgetattr(slave_, &raw) != 0) return;
+        cfmakeraw(&raw);
+        tcsetattr(slave_, TCSANOW, &raw);
+        const std::string link = PortNames::AliasPath(com);
+        std::remove(link.c_str());
+        if (symlink(slavePath.c_str(), link.c_str()) != 0) return;
+        meter_ = open(meterDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (meter_ >= 0) relay_ = std::thread([this] { Relay(); });
+    }
+    ~LineTap() {
+        stop_ = true;
+        if (relay_.joinable()) relay_.join();
+        for (int fd : {meter_, slave_, master_})
+            if (fd >= 0) close(fd);
+    }
+    LineTap(const LineTap&) = delete;
+    LineTap& operator=(const LineTap&) = delete;
+
+    bool Listening() const { return relay_.joinable(); }
+    // Everything the program has sent so far.
+    std::string Sent() const {
+        const std::lock_guard<std::mutex> lock(sentLock_);
+        return sent_;
+    }
+
+  private:
+    void Relay() {
+        while (!stop_) {
+            pollfd ends[2] = {{master_, POLLIN, 0}, {meter_, POLLIN, 0}};
+            if (poll(ends, 2, 20) <= 0) continue;
+            if (ends[0].revents & POLLIN) Pass(master_, meter_, true);
+            if (ends[1].revents & POLLIN) Pass(meter_, master_, false);
+        }
+    }
+    void Pass(int from, int to, bool fromProgram) {
+        char bytes[4096];
+        const ssize_t count = read(from, bytes, sizeof bytes);
+        if (count <= 0) return;
+        if (fromProgram) {
+            const std::lock_guard<std::mutex> lock(sentLock_);
+            sent_.append(bytes, static_cast<std::size_t>(count));
+        }
+        for (ssize_t done = 0; done < count && !stop_;) {
+            const ssize_t n = write(to, bytes + done, static_cast<std::size_t>(count - done));
+            if (n > 0) {
+                done += n;
+            } else {
+                pollfd writable{to, POLLOUT, 0};
+                poll(&writable, 1, 20);
+            }
+        }
+    }
+
+    int master_ = -1, slave_ = -1, meter_ = -1;
+    std::thread relay_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex sentLock_;
+    std::string sent_;
+};
 
 // The main window with the simulated meter and its logger memory behind it on COM 3.
 class LoggerWindowsTest : public testing::Test {
@@ -50,12 +133,19 @@ protected:
     }
     void TearDown() override {
         ResetProgramState();
+        tap.reset();
         if (meter) meter->Stop();
     }
 
-    Panel* OpenPanelWithMeter(std::vector<std::string> args) {
-        meter = std::make_unique<SimulatedMeter>(Com, std::move(args));
+    // With `listening`, the meter sits on a port of its own and the program reaches it through a
+    // LineTap on COM 3.
+    Panel* OpenPanelWithMeter(std::vector<std::string> args, bool listening = false) {
+        meter = std::make_unique<SimulatedMeter>(listening ? Com + 10 : Com, std::move(args));
         if (!meter->Start()) return nullptr;
+        if (listening) {
+            tap = std::make_unique<LineTap>(Com, meter->DevicePath());
+            if (!tap->Listening()) return nullptr;
+        }
         ProgramLink().Start(Com);
         auto* panel = Forms::GetAs<Panel>("Panel");
         if (!PumpUntil([] { return ProgramLink().MeterOnline(); })) return nullptr;
@@ -81,18 +171,37 @@ protected:
     QTemporaryDir home;
     ScriptedDialogs dialogs;
     std::unique_ptr<SimulatedMeter> meter;
+    std::unique_ptr<LineTap> tap;
     QObject watcher;
     std::vector<CurrentReading> readings;  // each reading the main window was told to show
     int downloadsEnded = 0;
 };
 
-// Memory, then a click on a set: the size is asked again when a live frame comes back first, the
-// sets are listed, the set becomes a stamped data list that saves as a record file, and live
-// readings go on after each step.
+// Memory, pressed twice, then a click on a set: one exchange goes out, its size asked again when a
+// live frame comes back first, the sets are listed, the set becomes a stamped data list that saves
+// as a record file, and live readings go on after each step.
 TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
-    Panel* panel = OpenPanelWithMeter(
-        {"--channels", "2", "--sets", "10:3,2:5", "--baud", "9600", "--frame-before-answers", "1"});
+    // Two-channel sets in C: three records every 10 s, then five every 2 s.
+    const QString memoryFile = home.filePath("memory.bin");
+    {
+        QFile image(memoryFile);
+        ASSERT_TRUE(image.open(QIODevice::WriteOnly));
+        image.write(
+            QByteArray("\x00\x55\xAA\x00\x0A"
+                       "\x00\x00\xFA\x00\x00\x64\x00\x00\x00\xFA\x00\x00\x64\x00\x00\x00\xFA\x00\x00\x64\x00"
+                       "\x00\x55\xAA\x00\x02"
+                       "\x00\x00\xEB\x00\x00\xD2\x00"   // 23.5, 21.0
+                       "\x80\x01\x90\x80\x00\x64\x00"   // -40.0, -10.0
+                       "\x40\x00\x00\x00\x00\xD2\x00"   // T1 over range, 21.0
+                       "\x00\x35\x98\x20\x00\x00\x00"   // 1372.0, T2 no reading
+                       "\x00\x00\x05\x80\x00\x05\x00",  // 0.5, -0.5
+                       66));
+    }
+    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--memory", memoryFile.toStdString(), "--baud",
+                                       "9600", "--frame-before-answers", "1"},
+                                      true);
     ASSERT_NE(panel, nullptr);
+    const std::size_t sentBefore = tap->Sent().size();
     Child<Toolbar>(panel, "Toolbar1")->Trigger("Memory");
     ASSERT_TRUE(ProgramLink().Downloading());
     ASSERT_FALSE(Forms::IsShown("Memory"));
@@ -126,13 +235,11 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     auto* list = Forms::FindAs<ListWindow>("DataList2");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->Caption(), "Data List");
-    ASSERT_EQ(list->ListGrid().Rows(), 6);
-    const QStringList times = {"23:59:58", "00:00:00", "00:00:02", "00:00:04", "00:00:06"};
-    for (int row = 1; row <= 5; ++row) {
-        EXPECT_EQ(list->ListGrid().TextMatrix(row, 0), QString::number(row));
-        EXPECT_EQ(list->ListGrid().TextMatrix(row, 1), times[row - 1]);
-        EXPECT_EQ(list->ListGrid().TextMatrix(row, 5), "C");
-    }
+    const QStringList rows = {"1|23:59:58|23.5|21.0|2.5|C", "2|00:00:00|-40.0|-10.0|-30.0|C",
+                              "3|00:00:02|OL|21.0|OL|C", "4|00:00:04|1372.0|----|----|C",
+                              "5|00:00:06|0.5|-0.5|1.0|C"};
+    ASSERT_EQ(list->ListGrid().Rows(), rows.size() + 1);
+    for (int row = 1; row <= rows.size(); ++row) EXPECT_EQ(list->ListGrid().RowText(row, '|'), rows[row - 1]);
     EXPECT_TRUE(LiveReadingsGoOn());
     const DialogCall& prompt = dialogs.Calls().front();
     EXPECT_EQ(prompt.text, "Enter the STARTING TIME of recording\r\n (hh:nn:ss) ");
@@ -141,10 +248,9 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     const QString file = home.filePath("set2");
     dialogs.QueueFile(file);
     Child<Toolbar>(list, "Toolbar1")->Trigger("Save");
-    const std::string saved = FileText((file + ".txt").toStdString());
-    ASSERT_FALSE(saved.empty());
-    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 6);
-    EXPECT_NE(saved.find("\r\n5\t00:00:06\t"), std::string::npos) << saved;
+    std::string saved = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
+    for (const QString& row : rows) saved += QString(row).replace('|', '\t').toStdString() + "\t\r\n";
+    EXPECT_EQ(FileText((file + ".txt").toStdString()), saved);
 
     const QString pdf = home.filePath("set2.pdf");
     dialogs.QueuePrintToPdf(pdf);
@@ -161,6 +267,11 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     EXPECT_TRUE(ListPlot::Instance().Records().SharesRowsWith(list->Records())) << "a snapshot of this list";
     EXPECT_EQ(ListPlot::Instance().Unit(), "C");
     EXPECT_EQ(ListPlot::Instance().RecordCount(), 5);
+
+    // On the line, one exchange for the two presses: "A" until the size came (the first answer
+    // came after a live frame), then "U", and nothing after it.
+    const std::string sent = tap->Sent().substr(sentBefore);
+    EXPECT_TRUE(QRegularExpression("^AA+U+$").match(QString::fromStdString(sent)).hasMatch()) << sent;
 }
 
 // A set recorded by a one-channel meter, opened while a two-channel meter is attached, lists in

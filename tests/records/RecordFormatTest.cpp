@@ -39,7 +39,12 @@ TEST(RecordFormat, TxtExtensionIsCaseSensitive) {
 }
 
 TEST(RecordFormat, PrintLayouts) {
-    EXPECT_EQ(RecordFormat::TwoChannelPrintTitle.size(), 62u);
+    // The two-channel title: each column name where it stands, spaces everywhere else.
+    const std::pair<std::size_t, std::string_view> columns[] = {{0, "No.s"}, {8, "Time"},   {31, "T1"},
+                                                                {39, "T2"},  {47, "T1-T2"}, {58, "Unit"}};
+    std::string twoChannelTitle(62, ' ');
+    for (auto [at, name] : columns) twoChannelTitle.replace(at, name.size(), name);
+    EXPECT_EQ(RecordFormat::TwoChannelPrintTitle, twoChannelTitle);
     EXPECT_EQ(RecordFormat::TwoChannelPrintRule, std::string(64, '-'));
     EXPECT_EQ(RecordFormat::TwoChannelPrintRow({"3", "14:03:09", "23.5", "OL", "-OL", "C"}),
               "3\t14:03:09\t23.5\tOL\t-OL\tC");

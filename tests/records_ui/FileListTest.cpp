@@ -143,20 +143,57 @@ TEST_F(FileListTest, UnreadableFileEndsSilentlyAndANewFileReplacesTheList) {
     EXPECT_EQ(Loaded(true)->ListGrid().Rows(), 2);
 }
 
-// Random bytes and mangled records: whatever a file holds, it is read to its end into a list.
+// Records, mangled records and random bytes between line ends of every kind and blank lines:
+// whatever a file holds, it is read to its end, each line a row in order, split at its TABs into
+// the list's columns (NUL bytes left out, a line cut at the reader's longest).
 TEST_F(FileListTest, AnyFileLoadsWithoutHarm) {
     std::mt19937 random(4);
-    const QByteArray record = "7\t14:03:07\t23.5\t21.0\t2.5\tC\t\r\n";
+    const auto anyByteButALineEnd = [&random] {
+        char c;
+        do c = static_cast<char>(random());
+        while (c == '\r' || c == '\n');
+        return c;
+    };
+    const QByteArray lineEnds[] = {"\r\n", "\n", "\r"};
     for (int file = 0; file < 40; ++file) {
+        SCOPED_TRACE(file);
+        const bool dual = file % 2 == 0;
+        const int columns = RecordTable::ColumnsFor(dual);
         QByteArray content;
-        for (int part = 0; part < 30; ++part) {
-            QByteArray piece = random() % 2 ? record : QByteArray(1 + static_cast<int>(random() % 2000), char(random()));
-            piece[static_cast<int>(random() % piece.size())] = char(random());
-            content += piece;
+        QList<QByteArray> lines;
+        for (int part = 0; part < 50; ++part) {
+            QByteArray line = QByteArray::number(part + 1) +
+                              (dual ? "\t14:03:07\t23.5\t21.0\t2.5\tC\t" : "\t09:05:03\t-OL\tF\t");
+            // The first line is a record: it tells the list's layout.
+            const auto kind = part == 0 ? 0 : random() % 3;
+            if (kind == 1) {
+                line[static_cast<int>(random() % line.size())] = anyByteButALineEnd();
+            } else if (kind == 2) {
+                line = "x";
+                for (auto length = random() % 4000; length > 0; --length) line += anyByteButALineEnd();
+            }
+            lines << line;
+            content += line + lineEnds[random() % 3];
+            if (random() % 5 == 0) content += lineEnds[random() % 3];  // a blank line, or CR LF made whole
         }
+        if (random() % 2) content.chop(content.endsWith("\r\n") ? 2 : 1);  // no end after the last line
         Write(TempPath("fuzz.txt"), content);
-        EXPECT_TRUE(LoadRecordFile(TempPath("fuzz.txt"), "fuzz.txt"));
+        ASSERT_TRUE(LoadRecordFile(TempPath("fuzz.txt"), "fuzz.txt"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ListWindow* list = Loaded(dual);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(Loaded(!dual), nullptr);
+        EXPECT_EQ(list->Caption(), "fuzz.txt");
+        ASSERT_EQ(list->Records().Rows(), lines.size());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QByteArray shown = lines[i];
+            shown.replace('\0', QByteArray());
+            shown.truncate(static_cast<qsizetype>(RecordFileReader::MaxLineBytes));
+            QList<QByteArray> cells = shown.split('\t').mid(0, columns);
+            while (cells.size() < columns) cells << QByteArray();
+            ASSERT_EQ(list->Records().RowText(i + 1, '\t'), cells.join('\t').toStdString())
+                << "line " << i + 1;
+        }
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <algorithm>
 
@@ -28,6 +30,22 @@ inline QImage PdfPage(const QString& pdf) {
     render.start("pdftoppm", {"-r", "96", "-png", "-singlefile", pdf, pdf});
     if (!render.waitForFinished(60000)) return {};
     return QImage(pdf + ".png");
+}
+
+// The size in pixels of each image a PDF holds, as pdfimages lists them.
+inline QList<QSize> PdfImageSizes(const QString& pdf) {
+    QProcess images;
+    images.start("pdfimages", {"-list", pdf});
+    if (!images.waitForFinished(60000)) return {};
+    QList<QSize> sizes;
+    // Two heading lines, then one line per image: page, number, type, width, height, ...
+    const QStringList rows =
+        QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
+    for (const QString& row : rows) {
+        const QStringList fields = row.simplified().split(' ');
+        sizes << QSize(fields.value(3).toInt(), fields.value(4).toInt());
+    }
+    return sizes;
 }
 
 // Whether some pixel is clearly of the hue of `colour` (pure blue or red), as smoothing leaves it.
