@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTime>
 #include <QTimer>
 #include <cmath>
 
@@ -249,3 +251,47 @@ TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {
 }
 
 }  // namespace
+
+// tq36-plot draws a file as the plot window does: the same picture, pixel for pixel, at the
+// window's size, for a range given on the command line as the range dialog gives it. The file
+// has marks, a change of unit, records without a unit, and more records than pixel columns.
+TEST_F(PlotWindowTest, PlotProgramDrawsTheWindowsChart) {
+    QByteArray file = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
+    for (int n = 1; n <= 3000; ++n) {
+        const double t1 = 20 + (n % 170) * 0.7, t2 = 60 - (n % 90) * 0.4;
+        QByteArray row = QByteArray::number(n) + "\t" + QTime(8, 0).addSecs(n).toString("HH:mm:ss").toLatin1() + "\t";
+        if (n % 997 == 0) {
+            row += "OL\t-OL\t----\tC\t";
+        } else if (n > 2000) {
+            row += QByteArray::number(t1 * 1.8 + 32, 'f', 1) + "\t" + QByteArray::number(t2 * 1.8 + 32, 'f', 1) + "\t" +
+                   QByteArray::number((t1 - t2) * 1.8, 'f', 1) + "\tF\t";
+        } else {
+            row += QByteArray::number(t1, 'f', 1) + "\t" + QByteArray::number(t2, 'f', 1) + "\t" +
+                   QByteArray::number(t1 - t2, 'f', 1) + (n % 500 == 0 ? "" : "\tC\t");
+        }
+        file += row + "\r\n";
+    }
+    PlotWindow* plot = PlotOf(file);
+    ASSERT_NE(plot, nullptr);
+    ASSERT_TRUE(ListPlot::Instance().TwoChannels());
+    plot->resize(523, 431);
+    ListPlot::Instance().SetRange(-20, 150, 7, 2950);
+    plot->Relayout();
+    Child<QTimer>(plot, "Timer1")->stop();
+    plot->Timer1_Timer();
+    const QImage window = Child<Canvas>(plot, "Chart")->Image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(window.size(), QSize(523, 431));
+
+    QProcess program;
+    program.start(TQ36_PLOT_PROGRAM, {dir.filePath("rec.txt"), "--records", "7-2950", "--min", "-20", "--max", "150",
+                                      "--size", "523x431", "--out", dir.filePath("plot.png")});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    ASSERT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    const QImage picture = QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(picture.size(), window.size());
+    long differing = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) differing += picture.pixel(x, y) != window.pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0);
+}

@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "ui/Canvas.h"
-#include "ui/Fonts.h"
+#include "ui/Painting.h"
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
@@ -15,7 +15,7 @@ ChartWindow::ChartWindow(const QString& name, const QString& caption, std::span<
     SetCaption(caption);
     canvas_ = new Canvas(this);
     canvas_->setObjectName("Chart");
-    canvas_->setFont(Fonts::Get("Times New Roman", 8.25));
+    canvas_->setFont(ChartFont());
     Toolbar1 = new Toolbar(this);
     Toolbar1->setObjectName("Toolbar1");
     Toolbar1->AddButtons(buttons);

@@ -8,9 +8,9 @@
 #include "graphs/ListPlot.h"
 #include "ui/Canvas.h"
 #include "ui/CanvasDrawing.h"
-#include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
+#include "ui/Painting.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
 #include "ui/WindowImagePrint.h"
@@ -46,10 +46,7 @@ void PlotWindow::resizeEvent(QResizeEvent* event) {
 
 void PlotWindow::Relayout() {
     ++layouts_;
-    const QString timeRoom = Clock::Current().TimeText() + "00";
-    const double timeWidth = canvas_->TextWidth(timeRoom, canvas_->font());
-    DrawOnCanvas(*canvas_, ListPlot::Instance().Layout(canvas_->width(), canvas_->height(), timeWidth,
-                                                        CanvasMetrics(*canvas_)));
+    DrawOnCanvas(*canvas_, PlotLayout(ListPlot::Instance(), canvas_->size(), canvas_->font()));
     Timer1->start();
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "records/LineText.h"
 #include "records/RecordFileReader.h"
+#include "records/RecordFileRows.h"
 #include "records/RecordFormat.h"
 #include "ui/CaptionProgress.h"
 #include "ui/Dialogs.h"
@@ -18,7 +18,6 @@
 namespace {
 
 constexpr std::size_t BatchRows = 512;
-constexpr std::size_t HeldRecords = 64;
 // Bytes read between two turns of the event loop while no line ends, so that even a file of one
 // endless line never stops the window.
 constexpr std::size_t StepBytes = 1 << 20;
@@ -57,19 +56,14 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
     std::optional<CaptionProgress> progress;
     // Rows reach the list in batches, between the turns of the event loop: the view then hears
     // of a batch once instead of once per row.
-    std::vector<std::string> batch;
-    // The first record that is whole tells the layout: one cut short may have lost the fields
-    // that make it two-channel. Records cut short before it wait here (a few at most).
-    std::vector<std::string> held;
+    RecordFileRows rows;
+    std::vector<std::string>& batch = rows.Pending();
     const auto showList = [&](bool dual) {
         list = ShowFileList(dual, title);
         if (list) progress.emplace(*list, QStringLiteral(" Records Completed"));
-        batch = std::move(held);
-        held.clear();
         return !list.isNull();
     };
     long lines = 0;
-    bool headerSeen = false;
     for (;;) {
         std::optional<std::string> line = reader.NextLine(StepBytes);
         if (!line) {
@@ -79,20 +73,11 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
             continue;
         }
         ++lines;
-        if (RecordFileReader::IsHeader(*line)) {
-            headerSeen = true;
-            continue;
-        }
-        std::string row = LineText::ToUtf8(*line, reader.Cut());
+        rows.Add(*line, reader.Cut());
         if (!list) {
-            const bool whole = !reader.Cut();
-            if (!whole && held.size() < HeldRecords) {
-                held.push_back(std::move(row));
-                continue;
-            }
-            if (!showList(RecordFileReader::IsTwoChannelRecord(whole ? row : held.front()))) return false;
+            if (!rows.TwoChannels()) continue;
+            if (!showList(*rows.TwoChannels())) return false;
         }
-        batch.push_back(std::move(row));
         if (batch.size() >= BatchRows) {
             list->AppendRows(batch);
             batch.clear();
@@ -108,9 +93,10 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
         }
     }
     // Records all cut short: the first of them tells the layout after all.
-    if (!list && !held.empty() && !showList(RecordFileReader::IsTwoChannelRecord(held.front()))) return false;
+    rows.Finish();
+    if (!list && rows.TwoChannels() && !showList(*rows.TwoChannels())) return false;
     // A file of headers alone opens the two-channel list, empty.
-    if (!list && headerSeen && !reader.Failed()) list = ShowFileList(true, title);
+    if (!list && rows.HeaderSeen() && !reader.Failed()) list = ShowFileList(true, title);
     if (!list) return !reader.Failed();
     list->AppendRows(batch);
     progress.reset();

@@ -1,0 +1,86 @@
+#include "ui/Painting.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "graphs/ListPlot.h"
+#include "ui/Clock.h"
+#include "ui/Fonts.h"
+
+namespace {
+
+QColor ToQColor(Colour c) { return QColor(c.r, c.g, c.b); }
+
+Qt::PenStyle ToPenStyle(DrawOp::Style style) {
+    switch (style) {
+        case DrawOp::Style::Dotted:
+            return Qt::DotLine;
+        case DrawOp::Style::Dashed:
+            return Qt::DashLine;
+        case DrawOp::Style::Solid:
+            break;
+    }
+    return Qt::SolidLine;
+}
+
+int Px(double value) { return static_cast<int>(std::lround(value)); }
+
+}  // namespace
+
+void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) {
+    const int ascent = QFontMetrics(font).ascent();
+    painter.setFont(font);
+    for (const DrawOp& op : drawing) {
+        switch (op.kind) {
+            case DrawOp::Kind::Clear:
+                break;
+            case DrawOp::Kind::Line:
+                painter.setPen(QPen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style), Qt::SquareCap,
+                                    Qt::MiterJoin));
+                painter.drawLine(Px(op.x1), Px(op.y1), Px(op.x2), Px(op.y2));
+                break;
+            case DrawOp::Kind::Box: {
+                const QPoint a(Px(op.x1), Px(op.y1)), b(Px(op.x2), Px(op.y2));
+                painter.fillRect(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                                       QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))),
+                                 ToQColor(op.colour));
+                break;
+            }
+            case DrawOp::Kind::Text:
+                painter.setPen(ToQColor(op.colour));
+                painter.drawText(QPoint(Px(op.x1), Px(op.y1) + ascent), QString::fromStdString(op.text));
+                break;
+        }
+    }
+}
+
+TextMetrics FontMetricsOf(const QFont& font) {
+    const QFontMetrics metrics(font);
+    return {[metrics](const std::string& text) { return double(metrics.horizontalAdvance(QString::fromStdString(text))); },
+            double(metrics.height())};
+}
+
+QFont ChartFont() { return Fonts::Get("Times New Roman", 8.25); }
+
+Drawing PlotLayout(ListPlot& plot, QSize size, const QFont& font) {
+    const QString timeRoom = Clock::Current().TimeText() + "00";
+    const double timeWidth = QFontMetrics(font).horizontalAdvance(timeRoom);
+    return plot.Layout(size.width(), size.height(), timeWidth, FontMetricsOf(font));
+}
+
+void PaintPlot(QPainter& painter, ListPlot& plot, QSize size, const QFont& font) {
+    const Drawing layout = PlotLayout(plot, size, font);
+    for (const DrawOp& op : layout) {
+        if (op.kind == DrawOp::Kind::Clear) painter.fillRect(QRect(QPoint(0, 0), size), ToQColor(op.colour));
+    }
+    PaintDrawing(painter, layout, font);
+    ListPlot::Run run(plot, FontMetricsOf(font));
+    Drawing drawing = run.Grid();
+    while (!run.Done()) {
+        Drawing next = run.Next();
+        drawing.insert(drawing.end(), std::make_move_iterator(next.begin()), std::make_move_iterator(next.end()));
+    }
+    PaintDrawing(painter, drawing, font);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFont>
+#include <QSize>
+
+#include "graphs/Drawing.h"
+
+class ListPlot;
+class QPainter;
+
+// What a chart asks to be drawn, painted with any painter: on a window's canvas, or without a
+// window on an image, an SVG or a PDF page. Clearing is the surface's own (a canvas keeps its
+// colour for later resizes), so clear operations are passed over here.
+void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font);
+// A font as the charts measure it.
+TextMetrics FontMetricsOf(const QFont& font);
+// The charts' font, "Times New Roman" of 8.25 points.
+QFont ChartFont();
+
+// The plot of a list on a surface of `size` pixels: the frame of its layout, which leaves room
+// for half a time label of the current clock time at the right end.
+Drawing PlotLayout(ListPlot& plot, QSize size, const QFont& font);
+// The plot whole, as the plot window shows it once its renderer has run: the layout on white,
+// then the grid lines and every record of the range.
+void PaintPlot(QPainter& painter, ListPlot& plot, QSize size, const QFont& font);

@@ -1,0 +1,204 @@
+// tq36-plot: a record file drawn as the plot window draws it, to a PNG, SVG or PDF, with no
+// display. A program of its own so that tq36-cli, which runs as a service on machines without a
+// desktop, stays free of Qt's GUI library and its fonts.
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QScreen>
+#include <QSvgGenerator>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CliOptions.h"
+#include "PlotOptions.h"
+#include "graphs/ListPlot.h"
+#include "graphs/RangeInput.h"
+#include "records/FileSizeLimit.h"
+#include "records/RecordFileReader.h"
+#include "records/RecordFileRows.h"
+#include "records/RecordTable.h"
+#include "ui/Painting.h"
+
+namespace {
+
+// sysexits.h: the input cannot be read, as tq36-cli says of a port that is not there.
+constexpr int NoInput = 66;
+
+void Say(const std::string& line) { std::fprintf(stderr, "tq36-plot: %s\n", line.c_str()); }
+
+// An existing picture is replaced only when asked to, as record treats its file.
+int RefuseToReplace(const PlotCli::Options& options) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(options.out, error);
+    if (!std::filesystem::exists(status)) return Cli::Ok;
+    if (!std::filesystem::is_regular_file(status)) {
+        Say(options.out + " is not a regular file (a FIFO or a device); plot writes only files");
+        return Cli::Exists;
+    }
+    if (options.force) return Cli::Ok;
+    Say(options.out + " exists; --force replaces it");
+    return Cli::Exists;
+}
+
+// The records of a file as its file list shows them.
+std::optional<RecordTable> ReadRecords(const std::string& path) {
+    RecordFileReader reader;
+    if (!reader.Open(path)) {
+        Say(path + ": " + (reader.NotARegularFile() ? "not a regular file" : reader.ErrorText()));
+        return std::nullopt;
+    }
+    RecordFileRows rows;
+    std::optional<RecordTable> table;
+    const auto take = [&] {
+        if (!table) table.emplace(RecordTable::ColumnsFor(*rows.TwoChannels()));
+        for (const std::string& row : rows.Pending()) table->Append(row);
+        rows.Pending().clear();
+    };
+    while (std::optional<std::string> line = reader.NextLine()) {
+        rows.Add(*line, reader.Cut());
+        if (rows.TwoChannels()) take();
+    }
+    if (reader.Failed()) {
+        Say(path + " could not be read to its end (" + reader.ErrorText() + ")");
+        return std::nullopt;
+    }
+    rows.Finish();
+    if (rows.TwoChannels()) take();
+    if (!table || table->Rows() == 0) {
+        Say(path + " holds no records to plot");
+        return std::nullopt;
+    }
+    return table;
+}
+
+// The range dialog's checks, on the values given and the plot's own for the others.
+bool ApplyRange(ListPlot& plot, const PlotCli::Options& options) {
+    if (!options.min && !options.max && !options.firstRecord) return true;
+    const RangeInput::PlotOutcome outcome = RangeInput::CheckPlot(
+        options.min.value_or(RangeInput::NumberText(plot.YMin())), options.max.value_or(RangeInput::NumberText(plot.YMax())),
+        options.firstRecord.value_or(std::to_string(plot.FirstRecord())),
+        options.lastRecord.value_or(std::to_string(plot.LastRecord())), plot.UnitTempMin(), plot.UnitTempMax(),
+        plot.RecordCount());
+    if (!outcome.message.empty()) {
+        Say(outcome.message);
+        return false;
+    }
+    plot.SetRange(outcome.yMin, outcome.yMax, outcome.firstRecord, outcome.lastRecord);
+    return true;
+}
+
+// The picture, drawn in memory.
+std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) {
+    const QSize size(options.width, options.height);
+    const QFont font = ChartFont();
+    const std::string kind = *PlotCli::KindOf(options.out);
+    const QString title = QString::fromStdString(std::filesystem::path(options.file).filename().string());
+    // Vector pictures count in the screen's pixels, so that text is measured and drawn alike.
+    const int dpi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPainter painter;
+    if (kind == "png") {
+        QImage image(size, QImage::Format_RGB32);
+        if (!painter.begin(&image)) return std::nullopt;
+        PaintPlot(painter, plot, size, font);
+        painter.end();
+        if (!image.save(&buffer, "PNG")) return std::nullopt;
+    } else if (kind == "svg") {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setResolution(dpi);
+        svg.setTitle(title);
+        if (!painter.begin(&svg)) return std::nullopt;
+        PaintPlot(painter, plot, size, font);
+        painter.end();
+    } else {
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(dpi);
+        pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / dpi, QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setCreator(QStringLiteral("tq36-plot"));
+        pdf.setTitle(title);
+        if (!painter.begin(&pdf)) return std::nullopt;
+        PaintPlot(painter, plot, size, font);
+        painter.end();
+    }
+    return bytes;
+}
+
+// Made exclusively unless --force, for a file that came since it was looked for; a picture that
+// could not be written whole is removed.
+int Write(const QByteArray& bytes, const PlotCli::Options& options) {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (options.force ? O_TRUNC : O_EXCL);
+    const int fd = ::open(options.out.c_str(), flags, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST) {
+            Say(options.out + " exists; --force replaces it");
+            return Cli::Exists;
+        }
+        Say(options.out + ": " + std::strerror(errno));
+        return Cli::Io;
+    }
+    const char* data = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    int error = 0;
+    while (left > 0 && error == 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            error = written < 0 ? errno : EIO;
+            break;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0) return Cli::Ok;
+    ::unlink(options.out.c_str());
+    Say(options.out + " could not be written: " + std::strerror(error));
+    return Cli::Io;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    IgnoreFileSizeSignal();
+    const PlotCli::Parsed parsed = PlotCli::Parse(std::vector<std::string>(argv, argv + argc));
+    if (!parsed.options) {
+        std::fprintf(stderr, "tq36-plot: %s\ntry 'tq36-plot --help'\n", parsed.error.c_str());
+        return Cli::Usage;
+    }
+    const PlotCli::Options& options = *parsed.options;
+    if (options.help || options.version) {
+        const std::string text = options.help ? PlotCli::UsageText() : "tq36-plot " TQ36_VERSION "\n";
+        return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? Cli::Ok : Cli::Io;
+    }
+    if (const int refused = RefuseToReplace(options)) return refused;
+    std::optional<RecordTable> records = ReadRecords(options.file);
+    if (!records) return NoInput;
+    ListPlot& plot = ListPlot::Instance();
+    plot.Open(std::move(*records));
+    if (!ApplyRange(plot, options)) return Cli::Usage;
+    // No display: the offscreen platform has the fonts and a screen of the usual 96 dpi.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::optional<QByteArray> picture = Draw(plot, options);
+    if (!picture) {
+        Say(options.out + " could not be drawn");
+        return Cli::Io;
+    }
+    return Write(*picture, options);
+}
