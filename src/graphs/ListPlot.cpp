@@ -12,7 +12,7 @@ constexpr double KelvinOffset = 273.2;
 
 // Into the plot's unit from a record's unit: a record of another unit counts as K in a plot in
 // C or F, and as C in a plot in K. Differences take no offset.
-double Convert(double v, const std::string& from, const std::string& to, bool difference) {
+double Convert(double v, std::string_view from, std::string_view to, bool difference) {
     const double offset = difference ? 0 : KelvinOffset;
     const double fahrenheitZero = difference ? 0 : 32;
     if (to == "C") {
@@ -87,11 +87,12 @@ Drawing ListPlot::Run::Next() {
     const RecordTable& records = plot_.records_;
     // From the record's place in the range, so that no error adds up over many thousands.
     const double x = OriginX + static_cast<double>(record_ - plot_.firstRecord_) * plot_.xStep_;
-    const std::string unit(records.Cell(record_, records.UnitColumn()));
+    std::string_view cells[RecordTable::TwoChannelColumns];
+    records.Cells(record_, cells);
+    const std::string_view unit = cells[records.UnitColumn()];
     const int channels = plot_.TwoChannels() ? 3 : 1;
     for (int c = 0; c < channels; ++c) {
-        const Reading value = CellValue(std::string(records.Cell(record_, 2 + c)), unit, plot_.unit_, c == 2);
-        Point(out, curves_[c], x, value);
+        Point(out, curves_[c], x, CellValue(cells[2 + c], unit, plot_.unit_, c == 2));
     }
     // A time line is drawn over the curves drawn before it and under those drawn after it.
     Drawing mark;
@@ -165,17 +166,21 @@ bool ListPlot::Run::TimeMark(Drawing& out, long record, double x) {
 
 ChartFrame::Area ListPlot::Area() const { return {OriginX, originY_, width_, height_}; }
 
-Reading ListPlot::CellValue(const std::string& text, const std::string& recordUnit, const std::string& plotUnit,
+Reading ListPlot::CellValue(std::string_view text, std::string_view recordUnit, std::string_view plotUnit,
                             bool difference) {
     if (text.empty()) return Reading();
     if (text == "OL") return Reading::Mark(Reading::Kind::Over);
     if (text == "-OL") return Reading::Mark(Reading::Kind::Under);
     if (text == "----") return Reading::Mark(Reading::Kind::NoReading);
-    std::string number = text;
-    for (char& c : number) {
-        if (c == ',') c = '.';
+    double value = 0;
+    if (text.find(',') == std::string_view::npos) {
+        value = RangeInput::LeadingNumber(text);
+    } else {
+        std::string number(text);
+        std::replace(number.begin(), number.end(), ',', '.');
+        value = RangeInput::LeadingNumber(number);
     }
-    return Reading::Number(Convert(RangeInput::LeadingNumber(number), recordUnit, plotUnit, difference));
+    return Reading::Number(Convert(value, recordUnit, plotUnit, difference));
 }
 
 bool ListPlot::IsLabelPosition(long position, long records) {

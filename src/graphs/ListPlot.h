@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "graphs/ChartFrame.h"
 #include "graphs/Drawing.h"
@@ -63,7 +64,7 @@ public:
     // The value of a cell in the plot's unit: "23,5" is 23.5, a mark stays a mark, an empty cell
     // (one the record does not have) is no value, anything else is its leading number.
     // Differences take no offset.
-    static Reading CellValue(const std::string& text, const std::string& recordUnit, const std::string& plotUnit,
+    static Reading CellValue(std::string_view text, std::string_view recordUnit, std::string_view plotUnit,
                              bool difference);
     // Where time labels and half-way ticks fall among L records (1-based position in the range).
     static bool IsLabelPosition(long position, long records);

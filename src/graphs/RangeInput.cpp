@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace RangeInput {
 
@@ -29,8 +30,9 @@ std::optional<int> Steps(std::string_view text) {
 }  // namespace
 
 double LeadingNumber(std::string_view text) {
-    std::size_t i = text.find_first_not_of(' ');
-    if (i == std::string_view::npos) return 0;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i == text.size()) return 0;
     std::size_t end = i;
     if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
     const std::size_t digitsFrom = end;
@@ -39,8 +41,31 @@ double LeadingNumber(std::string_view text) {
         ++end;
         while (end < text.size() && IsDigit(text[end])) ++end;
     }
+    if (end == digitsFrom) return 0;
+    // Up to 15 digits make an exact whole number, and one division by an exact power of ten
+    // rounds it as from_chars would: a record file's "23.5" needs nothing more.
+    static constexpr double PowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (end - digitsFrom <= 16) {
+        std::int64_t digits = 0;
+        int count = 0, decimals = 0;
+        bool fraction = false;
+        for (std::size_t k = digitsFrom; k < end; ++k) {
+            if (text[k] == '.') {
+                fraction = true;
+                continue;
+            }
+            digits = digits * 10 + (text[k] - '0');
+            ++count;
+            if (fraction) ++decimals;
+        }
+        if (count == 0) return 0;
+        if (count <= 15) {
+            const double magnitude = static_cast<double>(digits) / PowersOfTen[decimals];
+            return text[i] == '-' ? -magnitude : magnitude;
+        }
+    }
     const std::string_view number = text.substr(i, end - i);
-    if (end == digitsFrom || number.find_first_of("0123456789") == std::string_view::npos) return 0;
+    if (number.find_first_of("0123456789") == std::string_view::npos) return 0;
     double value = 0;
     const char* first = number.data() + (number[0] == '+' ? 1 : 0);
     const auto result = std::from_chars(first, number.data() + number.size(), value, std::chars_format::fixed);

@@ -89,6 +89,19 @@ std::optional<std::string> RecordFileReader::NextLine(std::size_t budget) {
             return std::nullopt;
         }
         if (begin_ == end_ && !Fill()) break;
+        // A run of ordinary bytes goes into the line at once.
+        std::size_t stop = begin_;
+        const std::size_t limit = begin_ + std::min(end_ - begin_, budget - read);
+        while (stop < limit && buffer_[stop] != '\n' && buffer_[stop] != '\r' && buffer_[stop] != '\0') ++stop;
+        if (stop > begin_) {
+            const std::size_t run = stop - begin_, room = MaxLineBytes - std::min(line_.size(), MaxLineBytes);
+            line_.append(buffer_ + begin_, std::min(run, room));
+            if (run > room) cutting_ = true;
+            afterCr_ = false;
+            begin_ = stop;
+            read += run - 1;  // the loop counts one more
+            continue;
+        }
         const char c = buffer_[begin_++];
         if (c == '\n' && afterCr_) {
             afterCr_ = false;

@@ -41,6 +41,21 @@ std::string_view RecordTable::Cell(long row, int column) const {
     return Field(RowView(row), column);
 }
 
+void RecordTable::Cells(long row, std::span<std::string_view> cells) const {
+    const std::string_view text = row >= 1 && row <= Rows() ? RowView(row) : std::string_view();
+    std::size_t start = 0;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        if (static_cast<int>(c) >= columns_ || start > text.size()) {
+            cells[c] = {};
+            continue;
+        }
+        std::size_t tab = text.find(CellSeparator, start);
+        if (tab == std::string_view::npos) tab = text.size();
+        cells[c] = text.substr(start, tab - start);
+        start = tab + 1;
+    }
+}
+
 std::string RecordTable::RowText(long row, char separator) const {
     if (row < 1 || row > Rows()) return {};
     const std::string_view text = RowView(row);
@@ -62,11 +77,13 @@ void RecordTable::Append(std::string_view tabbedRow) {
     Store& s = Writable();
     s.rowStart.push_back(static_cast<std::uint32_t>(s.buffer.size()));
     // Fields past the last column are dropped here, as no list shows them.
-    int tabs = 0;
-    for (const char ch : tabbedRow) {
-        if (ch == CellSeparator && ++tabs == columns_) break;
-        s.buffer.push_back(ch == RowEnd ? ' ' : ch);
+    std::size_t end = 0;
+    for (int tabs = 0; end < tabbedRow.size(); ++end) {
+        if (tabbedRow[end] == CellSeparator && ++tabs == columns_) break;
     }
+    const std::size_t from = s.buffer.size();
+    s.buffer.append(tabbedRow.substr(0, end));
+    std::replace(s.buffer.begin() + static_cast<std::ptrdiff_t>(from), s.buffer.end(), RowEnd, ' ');
     s.buffer.push_back(RowEnd);
 }
 

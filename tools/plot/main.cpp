@@ -21,6 +21,7 @@
 
 #include "CliOptions.h"
 #include "PlotOptions.h"
+#include "Png.h"
 #include "graphs/ListPlot.h"
 #include "graphs/RangeInput.h"
 #include "records/FileSizeLimit.h"
@@ -114,7 +115,8 @@ std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) 
         if (!painter.begin(&image)) return std::nullopt;
         PaintPlot(painter, plot, size, font);
         painter.end();
-        if (!image.save(&buffer, "PNG")) return std::nullopt;
+        bytes = PngOf(image);
+        if (bytes.isEmpty()) return std::nullopt;
     } else if (kind == "svg") {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);

@@ -6,7 +6,7 @@
 set -euo pipefail
 case "${1:-build}" in
   build)
-    packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+    packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev zlib1g-dev libgl-dev
               libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
               imagemagick desktop-file-utils libmosquitto-dev mosquitto mosquitto-clients openssl) ;;
   fuzz)
