@@ -36,11 +36,14 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) 
         switch (op.kind) {
             case DrawOp::Kind::Clear:
                 break;
-            case DrawOp::Kind::Line:
-                painter.setPen(QPen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style), Qt::SquareCap,
-                                    Qt::MiterJoin));
+            case DrawOp::Kind::Line: {
+                // A pen set anew, even the same one, starts a new group in an SVG.
+                const QPen pen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style), Qt::SquareCap,
+                               Qt::MiterJoin);
+                if (painter.pen() != pen) painter.setPen(pen);
                 painter.drawLine(Px(op.x1), Px(op.y1), Px(op.x2), Px(op.y2));
                 break;
+            }
             case DrawOp::Kind::Box: {
                 const QPoint a(Px(op.x1), Px(op.y1)), b(Px(op.x2), Px(op.y2));
                 painter.fillRect(QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),

@@ -9,7 +9,7 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "install failed"; exit 1; }
 status=0
 unit=lib/systemd/system/tq36-publish@.service
-expect=(bin/tq36 bin/tq36-cli bin/tq36-metersim share/applications/tq36.desktop share/doc/tq36/LICENSE
+expect=(bin/tq36 bin/tq36-cli bin/tq36-plot bin/tq36-metersim share/applications/tq36.desktop share/doc/tq36/LICENSE
         share/doc/tq36/README.md share/doc/tq36/copyright share/doc/tq36/examples/publish.env "$unit")
 for code in BPT DE EN ES FR IT; do expect+=("share/tq36/help/TQ36-SW-HELP-${code}_V2.1.pdf"); done
 for size in 16 32 48 64 128 256; do expect+=("share/icons/hicolor/${size}x${size}/apps/tq36.png"); done

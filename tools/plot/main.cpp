@@ -194,8 +194,12 @@ int main(int argc, char* argv[]) {
     ListPlot& plot = ListPlot::Instance();
     plot.Open(std::move(*records));
     if (!ApplyRange(plot, options)) return Cli::Usage;
-    // No display: the offscreen platform has the fonts and a screen of the usual 96 dpi.
+    // No display: the offscreen platform has the fonts and a screen of the usual 96 dpi. What
+    // went wrong is said by this program; Qt's own notes (a missing XDG_RUNTIME_DIR) are noise.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) Say(message.toStdString());
+    });
     QGuiApplication app(argc, argv);
     const std::optional<QByteArray> picture = Draw(plot, options);
     if (!picture) {

@@ -9,3 +9,8 @@ for b in $(find "$build/bench" -maxdepth 2 -type f -executable -not -path '*CMak
   echo "== $(basename "$b")"
   "$b"
 done
+# The plot program against gnuplot, when gnuplot is there (apt-get install gnuplot-nox).
+if command -v gnuplot >/dev/null; then
+  echo "== plot-vs-gnuplot"
+  bench/graphs/plot-vs-gnuplot.sh "$build"
+fi
