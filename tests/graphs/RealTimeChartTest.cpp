@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -303,6 +306,28 @@ TEST(RangeInput, ChecksInOrder) {
 
 // Numbers as the dialog shows them: at most 15 significant digits, no trailing zeros, so a span
 // computed with a rounding error reads as the span it is, and its own check accepts it.
+// Plain decimals, read without from_chars, come out as from_chars reads them, to the last bit.
+TEST(RangeInput, LeadingNumberReadsDecimalsExactly) {
+    const char* texts[] = {"23.5", "-0.1", "1999.9", "-328", "+7.25", "  .5", "5.", "-0.0", "0.30000000000001",
+                           "123456789012345", "1234567890123456", "98765.4321098765", "0.000000000000001"};
+    for (const char* text : texts) {
+        std::string_view plain(text);
+        while (plain.front() == ' ') plain.remove_prefix(1);
+        if (plain.front() == '+') plain.remove_prefix(1);
+        double expected = 0;
+        std::from_chars(plain.data(), plain.data() + plain.size(), expected, std::chars_format::fixed);
+        const double read = RangeInput::LeadingNumber(text);
+        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text << ": " << read << " != " << expected;
+    }
+    for (int tenths = -20000; tenths <= 20000; ++tenths) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.1f", tenths / 10.0);
+        double expected = 0;
+        std::from_chars(text, text + std::strlen(text), expected);
+        ASSERT_EQ(RangeInput::LeadingNumber(text), expected) << text;
+    }
+}
+
 TEST(RangeInput, NumberTextShowsFifteenDigits) {
     const std::pair<double, const char*> cases[] = {
         {6.999999999999999, "7"},

@@ -48,6 +48,12 @@ TEST(RecordTable, RowsKeepTheLayoutsColumns) {
     EXPECT_EQ(list.Cell(0, 0), "");
     EXPECT_EQ(list.Cell(1, 4), "");
     EXPECT_EQ(list.UnitColumn(), 3);
+    // All cells at once, as one at a time gives them; none past the layout or outside the table.
+    for (long row : {0L, 1L, 2L, 3L, 4L}) {
+        std::string_view cells[6];
+        list.Cells(row, cells);
+        for (int column = 0; column < 6; ++column) EXPECT_EQ(cells[column], list.Cell(row, column)) << row << "," << column;
+    }
     list.SetCell(2, 3, "K\tX");
     EXPECT_EQ(list.RowText(2, ','), "2,09:00:02,,K X");
 }
