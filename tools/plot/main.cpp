@@ -43,7 +43,7 @@ int RefuseToReplace(const PlotCli::Options& options) {
     const std::filesystem::file_status status = std::filesystem::status(options.out, error);
     if (!std::filesystem::exists(status)) return Cli::Ok;
     if (!std::filesystem::is_regular_file(status)) {
-        Say(options.out + " is not a regular file (a FIFO or a device); plot writes only files");
+        Say(options.out + " is not a regular file (a FIFO or a device); pictures go only to files");
         return Cli::Exists;
     }
     if (options.force) return Cli::Ok;
