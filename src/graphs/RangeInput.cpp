@@ -44,7 +44,8 @@ double LeadingNumber(std::string_view text) {
     if (end == digitsFrom) return 0;
     // Up to 15 digits make an exact whole number, and one division by an exact power of ten
     // rounds it as from_chars would: a record file's "23.5" needs nothing more.
-    static constexpr double PowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double PowersOfTen[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (end - digitsFrom <= 16) {
         std::int64_t digits = 0;
         int count = 0, decimals = 0;

@@ -92,7 +92,8 @@ std::optional<std::string> RecordFileReader::NextLine(std::size_t budget) {
         // A run of ordinary bytes goes into the line at once.
         std::size_t stop = begin_;
         const std::size_t limit = begin_ + std::min(end_ - begin_, budget - read);
-        while (stop < limit && buffer_[stop] != '\n' && buffer_[stop] != '\r' && buffer_[stop] != '\0') ++stop;
+        while (stop < limit && buffer_[stop] != '\n' && buffer_[stop] != '\r' && buffer_[stop] != '\0')
+            ++stop;
         if (stop > begin_) {
             const std::size_t run = stop - begin_, room = MaxLineBytes - std::min(line_.size(), MaxLineBytes);
             line_.append(buffer_ + begin_, std::min(run, room));

@@ -23,4 +23,6 @@ void RecordFileRows::Finish() {
     if (!twoChannels_ && !pending_.empty()) Decide(pending_.front());
 }
 
-void RecordFileRows::Decide(const std::string& row) { twoChannels_ = RecordFileReader::IsTwoChannelRecord(row); }
+void RecordFileRows::Decide(const std::string& row) {
+    twoChannels_ = RecordFileReader::IsTwoChannelRecord(row);
+}

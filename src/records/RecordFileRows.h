@@ -12,7 +12,7 @@
 // two-channel. Records cut short before it wait, a few at most; past that, or at the end of the
 // file, the first of them decides after all.
 class RecordFileRows {
-public:
+  public:
     static constexpr std::size_t HeldRecords = 64;
 
     // The next line of the file; `cut` says it lost its end.
@@ -26,7 +26,7 @@ public:
     // The rows read and not yet taken, TAB-separated; filled only once the layout is known.
     std::vector<std::string>& Pending() { return pending_; }
 
-private:
+  private:
     void Decide(const std::string& row);
 
     std::optional<bool> twoChannels_;

@@ -38,8 +38,8 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) 
                 break;
             case DrawOp::Kind::Line: {
                 // A pen set anew, even the same one, starts a new group in an SVG.
-                const QPen pen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style), Qt::SquareCap,
-                               Qt::MiterJoin);
+                const QPen pen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style),
+                               Qt::SquareCap, Qt::MiterJoin);
                 if (painter.pen() != pen) painter.setPen(pen);
                 painter.drawLine(Px(op.x1), Px(op.y1), Px(op.x2), Px(op.y2));
                 break;
@@ -61,7 +61,9 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) 
 
 TextMetrics FontMetricsOf(const QFont& font) {
     const QFontMetrics metrics(font);
-    return {[metrics](const std::string& text) { return double(metrics.horizontalAdvance(QString::fromStdString(text))); },
+    return {[metrics](const std::string& text) {
+                return double(metrics.horizontalAdvance(QString::fromStdString(text)));
+            },
             double(metrics.height())};
 }
 
@@ -83,7 +85,8 @@ void PaintPlot(QPainter& painter, ListPlot& plot, QSize size, const QFont& font)
     Drawing drawing = run.Grid();
     while (!run.Done()) {
         Drawing next = run.Next();
-        drawing.insert(drawing.end(), std::make_move_iterator(next.begin()), std::make_move_iterator(next.end()));
+        drawing.insert(drawing.end(), std::make_move_iterator(next.begin()),
+                       std::make_move_iterator(next.end()));
     }
     PaintDrawing(painter, drawing, font);
 }

@@ -308,8 +308,19 @@ TEST(RangeInput, ChecksInOrder) {
 // computed with a rounding error reads as the span it is, and its own check accepts it.
 // Plain decimals, read without from_chars, come out as from_chars reads them, to the last bit.
 TEST(RangeInput, LeadingNumberReadsDecimalsExactly) {
-    const char* texts[] = {"23.5", "-0.1", "1999.9", "-328", "+7.25", "  .5", "5.", "-0.0", "0.30000000000001",
-                           "123456789012345", "1234567890123456", "98765.4321098765", "0.000000000000001"};
+    const char* texts[] = {"23.5",
+                           "-0.1",
+                           "1999.9",
+                           "-328",
+                           "+7.25",
+                           "  .5",
+                           "5.",
+                           "-0.0",
+                           "0.30000000000001",
+                           "123456789012345",
+                           "1234567890123456",
+                           "98765.4321098765",
+                           "0.000000000000001"};
     for (const char* text : texts) {
         std::string_view plain(text);
         while (plain.front() == ' ') plain.remove_prefix(1);
@@ -317,7 +328,8 @@ TEST(RangeInput, LeadingNumberReadsDecimalsExactly) {
         double expected = 0;
         std::from_chars(plain.data(), plain.data() + plain.size(), expected, std::chars_format::fixed);
         const double read = RangeInput::LeadingNumber(text);
-        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text << ": " << read << " != " << expected;
+        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0)
+            << text << ": " << read << " != " << expected;
     }
     for (int tenths = -20000; tenths <= 20000; ++tenths) {
         char text[16];

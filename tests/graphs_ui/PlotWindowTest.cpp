@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <cmath>
 
-#include "ProgramState.h"
 #include "PrintedPages.h"
+#include "ProgramState.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "Widgets.h"
@@ -259,11 +259,13 @@ TEST_F(PlotWindowTest, PlotProgramDrawsTheWindowsChart) {
     QByteArray file = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
     for (int n = 1; n <= 3000; ++n) {
         const double t1 = 20 + (n % 170) * 0.7, t2 = 60 - (n % 90) * 0.4;
-        QByteArray row = QByteArray::number(n) + "\t" + QTime(8, 0).addSecs(n).toString("HH:mm:ss").toLatin1() + "\t";
+        QByteArray row =
+            QByteArray::number(n) + "\t" + QTime(8, 0).addSecs(n).toString("HH:mm:ss").toLatin1() + "\t";
         if (n % 997 == 0) {
             row += "OL\t-OL\t----\tC\t";
         } else if (n > 2000) {
-            row += QByteArray::number(t1 * 1.8 + 32, 'f', 1) + "\t" + QByteArray::number(t2 * 1.8 + 32, 'f', 1) + "\t" +
+            row += QByteArray::number(t1 * 1.8 + 32, 'f', 1) + "\t" +
+                   QByteArray::number(t2 * 1.8 + 32, 'f', 1) + "\t" +
                    QByteArray::number((t1 - t2) * 1.8, 'f', 1) + "\tF\t";
         } else {
             row += QByteArray::number(t1, 'f', 1) + "\t" + QByteArray::number(t2, 'f', 1) + "\t" +
@@ -283,8 +285,8 @@ TEST_F(PlotWindowTest, PlotProgramDrawsTheWindowsChart) {
     ASSERT_EQ(window.size(), QSize(523, 431));
 
     QProcess program;
-    program.start(TQ36_PLOT_PROGRAM, {dir.filePath("rec.txt"), "--records", "7-2950", "--min", "-20", "--max", "150",
-                                      "--size", "523x431", "--out", dir.filePath("plot.png")});
+    program.start(TQ36_PLOT_PROGRAM, {dir.filePath("rec.txt"), "--records", "7-2950", "--min", "-20", "--max",
+                                      "150", "--size", "523x431", "--out", dir.filePath("plot.png")});
     ASSERT_TRUE(program.waitForFinished(60000));
     ASSERT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     const QImage picture = QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32);

@@ -8,8 +8,9 @@
 
 namespace {
 
-const QByteArray TwoRecords = "No.s    Time            T1      T2      T1-T2   Unit\r\n"
-                              "1\t10:00:00\t20.0\t25.0\t-5.0\tC\r\n2\t10:00:01\t21.0\t25.5\t-4.5\tC\r\n";
+const QByteArray TwoRecords =
+    "No.s    Time            T1      T2      T1-T2   Unit\r\n"
+    "1\t10:00:00\t20.0\t25.0\t-5.0\tC\r\n2\t10:00:01\t21.0\t25.5\t-4.5\tC\r\n";
 
 struct Outcome {
     int status = -1;
@@ -17,7 +18,7 @@ struct Outcome {
 };
 
 class PlotProgramTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { Write("rec.txt", TwoRecords); }
 
     QString Path(const QString& name) const { return dir.filePath(name); }
@@ -57,7 +58,9 @@ TEST_F(PlotProgramTest, RefusesWithTheStatusesOfTheCommandLineTool) {
         {{"rec.txt", "--out", "plot.png", "--min", "warm"}, 64, "--min"},
         // The plot range dialog's checks and messages.
         {{"rec.txt", "--out", "plot.png", "--min", "-201"}, 64, "Invalid, -200 <= Temperature <= 1767"},
-        {{"rec.txt", "--out", "plot.png", "--min", "30", "--max", "30"}, 64, "Invalid, -200 <= Temperature <= 1767"},
+        {{"rec.txt", "--out", "plot.png", "--min", "30", "--max", "30"},
+         64,
+         "Invalid, -200 <= Temperature <= 1767"},
         {{"rec.txt", "--out", "plot.png", "--records", "1-3"}, 64, "Invalid, 0 <= Records <= 2"},
         {{"missing.txt", "--out", "plot.png"}, 66, "missing.txt"},
         {{"headers.txt", "--out", "plot.png"}, 66, "no records"},

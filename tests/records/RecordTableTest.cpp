@@ -52,7 +52,8 @@ TEST(RecordTable, RowsKeepTheLayoutsColumns) {
     for (long row : {0L, 1L, 2L, 3L, 4L}) {
         std::string_view cells[6];
         list.Cells(row, cells);
-        for (int column = 0; column < 6; ++column) EXPECT_EQ(cells[column], list.Cell(row, column)) << row << "," << column;
+        for (int column = 0; column < 6; ++column)
+            EXPECT_EQ(cells[column], list.Cell(row, column)) << row << "," << column;
     }
     list.SetCell(2, 3, "K\tX");
     EXPECT_EQ(list.RowText(2, ','), "2,09:00:02,,K X");

@@ -32,7 +32,8 @@ std::optional<std::string> KindOf(const std::string& path) {
     const std::size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return std::nullopt;
     std::string ending = path.substr(dot + 1);
-    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     if (ending == "png" || ending == "svg" || ending == "pdf") return ending;
     return std::nullopt;
 }
@@ -40,10 +41,14 @@ std::optional<std::string> KindOf(const std::string& path) {
 Parsed Parse(const std::vector<std::string>& args) {
     enum { OptOut = 1000, OptRecords, OptMin, OptMax, OptSize, OptForce, OptVersion };
     static const option Long[] = {
-        {"out", required_argument, nullptr, OptOut},     {"records", required_argument, nullptr, OptRecords},
-        {"min", required_argument, nullptr, OptMin},     {"max", required_argument, nullptr, OptMax},
-        {"size", required_argument, nullptr, OptSize},   {"force", no_argument, nullptr, OptForce},
-        {"help", no_argument, nullptr, 'h'},             {"version", no_argument, nullptr, OptVersion},
+        {"out", required_argument, nullptr, OptOut},
+        {"records", required_argument, nullptr, OptRecords},
+        {"min", required_argument, nullptr, OptMin},
+        {"max", required_argument, nullptr, OptMax},
+        {"size", required_argument, nullptr, OptSize},
+        {"force", no_argument, nullptr, OptForce},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, OptVersion},
         {nullptr, 0, nullptr, 0},
     };
     std::vector<std::string> copies(args);
@@ -76,13 +81,15 @@ Parsed Parse(const std::vector<std::string>& args) {
             }
             case OptMin:
             case OptMax:
-                if (!IsNumber(value)) fail(std::string(c == OptMin ? "--min" : "--max") + " takes a temperature: " + value);
+                if (!IsNumber(value))
+                    fail(std::string(c == OptMin ? "--min" : "--max") + " takes a temperature: " + value);
                 (c == OptMin ? options.min : options.max) = value;
                 break;
             case OptSize: {
                 const std::size_t x = value.find('x');
                 const auto width = Whole(value.substr(0, x), MinWidth, MaxSide);
-                const auto height = x == std::string::npos ? std::nullopt : Whole(value.substr(x + 1), MinHeight, MaxSide);
+                const auto height =
+                    x == std::string::npos ? std::nullopt : Whole(value.substr(x + 1), MinHeight, MaxSide);
                 if (!width || !height) {
                     fail("--size takes WxH in pixels, at least " + std::to_string(MinWidth) + "x" +
                          std::to_string(MinHeight) + ": " + value);
@@ -102,7 +109,8 @@ Parsed Parse(const std::vector<std::string>& args) {
                 options.version = true;
                 break;
             default:
-                fail("unknown option or missing value: " + std::string(argv[optind - 1] ? argv[optind - 1] : ""));
+                fail("unknown option or missing value: " +
+                     std::string(argv[optind - 1] ? argv[optind - 1] : ""));
         }
     }
     if (options.help || options.version) return {options, ""};
@@ -116,8 +124,10 @@ Parsed Parse(const std::vector<std::string>& args) {
         }
     }
     if (options.file.empty()) fail("which record file? tq36-plot FILE --out OUT.png");
-    if (options.out.empty()) fail("--out OUT.png, OUT.svg or OUT.pdf is needed");
-    else if (!KindOf(options.out)) fail("--out ends in .png, .svg or .pdf: " + options.out);
+    if (options.out.empty())
+        fail("--out OUT.png, OUT.svg or OUT.pdf is needed");
+    else if (!KindOf(options.out))
+        fail("--out ends in .png, .svg or .pdf: " + options.out);
     if (!error.empty()) return {std::nullopt, error};
     return {options, ""};
 }

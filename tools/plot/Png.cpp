@@ -19,7 +19,8 @@ void AppendChunk(QByteArray& out, const char* type, const QByteArray& data) {
     out.append(type, 4);
     out.append(data);
     const auto* checked = reinterpret_cast<const Bytef*>(out.constData() + start);
-    AppendBigEndian(out, static_cast<std::uint32_t>(crc32(0, checked, static_cast<uInt>(out.size() - start))));
+    AppendBigEndian(out,
+                    static_cast<std::uint32_t>(crc32(0, checked, static_cast<uInt>(out.size() - start))));
 }
 
 }  // namespace
@@ -43,8 +44,8 @@ QByteArray PngOf(const QImage& source) {
     }
     uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
     QByteArray packed(static_cast<qsizetype>(packedSize), Qt::Uninitialized);
-    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, rows.data(), static_cast<uLong>(rows.size()),
-                  Z_BEST_SPEED) != Z_OK) {
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, rows.data(),
+                  static_cast<uLong>(rows.size()), Z_BEST_SPEED) != Z_OK) {
         return {};
     }
     packed.truncate(static_cast<qsizetype>(packedSize));

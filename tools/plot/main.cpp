@@ -1,6 +1,9 @@
 // tq36-plot: a record file drawn as the plot window draws it, to a PNG, SVG or PDF, with no
 // display. A program of its own so that tq36-cli, which runs as a service on machines without a
 // desktop, stays free of Qt's GUI library and its fonts.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
@@ -9,9 +12,6 @@
 #include <QPdfWriter>
 #include <QScreen>
 #include <QSvgGenerator>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -85,11 +85,12 @@ std::optional<RecordTable> ReadRecords(const std::string& path) {
 // The range dialog's checks, on the values given and the plot's own for the others.
 bool ApplyRange(ListPlot& plot, const PlotCli::Options& options) {
     if (!options.min && !options.max && !options.firstRecord) return true;
-    const RangeInput::PlotOutcome outcome = RangeInput::CheckPlot(
-        options.min.value_or(RangeInput::NumberText(plot.YMin())), options.max.value_or(RangeInput::NumberText(plot.YMax())),
-        options.firstRecord.value_or(std::to_string(plot.FirstRecord())),
-        options.lastRecord.value_or(std::to_string(plot.LastRecord())), plot.UnitTempMin(), plot.UnitTempMax(),
-        plot.RecordCount());
+    const RangeInput::PlotOutcome outcome =
+        RangeInput::CheckPlot(options.min.value_or(RangeInput::NumberText(plot.YMin())),
+                              options.max.value_or(RangeInput::NumberText(plot.YMax())),
+                              options.firstRecord.value_or(std::to_string(plot.FirstRecord())),
+                              options.lastRecord.value_or(std::to_string(plot.LastRecord())),
+                              plot.UnitTempMin(), plot.UnitTempMax(), plot.RecordCount());
     if (!outcome.message.empty()) {
         Say(outcome.message);
         return false;

@@ -4,8 +4,8 @@
 #include <QTimer>
 
 #include "ui/Canvas.h"
-#include "ui/Painting.h"
 #include "ui/Forms.h"
+#include "ui/Painting.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
 
