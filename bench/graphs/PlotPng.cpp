@@ -1,6 +1,7 @@
 // A record file plotted to a PNG as the program does it, from the file on disk to the picture:
 // the file list fills, its Plot opens the plot window at its default size, the renderer draws
-// every record, and the window's chart is written out. Paired with gnuplot in the plot bench.
+// every record, and the window's chart is written out: the way through the windows, beside
+// tq36-plot's way without them (bench/graphs/plot-vs-gnuplot.sh pairs that one with gnuplot).
 //
 //   bench_plot_png FILE OUT.png
 
