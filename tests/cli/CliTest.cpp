@@ -301,7 +301,7 @@ TEST_F(CliTest, DownloadNeverMixesOrReplacesSetsSilently) {
     EXPECT_EQ(forced.status, 0) << forced.err.toStdString();
     EXPECT_EQ(Folder(out).keys(), QStringList{"set01.txt"});
     EXPECT_EQ(RecordsIn(out + "/set01.txt"), 40);
-    EXPECT_TRUE(forced.err.contains("replaced set01.txt; removed set02.txt, set03.txt"))
+    EXPECT_TRUE(forced.err.contains("tq36-cli: set files of an earlier download in " + out + ": replaced set01.txt; removed set02.txt, set03.txt"))
         << forced.err.toStdString();
 }
 
