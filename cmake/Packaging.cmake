@@ -22,6 +22,10 @@ simulator tq36-metersim lets you try everything without a meter.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The manuals and the desktop program use the Liberation fonts, which no library names.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# Help opens the manuals in the desktop's PDF viewer; publish talks to an MQTT broker, such as one
+# on this PC.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pdf-viewer")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 find_program(DPKG_EXECUTABLE dpkg)
 if(DPKG_EXECUTABLE)
