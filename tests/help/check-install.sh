@@ -31,7 +31,8 @@ else
 fi
 if command -v systemd-analyze >/dev/null; then
   # The unit names the program where it is installed for good, not in this temporary prefix.
-  complaints=$(systemd-analyze verify "$prefix/${unit/@/@1}" 2>&1 | grep -v 'tq36-cli is not executable')
+  # The manual page it names is looked up in this prefix.
+  complaints=$(MANPATH=$prefix/share/man systemd-analyze verify "$prefix/${unit/@/@1}" 2>&1 | grep -v 'tq36-cli is not executable')
   [ -z "$complaints" ] || { echo "$complaints"; status=1; }
 else
   echo "systemd-analyze is not installed: the unit is not checked"
