@@ -75,6 +75,16 @@ bool PrintLine(const std::string& line) {
     return true;
 }
 
+bool WriteOutput(std::string_view text) {
+    if (outputError != 0) return false;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        outputError = errno != 0 ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
 bool OutputFailed() { return outputError != 0; }
 
 void Say(const std::string& line) {
@@ -147,6 +157,8 @@ StopOnSignal::StopOnSignal(AcquisitionEngine& engine) {
 }
 
 StopOnSignal::~StopOnSignal() { signalled.store(nullptr); }
+
+bool StopRequested() { return stopRequested != 0; }
 
 void CatchStopSignals() {
     struct sigaction action{};
