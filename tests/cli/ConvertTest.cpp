@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QByteArray>
@@ -21,8 +22,16 @@ struct Outcome {
     QByteArray out, err;
 };
 
-Outcome Execute(const QString& program, const QStringList& args, const QByteArray& input = {}) {
+// `fileSizeLimit`: bytes any file of the program may grow to (a disk that fills up).
+Outcome Execute(const QString& program, const QStringList& args, const QByteArray& input = {},
+                rlim_t fileSizeLimit = RLIM_INFINITY) {
     QProcess process;
+    if (fileSizeLimit != RLIM_INFINITY) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     process.start(program, args);
     if (!process.waitForStarted()) return {};
     process.write(input);
@@ -134,7 +143,12 @@ TEST_F(ConvertTest, OutputFileIsReplacedOnlyWithForce) {
     const QByteArray earlier = "earlier\r\n";
     Write("run.csv", earlier);
 
-    Outcome run = Convert(in, {"--out", out});
+    // A disk that fills up part way leaves the file that was there.
+    Outcome run = Execute(CliPath(), {"convert", in, "--out", out, "--force"}, {}, 100);
+    EXPECT_EQ(run.status, 74);
+    EXPECT_EQ(ReadAll(out), earlier);
+
+    run = Convert(in, {"--out", out});
     EXPECT_EQ(run.status, 73);
     EXPECT_TRUE(run.err.contains("--force")) << run.err.toStdString();
     EXPECT_EQ(ReadAll(out), earlier);

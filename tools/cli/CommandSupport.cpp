@@ -85,6 +85,11 @@ bool WriteOutput(std::string_view text) {
     return true;
 }
 
+bool FlushOutput() {
+    if (outputError == 0 && std::fflush(stdout) == EOF) outputError = errno != 0 ? errno : EIO;
+    return outputError == 0;
+}
+
 bool OutputFailed() { return outputError != 0; }
 
 void Say(const std::string& line) {
@@ -180,8 +185,7 @@ bool Drive(AcquisitionEngine& engine, const std::function<bool()>& carryOn, bool
 }
 
 int FinishOutput(int status) {
-    if (outputError == 0 && std::fflush(stdout) == EOF) outputError = errno != 0 ? errno : EIO;
-    if (outputError == 0) return status;
+    if (FlushOutput()) return status;
     // A reader that went away (a pipe into head) needs no word; anything else does.
     if (outputError != EPIPE) Say(std::string("tq36-cli: the standard output could not be written (") +
                                   std::strerror(outputError) + ")");

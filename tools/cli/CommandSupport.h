@@ -35,6 +35,8 @@ AcquisitionEngine::Clock EngineClock();
 bool PrintLine(const std::string& line);
 // Text to stdout as it is, buffered (FinishOutput flushes it); false once stdout has refused a write.
 bool WriteOutput(std::string_view text);
+// Passes on what stdout holds; false once stdout has refused a write.
+bool FlushOutput();
 // True once stdout has refused a write.
 bool OutputFailed();
 // A line on stderr of what goes on; a live progress line is cleared first.

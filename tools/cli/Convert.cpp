@@ -152,7 +152,8 @@ public:
 
     // Ok once every line is out (the file in its place), or the exit status after saying why not.
     int Commit() {
-        if (path_.empty()) return Ok;  // stdout is flushed and checked on the way out
+        // Stdout's failure is told on the way out.
+        if (path_.empty()) return FlushOutput() ? Ok : Io;
         return writer_.Commit() ? Ok : Refused();
     }
 
