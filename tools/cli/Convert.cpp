@@ -216,7 +216,8 @@ int Convert(const Options& options) {
     bool headerWritten = false;
     long records = 0, cut = 0;
     const auto writeRows = [&] {
-        // A file of no records converts to the header of a two-channel file, as it opens.
+        // A file without records gives the two-channel header alone, as a file of headers alone
+        // opens the two-channel list.
         const bool dual = rows.Dual().value_or(true);
         if (!headerWritten && !output.Write(std::string(dual ? TwoChannelHeader : OneChannelHeader))) return false;
         headerWritten = true;
