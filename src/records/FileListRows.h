@@ -13,7 +13,7 @@
 // The desktop's file lists and tq36-cli convert both read files through this, so they take the
 // same lines as records and leave out the same ones.
 class FileListRows {
-public:
+  public:
     // Takes the next line as RecordFileReader gives it; `cut` as its Cut() tells.
     void Take(std::string line, bool cut);
     // No more lines: records that all came cut short decide the layout after all.
@@ -29,7 +29,7 @@ public:
     long Lines() const { return lines_; }
     long Headers() const { return headers_; }
 
-private:
+  private:
     static constexpr std::size_t HeldRecords = 64;
 
     std::optional<bool> dual_;

@@ -45,7 +45,7 @@ Outcome Execute(const QString& program, const QStringList& args, const QByteArra
 }
 
 class ConvertTest : public testing::Test {
-protected:
+  protected:
     QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
         QFile file(path);
@@ -107,7 +107,8 @@ TEST_F(ConvertTest, WritesExactCsvOfEveryKindOfFile) {
          QByteArray(Header) + "1\t23:59:58\t1.0\tC\r\n2\t23:59:59\t1.0\tC\r\n3\t00:00:00\t1.0\tC\r\n"
                               "4\t00:00:00\t1.0\tC\r\n5\t23:00:00\t1.0\tC\r\n6\t00:00:01\t1.0\tC\r\n",
          {"--date", "2024-02-28"},
-         "record,timestamp,t1,unit,t1_mark\r\n1,2024-02-28T23:59:58,1.0,C,\r\n2,2024-02-28T23:59:59,1.0,C,\r\n"
+         "record,timestamp,t1,unit,t1_mark\r\n1,2024-02-28T23:59:58,1.0,C,\r\n2,2024-02-28T23:59:59,1.0,C,"
+         "\r\n"
          "3,2024-02-29T00:00:00,1.0,C,\r\n4,2024-02-29T00:00:00,1.0,C,\r\n5,2024-02-29T23:00:00,1.0,C,\r\n"
          "6,2024-03-01T00:00:01,1.0,C,\r\n"},
         // Shown as the file list shows it: a field with a comma or quote is quoted, a decimal

@@ -84,7 +84,7 @@ std::optional<int> SecondsOfDay(std::string_view time) {
 // date and time in ISO 8601. The day goes on by one wherever the time of day goes back, as it
 // does at midnight in a recording; a text that is no time of day stays as it is.
 class Timestamps {
-public:
+  public:
     explicit Timestamps(std::optional<std::chrono::sys_days> day) : day_(day) {}
 
     std::string Of(std::string_view time) {
@@ -99,7 +99,7 @@ public:
         return text + std::string(time);
     }
 
-private:
+  private:
     std::optional<std::chrono::sys_days> day_;
     int last_ = -1;
 };
@@ -134,7 +134,7 @@ std::string CsvLine(std::string_view row, bool dual, Timestamps& timestamps) {
 
 // Where the CSV goes: stdout, or a file that takes its place only once it is whole.
 class CsvOutput {
-public:
+  public:
     explicit CsvOutput(const Options& options) : path_(options.out), force_(options.force) {}
 
     // Ok, or the exit status after saying why the file cannot be made.
@@ -167,14 +167,15 @@ public:
             return Exists;
         }
         if (writer_.ErrorCode() == RecordWriter::NotAFile) {
-            Say("tq36-cli: " + path_ + " is not a regular file (a FIFO or a device); convert writes only files");
+            Say("tq36-cli: " + path_ +
+                " is not a regular file (a FIFO or a device); convert writes only files");
             return Exists;
         }
         Say("tq36-cli: " + path_ + " could not be written (" + writer_.ErrorText() + ")");
         return Io;
     }
 
-private:
+  private:
     std::string path_;
     bool force_;
     RecordWriter writer_;
@@ -191,10 +192,12 @@ std::string SummaryText(long records, const FileListRows& rows, const RecordFile
         text += ", no line skipped";
     } else {
         text += ", " + Counted(skipped, "line", "lines") + " skipped (" +
-                Counted(rows.Headers(), "header", "headers") + ", " + std::to_string(reader.EmptyLines()) + " empty)";
+                Counted(rows.Headers(), "header", "headers") + ", " + std::to_string(reader.EmptyLines()) +
+                " empty)";
     }
     if (cut > 0) {
-        text += "; " + Counted(cut, "line", "lines") + " longer than " + std::to_string(RecordFileReader::MaxLineBytes) +
+        text += "; " + Counted(cut, "line", "lines") + " longer than " +
+                std::to_string(RecordFileReader::MaxLineBytes) +
                 " bytes cut there, as the file list cuts them";
     }
     return text;
@@ -219,7 +222,8 @@ int Convert(const Options& options) {
         // A file without records gives the two-channel header alone, as a file of headers alone
         // opens the two-channel list.
         const bool dual = rows.Dual().value_or(true);
-        if (!headerWritten && !output.Write(std::string(dual ? TwoChannelHeader : OneChannelHeader))) return false;
+        if (!headerWritten && !output.Write(std::string(dual ? TwoChannelHeader : OneChannelHeader)))
+            return false;
         headerWritten = true;
         for (const std::string& row : rows.TakeRows()) {
             if (!output.Write(CsvLine(row, dual, timestamps))) return false;
@@ -243,7 +247,9 @@ int Convert(const Options& options) {
     }
     if (StopRequested() || reader.Failed()) {
         output.Abandon();
-        const std::string why = StopRequested() ? "stopped" : options.file + " could not be read to its end (" + reader.ErrorText() + ")";
+        const std::string why =
+            StopRequested() ? "stopped"
+                            : options.file + " could not be read to its end (" + reader.ErrorText() + ")";
         Say("tq36-cli: " + why + "; " +
             (options.out.empty() ? "the output ends after " + Counted(records, "record", "records")
                                  : "nothing was written to " + options.out));
