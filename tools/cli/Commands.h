@@ -2,7 +2,7 @@
 
 #include "CliOptions.h"
 
-// The five commands of tq36-cli. Each returns the program's exit status; what the user is told
+// The six commands of tq36-cli. Each returns the program's exit status; what the user is told
 // goes to stdout (results) and stderr (progress, waits, errors).
 namespace Cli {
 
@@ -11,6 +11,7 @@ int Read(const Options& options);
 int Record(const Options& options);
 int Download(const Options& options);
 int Publish(const Options& options);
+int Convert(const Options& options);
 
 // SIGINT and SIGTERM stop the engine a command drives at once; the command ends with its files whole.
 void CatchStopSignals();

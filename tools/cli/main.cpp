@@ -24,6 +24,7 @@ int main(int argc, char* argv[]) {
     if (options.command == "ports") return Cli::FinishOutput(Cli::Ports());
     if (options.command == "read") return Cli::FinishOutput(Cli::Read(options));
     if (options.command == "record") return Cli::FinishOutput(Cli::Record(options));
+    if (options.command == "convert") return Cli::FinishOutput(Cli::Convert(options));
     if (options.command == "publish") return Cli::FinishOutput(Cli::Publish(options));
     return Cli::FinishOutput(Cli::Download(options));
 }

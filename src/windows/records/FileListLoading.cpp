@@ -3,9 +3,8 @@
 #include <QPointer>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "records/LineText.h"
+#include "records/FileListRows.h"
 #include "records/RecordFileReader.h"
 #include "records/RecordFormat.h"
 #include "ui/CaptionProgress.h"
@@ -18,7 +17,6 @@
 namespace {
 
 constexpr std::size_t BatchRows = 512;
-constexpr std::size_t HeldRecords = 64;
 // Bytes read between two turns of the event loop while no line ends, so that even a file of one
 // endless line never stops the window.
 constexpr std::size_t StepBytes = 1 << 20;
@@ -55,21 +53,13 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
 
     QPointer<ListWindow> list;
     std::optional<CaptionProgress> progress;
-    // Rows reach the list in batches, between the turns of the event loop: the view then hears
-    // of a batch once instead of once per row.
-    std::vector<std::string> batch;
-    // The first record that is whole tells the layout: one cut short may have lost the fields
-    // that make it two-channel. Records cut short before it wait here (a few at most).
-    std::vector<std::string> held;
-    const auto showList = [&](bool dual) {
-        list = ShowFileList(dual, title);
+    FileListRows rows;
+    const auto showList = [&] {
+        list = ShowFileList(*rows.Dual(), title);
         if (list) progress.emplace(*list, QStringLiteral(" Records Completed"));
-        batch = std::move(held);
-        held.clear();
         return !list.isNull();
     };
-    long lines = 0;
-    bool headerSeen = false;
+    const auto appendRows = [&] { list->AppendRows(rows.TakeRows()); };
     for (;;) {
         std::optional<std::string> line = reader.NextLine(StepBytes);
         if (!line) {
@@ -78,45 +68,30 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
             if (progress && FormWindow::IsGone(list.data())) return false;  // closed meanwhile
             continue;
         }
-        ++lines;
-        if (RecordFileReader::IsHeader(*line)) {
-            headerSeen = true;
-            continue;
-        }
-        std::string row = LineText::ToUtf8(*line, reader.Cut());
-        if (!list) {
-            const bool whole = !reader.Cut();
-            if (!whole && held.size() < HeldRecords) {
-                held.push_back(std::move(row));
-                continue;
-            }
-            if (!showList(RecordFileReader::IsTwoChannelRecord(whole ? row : held.front()))) return false;
-        }
-        batch.push_back(std::move(row));
-        if (batch.size() >= BatchRows) {
-            list->AppendRows(batch);
-            batch.clear();
-        }
+        rows.Take(std::move(*line), reader.Cut());
+        if (!list && rows.Dual() && !showList()) return false;
+        // Rows reach the list in batches, between the turns of the event loop: the view then
+        // hears of a batch once instead of once per row.
+        if (list && rows.Ready() >= BatchRows) appendRows();
         // Events run every few milliseconds, so a long file fills the list while the program stays
         // responsive; the user may close the list meanwhile.
-        if (progress->Due()) {
-            list->AppendRows(batch);
-            batch.clear();
-            progress->Show(lines);
+        if (progress && progress->Due()) {
+            appendRows();
+            progress->Show(rows.Lines());
             EventPump::ProcessEvents();
             if (FormWindow::IsGone(list.data())) return false;
         }
     }
-    // Records all cut short: the first of them tells the layout after all.
-    if (!list && !held.empty() && !showList(RecordFileReader::IsTwoChannelRecord(held.front()))) return false;
+    rows.End();
+    if (!list && rows.Dual() && !showList()) return false;
     // A file of headers alone opens the two-channel list, empty.
-    if (!list && headerSeen && !reader.Failed()) list = ShowFileList(true, title);
+    if (!list && rows.Headers() > 0 && !reader.Failed()) list = ShowFileList(true, title);
     if (!list) return !reader.Failed();
-    list->AppendRows(batch);
+    appendRows();
     progress.reset();
     if (reader.Failed()) {
         // The caption keeps its count, so the list does not pass for the whole file.
-        list->SetCaption(QString::number(lines) + QStringLiteral(" Records Completed"));
+        list->SetCaption(QString::number(rows.Lines()) + QStringLiteral(" Records Completed"));
         Dialogs::Current().Message(QStringLiteral("%1 could not be read to its end (%2).\r\nThe list shows the "
                                                   "records read before.")
                                        .arg(path, QString::fromStdString(reader.ErrorText())));
