@@ -56,16 +56,21 @@ public:
     QSizeF intrinsicSize(QTextDocument* document, int, const QTextFormat& format) override {
         QTextLayout layout(format.stringProperty(CodeSpanText), Font(document, format));
         const QTextLine line = LayOut(layout);
-        return {line.naturalTextWidth(), line.ascent()};
+        // As tall as the running text's letters, so that a line with code keeps the spacing of
+        // the others and the cells of a table row their common baseline.
+        QFont text = document->defaultFont();
+        text.setPointSizeF(Font(document, format).pointSizeF());
+        QTextLayout letters("X", text);
+        return {line.naturalTextWidth(), std::min(line.ascent(), LayOut(letters).ascent())};
     }
 
     void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int,
                     const QTextFormat& format) override {
         QTextLayout layout(format.stringProperty(CodeSpanText), Font(document, format));
-        LayOut(layout);
+        const QTextLine line = LayOut(layout);
         painter->save();
         painter->setPen(format.toCharFormat().foreground().color());
-        layout.draw(painter, rect.topLeft());
+        layout.draw(painter, QPointF(rect.left(), rect.bottom() - line.ascent()));  // on the baseline
         painter->restore();
     }
 
@@ -163,7 +168,6 @@ void RuleTables(QTextFrame* frame) {
             format.setBorder(0.75);
             format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
             format.setBorderBrush(QColor(120, 120, 120));
-            format.setBorderCollapse(true);
             format.setCellSpacing(0);
             format.setCellPadding(4);
             format.setHeaderRowCount(1);
