@@ -287,10 +287,18 @@ QTextBlock MoveAfter(QTextDocument& document, const QTextBlock& picture, const Q
 
 // A picture too tall for what is left of its page would leave a gap at the page's foot: it is
 // made smaller to fit, as far as it stays readable, or else the running text after it fills the
-// page and the picture heads the next one.
+// page and the picture heads the next one. A heading at the foot of a page goes on to the next
+// one, with the text under it. From the top down, so that each step sees the pages as the steps
+// before left them.
 void FillPages(QTextDocument& document) {
     const Pages pages{document};
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (IsHeading(block) && block.next().isValid() && pages.Top(block.next()) > pages.Bottom(block)) {
+            QTextBlockFormat format = block.blockFormat();
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(block).setBlockFormat(format);
+            continue;
+        }
         const auto format = Picture(block);
         if (!format || !pages.Pushed(block)) continue;
         const double natural = format->doubleProperty(PictureWidth), now = format->width() / natural;
@@ -325,10 +333,23 @@ struct Heading {
     QString text;
 };
 
+// A block's text, with the code it holds as text again.
+QString PlainText(const QTextBlock& block) {
+    QString text;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (fragment.charFormat().objectType() == CodeSpanObject)
+            text += fragment.charFormat().stringProperty(CodeSpanText).repeated(fragment.length());
+        else
+            text += fragment.text();
+    }
+    return text.trimmed();
+}
+
 std::vector<Heading> Headings(const QTextDocument& document) {
     std::vector<Heading> headings;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        if (IsHeading(block)) headings.push_back({block, block.text().trimmed()});
+        if (IsHeading(block)) headings.push_back({block, PlainText(block)});
     return headings;
 }
 
@@ -352,7 +373,7 @@ std::vector<ContentsEntry> Contents(const QTextDocument& document) {
         for (int i = 0; i < list->count(); ++i) {
             const QTextBlock entry = list->item(i);
             const auto heading = std::find_if(headings.begin(), headings.end(), [&](const Heading& h) {
-                return h.block.position() > entry.position() && Unnumbered(h.text) == Unnumbered(entry.text());
+                return h.block.position() > entry.position() && Unnumbered(h.text) == Unnumbered(PlainText(entry).section(QChar('\t'), 0, 0));
             });
             if (heading == headings.end()) break;
             entries.push_back({entry, heading->block});
