@@ -36,8 +36,8 @@ constexpr double SmallestPicture = 0.8;
 
 // A code span is drawn as one piece that a line never breaks inside: a command copied from the
 // page is the command. So is a path or an option in the running text.
-constexpr int CodeSpanObject = QTextFormat::UserObject + 1;
-constexpr int CodeSpanText = QTextFormat::UserProperty + 1;
+constexpr int UnbrokenObject = QTextFormat::UserObject + 1;
+constexpr int UnbrokenText = QTextFormat::UserProperty + 1;
 // The size a picture has at the window's size on a screen.
 constexpr int PictureWidth = QTextFormat::UserProperty + 2, PictureHeight = QTextFormat::UserProperty + 3;
 
@@ -45,8 +45,9 @@ double MmToScreenPx(double mm) { return mm / 25.4 * ScreenDpi; }
 
 }  // namespace
 
-// Draws a code span as the document lays out text, on one line, standing on the baseline.
-class CodeSpans : public QObject, public QTextObjectInterface {
+// Draws a piece of text that no line may break (a code span, a path) as the document lays out
+// text, on one line, standing on the baseline.
+class Unbroken : public QObject, public QTextObjectInterface {
     Q_OBJECT
     Q_INTERFACES(QTextObjectInterface)
 
@@ -54,19 +55,19 @@ public:
     using QObject::QObject;
 
     QSizeF intrinsicSize(QTextDocument* document, int, const QTextFormat& format) override {
-        QTextLayout layout(format.stringProperty(CodeSpanText), Font(document, format));
+        QTextLayout layout(format.stringProperty(UnbrokenText), Font(document, format));
         const QTextLine line = LayOut(layout);
         // As tall as the running text's letters, so that a line with code keeps the spacing of
         // the others and the cells of a table row their common baseline.
         QFont text = document->defaultFont();
-        text.setPointSizeF(Font(document, format).pointSizeF());
+        if (const double size = Font(document, format).pointSizeF(); size > 0) text.setPointSizeF(size);
         QTextLayout letters("X", text);
         return {line.naturalTextWidth(), std::min(line.ascent(), LayOut(letters).ascent())};
     }
 
     void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int,
                     const QTextFormat& format) override {
-        QTextLayout layout(format.stringProperty(CodeSpanText), Font(document, format));
+        QTextLayout layout(format.stringProperty(UnbrokenText), Font(document, format));
         const QTextLine line = LayOut(layout);
         painter->save();
         painter->setPen(format.toCharFormat().foreground().color());
@@ -93,8 +94,8 @@ public:
 namespace {
 
 double Width(const QTextDocument& document, const QString& text, const QTextCharFormat& format) {
-    QTextLayout layout(text, CodeSpans::Font(&document, format));
-    return CodeSpans::LayOut(layout).naturalTextWidth();
+    QTextLayout layout(text, Unbroken::Font(&document, format));
+    return Unbroken::LayOut(layout).naturalTextWidth();
 }
 
 bool IsCode(const QTextCharFormat& format) {
@@ -107,7 +108,7 @@ bool IsCode(const QTextCharFormat& format) {
 // file or an option ("/dev/ttyACM0", "--force"), which a line would otherwise break after a slash
 // or a hyphen.
 void KeepTokensWhole(QTextDocument& document, double textWidth) {
-    document.documentLayout()->registerHandler(CodeSpanObject, new CodeSpans(&document));
+    document.documentLayout()->registerHandler(UnbrokenObject, new Unbroken(&document));
     static const QRegularExpression pathOrOption("(?<!\\S)(?=\\S*/|-)\\S{2,}");
     struct Span {
         int position, length;
@@ -153,8 +154,8 @@ void KeepTokensWhole(QTextDocument& document, double textWidth) {
         for (int i = 0; i < pieces.size(); ++i) {
             if (i > 0) cursor.insertText(" ", span->format);
             QTextCharFormat piece = span->format;
-            piece.setObjectType(CodeSpanObject);
-            piece.setProperty(CodeSpanText, pieces[i]);
+            piece.setObjectType(UnbrokenObject);
+            piece.setProperty(UnbrokenText, pieces[i]);
             cursor.insertText(QString(QChar::ObjectReplacementCharacter), piece);
         }
     }
@@ -338,8 +339,8 @@ QString PlainText(const QTextBlock& block) {
     QString text;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        if (fragment.charFormat().objectType() == CodeSpanObject)
-            text += fragment.charFormat().stringProperty(CodeSpanText).repeated(fragment.length());
+        if (fragment.charFormat().objectType() == UnbrokenObject)
+            text += fragment.charFormat().stringProperty(UnbrokenText).repeated(fragment.length());
         else
             text += fragment.text();
     }
