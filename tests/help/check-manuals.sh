@@ -53,7 +53,7 @@ for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
 
   # The contents: the numbered list under the first section heading; each entry on one line with
   # the page its heading is on.
-  entries=$(awk '/^## / { n++; next } n == 1 && /^[0-9]+\. / { sub(/^[0-9]+\. +/, ""); print }' "$source")
+  entries=$(awk '/^## / { n++; next } n == 1 && /^[0-9]+\. / { sub(/^[0-9]+\. +/, ""); gsub(/[`*]/, ""); print }' "$source")
   [ -n "$entries" ] || { echo "$code: no contents in the source"; status=1; }
   layout=$(pdftotext -enc UTF-8 -layout "$pdf" -)
   while read -r entry; do

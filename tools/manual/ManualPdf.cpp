@@ -38,6 +38,9 @@ constexpr double SmallestPicture = 0.8;
 // page is the command. So is a path or an option in the running text.
 constexpr int UnbrokenObject = QTextFormat::UserObject + 1;
 constexpr int UnbrokenText = QTextFormat::UserProperty + 1;
+// The punctuation right after it ("`tq36`,"), in the running text's font: a line could break
+// between the two, as the piece is an object to it, and start with the comma.
+constexpr int UnbrokenTail = QTextFormat::UserProperty + 4, UnbrokenTailFont = QTextFormat::UserProperty + 5;
 // The size a picture has at the window's size on a screen.
 constexpr int PictureWidth = QTextFormat::UserProperty + 2, PictureHeight = QTextFormat::UserProperty + 3;
 
@@ -55,8 +58,8 @@ public:
     using QObject::QObject;
 
     QSizeF intrinsicSize(QTextDocument* document, int, const QTextFormat& format) override {
-        QTextLayout layout(format.stringProperty(UnbrokenText), Font(document, format));
-        const QTextLine line = LayOut(layout);
+        QTextLayout layout;
+        const QTextLine line = LayOut(layout, document, format);
         // As tall as the running text's letters, so that a line with code keeps the spacing of
         // the others and the cells of a table row their common baseline.
         QFont text = document->defaultFont();
@@ -67,8 +70,8 @@ public:
 
     void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int,
                     const QTextFormat& format) override {
-        QTextLayout layout(format.stringProperty(UnbrokenText), Font(document, format));
-        const QTextLine line = LayOut(layout);
+        QTextLayout layout;
+        const QTextLine line = LayOut(layout, document, format);
         painter->save();
         painter->setPen(format.toCharFormat().foreground().color());
         layout.draw(painter, QPointF(rect.left(), rect.bottom() - line.ascent()));  // on the baseline
@@ -77,6 +80,21 @@ public:
 
     static QFont Font(const QTextDocument* document, const QTextFormat& format) {
         return format.toCharFormat().font().resolve(document->defaultFont());
+    }
+
+    // The piece's text and the punctuation after it.
+    static QTextLine LayOut(QTextLayout& layout, const QTextDocument* document, const QTextFormat& format) {
+        const QString text = format.stringProperty(UnbrokenText), tail = format.stringProperty(UnbrokenTail);
+        layout.setText(text + tail);
+        layout.setFont(Font(document, format));
+        if (!tail.isEmpty()) {
+            QTextLayout::FormatRange range;
+            range.start = int(text.size());
+            range.length = int(tail.size());
+            range.format.setFont(qvariant_cast<QFont>(format.property(UnbrokenTailFont)));
+            layout.setFormats({range});
+        }
+        return LayOut(layout);
     }
 
     static QTextLine LayOut(QTextLayout& layout) {
@@ -93,15 +111,36 @@ public:
 
 namespace {
 
-double Width(const QTextDocument& document, const QString& text, const QTextCharFormat& format) {
-    QTextLayout layout(text, Unbroken::Font(&document, format));
-    return Unbroken::LayOut(layout).naturalTextWidth();
+double Width(const QTextDocument& document, const QTextCharFormat& format) {
+    QTextLayout layout;
+    return Unbroken::LayOut(layout, &document, format).naturalTextWidth();
 }
 
 bool IsCode(const QTextCharFormat& format) {
     return !format.isImageFormat() && format.objectType() == QTextFormat::NoObject &&
            (format.fontFixedPitch() || format.font().fixedPitch());
 }
+
+// The characters right after `end` up to a space, in one format that is no code: what a line
+// must not begin with after a piece it may not break.
+QString Tail(const QTextDocument& document, int end, QTextCharFormat& format) {
+    const QTextBlock block = document.findBlock(end);
+    const int blockEnd = block.position() + block.length() - 1;
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(end + 1);
+    format = cursor.charFormat();
+    QString tail;
+    for (int at = end; at < blockEnd; ++at) {
+        const QChar c = document.characterAt(at);
+        cursor.setPosition(at + 1);
+        if (c.isSpace() || c == QChar::ObjectReplacementCharacter || cursor.charFormat() != format ||
+            IsCode(format))
+            break;
+        tail += c;
+    }
+    return tail;
+}
+
 
 // Each code span of the running text made one piece that lines do not break; one wider than its
 // line is cut at its spaces, so that it wraps there only. So are the words of the text that name a
@@ -147,15 +186,23 @@ void KeepTokensWhole(QTextDocument& document, double textWidth) {
         cursor.setPosition(span->position);
         cursor.setPosition(span->position + span->length, QTextCursor::KeepAnchor);
         const QString text = cursor.selectedText();
+        QTextCharFormat tailFormat;
+        const QString tail = Tail(document, span->position + span->length, tailFormat);
+        cursor.setPosition(span->position + span->length + int(tail.size()), QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
-        const QStringList pieces = Width(document, text, span->format) <= span->room
-                                       ? QStringList{text}
-                                       : text.split(' ', Qt::SkipEmptyParts);
+        QTextCharFormat whole = span->format;
+        whole.setProperty(UnbrokenText, text);
+        const QStringList pieces =
+            Width(document, whole) <= span->room ? QStringList{text} : text.split(' ', Qt::SkipEmptyParts);
         for (int i = 0; i < pieces.size(); ++i) {
             if (i > 0) cursor.insertText(" ", span->format);
             QTextCharFormat piece = span->format;
             piece.setObjectType(UnbrokenObject);
             piece.setProperty(UnbrokenText, pieces[i]);
+            if (i == pieces.size() - 1 && !tail.isEmpty()) {
+                piece.setProperty(UnbrokenTail, tail);
+                piece.setProperty(UnbrokenTailFont, tailFormat.font().resolve(document.defaultFont()));
+            }
             cursor.insertText(QString(QChar::ObjectReplacementCharacter), piece);
         }
     }
@@ -340,7 +387,9 @@ QString PlainText(const QTextBlock& block) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (fragment.charFormat().objectType() == UnbrokenObject)
-            text += fragment.charFormat().stringProperty(UnbrokenText).repeated(fragment.length());
+            text += (fragment.charFormat().stringProperty(UnbrokenText) +
+                     fragment.charFormat().stringProperty(UnbrokenTail))
+                        .repeated(fragment.length());
         else
             text += fragment.text();
     }
