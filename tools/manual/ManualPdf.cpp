@@ -123,10 +123,10 @@ bool IsCode(const QTextCharFormat& format) {
 
 // The characters right after `end` up to a space, in one format that is no code: what a line
 // must not begin with after a piece it may not break.
-QString Tail(const QTextDocument& document, int end, QTextCharFormat& format) {
+QString Tail(QTextDocument& document, int end, QTextCharFormat& format) {
     const QTextBlock block = document.findBlock(end);
     const int blockEnd = block.position() + block.length() - 1;
-    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    QTextCursor cursor(&document);
     cursor.setPosition(end + 1);
     format = cursor.charFormat();
     QString tail;
@@ -140,7 +140,6 @@ QString Tail(const QTextDocument& document, int end, QTextCharFormat& format) {
     }
     return tail;
 }
-
 
 // Each code span of the running text made one piece that lines do not break; one wider than its
 // line is cut at its spaces, so that it wraps there only. So are the words of the text that name a
