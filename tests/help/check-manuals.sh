@@ -65,7 +65,8 @@ for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
   done <<<"$entries"
 
   # Commands, paths and options: each code span of the source on one line of the text, or, when
-  # it is longer than a line holds, each word of it; no line ends inside a path or an option.
+  # it is longer than a line holds, each word of it; and so each path or option of the running
+  # text.
   text_lines=$(pdftotext -enc UTF-8 "$pdf" -)
   while IFS= read -r span; do
     [ -n "$span" ] || continue
@@ -74,8 +75,10 @@ for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
       grep -qF -- "$piece" <<<"$text_lines" || { echo "$code: \"$piece\" is cut across lines"; status=1; }
     done <<<"$pieces"
   done < <(grep -o '`[^`]*`' "$source" | tr -d '`')
-  cut=$(grep -E -- '(/|--)$' <<<"$text_lines")
-  [ -z "$cut" ] || { echo "$code: lines end inside a path or an option:"; echo "$cut"; status=1; }
+  while IFS= read -r word; do
+    grep -qF -- "$word" <<<"$text_lines" || { echo "$code: \"$word\" is cut across lines"; status=1; }
+  done < <(grep -v '^!\[' "$source" | sed 's/`[^`]*`//g; s/[*]//g' | tr -s ' \t' '\n\n' |
+           grep -E '^(--|[^-].*/)' | sed 's/^[("]*//; s/[).,;:"]*$//' | grep -E '^--.|/' | sort -u)
 
   echo "$code: $pages pages, $count pictures, $(grep -c . <<<"$outline") bookmarks"
 done
