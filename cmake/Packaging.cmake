@@ -16,12 +16,17 @@ thermometer on a serial port, records them on the PC, reads out the
 meter's logger memory, keeps maximum, minimum and average, draws charts,
 and saves, opens and prints lists.
 .
-tq36-cli does the same without a display and publishes the readings to
-an MQTT broker, also as the systemd service tq36-publish@. The meter
-simulator tq36-metersim lets you try everything without a meter.")
+tq36-cli does the same without a display, turns record files into CSV
+and into chart images, and publishes the readings to an MQTT broker,
+also as the systemd service tq36-publish@. The meter simulator
+tq36-metersim lets you try everything without a meter.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The manuals and the desktop program use the Liberation fonts, which no library names.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# Help opens the manuals in the desktop's PDF viewer; publish talks to an MQTT broker, such as one
+# on this PC.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pdf-viewer")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 find_program(DPKG_EXECUTABLE dpkg)
 if(DPKG_EXECUTABLE)

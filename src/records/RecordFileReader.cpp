@@ -111,7 +111,8 @@ std::optional<std::string> RecordFileReader::NextLine(std::size_t budget) {
         afterCr_ = c == '\r';
         if (c == '\n' || c == '\r') {
             if (!line_.empty()) return HandOut();
-            continue;  // an empty line is left out
+            ++emptyLines_;  // an empty line is left out
+            continue;
         }
         if (c == '\0') continue;
         if (line_.size() < MaxLineBytes) {

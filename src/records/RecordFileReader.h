@@ -36,6 +36,8 @@ public:
     // The last line handed out was longer than MaxLineBytes and lost the rest.
     bool Cut() const { return cut_; }
     bool Failed() const { return failed_; }
+    // Empty lines left out so far.
+    long EmptyLines() const { return emptyLines_; }
     // Open refused the path because it is no regular file (a FIFO, a device, a folder).
     bool NotARegularFile() const { return notRegular_; }
     const std::string& ErrorText() const { return errorText_; }
@@ -64,6 +66,7 @@ private:
     bool afterCr_ = false;  // the last line ended in CR: an LF right after it belongs to it
     bool cutting_ = false;  // the line being read has outgrown MaxLineBytes
     bool cut_ = false;
+    long emptyLines_ = 0;
     std::string line_;      // the line being read
     std::string errorText_;
     char buffer_[65536];

@@ -19,10 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!parsed.options) return 0;
     const Cli::Options& o = *parsed.options;
     if (o.help || o.version) return 0;
-    Fuzz::Require(o.command == "ports" || o.command == "read" || o.command == "record" || o.command == "download",
+    Fuzz::Require(o.command == "ports" || o.command == "read" || o.command == "record" || o.command == "download" ||
+                      o.command == "publish" || o.command == "convert",
                   "a known command");
-    Fuzz::Require(o.command == "ports" || (o.com >= 1 && o.com <= 256), "a COM number from 1 to 256");
+    Fuzz::Require(o.command == "ports" || o.command == "convert" || (o.com >= 1 && o.com <= 256),
+                  "a COM number from 1 to 256");
     Fuzz::Require(o.command != "record" || !o.out.empty(), "record has a file");
+    Fuzz::Require((o.command == "convert") == !o.file.empty(), "convert, and only convert, has a file to read");
+    Fuzz::Require(!o.date || o.command == "convert", "a date only for convert");
     Fuzz::Require(o.interval >= 1 && o.interval <= 86400, "an interval from 1 s to a day");
     Fuzz::Require(!o.count || (*o.count >= 1 && *o.count <= 1'000'000'000), "a count from 1 to 10^9");
     // The recording's limit and its description count whole seconds in a long.

@@ -1,5 +1,6 @@
-// A record file through the file reader and the choice of list, as the file list loads it: line
-// ends, byte-order mark, NUL bytes, long lines, headers, and the first record telling the layout.
+// A record file through the file reader and the rows and layout of its list, as the file list and
+// tq36-cli convert take it: line ends, byte-order mark, NUL bytes, long lines, headers, and the
+// first record telling the layout.
 // The reader's reads come from memory, in pieces of changing size, as a slow file system or a
 // signal may cut them; however they are cut, the lines must be the same.
 //
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "records/FileListRows.h"
 #include "records/RecordFileReader.h"
 #include "records/RecordTable.h"
 
@@ -83,19 +85,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "the lines do not depend on how the reads are cut");
 
     // The list: headers left out, the first record choosing one or two channels.
-    std::optional<RecordTable> table;
-    long records = 0;
+    FileListRows rows;
+    long headers = 0;
     for (const std::string& line : lines) {
-        if (RecordFileReader::IsHeader(line)) continue;
-        if (!table) table.emplace(RecordTable::ColumnsFor(RecordFileReader::IsTwoChannelRecord(line)));
-        table->Append(line);
+        headers += RecordFileReader::IsHeader(line) ? 1 : 0;
+        rows.Take(line, false);
+    }
+    rows.End();
+    const std::vector<std::string> taken = rows.TakeRows();
+    Fuzz::Require(rows.Headers() == headers && taken.size() + static_cast<std::size_t>(headers) == lines.size(),
+                  "every line but a header is a row");
+    Fuzz::Require(rows.Dual().has_value() == !taken.empty(), "the records, and only they, choose the layout");
+    if (taken.empty()) return 0;
+    RecordTable table(RecordTable::ColumnsFor(*rows.Dual()));
+    long records = 0;
+    for (const std::string& row : taken) {
+        table.Append(row);
         ++records;
-        const std::vector<std::string_view> fields = Split(line);
-        for (int c = 0; c < table->Columns(); ++c) {
+        const std::vector<std::string_view> fields = Split(row);
+        for (int c = 0; c < table.Columns(); ++c) {
             const std::string_view field = static_cast<std::size_t>(c) < fields.size() ? fields[c] : "";
-            Fuzz::Require(table->Cell(records, c) == field, "a cell holds its field of the line");
+            Fuzz::Require(table.Cell(records, c) == field, "a cell holds its field of the row");
         }
     }
-    if (table) Fuzz::Require(table->Rows() == records, "one row per record");
+    Fuzz::Require(table.Rows() == records, "one row per record");
     return 0;
 }

@@ -252,10 +252,10 @@ TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {
 
 }  // namespace
 
-// tq36-plot draws a file as the plot window does: the same picture, pixel for pixel, at the
+// tq36-cli plot draws a file as the plot window does: the same picture, pixel for pixel, at the
 // window's size, for a range given on the command line as the range dialog gives it. The file
 // has marks, a change of unit, records without a unit, and more records than pixel columns.
-TEST_F(PlotWindowTest, PlotProgramDrawsTheWindowsChart) {
+TEST_F(PlotWindowTest, CommandLinePlotDrawsTheWindowsChart) {
     QByteArray file = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
     for (int n = 1; n <= 3000; ++n) {
         const double t1 = 20 + (n % 170) * 0.7, t2 = 60 - (n % 90) * 0.4;
@@ -285,7 +285,7 @@ TEST_F(PlotWindowTest, PlotProgramDrawsTheWindowsChart) {
     ASSERT_EQ(window.size(), QSize(523, 431));
 
     QProcess program;
-    program.start(TQ36_PLOT_PROGRAM, {dir.filePath("rec.txt"), "--records", "7-2950", "--min", "-20", "--max",
+    program.start(TQ36_CLI_PROGRAM, {"plot", dir.filePath("rec.txt"), "--records", "7-2950", "--min", "-20", "--max",
                                       "150", "--size", "523x431", "--out", dir.filePath("plot.png")});
     ASSERT_TRUE(program.waitForFinished(60000));
     ASSERT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();

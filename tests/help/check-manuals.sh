@@ -2,7 +2,9 @@
 # Each language's manual beside the program: a valid PDF of several pages that holds the title
 # and the table-of-contents heading of its own source, and every picture of a window: each one the
 # build took is named in the source, the PDF holds one image per name, and none is shrunk so far
-# that the text in it can no longer be read.
+# that the text in it can no longer be read. Every heading has a bookmark that leads to its page,
+# every entry of the contents gives that page, and no command, path or option is cut at a line's
+# end, so that what a reader copies from the page is what the source says.
 set -uo pipefail
 help_sources=$1 built=$2
 pictures=$built/manual-pictures
@@ -33,6 +35,51 @@ for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
     { echo "$code: $count pictures in the PDF for $(grep -c . <<<"$named") in the source"; status=1; }
   small=$(awk -v max=$max_ppi '$13 > max || $14 > max' <<<"$images" | grep -c .)
   [ "$small" -eq 0 ] || { echo "$code: $small pictures shrunk below a readable size"; status=1; }
-  echo "$code: $pages pages, $count pictures"
+  errors=$( { pdfinfo "$pdf" && pdftotext "$pdf" - && pdftohtml -xml -i -stdout "$pdf"; } 2>&1 >/dev/null)
+  [ -z "$errors" ] || { echo "$code: poppler reads the file with errors: $errors"; status=1; }
+
+  # The headings of the source, as a reader sees them, and the bookmarks with their pages.
+  headings=$(sed -n 's/^#\{1,6\} \+//p' "$source" | sed 's/[`*]//g')
+  outline=$(pdftohtml -xml -i -stdout -q "$pdf" 2>/dev/null |
+            sed -n 's/.*<item page="\([0-9]*\)">\(.*\)<\/item>.*/\1 \2/p' |
+            sed "s/&amp;/\&/g; s/&lt;/</g; s/&gt;/>/g; s/&quot;/\"/g; s/&#39;/'/g; s/&apos;/'/g")
+  [ "$(cut -d' ' -f2- <<<"$outline")" = "$headings" ] ||
+    { echo "$code: the bookmarks are not the headings:"; diff <(echo "$headings") <(cut -d' ' -f2- <<<"$outline"); status=1; }
+  while read -r page title; do
+    [ -n "$title" ] || continue
+    pdftotext -enc UTF-8 -f "$page" -l "$page" "$pdf" - | tr -s ' \n' '  ' | grep -qF -- "$title" ||
+      { echo "$code: the bookmark \"$title\" leads to page $page, which lacks it"; status=1; }
+  done <<<"$outline"
+
+  # The contents: the numbered list under the first section heading; each entry on one line with
+  # the page its heading is on.
+  entries=$(awk '/^## / { n++; next } n == 1 && /^[0-9]+\. / { sub(/^[0-9]+\. +/, ""); gsub(/[`*]/, ""); print }' "$source")
+  [ -n "$entries" ] || { echo "$code: no contents in the source"; status=1; }
+  layout=$(pdftotext -enc UTF-8 -layout "$pdf" -)
+  while read -r entry; do
+    [ -n "$entry" ] || continue
+    page=$(awk -v e="$entry" '{ p = $1; $1 = ""; t = substr($0, 2); sub(/^[0-9]+\. +/, "", t) } t == e { print p; exit }' <<<"$outline")
+    [ -n "$page" ] || { echo "$code: no bookmark for the contents entry \"$entry\""; status=1; continue; }
+    awk -v e="$entry" -v p="$page" 'index($0, e) && $NF == p { found = 1 } END { exit !found }' <<<"$layout" ||
+      { echo "$code: the contents lack \"$entry\" with its page $page"; status=1; }
+  done <<<"$entries"
+
+  # Commands, paths and options: each code span of the source on one line of the text, or, when
+  # it is longer than a line holds, each word of it; and so each path or option of the running
+  # text.
+  text_lines=$(pdftotext -enc UTF-8 "$pdf" -)
+  while IFS= read -r span; do
+    [ -n "$span" ] || continue
+    if [ ${#span} -le 60 ]; then pieces=$span; else pieces=$(tr -s ' ' '\n' <<<"$span"); fi
+    while IFS= read -r piece; do
+      grep -qF -- "$piece" <<<"$text_lines" || { echo "$code: \"$piece\" is cut across lines"; status=1; }
+    done <<<"$pieces"
+  done < <(grep -o '`[^`]*`' "$source" | tr -d '`')
+  while IFS= read -r word; do
+    grep -qF -- "$word" <<<"$text_lines" || { echo "$code: \"$word\" is cut across lines"; status=1; }
+  done < <(grep -v '^!\[' "$source" | sed 's/`[^`]*`//g; s/[*]//g' | tr -s ' \t' '\n\n' |
+           grep -E '^(--|[^-].*/)' | sed 's/^[("]*//; s/[).,;:"]*$//' | grep -E '^--.|/' | sort -u)
+
+  echo "$code: $pages pages, $count pictures, $(grep -c . <<<"$outline") bookmarks"
 done
 exit $status

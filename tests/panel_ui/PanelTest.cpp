@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QTest>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTime>
@@ -267,6 +268,29 @@ TEST_F(PanelTest, ToolbarButtonsCaptionToggleAndHelpPanel) {
     EXPECT_FALSE(Hidden("SSPhelp"));
     Bar(panel)->Trigger("help");
     EXPECT_TRUE(Hidden("SSPhelp"));
+}
+
+// The keys do what their buttons do, with the same guards, and Ctrl+Q closes as the close box does.
+TEST_F(PanelTest, KeysDoWhatTheirButtonsDo) {
+    QPointer<Panel> panel = OpenPanelWithReading({"--channels", "2"}, "23.5");
+    Forms::Show("Panel");
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+    QTest::keyClick(panel, Qt::Key_F1);
+    EXPECT_FALSE(Hidden("SSPhelp"));
+
+    const auto run = std::filesystem::path(ports.Path()) / "keys.txt";
+    dialogs.QueueFile(QString::fromStdString(run.string()));
+    QTest::keyClick(panel, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(PumpUntil([] { return ProgramLink().Recording(); }));
+    QTest::keyClick(panel, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"Recording Mode!\n\rPlease stop recording!"});
+    QTest::keyClick(panel, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(PumpUntil([] { return !ProgramLink().Recording(); }));
+
+    QTest::keyClick(panel, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(ProgramLink().Started());
+    EXPECT_TRUE(PumpUntil([&] { return panel.isNull(); }, 10));
 }
 
 // The main window needs a link that runs: without one (no port was chosen) it says so and closes.

@@ -34,7 +34,7 @@ class PlotProgramTest : public testing::Test {
     Outcome Plot(const QStringList& args) {
         QProcess program;
         program.setWorkingDirectory(dir.path());
-        program.start(TQ36_PLOT_PROGRAM, args);
+        program.start(TQ36_CLI_PROGRAM, QStringList{"plot"} + args);
         if (!program.waitForFinished(60000)) return {};
         return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
                 QString::fromUtf8(program.readAllStandardError())};
@@ -43,7 +43,7 @@ class PlotProgramTest : public testing::Test {
     QTemporaryDir dir;
 };
 
-// What is refused, with the status scripts see and the reason the user reads.
+// What is refused, with tq36-cli's statuses and the reason the user reads.
 TEST_F(PlotProgramTest, RefusesWithTheStatusesOfTheCommandLineTool) {
     Write("headers.txt", "No.s    Time            T1      T2      T1-T2   Unit\r\n");
     const struct {
@@ -75,7 +75,7 @@ TEST_F(PlotProgramTest, RefusesWithTheStatusesOfTheCommandLineTool) {
     }
 }
 
-// As record treats its file: an existing picture stays unless --force, and what is no regular
+// As tq36-cli record treats its file: an existing picture stays unless --force, and what is no regular
 // file is never written to.
 TEST_F(PlotProgramTest, ReplacesAnExistingPictureOnlyWithForce) {
     Write("plot.png", "earlier");

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "logger/LoggerFormat.h"
 
@@ -44,6 +45,25 @@ bool MqttText(const std::string& text) {
         i += static_cast<std::size_t>(length);
     }
     return true;
+}
+
+// YYYY-MM-DD, a day of the calendar.
+std::optional<std::chrono::sys_days> Day(const char* text) {
+    const std::string_view day(text);
+    if (day.size() != 10 || day[4] != '-' || day[7] != '-') return std::nullopt;
+    const auto part = [&](std::size_t at, std::size_t length) -> std::optional<int> {
+        int value = 0;
+        const char* begin = day.data() + at;
+        const auto [ptr, ec] = std::from_chars(begin, begin + length, value);
+        if (ec != std::errc() || ptr != begin + length || *begin == '-' || *begin == '+') return std::nullopt;
+        return value;
+    };
+    const auto year = part(0, 4), month = part(5, 2), dayOfMonth = part(8, 2);
+    if (!year || !month || !dayOfMonth) return std::nullopt;
+    const std::chrono::year_month_day date{std::chrono::year(*year), std::chrono::month(static_cast<unsigned>(*month)),
+                                           std::chrono::day(static_cast<unsigned>(*dayOfMonth))};
+    if (!date.ok()) return std::nullopt;
+    return std::chrono::sys_days(date);
 }
 
 }  // namespace
@@ -91,7 +111,7 @@ Parsed Parse(const std::vector<std::string>& args) {
     enum {
         Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Force, Help, Version,
         Broker, Topic, Qos, ClientId, Username, PasswordFile, Password, Cafile, HaDiscovery,
-        DeviceId
+        DeviceId, Date
     };
     static const option longOptions[] = {
         {"com", required_argument, nullptr, Com},           {"json", no_argument, nullptr, Json},
@@ -106,6 +126,7 @@ Parsed Parse(const std::vector<std::string>& args) {
         // Named so that getopt never takes "--password" for an abbreviation of --password-file.
         {"password", optional_argument, nullptr, Password}, {"cafile", required_argument, nullptr, Cafile},
         {"ha-discovery", no_argument, nullptr, HaDiscovery}, {"device-id", required_argument, nullptr, DeviceId},
+        {"date", required_argument, nullptr, Date},
         {nullptr, 0, nullptr, 0}};
     optind = 0;  // a fresh scan, also when called more than once
     opterr = 0;
@@ -209,6 +230,10 @@ Parsed Parse(const std::vector<std::string>& args) {
                         std::string::npos)
                     return fail("--device-id takes letters, digits, '-' and '_'");
                 break;
+            case Date:
+                o.date = Day(optarg);
+                if (!o.date) return fail(std::string("--date takes a day as YYYY-MM-DD, not '") + optarg + "'");
+                break;
             case Help:
             case 'h':
                 o.help = true;
@@ -224,11 +249,18 @@ Parsed Parse(const std::vector<std::string>& args) {
         parsed.options = o;
         return parsed;
     }
-    if (o.command.empty()) return fail("a command is missing: ports, read, record, download or publish");
+    if (o.command.empty()) return fail("a command is missing: ports, read, record, download, publish, convert or plot");
+    if (o.command == "convert" && optind < argc) o.file = argv[static_cast<std::size_t>(optind++)];
     if (optind < argc) return fail("unexpected argument '" + std::string(argv[static_cast<std::size_t>(optind)]) + "'");
     if (o.command != "ports" && o.command != "read" && o.command != "record" && o.command != "download" &&
-        o.command != "publish")
+        o.command != "publish" && o.command != "convert")
         return fail("unknown command '" + o.command + "'");
+    if (o.command == "convert") {
+        if (o.file.empty()) return fail("convert needs a record FILE");
+        parsed.options = o;
+        return parsed;
+    }
+    if (o.date) return fail("--date is an option of convert");
     if (o.command != "ports" && o.com == 0) return fail(o.command + " needs --com N");
     if (o.command == "record" && o.out.empty()) return fail("record needs --out FILE");
     if (o.command == "publish") {
@@ -255,6 +287,10 @@ std::string UsageText() {
            "                  [--client-id ID] [--username U --password-file F] [--cafile F]\n"
            "                  [--ha-discovery [--device-id ID]]\n"
            "                                          live readings to an MQTT broker, on record's grid\n"
+           "  tq36-cli convert FILE [--date YYYY-MM-DD] [--out OUT.csv] [--force]\n"
+           "                                          a record file as CSV for spreadsheets and pandas\n"
+           "  tq36-cli plot FILE --out OUT.png|.svg|.pdf [--records R1-R2] [--min T] [--max T] [--size WxH]\n"
+           "                [--force]                 a record file drawn as the plot window draws it\n"
            "  tq36-cli --help | --version\n"
            "\n"
            "record makes its file at the meter's first frame; an existing file is replaced only with\n"
@@ -279,18 +315,33 @@ std::string UsageText() {
            "tq36- and the adapter's /dev/serial/by-id name, or tq36-com<N>. A silent meter, also at the\n"
            "start, is waited for. SIGINT and SIGTERM end it.\n"
            "\n"
+           "convert reads a record file or list save as the desktop program opens it (header lines and\n"
+           "empty lines are left out and counted on stderr) and writes RFC 4180 CSV with CR LF to stdout,\n"
+           "or to --out: record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark, and for one channel\n"
+           "record,timestamp,t1,unit,t1_mark. Numbers have a decimal point; a mark (OL, -OL, ----) leaves\n"
+           "the number empty and stands in its _mark column; each row has its own unit. --date gives the\n"
+           "first record's day: timestamps become YYYY-MM-DDThh:mm:ss, the day going on by one wherever\n"
+           "the time of day goes back (a run past midnight). --out replaces an existing file only with\n"
+           "--force, and only once the whole file is converted.\n"
+           "\n"
+           "plot draws a record file as the desktop program's plot window does, without a display, into\n"
+           "a PNG, SVG or PDF as --out ends; 'tq36-cli plot --help' tells more.\n"
+           "\n"
            "Exit status:\n"
            "    0  done (also a recording or publishing ended by SIGINT or SIGTERM)\n"
-           "   64  bad arguments (also a --password-file or --cafile that cannot be read)\n"
-           "   66  no such port\n"
-           "   69  the meter sent nothing within 5 s, or did not answer the logger commands\n"
+           "   64  bad arguments (also a --password-file or --cafile that cannot be read, or a plot range\n"
+           "       that the Plot Range dialog would refuse)\n"
+           "   66  no such port; or the FILE to convert or plot cannot be opened (or has nothing to plot)\n"
+           "   69  the meter sent nothing within 5 s, or did not answer the logger commands; or plot's\n"
+           "       drawing program tq36-plot is missing\n"
            "   73  the output file exists, or set files of an earlier download (--force replaces them);\n"
            "       or the output is a FIFO or a device\n"
-           "   74  a file or the standard output could not be written\n"
+           "   74  a file or the standard output could not be written; or the FILE to convert or plot could\n"
+           "       not be read to its end\n"
            "   75  the port is busy: another program has it open\n"
            "   76  the recording ended before its limit: the meter changed between one and two channels\n"
            "   77  this user may not open the port; or the broker refused the username or password\n"
-           "  130  a download ended by SIGINT or SIGTERM\n";
+           "  130  a download or a conversion ended by SIGINT or SIGTERM\n";
 }
 
 std::string VersionText() { return std::string("tq36-cli ") + TQ36_VERSION + "\n"; }

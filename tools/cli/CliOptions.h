@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,8 +14,9 @@ enum Exit : int {
     Usage = 64,        // bad arguments
     NoPort = 66,       // the COM number resolves to no device
     NoMeter = 69,      // the meter sent nothing within 5 s, or did not answer the logger commands
+    NoInput = 66,      // convert: the record file cannot be opened
     Exists = 73,       // an output file exists and --force was not given, or is a FIFO or a device
-    Io = 74,           // a file or the standard output could not be written
+    Io = 74,           // a file or the standard output could not be written, or a file not read to its end
     Busy = 75,         // another program has the port open
     EndedEarly = 76,   // the recording ended before its limit (not by a signal)
     NoPermission = 77, // this user may not open the port
@@ -22,7 +24,8 @@ enum Exit : int {
 };
 
 struct Options {
-    std::string command;  // ports, read, record, download, publish
+    std::string command;  // ports, read, record, download, publish, convert
+    std::string file;     // convert: the record file
     int com = 0;
     bool json = false;
     std::optional<long> count;
@@ -43,6 +46,7 @@ struct Options {
     std::string cafile;
     bool haDiscovery = false;
     std::string deviceId;  // the meter's identity in Home Assistant; its port's when empty
+    std::optional<std::chrono::sys_days> date;  // convert: the day of the first record
     bool help = false;
     bool version = false;
 };

@@ -75,6 +75,21 @@ bool PrintLine(const std::string& line) {
     return true;
 }
 
+bool WriteOutput(std::string_view text) {
+    if (outputError != 0) return false;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        outputError = errno != 0 ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+bool FlushOutput() {
+    if (outputError == 0 && std::fflush(stdout) == EOF) outputError = errno != 0 ? errno : EIO;
+    return outputError == 0;
+}
+
 bool OutputFailed() { return outputError != 0; }
 
 void Say(const std::string& line) {
@@ -148,6 +163,8 @@ StopOnSignal::StopOnSignal(AcquisitionEngine& engine) {
 
 StopOnSignal::~StopOnSignal() { signalled.store(nullptr); }
 
+bool StopRequested() { return stopRequested != 0; }
+
 void CatchStopSignals() {
     struct sigaction action{};
     action.sa_handler = OnStopSignal;
@@ -168,8 +185,7 @@ bool Drive(AcquisitionEngine& engine, const std::function<bool()>& carryOn, bool
 }
 
 int FinishOutput(int status) {
-    if (outputError == 0 && std::fflush(stdout) == EOF) outputError = errno != 0 ? errno : EIO;
-    if (outputError == 0) return status;
+    if (FlushOutput()) return status;
     // A reader that went away (a pipe into head) needs no word; anything else does.
     if (outputError != EPIPE) Say(std::string("tq36-cli: the standard output could not be written (") +
                                   std::strerror(outputError) + ")");

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "acquisition/AcquisitionEngine.h"
 
@@ -32,6 +33,10 @@ AcquisitionEngine::Clock EngineClock();
 // One line of results to stdout, passed on at once (a pipe's reader waits for it); false once
 // stdout has refused a write.
 bool PrintLine(const std::string& line);
+// Text to stdout as it is, buffered (FinishOutput flushes it); false once stdout has refused a write.
+bool WriteOutput(std::string_view text);
+// Passes on what stdout holds; false once stdout has refused a write.
+bool FlushOutput();
 // True once stdout has refused a write.
 bool OutputFailed();
 // A line on stderr of what goes on; a live progress line is cleared first.
@@ -78,6 +83,9 @@ public:
     StopOnSignal(const StopOnSignal&) = delete;
     StopOnSignal& operator=(const StopOnSignal&) = delete;
 };
+
+// A stop signal came (for the commands that drive no engine).
+bool StopRequested();
 
 // Runs the engine's turns until `carryOn` (asked before each turn) says no or a stop signal came.
 // False when no frame came within the first 5 s (unless told to wait for the meter).

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "CliOptions.h"
 
-// The five commands of tq36-cli. Each returns the program's exit status; what the user is told
+// The commands of tq36-cli. Each returns the program's exit status; what the user is told
 // goes to stdout (results) and stderr (progress, waits, errors).
 namespace Cli {
 
@@ -11,6 +14,11 @@ int Read(const Options& options);
 int Record(const Options& options);
 int Download(const Options& options);
 int Publish(const Options& options);
+int Convert(const Options& options);
+
+// plot, which another program does: it runs in this process's place with the arguments after
+// "plot"; back here only when it could not start (the status to end with).
+int Plot(const std::vector<std::string>& args);
 
 // SIGINT and SIGTERM stop the engine a command drives at once; the command ends with its files whole.
 void CatchStopSignals();

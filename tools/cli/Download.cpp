@@ -104,7 +104,7 @@ int RemoveEarlierSets(const std::string& dir, const std::vector<std::string>& ea
             status = Io;
         }
     }
-    std::string said = "of an earlier download in " + dir + ":";
+    std::string said = "tq36-cli: set files of an earlier download in " + dir + ":";
     if (!replaced.empty()) said += " replaced " + NameList(replaced) + (removed.empty() ? "" : ";");
     if (!removed.empty()) said += " removed " + NameList(removed);
     Say(said);

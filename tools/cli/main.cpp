@@ -10,6 +10,7 @@
 int main(int argc, char* argv[]) {
     IgnoreFileSizeSignal();
     const std::vector<std::string> args(argv, argv + argc);
+    if (args.size() > 1 && args[1] == "plot") return Cli::Plot(args);
     const Cli::Parsed parsed = Cli::Parse(args);
     if (!parsed.options) {
         std::fprintf(stderr, "tq36-cli: %s\ntry 'tq36-cli --help'\n", parsed.error.c_str());
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
     if (options.command == "ports") return Cli::FinishOutput(Cli::Ports());
     if (options.command == "read") return Cli::FinishOutput(Cli::Read(options));
     if (options.command == "record") return Cli::FinishOutput(Cli::Record(options));
+    if (options.command == "convert") return Cli::FinishOutput(Cli::Convert(options));
     if (options.command == "publish") return Cli::FinishOutput(Cli::Publish(options));
     return Cli::FinishOutput(Cli::Download(options));
 }

@@ -123,7 +123,7 @@ Parsed Parse(const std::vector<std::string>& args) {
             fail("one record file only: " + operand);
         }
     }
-    if (options.file.empty()) fail("which record file? tq36-plot FILE --out OUT.png");
+    if (options.file.empty()) fail("which record file? tq36-cli plot FILE --out OUT.png");
     if (options.out.empty())
         fail("--out OUT.png, OUT.svg or OUT.pdf is needed");
     else if (!KindOf(options.out))
@@ -133,7 +133,7 @@ Parsed Parse(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "Usage: tq36-plot FILE --out OUT.png|OUT.svg|OUT.pdf [options]\n"
+    return "usage: tq36-cli plot FILE --out OUT.png|OUT.svg|OUT.pdf [options]\n"
            "Draws a record file or a saved list as the plot window draws it, without a display.\n"
            "\n"
            "  --out OUT         the picture; its ending says the kind: .png, .svg or .pdf\n"
@@ -150,8 +150,8 @@ std::string UsageText() {
            "checks them.\n"
            "\n"
            "Exit status: 0 the picture was written; 64 bad arguments or a range that is refused;\n"
-           "66 FILE cannot be read or holds no records; 73 OUT exists (give --force) or is not a\n"
-           "regular file; 74 OUT could not be written.\n";
+           "66 FILE cannot be opened or holds no records; 73 OUT exists (give --force) or is not a\n"
+           "regular file; 74 OUT could not be written, or FILE could not be read to its end.\n";
 }
 
 }  // namespace PlotCli

@@ -1,6 +1,7 @@
 // tq36-plot: a record file drawn as the plot window draws it, to a PNG, SVG or PDF, with no
-// display. A program of its own so that tq36-cli, which runs as a service on machines without a
-// desktop, stays free of Qt's GUI library and its fonts.
+// display; "tq36-cli plot" runs it. A program of its own so that tq36-cli, which runs as a
+// service on machines without a desktop, stays free of Qt's GUI library and its fonts. It
+// speaks as tq36-cli, which the user called.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,9 +25,9 @@
 #include "Png.h"
 #include "graphs/ListPlot.h"
 #include "graphs/RangeInput.h"
+#include "records/FileListRows.h"
 #include "records/FileSizeLimit.h"
 #include "records/RecordFileReader.h"
-#include "records/RecordFileRows.h"
 #include "records/RecordTable.h"
 #include "ui/Painting.h"
 
@@ -35,7 +36,7 @@ namespace {
 // sysexits.h: the input cannot be read, as tq36-cli says of a port that is not there.
 constexpr int NoInput = 66;
 
-void Say(const std::string& line) { std::fprintf(stderr, "tq36-plot: %s\n", line.c_str()); }
+void Say(const std::string& line) { std::fprintf(stderr, "tq36-cli: %s\n", line.c_str()); }
 
 // An existing picture is replaced only when asked to, as record treats its file.
 int RefuseToReplace(const PlotCli::Options& options) {
@@ -51,35 +52,33 @@ int RefuseToReplace(const PlotCli::Options& options) {
     return Cli::Exists;
 }
 
-// The records of a file as its file list shows them.
-std::optional<RecordTable> ReadRecords(const std::string& path) {
+// The records of a file as its file list shows them; Ok, or the status to end with.
+int ReadRecords(const std::string& path, std::optional<RecordTable>& table) {
     RecordFileReader reader;
     if (!reader.Open(path)) {
         Say(path + ": " + (reader.NotARegularFile() ? "not a regular file" : reader.ErrorText()));
-        return std::nullopt;
+        return NoInput;
     }
-    RecordFileRows rows;
-    std::optional<RecordTable> table;
+    FileListRows rows;
     const auto take = [&] {
-        if (!table) table.emplace(RecordTable::ColumnsFor(*rows.TwoChannels()));
-        for (const std::string& row : rows.Pending()) table->Append(row);
-        rows.Pending().clear();
+        if (!table) table.emplace(RecordTable::ColumnsFor(*rows.Dual()));
+        for (const std::string& row : rows.TakeRows()) table->Append(row);
     };
     while (std::optional<std::string> line = reader.NextLine()) {
-        rows.Add(*line, reader.Cut());
-        if (rows.TwoChannels()) take();
+        rows.Take(std::move(*line), reader.Cut());
+        if (rows.Ready() >= 512) take();
     }
     if (reader.Failed()) {
         Say(path + " could not be read to its end (" + reader.ErrorText() + ")");
-        return std::nullopt;
+        return Cli::Io;
     }
-    rows.Finish();
-    if (rows.TwoChannels()) take();
+    rows.End();
+    if (rows.Dual()) take();
     if (!table || table->Rows() == 0) {
         Say(path + " holds no records to plot");
-        return std::nullopt;
+        return NoInput;
     }
-    return table;
+    return Cli::Ok;
 }
 
 // The range dialog's checks, on the values given and the plot's own for the others.
@@ -181,17 +180,17 @@ int main(int argc, char* argv[]) {
     IgnoreFileSizeSignal();
     const PlotCli::Parsed parsed = PlotCli::Parse(std::vector<std::string>(argv, argv + argc));
     if (!parsed.options) {
-        std::fprintf(stderr, "tq36-plot: %s\ntry 'tq36-plot --help'\n", parsed.error.c_str());
+        std::fprintf(stderr, "tq36-cli: %s\ntry 'tq36-cli plot --help'\n", parsed.error.c_str());
         return Cli::Usage;
     }
     const PlotCli::Options& options = *parsed.options;
     if (options.help || options.version) {
-        const std::string text = options.help ? PlotCli::UsageText() : "tq36-plot " TQ36_VERSION "\n";
+        const std::string text = options.help ? PlotCli::UsageText() : "tq36-cli " TQ36_VERSION "\n";
         return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? Cli::Ok : Cli::Io;
     }
     if (const int refused = RefuseToReplace(options)) return refused;
-    std::optional<RecordTable> records = ReadRecords(options.file);
-    if (!records) return NoInput;
+    std::optional<RecordTable> records;
+    if (const int failed = ReadRecords(options.file, records)) return failed;
     ListPlot& plot = ListPlot::Instance();
     plot.Open(std::move(*records));
     if (!ApplyRange(plot, options)) return Cli::Usage;

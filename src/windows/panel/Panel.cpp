@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTime>
 #include <filesystem>
+#include <functional>
 
 #include "records/RecordFormat.h"
 #include "ui/Clock.h"
@@ -108,6 +110,7 @@ Panel::Panel(MeterLink& link, QWidget* parent) : FormWindow(WindowNames::Panel, 
     ShowTimesText->hide();
 
     BuildHelpPanel();
+    BuildKeys();
 
     connect(&link_, &MeterLink::PortSeen, this, [this](int number) { SetPortText(QString("COM  %1").arg(number)); });
     connect(&link_, &MeterLink::ReadingShown, this, [this] {
@@ -161,6 +164,18 @@ void Panel::BuildHelpPanel() {
         Option1[i] = option;
     }
     SSPhelp->hide();
+}
+
+// Keys for the commands reached for most. Each does just what its button, or the window's close
+// box, does: the same guards hold.
+void Panel::BuildKeys() {
+    const auto key = [this](const QKeySequence& sequence, const std::function<void()>& action) {
+        connect(new QShortcut(sequence, this), &QShortcut::activated, this, action);
+    };
+    key(QKeySequence(Qt::Key_F1), [this] { SSPhelp->show(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { Toolbar1->Trigger("Open"); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Toolbar1->Trigger("Save"); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
 }
 
 void Panel::Load() {

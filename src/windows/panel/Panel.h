@@ -47,6 +47,7 @@ private:
 
     void BuildToolbar();
     void BuildHelpPanel();
+    void BuildKeys();
     void ShowReading();
     void ShowChannelLayout(bool dual);
     void PlaceFigures();

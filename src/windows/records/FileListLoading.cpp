@@ -3,10 +3,9 @@
 #include <QPointer>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "records/FileListRows.h"
 #include "records/RecordFileReader.h"
-#include "records/RecordFileRows.h"
 #include "records/RecordFormat.h"
 #include "ui/CaptionProgress.h"
 #include "ui/Dialogs.h"
@@ -54,16 +53,13 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
 
     QPointer<ListWindow> list;
     std::optional<CaptionProgress> progress;
-    // Rows reach the list in batches, between the turns of the event loop: the view then hears
-    // of a batch once instead of once per row.
-    RecordFileRows rows;
-    std::vector<std::string>& batch = rows.Pending();
-    const auto showList = [&](bool dual) {
-        list = ShowFileList(dual, title);
+    FileListRows rows;
+    const auto showList = [&] {
+        list = ShowFileList(*rows.Dual(), title);
         if (list) progress.emplace(*list, QStringLiteral(" Records Completed"));
         return !list.isNull();
     };
-    long lines = 0;
+    const auto appendRows = [&] { list->AppendRows(rows.TakeRows()); };
     for (;;) {
         std::optional<std::string> line = reader.NextLine(StepBytes);
         if (!line) {
@@ -72,37 +68,30 @@ bool LoadRecordFile(RecordFileReader& reader, const QString& path, const QString
             if (progress && FormWindow::IsGone(list.data())) return false;  // closed meanwhile
             continue;
         }
-        ++lines;
-        rows.Add(*line, reader.Cut());
-        if (!list) {
-            if (!rows.TwoChannels()) continue;
-            if (!showList(*rows.TwoChannels())) return false;
-        }
-        if (batch.size() >= BatchRows) {
-            list->AppendRows(batch);
-            batch.clear();
-        }
+        rows.Take(std::move(*line), reader.Cut());
+        if (!list && rows.Dual() && !showList()) return false;
+        // Rows reach the list in batches, between the turns of the event loop: the view then
+        // hears of a batch once instead of once per row.
+        if (list && rows.Ready() >= BatchRows) appendRows();
         // Events run every few milliseconds, so a long file fills the list while the program stays
         // responsive; the user may close the list meanwhile.
-        if (progress->Due()) {
-            list->AppendRows(batch);
-            batch.clear();
-            progress->Show(lines);
+        if (progress && progress->Due()) {
+            appendRows();
+            progress->Show(rows.Lines());
             EventPump::ProcessEvents();
             if (FormWindow::IsGone(list.data())) return false;
         }
     }
-    // Records all cut short: the first of them tells the layout after all.
-    rows.Finish();
-    if (!list && rows.TwoChannels() && !showList(*rows.TwoChannels())) return false;
+    rows.End();
+    if (!list && rows.Dual() && !showList()) return false;
     // A file of headers alone opens the two-channel list, empty.
-    if (!list && rows.HeaderSeen() && !reader.Failed()) list = ShowFileList(true, title);
+    if (!list && rows.Headers() > 0 && !reader.Failed()) list = ShowFileList(true, title);
     if (!list) return !reader.Failed();
-    list->AppendRows(batch);
+    appendRows();
     progress.reset();
     if (reader.Failed()) {
         // The caption keeps its count, so the list does not pass for the whole file.
-        list->SetCaption(QString::number(lines) + QStringLiteral(" Records Completed"));
+        list->SetCaption(QString::number(rows.Lines()) + QStringLiteral(" Records Completed"));
         Dialogs::Current().Message(QStringLiteral("%1 could not be read to its end (%2).\r\nThe list shows the "
                                                   "records read before.")
                                        .arg(path, QString::fromStdString(reader.ErrorText())));

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace {
+
+// The command-line program beside the simulator in the build tree.
+QString CliPath() {
+    return QFileInfo(qEnvironmentVariable("TQ36_METERSIM")).dir().filePath("../cli/tq36-cli");
+}
+
+struct Outcome {
+    int status = -1;
+    QByteArray out, err;
+};
+
+// `fileSizeLimit`: bytes any file of the program may grow to (a disk that fills up).
+Outcome Execute(const QString& program, const QStringList& args, const QByteArray& input = {},
+                rlim_t fileSizeLimit = RLIM_INFINITY) {
+    QProcess process;
+    if (fileSizeLimit != RLIM_INFINITY) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+    process.start(program, args);
+    if (!process.waitForStarted()) return {};
+    process.write(input);
+    process.closeWriteChannel();
+    Outcome run;
+    if (!process.waitForFinished(60000)) return run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+class ConvertTest : public testing::Test {
+  protected:
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        return path;
+    }
+
+    static QByteArray ReadAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    Outcome Convert(const QString& file, const QStringList& options = {}) {
+        return Execute(CliPath(), QStringList{"convert", file} + options);
+    }
+
+    QTemporaryDir dir;
+};
+
+constexpr char Header[] = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
+
+// A recording, and a list save with a TAB after every field, over the same readings.
+const QByteArray TwoChannelRecording = QByteArray(Header) +
+                                       "1\t14:03:07\t23.5\t21.0\t2.5\tC\r\n"
+                                       "2\t14:03:09\tOL\t-OL\t----\tC\r\n"
+                                       "3\t14:03:11\t-40.0\t1372.0\t-1412.0\tC\r\n";
+const QByteArray TwoChannelCsv =
+    "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n"
+    "1,14:03:07,23.5,21.0,2.5,C,,,\r\n"
+    "2,14:03:09,,,,C,OL,-OL,----\r\n"
+    "3,14:03:11,-40.0,1372.0,-1412.0,C,,,\r\n";
+
+TEST_F(ConvertTest, WritesExactCsvOfEveryKindOfFile) {
+    struct Case {
+        const char* name;
+        QByteArray file;
+        QStringList options;
+        QByteArray csv;
+    };
+    const Case cases[] = {
+        {"TwoChannelWithMarks", TwoChannelRecording, {}, TwoChannelCsv},
+        {"ListSaveWithTrailingTabs",
+         QByteArray(Header) + "1\t14:03:07\t23.5\t21.0\t2.5\tC\t\r\n2\t14:03:09\tOL\t-OL\t----\tC\t\r\n"
+                              "3\t14:03:11\t-40.0\t1372.0\t-1412.0\tC\t\r\n",
+         {},
+         TwoChannelCsv},
+        {"OneChannel",
+         QByteArray(Header) + "1\t08:00:00\t20.0\tC\t\r\n2\t08:00:01\t----\tC\t\r\n",
+         {},
+         "record,timestamp,t1,unit,t1_mark\r\n1,08:00:00,20.0,C,\r\n2,08:00:01,,C,----\r\n"},
+        {"MixedUnits",
+         QByteArray(Header) + "1\t10:00:00\t20.0\t19.0\t1.0\tC\r\n2\t10:00:02\t68.0\t66.2\t1.8\tF\r\n"
+                              "3\t10:00:04\t293.2\t292.2\t1.0\tK\r\n",
+         {},
+         "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n1,10:00:00,20.0,19.0,1.0,C,,,\r\n"
+         "2,10:00:02,68.0,66.2,1.8,F,,,\r\n3,10:00:04,293.2,292.2,1.0,K,,,\r\n"},
+        // The day goes on at midnight and only there: an equal time stays on its day.
+        {"PastMidnightWithDate",
+         QByteArray(Header) + "1\t23:59:58\t1.0\tC\r\n2\t23:59:59\t1.0\tC\r\n3\t00:00:00\t1.0\tC\r\n"
+                              "4\t00:00:00\t1.0\tC\r\n5\t23:00:00\t1.0\tC\r\n6\t00:00:01\t1.0\tC\r\n",
+         {"--date", "2024-02-28"},
+         "record,timestamp,t1,unit,t1_mark\r\n1,2024-02-28T23:59:58,1.0,C,\r\n2,2024-02-28T23:59:59,1.0,C,"
+         "\r\n"
+         "3,2024-02-29T00:00:00,1.0,C,\r\n4,2024-02-29T00:00:00,1.0,C,\r\n5,2024-02-29T23:00:00,1.0,C,\r\n"
+         "6,2024-03-01T00:00:01,1.0,C,\r\n"},
+        // Shown as the file list shows it: a field with a comma or quote is quoted, a decimal
+        // comma becomes a point, surplus fields are dropped and missing ones stay empty.
+        {"OddLinesAsTheListShowsThem",
+         QByteArray(Header) + "1\t09:00:00\t21,5\t\"hot\"\tx,y\tC\textra\r\n2\t09:00:01\r\n",
+         {"--date", "2024-12-31"},
+         "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n"
+         "1,2024-12-31T09:00:00,21.5,,,C,,\"\"\"hot\"\"\",\"x,y\"\r\n2,2024-12-31T09:00:01,,,,,,,\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome run = Convert(Write(QString(c.name) + ".txt", c.file), c.options);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out.toStdString(), c.csv.toStdString());
+    }
+}
+
+// Header lines wherever they stand and empty lines are left out, as the file list leaves them,
+// and counted.
+TEST_F(ConvertTest, SkipsWhatTheFileListSkipsAndCountsIt) {
+    const QByteArray file = QByteArray(Header) + "1\t14:03:07\t23.5\t21.0\t2.5\tC\r\n\r\n\n" + Header +
+                            "2\t14:03:09\tOL\t-OL\t----\tC\r\n" + "3\t14:03:11\t-40.0\t1372.0\t-1412.0\tC";
+    const Outcome run = Convert(Write("gaps.txt", file));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.toStdString(), TwoChannelCsv.toStdString());
+    EXPECT_EQ(run.err.toStdString(), "tq36-cli: 3 records converted, 4 lines skipped (2 headers, 2 empty)\n");
+}
+
+TEST_F(ConvertTest, OutputFileIsReplacedOnlyWithForce) {
+    const QString in = Write("run.txt", TwoChannelRecording);
+    const QString out = dir.filePath("run.csv");
+    const QByteArray earlier = "earlier\r\n";
+    Write("run.csv", earlier);
+
+    // A disk that fills up part way leaves the file that was there.
+    Outcome run = Execute(CliPath(), {"convert", in, "--out", out, "--force"}, {}, 100);
+    EXPECT_EQ(run.status, 74);
+    EXPECT_EQ(ReadAll(out), earlier);
+
+    run = Convert(in, {"--out", out});
+    EXPECT_EQ(run.status, 73);
+    EXPECT_TRUE(run.err.contains("--force")) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(out), earlier);
+
+    run = Convert(in, {"--out", out, "--force"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(ReadAll(out).toStdString(), TwoChannelCsv.toStdString());
+
+    const QString fifo = dir.filePath("fifo.csv");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    EXPECT_EQ(Convert(in, {"--out", fifo, "--force"}).status, 73);
+
+    const QString fresh = dir.filePath("fresh.csv");
+    EXPECT_EQ(Convert(in, {"--out", fresh}).status, 0);
+    EXPECT_EQ(ReadAll(fresh).toStdString(), TwoChannelCsv.toStdString());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp").size(), 0);
+}
+
+TEST_F(ConvertTest, RefusesWhatItCannotConvert) {
+    const QString in = Write("run.txt", TwoChannelRecording);
+    EXPECT_EQ(Convert(dir.filePath("missing.txt")).status, 66);
+    EXPECT_EQ(Convert(dir.path()).status, 66);
+    EXPECT_EQ(Execute(CliPath(), {"convert"}).status, 64);
+    for (const char* day : {"2023-02-29", "2024-13-01", "24-01-01", "2024-1-01x", "+024-01-01"}) {
+        SCOPED_TRACE(day);
+        const Outcome run = Convert(in, {"--date", day});
+        EXPECT_EQ(run.status, 64);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+// Python's csv module reads the output back with a number where a reading is, a mark where
+// there is none, and the timestamps as Python's datetime takes them.
+TEST_F(ConvertTest, PythonReadsTheTypesBack) {
+    const QString in = Write("run.txt", TwoChannelRecording);
+    const Outcome csv = Convert(in, {"--date", "2024-06-01"});
+    ASSERT_EQ(csv.status, 0);
+    const char* script = R"(
+import csv, datetime, io, sys
+rows = list(csv.DictReader(io.StringIO(sys.stdin.buffer.read().decode('ascii'), newline='')))
+for row in rows:
+    int(row['record'])
+    datetime.datetime.fromisoformat(row['timestamp'])
+    for name in ('t1', 't2', 't1_t2'):
+        assert (row[name] == '') != (row[name + '_mark'] == ''), row
+        if row[name]: float(row[name])
+print(len(rows), rows[1]['t2_mark'], float(rows[2]['t2']), datetime.datetime.fromisoformat(rows[0]['timestamp']))
+)";
+    const Outcome python = Execute("python3", {"-c", script}, csv.out);
+    if (python.status == -1) GTEST_SKIP() << "python3 is not there";
+    EXPECT_EQ(python.status, 0) << python.err.toStdString();
+    EXPECT_EQ(python.out.toStdString(), "3 -OL 1372.0 2024-06-01 14:03:07\n");
+}
+
+}  // namespace

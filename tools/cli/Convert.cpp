@@ -1,0 +1,263 @@
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CommandSupport.h"
+#include "Commands.h"
+#include "records/FileListRows.h"
+#include "records/RecordFileReader.h"
+#include "records/RecordFormat.h"
+#include "records/RecordWriter.h"
+
+namespace Cli {
+
+namespace {
+
+constexpr std::string_view TwoChannelHeader = "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark";
+constexpr std::string_view OneChannelHeader = "record,timestamp,t1,unit,t1_mark";
+
+// A field as RFC 4180 has it: in double quotes, with its quotes doubled, only where it holds a
+// comma, a quote or a line break.
+void AppendField(std::string& line, std::string_view field) {
+    if (!line.empty()) line += ',';
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        line += field;
+        return;
+    }
+    line += '"';
+    for (char c : field) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string_view Digits(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
+    return text.substr(0, n);
+}
+
+// A reading as a number with a decimal point (files written where the decimal sign is a comma
+// have one), or nothing when it is a mark or any other text.
+std::optional<std::string> Number(std::string_view text) {
+    std::string_view rest = text;
+    if (rest.starts_with('-')) rest.remove_prefix(1);
+    const std::string_view whole = Digits(rest);
+    if (whole.empty()) return std::nullopt;
+    rest.remove_prefix(whole.size());
+    if (!rest.empty()) {
+        if (rest[0] != '.' && rest[0] != ',') return std::nullopt;
+        const std::string_view fraction = Digits(rest.substr(1));
+        if (fraction.empty() || fraction.size() + 1 != rest.size()) return std::nullopt;
+    }
+    std::string number(text);
+    if (const std::size_t comma = number.find(','); comma != std::string::npos) number[comma] = '.';
+    return number;
+}
+
+// Seconds of the day of a time "hh:mm:ss"; nothing for any other text.
+std::optional<int> SecondsOfDay(std::string_view time) {
+    if (time.size() != 8 || time[2] != ':' || time[5] != ':') return std::nullopt;
+    int parts[3];
+    for (int i = 0; i < 3; ++i) {
+        const std::string_view part = time.substr(3 * static_cast<std::size_t>(i), 2);
+        if (Digits(part).size() != 2) return std::nullopt;
+        parts[i] = (part[0] - '0') * 10 + (part[1] - '0');
+    }
+    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
+    return parts[0] * 3600 + parts[1] * 60 + parts[2];
+}
+
+// The timestamps of the records: their times of day, or with the day of the first record given,
+// date and time in ISO 8601. The day goes on by one wherever the time of day goes back, as it
+// does at midnight in a recording; a text that is no time of day stays as it is.
+class Timestamps {
+  public:
+    explicit Timestamps(std::optional<std::chrono::sys_days> day) : day_(day) {}
+
+    std::string Of(std::string_view time) {
+        const std::optional<int> seconds = day_ ? SecondsOfDay(time) : std::nullopt;
+        if (!seconds) return std::string(time);
+        if (*seconds < last_) *day_ += std::chrono::days(1);
+        last_ = *seconds;
+        const std::chrono::year_month_day date(*day_);
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02u-%02uT", static_cast<int>(date.year()),
+                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+        return text + std::string(time);
+    }
+
+  private:
+    std::optional<std::chrono::sys_days> day_;
+    int last_ = -1;
+};
+
+// A row of the file list as a CSV line. Its cells stand where the list shows them: cells beyond
+// the list's columns are left out, missing ones are empty. A reading that is no number (a mark
+// such as "OL", "-OL" or "----") leaves its number empty and goes to its mark column.
+std::string CsvLine(std::string_view row, bool dual, Timestamps& timestamps) {
+    const std::size_t columns = dual ? 6 : 4;
+    std::vector<std::string_view> cells(columns);
+    for (std::size_t i = 0, begin = 0; i < columns && begin <= row.size(); ++i) {
+        const std::size_t tab = std::min(row.find(RecordFormat::Separator, begin), row.size());
+        cells[i] = row.substr(begin, tab - begin);
+        begin = tab + 1;
+    }
+    const std::size_t readings = dual ? 3 : 1;
+    std::vector<std::string> numbers, marks;
+    for (std::size_t i = 0; i < readings; ++i) {
+        const std::string_view reading = Trimmed(cells[2 + i]);
+        std::optional<std::string> number = Number(reading);
+        numbers.push_back(number ? *number : std::string());
+        marks.push_back(number ? std::string() : std::string(reading));
+    }
+    std::string line;
+    AppendField(line, cells[0]);
+    AppendField(line, timestamps.Of(cells[1]));
+    for (const std::string& number : numbers) AppendField(line, number);
+    AppendField(line, cells[columns - 1]);
+    for (const std::string& mark : marks) AppendField(line, mark);
+    return line;
+}
+
+// Where the CSV goes: stdout, or a file that takes its place only once it is whole.
+class CsvOutput {
+  public:
+    explicit CsvOutput(const Options& options) : path_(options.out), force_(options.force) {}
+
+    // Ok, or the exit status after saying why the file cannot be made.
+    int Open() {
+        if (path_.empty()) return Ok;
+        if (writer_.OpenWhole(path_, force_ ? RecordWriter::Existing::Replace : RecordWriter::Existing::Keep))
+            return Ok;
+        return Refused();
+    }
+
+    bool Write(const std::string& line) {
+        if (path_.empty()) return WriteOutput(line) && WriteOutput(RecordFormat::LineEnd);
+        return writer_.WriteLine(line);
+    }
+
+    // Ok once every line is out (the file in its place), or the exit status after saying why not.
+    int Commit() {
+        // Stdout's failure is told on the way out.
+        if (path_.empty()) return FlushOutput() ? Ok : Io;
+        return writer_.Commit() ? Ok : Refused();
+    }
+
+    // Abandons a file not yet committed: what was there before stays.
+    void Abandon() { writer_.Close(); }
+
+    // The exit status after saying why the file could not be made, or written to the end.
+    int Refused() {
+        if (writer_.ErrorCode() == EEXIST) {
+            Say("tq36-cli: " + path_ + " exists; --force replaces it");
+            return Exists;
+        }
+        if (writer_.ErrorCode() == RecordWriter::NotAFile) {
+            Say("tq36-cli: " + path_ +
+                " is not a regular file (a FIFO or a device); convert writes only files");
+            return Exists;
+        }
+        Say("tq36-cli: " + path_ + " could not be written (" + writer_.ErrorText() + ")");
+        return Io;
+    }
+
+  private:
+    std::string path_;
+    bool force_;
+    RecordWriter writer_;
+};
+
+std::string Counted(long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string SummaryText(long records, const FileListRows& rows, const RecordFileReader& reader, long cut) {
+    std::string text = "tq36-cli: " + Counted(records, "record", "records") + " converted";
+    const long skipped = rows.Headers() + reader.EmptyLines();
+    if (skipped == 0) {
+        text += ", no line skipped";
+    } else {
+        text += ", " + Counted(skipped, "line", "lines") + " skipped (" +
+                Counted(rows.Headers(), "header", "headers") + ", " + std::to_string(reader.EmptyLines()) +
+                " empty)";
+    }
+    if (cut > 0) {
+        text += "; " + Counted(cut, "line", "lines") + " longer than " +
+                std::to_string(RecordFileReader::MaxLineBytes) +
+                " bytes cut there, as the file list cuts them";
+    }
+    return text;
+}
+
+}  // namespace
+
+int Convert(const Options& options) {
+    RecordFileReader reader;
+    if (!reader.Open(options.file)) {
+        Say("tq36-cli: " + options.file + " cannot be read (" + reader.ErrorText() + ")");
+        return NoInput;
+    }
+    CsvOutput output(options);
+    if (const int status = output.Open(); status != Ok) return status;
+
+    FileListRows rows;
+    Timestamps timestamps(options.date);
+    bool headerWritten = false;
+    long records = 0, cut = 0;
+    const auto writeRows = [&] {
+        // A file without records gives the two-channel header alone, as a file of headers alone
+        // opens the two-channel list.
+        const bool dual = rows.Dual().value_or(true);
+        if (!headerWritten && !output.Write(std::string(dual ? TwoChannelHeader : OneChannelHeader)))
+            return false;
+        headerWritten = true;
+        for (const std::string& row : rows.TakeRows()) {
+            if (!output.Write(CsvLine(row, dual, timestamps))) return false;
+            ++records;
+        }
+        return true;
+    };
+    bool written = true;
+    while (std::optional<std::string> line = reader.NextLine()) {
+        if (reader.Cut()) ++cut;
+        rows.Take(std::move(*line), reader.Cut());
+        if (StopRequested()) break;
+        if (rows.Ready() > 0 && !(written = writeRows())) break;
+    }
+    rows.End();
+    if (written && !StopRequested() && !reader.Failed()) written = writeRows();
+    if (!written) {
+        output.Abandon();
+        // Stdout's failure is told on the way out.
+        return options.out.empty() ? Ok : output.Refused();
+    }
+    if (StopRequested() || reader.Failed()) {
+        output.Abandon();
+        const std::string why =
+            StopRequested() ? "stopped"
+                            : options.file + " could not be read to its end (" + reader.ErrorText() + ")";
+        Say("tq36-cli: " + why + "; " +
+            (options.out.empty() ? "the output ends after " + Counted(records, "record", "records")
+                                 : "nothing was written to " + options.out));
+        return StopRequested() ? Stopped : Io;
+    }
+    if (const int status = output.Commit(); status != Ok) return status;
+    Say(SummaryText(records, rows, reader, cut));
+    return Ok;
+}
+
+}  // namespace Cli
