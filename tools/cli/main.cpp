@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CliOptions.h"
+#include "CommandSupport.h"
 #include "Commands.h"
 #include "records/FileSizeLimit.h"
 
@@ -18,7 +19,9 @@ int main(int argc, char* argv[]) {
     }
     const Cli::Options& options = *parsed.options;
     if (options.help || options.version) {
-        std::fputs((options.help ? Cli::UsageText() : Cli::VersionText()).c_str(), stdout);
+        // Longer than stdio's buffer, the text is partly written before the end: a failure then
+        // must be kept for the status too.
+        Cli::WriteOutput(options.help ? Cli::UsageText() : Cli::VersionText());
         return Cli::FinishOutput(Cli::Ok);
     }
     Cli::CatchStopSignals();
