@@ -87,4 +87,19 @@ std::string ToUtf8(std::string_view line, bool cut) {
     return FromWindows1252(line);
 }
 
+std::optional<std::u32string> Utf8Characters(std::string_view text) {
+    bool truncated = false;
+    if (ValidUtf8Prefix(text, truncated) != text.size()) return std::nullopt;
+    std::u32string characters;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<std::uint8_t>(text[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<std::uint8_t>(text[at + k]) & 0x3F);
+        characters.push_back(code);
+        at += length;
+    }
+    return characters;
+}
+
 }  // namespace LineText

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,9 @@ namespace LineText {
 // `cut` says the line lost its end (it was longer than a reader keeps): a character that the cut
 // split in two is then dropped instead of making the whole line Windows-1252.
 std::string ToUtf8(std::string_view line, bool cut = false);
+
+// The characters of `text` when it is well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing past U+10FFFF); nothing when it is not.
+std::optional<std::u32string> Utf8Characters(std::string_view text);
 
 }  // namespace LineText

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "logger/LoggerFormat.h"
+#include "records/LineText.h"
 
 namespace Cli {
 
@@ -24,25 +25,11 @@ std::optional<long> Whole(const char* text, long min, long max) {
 // Text as MQTT takes it in a topic or client id: well-formed UTF-8 without control characters or
 // non-characters. libmosquitto refuses anything else, and only later, with a misleading reason.
 bool MqttText(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80             ? 1
-                           : (lead & 0xE0) == 0xC0 ? 2
-                           : (lead & 0xF0) == 0xE0 ? 3
-                           : (lead & 0xF8) == 0xF0 ? 4
-                                                   : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t Shortest[] = {0, 0, 0x80, 0x800, 0x10000};  // below: an overlong form
-        if (code < Shortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    const std::optional<std::u32string> characters = LineText::Utf8Characters(text);
+    if (!characters) return false;
+    for (const char32_t code : *characters) {
         if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) return false;
         if ((code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE) return false;
-        i += static_cast<std::size_t>(length);
     }
     return true;
 }
