@@ -100,19 +100,29 @@ bool RecordWriter::OpenWhole(const std::string& path, Existing existing) {
 }
 
 bool RecordWriter::WriteLine(std::string_view line) {
-    if (fd_ < 0) return Fail(EBADF);
-    // Line and line end in one system call, without copying the line; short writes continue.
+    // Line and line end in one system call, without copying the line.
     iovec parts[2] = {{const_cast<char*>(line.data()), line.size()},
                       {const_cast<char*>(RecordFormat::LineEnd.data()), RecordFormat::LineEnd.size()}};
-    iovec* part = parts;
-    int count = 2;
+    return WriteParts(parts, 2);
+}
+
+bool RecordWriter::WriteBytes(std::string_view bytes) {
+    iovec part = {const_cast<char*>(bytes.data()), bytes.size()};
+    return bytes.empty() || WriteParts(&part, 1);
+}
+
+// Short writes continue; a refused one leaves the file as it was before these parts.
+bool RecordWriter::WriteParts(iovec* part, int count) {
+    if (fd_ < 0) return Fail(EBADF);
+    std::size_t total = 0;
+    for (int i = 0; i < count; ++i) total += part[i].iov_len;
     while (count > 0) {
         ssize_t written = ::writev(fd_, part, count);
         if (written < 0) {
             if (errno == EINTR) continue;
             return FailMidLine(errno);
         }
-        if (written == 0) return FailMidLine(EIO);  // nothing taken although CR LF is always left
+        if (written == 0) return FailMidLine(EIO);  // nothing taken although something is left
         auto left = static_cast<std::size_t>(written);
         while (count > 0 && left >= part->iov_len) {
             left -= part->iov_len;
@@ -124,7 +134,7 @@ bool RecordWriter::WriteLine(std::string_view line) {
             part->iov_len -= left;
         }
     }
-    wholeLinesEnd_ += static_cast<off_t>(line.size() + RecordFormat::LineEnd.size());
+    wholeLinesEnd_ += static_cast<off_t>(total);
     return true;
 }
 

@@ -34,6 +34,8 @@ class RecordWriter {
     bool OpenWhole(const std::string& path, Existing existing);
     // Writes the line followed by CR LF.
     bool WriteLine(std::string_view line);
+    // Writes the bytes as they are (a whole file that is no list: a picture).
+    bool WriteBytes(std::string_view bytes);
     // A whole file: its lines are on the disk and its descriptor is released, the target not yet
     // touched, so that many files can be made ready before the first of them replaces anything.
     // False when any line was refused.
@@ -52,6 +54,7 @@ class RecordWriter {
     void Reset(const std::string& path, Existing existing);
     bool Fail(int code);
     bool FailMidLine(int code);
+    bool WriteParts(struct iovec* part, int count);
     bool PutInPlace();
 
     int fd_ = -1;

@@ -2,8 +2,6 @@
 // display; "tq36-cli plot" runs it. A program of its own so that tq36-cli, which runs as a
 // service on machines without a desktop, stays free of Qt's GUI library and its fonts. It
 // speaks as tq36-cli, which the user called.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -15,7 +13,6 @@
 #include <QSvgGenerator>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,6 +26,7 @@
 #include "records/FileSizeLimit.h"
 #include "records/RecordFileReader.h"
 #include "records/RecordTable.h"
+#include "records/RecordWriter.h"
 #include "ui/Painting.h"
 
 namespace {
@@ -141,36 +139,19 @@ std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) 
     return bytes;
 }
 
-// Made exclusively unless --force, for a file that came since it was looked for; a picture that
-// could not be written whole is removed.
+// Written whole beside its place and put there only once complete, as a saved list is: made
+// exclusively unless --force, and a picture that fails part way leaves an earlier one as it was.
 int Write(const QByteArray& bytes, const PlotCli::Options& options) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (options.force ? O_TRUNC : O_EXCL);
-    const int fd = ::open(options.out.c_str(), flags, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST) {
-            Say(options.out + " exists; --force replaces it");
-            return Cli::Exists;
-        }
-        Say(options.out + ": " + std::strerror(errno));
-        return Cli::Io;
+    RecordWriter file;
+    const auto existing = options.force ? RecordWriter::Existing::Replace : RecordWriter::Existing::Keep;
+    if (file.OpenWhole(options.out, existing) && file.WriteBytes(std::string_view(bytes.constData(), bytes.size())) &&
+        file.Commit())
+        return Cli::Ok;
+    if (file.ErrorCode() == EEXIST) {
+        Say(options.out + " exists; --force replaces it");
+        return Cli::Exists;
     }
-    const char* data = bytes.constData();
-    std::size_t left = static_cast<std::size_t>(bytes.size());
-    int error = 0;
-    while (left > 0 && error == 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            error = written < 0 ? errno : EIO;
-            break;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0) return Cli::Ok;
-    ::unlink(options.out.c_str());
-    Say(options.out + " could not be written: " + std::strerror(error));
+    Say(options.out + " could not be written: " + file.ErrorText());
     return Cli::Io;
 }
 
