@@ -391,7 +391,11 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
         if (call.kind != DialogCall::Kind::Message) return;
         for (int i = 0; i < 3; ++i) AdvanceToSample(2);
     });
+    // The refused record's sample may reach the window while its message is open, where it counts
+    // for one of the three: wait for all four before looking.
+    const std::size_t before = samples.size();
     AdvanceToSample(2);
+    ASSERT_TRUE(PumpUntil([&] { return samples.size() >= before + 4; }));
     dialogs.SetOnCall({});
     EXPECT_FALSE(ProgramLink().Recording());
     ASSERT_EQ(dialogs.Messages().size(), 1u);
