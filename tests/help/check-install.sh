@@ -5,7 +5,8 @@
 # page that man reads without a warning and that names every command, option and exit status its
 # --help names; the AppStream metadata passes appstreamcli's pedantic check and its release is the
 # changelog's. The Debian package made from the build recommends a PDF viewer and suggests a
-# broker, and carries the manual pages.
+# broker, and carries the manual pages. A tool missing for any of these checks fails the test:
+# tools/scripts/deps.sh installs them all.
 set -uo pipefail
 build=$1
 root=$(mktemp -d)
@@ -35,7 +36,7 @@ if command -v systemd-analyze >/dev/null; then
   complaints=$(MANPATH=$prefix/share/man systemd-analyze verify "$prefix/${unit/@/@1}" 2>&1 | grep -v 'tq36-cli is not executable')
   [ -z "$complaints" ] || { echo "$complaints"; status=1; }
 else
-  echo "systemd-analyze is not installed: the unit is not checked"
+  echo "systemd-analyze is not installed (tools/scripts/deps.sh installs it): the unit is not checked"; status=1
 fi
 
 # man_warnings PROGRAM: man reads the page without a warning.
@@ -65,7 +66,7 @@ if command -v man >/dev/null; then
   done
   [ -s "$prefix/share/man/man1/tq36.1.gz" ] && man_warnings tq36
 else
-  echo "man is not installed: the manual pages are not read"
+  echo "man is not installed (tools/scripts/deps.sh installs it): the manual pages are not read"; status=1
 fi
 
 metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
@@ -76,7 +77,7 @@ else
     appstreamcli validate-tree --pedantic --no-net "$root" >/dev/null || {
       appstreamcli validate-tree --pedantic --no-net "$root"; status=1; }
   else
-    echo "appstreamcli is not installed: the metainfo is not validated"
+    echo "appstreamcli is not installed: the metainfo is not validated"; status=1
   fi
   release=$(grep -oE '<release version="[^"]*" date="[^"]*"' "${metainfo[0]}" | head -1)
   entry=$(gzip -dc "$prefix/share/doc/tq36/changelog.gz" | sed -nE '1s/^tq36 \(([^)]*)\).*/\1/p')
@@ -85,7 +86,8 @@ else
   [ "$release" = "$expected" ] || { echo "metainfo's release $release, the changelog's $expected"; status=1; }
 fi
 
-if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
+if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null &&
+   command -v file >/dev/null; then
   cpack -G DEB -B "$root/package" --config "$build/CPackConfig.cmake" >/dev/null 2>"$root/cpack.log" || {
     cat "$root/cpack.log"; echo "cpack failed"; exit 1; }
   deb=$(ls "$root"/package/tq36_*.deb)
@@ -97,6 +99,6 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v d
     grep -q " ./usr/share/man/man1/$program.1.gz$" <<<"$contents" || { echo "the package lacks $program(1)"; status=1; }
   done
 else
-  echo "cpack, dpkg-deb or dpkg-shlibdeps is not installed: the package is not checked"
+  echo "cpack, dpkg-deb, dpkg-shlibdeps or file is not installed: the package is not checked"; status=1
 fi
 exit $status

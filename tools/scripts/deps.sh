@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, when any is missing.
-#   deps.sh           the build, the tests and the screenshots
+#   deps.sh           the build, the tests and the screenshots (every tool a test uses: a test whose
+#                     tool is missing fails)
 #   deps.sh fuzz      the coverage-guided fuzzers (make fuzz)
 #   deps.sh package   the Debian package and its checks (make package)
 set -euo pipefail
@@ -9,7 +10,7 @@ case "${1:-build}" in
     packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev zlib1g-dev libgl-dev
               libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
               imagemagick desktop-file-utils libmosquitto-dev mosquitto mosquitto-clients openssl scdoc
-              appstream) ;;
+              appstream python3 file man-db systemd dpkg-dev) ;;
   fuzz)
     # clang-14 with libFuzzer and its sanitizer runtimes; llvm-14 for llvm-profdata and llvm-cov.
     packages=(cmake ninja-build clang-14 llvm-14 libfuzzer-14-dev libclang-rt-14-dev) ;;
