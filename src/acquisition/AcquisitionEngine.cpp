@@ -35,21 +35,30 @@ public:
     }
     std::vector<std::uint8_t> Take() override {
         std::vector<std::uint8_t> arrived;
+        takenLate_ = lateSinceTake_;
+        lateSinceTake_ = false;
         if (engine_.PortOpen() && engine_.driver_->CommRead(engine_.settings_.port, arrived, ReadSize) > 0) {
             engine_.bytesRead_ += static_cast<long>(arrived.size());
             return arrived;
         }
         return {};
     }
+    // Bytes the exchange took that answered nothing: the meter's live stream, read as the port's.
+    void Unanswered(std::span<const std::uint8_t> bytes) override {
+        engine_.FrameFound(engine_.finder_.Add(bytes, engine_.clock_.steady(), takenLate_));
+    }
     void Wait(double seconds) override {
         const double end = engine_.clock_.steady() + seconds;
         for (;;) {
             engine_.RunCommands();
             double now = engine_.clock_.steady();
+            engine_.FrameFound(engine_.finder_.Quiet(now));
             engine_.SampleClock();
             if (now >= end || engine_.Stopping()) return;
-            // The line is the exchange's: no silence is due meanwhile, only the sampling clock.
-            engine_.Wait(std::min(end, engine_.NextSample()) - now, false);
+            // The line is the exchange's: no silence is due meanwhile, only the sampling clock and
+            // a frame of the live stream the exchange passed on.
+            const double due = std::min({end, engine_.NextSample(), engine_.finder_.DueAt() + PastTheDue});
+            if (engine_.Wait(due - now, false).late) lateSinceTake_ = true;
         }
     }
     void Flush() override {
@@ -58,6 +67,8 @@ public:
 
 private:
     AcquisitionEngine& engine_;
+    bool lateSinceTake_ = false;  // a wait since the last Take came far too late
+    bool takenLate_ = false;      // so the bytes of the last Take may be old
 };
 
 AcquisitionEngine::AcquisitionEngine(Settings settings, Clock clock, Listener& listener)
@@ -134,22 +145,34 @@ void AcquisitionEngine::RunCommands() {
     for (auto& command : due) command(*this);
 }
 
-short AcquisitionEngine::Wait(double seconds, bool watchPort) {
+AcquisitionEngine::Woken AcquisitionEngine::Wait(double seconds, bool watchPort) {
     pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {-1, POLLIN, 0}};
     if (watchPort && !readFailed_ && PortOpen()) watched[1].fd = driver_->Descriptor(settings_.port);
-    const int ms = static_cast<int>(std::ceil(std::clamp(seconds, 0.0, 3600.0) * 1000));
-    if (poll(watched, 2, ms) <= 0) return 0;
+    const double asked = std::clamp(seconds, 0.0, 3600.0);
+    const double start = clock_.steady(), startBoot = Boot();
+    const int polled = poll(watched, 2, static_cast<int>(std::ceil(asked * 1000)));
+    // A stopped process, a starved machine or a suspend: the wait, or the work since the last one,
+    // took far longer than meant. The steady clock stands still while the machine sleeps; the
+    // boot clock does not.
+    const double end = clock_.steady(), endBoot = Boot();
+    Woken woken;
+    woken.late = end - start > asked + LateSeconds || endBoot - startBoot > asked + LateSeconds ||
+                 (lastWaitEnd_ >= 0 && (start - lastWaitEnd_ > LateSeconds || startBoot - lastWaitEndBoot_ > LateSeconds));
+    lastWaitEnd_ = end;
+    lastWaitEndBoot_ = endBoot;
+    if (polled <= 0) return woken;
     if (watched[0].revents & POLLIN) {
         std::uint64_t count = 0;
         [[maybe_unused]] ssize_t got = read(wakeFd_, &count, sizeof count);
     }
-    return watched[1].fd >= 0 ? watched[1].revents : 0;
+    if (watched[1].fd >= 0) woken.events = watched[1].revents;
+    return woken;
 }
 
 double AcquisitionEngine::NextSample() const { return schedule_.NextSampleTime() + PastTheDue; }
 
 double AcquisitionEngine::NextDue() const {
-    double due = std::min(NextSample(), silentSince_ + SilenceSeconds);
+    double due = std::min({NextSample(), silentSince_ + SilenceSeconds, finder_.DueAt() + PastTheDue});
     if (busySince_ >= 0 && Listening()) due = std::min(due, busySince_ + SettleQuietSeconds);
     return due;
 }
@@ -158,22 +181,27 @@ void AcquisitionEngine::Turn(double maxWait) {
     RunCommands();
     if (Stopping()) return;
     double now = clock_.steady();
-    short events = Wait(std::min(NextDue() - now, maxWait), true);
+    Woken woken = Wait(std::min(NextDue() - now, maxWait), true);
     now = clock_.steady();
     // A process stopped or starved past the silence looks at the port once more before it calls
-    // the meter silent: what the meter sent meanwhile is waiting there.
-    if (events == 0 && now - silentSince_ >= SilenceSeconds) events = Wait(0, true);
-    if (events != 0) ReadPort(now, events);
+    // the meter silent: what the meter sent meanwhile is waiting there (and of unknown age).
+    if (woken.events == 0 && now - silentSince_ >= SilenceSeconds) {
+        const bool late = woken.late;
+        woken = Wait(0, true);
+        woken.late = woken.late || late;
+    }
+    if (woken.events != 0) ReadPort(now, woken);
+    FrameFound(finder_.Quiet(now));
     RunCommands();
     if (busySince_ >= 0 && Listening() && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
     CheckSilence(now);
     SampleClock();
 }
 
-void AcquisitionEngine::ReadPort(double now, short events) {
+void AcquisitionEngine::ReadPort(double now, const Woken& woken) {
     std::vector<std::uint8_t> arrived;
     const long count = driver_->CommRead(settings_.port, arrived, ReadSize);
-    if (count < 0 || (count == 0 && (events & (POLLHUP | POLLERR | POLLNVAL)))) {
+    if (count < 0 || (count == 0 && (woken.events & (POLLHUP | POLLERR | POLLNVAL)))) {
         // The device is gone (cable pulled) or failing: no more reads until it is reopened.
         readFailed_ = true;
         SilentTick(now);
@@ -193,16 +221,17 @@ void AcquisitionEngine::ReadPort(double now, short events) {
         finder_.Clear();
         return;
     }
-    if (const std::optional<MeterFrame> frame = finder_.Add(arrived)) FrameArrived(*frame, now);
+    FrameFound(finder_.Add(arrived, now, woken.late));
 }
 
-void AcquisitionEngine::FrameArrived(const MeterFrame& frame, double now) {
-    Meter::DecodeFrameBody(reading_, frame.bytes.data() + 1);
+void AcquisitionEngine::FrameFound(const std::optional<FrameFinder::Found>& found) {
+    if (!found) return;
+    Meter::DecodeFrameBody(reading_, found->frame.bytes.data() + 1);
     reading_.MeterOnline = true;
-    reading_.FrameTime = now;
-    lastFrameAt_ = now;
+    reading_.FrameTime = found->arrived;
+    lastFrameAt_ = found->arrived;
     frameTaken_ = false;
-    silentSince_ = now;
+    silentSince_ = std::max(silentSince_, found->arrived);
     listener_.ReadingShown(reading_);
 }
 

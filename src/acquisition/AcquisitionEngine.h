@@ -21,7 +21,7 @@
 class ComPortAPI;
 
 // The meter's link, whole: owns the open port and reads it as bytes arrive, finds and decodes the
-// frames and stamps each with its arrival, keeps the current reading, says "No COM" and closes and
+// frames the meter sent and stamps each with its arrival, keeps the current reading, says "No COM" and closes and
 // reopens a silent port in rhythm, takes the PC samples on the sampling clock, writes the recording
 // and feeds the real-time list, and runs the logger exchange when asked. It waits plainly on the
 // port, so it runs on a thread of its own in the desktop program and on the main thread of
@@ -43,9 +43,16 @@ public:
     // but no longer than a whole logger memory takes at 9600 baud.
     static constexpr double SettleAtMostSeconds = 70;
 
+    // A wait that ends this much later than it was meant to (or a look at the port this much later
+    // than the last) means the program could not read meanwhile: what waited is of unknown age.
+    static constexpr double LateSeconds = 0.25;
+
     struct Clock {
         std::function<double()> steady;     // seconds on a clock that never jumps
         std::function<double()> timeOfDay;  // seconds since midnight, with their fraction
+        // Seconds on a clock that also runs while the machine sleeps (the steady one stands
+        // still then); empty: the steady clock.
+        std::function<double()> boot = {};
     };
 
     struct Settings {
@@ -156,7 +163,8 @@ public:
     int SamplingSeconds() const { return schedule_.SamplingSeconds(); }
     bool PortOpen() const;
     long BytesRead() const { return bytesRead_; }
-    long FramesDropped() const { return finder_.Dropped(); }
+    // Candidate frames not taken: piled up unread, close to others, or not agreeing.
+    long FramesPassed() const { return finder_.Passed(); }
 
 private:
     class ExchangeLine;
@@ -164,10 +172,15 @@ private:
     void RunCommands();
     // The port is open and read: quiet on it is quiet on the line.
     bool Listening() const;
-    // Waits for the port (when `watchPort`), a command or the timeout; what the port showed.
-    short Wait(double seconds, bool watchPort);
-    void ReadPort(double now, short events);
-    void FrameArrived(const MeterFrame& frame, double now);
+    struct Woken {
+        short events = 0;   // what the port showed
+        bool late = false;  // the wait, or the look at the port before it, came far too late
+    };
+    // Waits for the port (when `watchPort`), a command or the timeout.
+    Woken Wait(double seconds, bool watchPort);
+    double Boot() const { return clock_.boot ? clock_.boot() : clock_.steady(); }
+    void ReadPort(double now, const Woken& woken);
+    void FrameFound(const std::optional<FrameFinder::Found>& found);
     void CheckSilence(double now);
     void SilentTick(double now);
     void SampleClock();
@@ -201,6 +214,9 @@ private:
     double busySince_ = -1;     // after an exchange: when the line was last busy; below 0 settled
     double exchangeEnded_ = -1;
     long bytesRead_ = 0;
+    // When the last wait ended, on the steady and the boot clock; below 0 before the first.
+    double lastWaitEnd_ = -1;
+    double lastWaitEndBoot_ = -1;
 
     SamplingSchedule schedule_;
     std::optional<double> clockOffset_;  // the time of day less the steady clock, at the last look

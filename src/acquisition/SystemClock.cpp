@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include <time.h>
+
 namespace SystemClock {
 
 double Steady() {
@@ -19,6 +21,12 @@ double TimeOfDay() {
            std::chrono::duration<double>(sinceEpoch - whole).count();
 }
 
-AcquisitionEngine::Clock ForEngine() { return {Steady, TimeOfDay}; }
+double Boot() {
+    timespec t{};
+    clock_gettime(CLOCK_BOOTTIME, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+AcquisitionEngine::Clock ForEngine() { return {Steady, TimeOfDay, Boot}; }
 
 }  // namespace SystemClock

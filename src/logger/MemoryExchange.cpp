@@ -42,8 +42,9 @@ MemoryExchange::Outcome MemoryExchange::Run() {
 bool MemoryExchange::AskSize(long& usedBytes, Outcome& failure) {
     const double start = clock_();
     while (!TimedOut(start, limits_.answer)) {
-        // Whatever the live stream left is not the answer.
-        line_.Take();
+        // Whatever the live stream left is not the answer; a meter that does not answer keeps
+        // streaming its readings meanwhile, and they are the line owner's.
+        line_.Unanswered(line_.Take());
         line_.Send(Logger::SizeCommand);
         std::vector<std::uint8_t> reply;
         do {
@@ -53,12 +54,16 @@ bool MemoryExchange::AskSize(long& usedBytes, Outcome& failure) {
                 failure = Outcome::Stopped;
                 return false;
             }
-            if (TimedOut(start, limits_.answer)) return false;
+            if (TimedOut(start, limits_.answer)) {
+                line_.Unanswered(reply);
+                return false;
+            }
         } while (reply.size() < Logger::SizeReplyLength);
         if (Logger::IsSizeReply(reply)) {
             usedBytes = Logger::UsedBytes(reply);
             return true;
         }
+        line_.Unanswered(reply);
     }
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
         virtual void Wait(double seconds) = 0;
         // Drops whatever the system still holds from the meter, both ways.
         virtual void Flush() = 0;
+        // Bytes taken while no answer had begun: the meter's live stream, which is the line
+        // owner's to read.
+        virtual void Unanswered(std::span<const std::uint8_t> /*bytes*/) {}
     };
     struct Display {
         std::function<void(long usedBytes)> showWindow;         // the sets' window, with "Remained"
