@@ -221,6 +221,9 @@ void AcquisitionEngine::ReadPort(double now, const Woken& woken) {
         finder_.Clear();
         return;
     }
+    // Silence is what the engine heard while it listened: bytes that waited while it could not
+    // read start its count afresh, though none of them is a reading.
+    if (woken.late) silentSince_ = std::max(silentSince_, now);
     FrameFound(finder_.Add(arrived, now, woken.late));
 }
 
