@@ -305,17 +305,48 @@ TEST_F(CliTest, DownloadNeverMixesOrReplacesSetsSilently) {
         << forced.err.toStdString();
 }
 
-// A dump that ends before the size the meter announced keeps the sets that came, and says by how
-// much it fell short.
-TEST_F(CliTest, DownloadOfAShortDumpWritesTheSetsThatCame) {
+// A dump that ends before the size the meter announced keeps the sets that came and says how it
+// ended and how many of the announced memory bytes came. The set it ended inside is marked in its
+// line, listed or written, and in the end line, and the status tells the download from a whole one.
+TEST_F(CliTest, DownloadThatEndsEarlyMarksTheSetItEndedInside) {
+    // 66 bytes of memory: 26 in the first set, 40 in the second (5 records).
+    struct Case {
+        const char* name;
+        std::vector<std::string> meter;
+        QString says;
+        qsizetype lastRecords;  // in set02.txt
+    };
+    const Case cases[] = {
+        {"MemoryShorter", {"--dump-short", "40"}, "the logger memory was shorter than announced: 66 of 106 bytes came", 5},
+        // The lead byte and 39 bytes of memory: one whole record of the second set.
+        {"HungUp", {"--hang-up-after", "40"}, "the meter stopped answering during the download: 39 of 66 bytes came", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"--channels", "1", "--sets", "10:3,2:5"};
+        args.insert(args.end(), c.meter.begin(), c.meter.end());
+        ASSERT_TRUE(StartMeter(args));
+        const QString out = dir.filePath(c.name);
+        const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", out});
+        EXPECT_EQ(run.status, 76) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("tq36-cli: " + c.says + "\n")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QRegularExpression(
+            "2 data sets written to " + QRegularExpression::escape(out) + "; set02.txt is incomplete")))
+            << run.err.toStdString();
+        EXPECT_EQ(RecordsIn(out + "/set01.txt"), 3);
+        EXPECT_EQ(RecordsIn(out + "/set02.txt"), c.lastRecords);
+        const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+        EXPECT_EQ(lines[0].toStdString(), (out + "/set01.txt\t10 s\t3 records").toStdString());
+        EXPECT_EQ(lines[1].toStdString(),
+                  (out + "/set02.txt\t2 s\t" + QString::number(c.lastRecords) + " records\tincomplete").toStdString());
+        meter.reset();
+    }
     ASSERT_TRUE(StartMeter({"--channels", "1", "--sets", "10:3,2:5", "--dump-short", "40"}));
-    const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", dir.path()});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    const QRegularExpressionMatch said =
-        QRegularExpression(R"(shorter than announced: (\d+) of (\d+) bytes came)").match(run.err);
-    ASSERT_TRUE(said.hasMatch()) << run.err.toStdString();
-    EXPECT_LT(said.captured(1).toInt(), said.captured(2).toInt());
-    EXPECT_EQ(RecordsIn(dir.filePath("set02.txt")), 5);
+    const CliRun listed = Cli({"download", "--com", QString::number(Com), "--list"});
+    EXPECT_EQ(listed.status, 76) << listed.err.toStdString();
+    EXPECT_EQ(listed.out.toStdString(), "Set\tSampling\tRecords\n1\t10\t3\n2\t2\t5\tincomplete\n");
+    EXPECT_TRUE(listed.err.contains("2 data sets in the logger; set 2 is incomplete")) << listed.err.toStdString();
 }
 
 TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {

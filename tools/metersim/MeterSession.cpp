@@ -23,12 +23,22 @@ MeterSession::MeterSession(const SimOptions& options)
       byteTime_(options.baud > 0 ? 10.0 / options.baud : 0.0),
       framesBeforeAnswers_(options.framesBeforeAnswers),
       dumpShort_(options.dumpShort),
+      hangUpAfter_(options.hangUpAfter),
       random_(options.seed) {}
 
 void MeterSession::Receive(std::span<const std::uint8_t> bytes, double now) {
+    if (hungUp_) return;
     for (std::uint8_t b : bytes) {
-        if (b == SizeCommand) Answer(LoggerMemory::SizeReply(memory_.size() + dumpShort_), now);
-        if (b == DumpCommand) Answer(LoggerMemory::DumpReply(memory_), now);
+        if (b == SizeCommand) {
+            Answer(LoggerMemory::SizeReply(memory_.size() + dumpShort_), now);
+            cutAnswer_ = false;
+        }
+        if (b == DumpCommand) {
+            std::vector<std::uint8_t> dump = LoggerMemory::DumpReply(memory_);
+            if (hangUpAfter_) dump.resize(std::min(dump.size(), *hangUpAfter_));
+            Answer(dump, now);
+            cutAnswer_ = hangUpAfter_.has_value();
+        }
     }
 }
 
@@ -74,6 +84,7 @@ void MeterSession::Written(std::size_t count) {
         queue_.clear();
         head_ = 0;
         answering_ = false;
+        hungUp_ = hungUp_ || cutAnswer_;
     } else if (head_ > 4096 && head_ * 2 > queue_.size()) {
         queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head_));
         head_ = 0;
@@ -99,7 +110,7 @@ bool MeterSession::FramesAllowed(double t) const {
 }
 
 void MeterSession::StreamFrame(double now) {
-    if (now < nextFrame_) return;
+    if (now < nextFrame_ || hungUp_) return;
     if (!answering_ && Pending() == 0 && FramesAllowed(nextFrame_)) {
         auto bytes = FrameBytes(now, true);
         Enqueue(bytes.data(), bytes.size(), now);

@@ -17,7 +17,9 @@
 // goes out, and a new command ends the answer in progress and starts its own. Each of the first
 // framesBeforeAnswers commands gets one whole live frame ahead of its answer, as a meter busy with its
 // stream may give, unless frames are held back at that moment. The size reply may claim more than the
-// dump carries (dumpShort), as a meter whose last set was cut short by a power loss does.
+// dump carries (dumpShort), as a meter whose last set was cut short by a power loss does; the line
+// may go in the middle of the dump (hangUpAfter), as when the adapter is pulled out: from then on
+// nothing more is sent, and the device loop hangs up.
 class MeterSession {
   public:
     explicit MeterSession(const SimOptions& options);
@@ -36,6 +38,8 @@ class MeterSession {
     double NextWake(double now) const;
 
     bool Answering() const { return answering_; }
+    // The cut answer to U has gone out whole: the line is to hang up.
+    bool HungUp() const { return hungUp_; }
     std::size_t Pending() const { return queue_.size() - head_; }
     const MeterSettings& Settings() const { return settings_; }
 
@@ -55,6 +59,9 @@ class MeterSession {
     double byteTime_ = 0.0;        // seconds per byte on a paced line, 0 when unpaced
     int framesBeforeAnswers_ = 0;  // commands still due a live frame ahead of their answer
     std::size_t dumpShort_ = 0;    // bytes claimed by the size reply that the dump never sends
+    std::optional<std::size_t> hangUpAfter_;
+    bool cutAnswer_ = false;  // the answer in the queue is the dump that ends in a hang-up
+    bool hungUp_ = false;
 
     std::vector<std::uint8_t> queue_;
     std::size_t head_ = 0;        // first byte not yet written

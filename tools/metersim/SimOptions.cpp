@@ -89,6 +89,8 @@ std::string UsageText() {
         "                       commands A and U (0)\n"
         "  --dump-short N       the answer to A claims N bytes more than the answer to U carries, as\n"
         "                       after a set cut short by a power loss (0)\n"
+        "  --hang-up-after K    hang up after the first K bytes of the answer to U, once the PC has\n"
+        "                       read them, as an adapter pulled out during a download; then end\n"
         "  --baud N             pace everything sent at N/10 bytes per second\n"
         "  --exit-after S       end by itself after S seconds\n"
         "  --help               this text\n";
@@ -114,7 +116,8 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
         bool known = MeterSettings::IsSetting(name) || name == "com" || name == "silent-after" ||
                      name == "gap" || name == "script" || name == "memory" || name == "sets" ||
                      name == "logger" || name == "frame-before-answers" || name == "baud" ||
-                     name == "exit-after" || name == "seed" || name == "dump-short";
+                     name == "exit-after" || name == "seed" || name == "dump-short" ||
+                     name == "hang-up-after";
         if (!known) return Failure("unknown option '" + arg + "'");
         if (i + 1 >= args.size()) return Failure("option '" + arg + "' needs a value");
         const std::string& value = args[++i];
@@ -147,6 +150,10 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
             auto count = ParseWhole(value, 0, 0xFFFFFF);
             if (!count) return Failure("--dump-short must be a number of bytes, not '" + value + "'");
             o.dumpShort = static_cast<std::size_t>(*count);
+        } else if (name == "hang-up-after") {
+            auto count = ParseWhole(value, 0, 0xFFFFFF);
+            if (!count) return Failure("--hang-up-after must be a number of bytes, not '" + value + "'");
+            o.hangUpAfter = static_cast<std::size_t>(*count);
         } else if (name == "logger") {
             if (value != "full" && value != "empty")
                 return Failure("--logger must be full or empty, not '" + value + "'");
