@@ -593,6 +593,39 @@ TEST_F(CliTest, RecordEndLineSaysWhatHappened) {
     }
 }
 
+// A poor adapter puts stray bytes, many of them 02 and 03, between the frames, just before each
+// frame or just after it; T2 at 90.0 C puts a 03 inside every frame. No record holds a value the
+// meter did not send, and hardly a sample is lost. Both placements run at once, on two meters.
+TEST_F(CliTest, RecordThroughStrayBytesKeepsOnlyTheMetersValues) {
+    const char* places[] = {"before", "after"};
+    std::vector<std::unique_ptr<SimulatedMeter>> meters;
+    QProcess runs[2];
+    for (int i = 0; i < 2; ++i) {
+        meters.push_back(std::make_unique<SimulatedMeter>(
+            Com + i, std::vector<std::string>{"--channels", "2", "--t1", "23.5", "--t2", "90.0", "--wave", "none",
+                                              "--strays", "3", "--strays-at", places[i], "--seed", "11"}));
+        ASSERT_TRUE(meters.back()->Start());
+    }
+    for (int i = 0; i < 2; ++i) {
+        runs[i].start(CliPath(), {"record", "--com", QString::number(Com + i), "--interval", "1", "--count", "30",
+                                  "--out", dir.filePath(QString(places[i]) + ".txt")});
+    }
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(places[i]);
+        ASSERT_TRUE(runs[i].waitForFinished(90000));
+        EXPECT_EQ(runs[i].exitCode(), 0) << runs[i].readAllStandardError().toStdString();
+        const QList<QByteArray> lines = ReadAll(dir.filePath(QString(places[i]) + ".txt")).trimmed().split('\n');
+        std::vector<std::string> wrong;
+        for (const QByteArray& line : lines.mid(1)) {
+            const QList<QByteArray> cells = line.trimmed().split('\t');
+            if (cells.mid(2) != QList<QByteArray>{"23.5", "90.0", "-66.5", "C"}) wrong.push_back(line.trimmed().toStdString());
+        }
+        EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << lines.size() - 1 << " records hold values the meter did not send, the first: " << (wrong.empty() ? "" : wrong.front());
+        EXPECT_GE(lines.size() - 1, 24);
+        meters[static_cast<std::size_t>(i)]->Stop();
+    }
+}
+
 // Two recordings into one file: the one that makes it first records, the other leaves it alone.
 TEST_F(CliTest, TwoRecordingsNeverShareAFile) {
     // Both meters keep silent at first, so that neither run finds the file before the other makes it.

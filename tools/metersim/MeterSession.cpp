@@ -67,6 +67,16 @@ void MeterSession::Enqueue(const std::uint8_t* first, std::size_t count, double 
 std::span<const std::uint8_t> MeterSession::Due(double now) {
     RunScript(now);
     StreamFrame(now);
+    if (pauseStrays_ && now >= *pauseStrays_) {
+        pauseStrays_.reset();
+        // Like a frame, they do not wait for a busy line.
+        if (!answering_ && Pending() == 0 && !hungUp_) {
+            std::vector<std::uint8_t> strays;
+            AddStrays(strays, settings_.Strays());
+            Enqueue(strays.data(), strays.size(), now);
+            frameBytes_ = strays.size();
+        }
+    }
     std::size_t count = Pending();
     if (byteTime_ > 0.0)
         count = now < lineFree_
@@ -111,7 +121,8 @@ bool MeterSession::FramesAllowed(double t) const {
 
 void MeterSession::StreamFrame(double now) {
     if (now < nextFrame_ || hungUp_) return;
-    if (!answering_ && Pending() == 0 && FramesAllowed(nextFrame_)) {
+    const bool streamed = !answering_ && Pending() == 0 && FramesAllowed(nextFrame_);
+    if (streamed) {
         auto bytes = FrameBytes(now, true);
         Enqueue(bytes.data(), bytes.size(), now);
         frameBytes_ = bytes.size();
@@ -120,19 +131,52 @@ void MeterSession::StreamFrame(double now) {
     double period = 1.0 / settings_.Rate();
     nextFrame_ += period;
     if (nextFrame_ <= now) nextFrame_ = now + period;
+    if (streamed && settings_.Strays() > 0 && settings_.StraysPlace() == MeterSettings::StraysAt::Pause)
+        pauseStrays_ = (now + nextFrame_) / 2;
 }
 
 std::vector<std::uint8_t> MeterSession::FrameBytes(double now, bool mayAddStray) {
     std::vector<std::uint8_t> bytes;
     if (mayAddStray && settings_.Garbage() > 0.0 && std::bernoulli_distribution(settings_.Garbage())(random_))
         bytes.push_back(static_cast<std::uint8_t>(random_() & 0xFF));
+    const int strays = mayAddStray ? settings_.Strays() : 0;
+    int before = 0;
+    switch (settings_.StraysPlace()) {
+        case MeterSettings::StraysAt::Before:
+            before = strays;
+            break;
+        case MeterSettings::StraysAt::Around:
+            before = std::uniform_int_distribution<int>(0, strays)(random_);
+            break;
+        case MeterSettings::StraysAt::After:
+        case MeterSettings::StraysAt::Pause:
+            break;
+    }
+    AddStrays(bytes, before);
     MeterFrame frame = FrameEncoder::EncodeFrame(settings_.SampleAt(now));
     bytes.insert(bytes.end(), frame.bytes.begin(), frame.bytes.end());
+    if (settings_.StraysPlace() != MeterSettings::StraysAt::Pause) AddStrays(bytes, strays - before);
     return bytes;
+}
+
+std::uint8_t MeterSession::StrayByte() {
+    switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
+        case 0:
+            return 0x02;
+        case 1:
+            return 0x03;
+        default:
+            return static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 255)(random_));
+    }
+}
+
+void MeterSession::AddStrays(std::vector<std::uint8_t>& bytes, int count) {
+    for (int i = 0; i < count; ++i) bytes.push_back(StrayByte());
 }
 
 double MeterSession::NextWake(double now) const {
     double wake = nextFrame_;
+    if (pauseStrays_) wake = std::min(wake, *pauseStrays_);
     if (nextEvent_ < script_.size()) wake = std::min(wake, script_[nextEvent_].time);
     std::size_t pending = Pending();
     if (pending > 0) {

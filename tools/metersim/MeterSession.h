@@ -19,7 +19,8 @@
 // stream may give, unless frames are held back at that moment. The size reply may claim more than the
 // dump carries (dumpShort), as a meter whose last set was cut short by a power loss does; the line
 // may go in the middle of the dump (hangUpAfter), as when the adapter is pulled out: from then on
-// nothing more is sent, and the device loop hangs up.
+// nothing more is sent, and the device loop hangs up. The stray bytes the settings ask for go with
+// each frame streamed, or alone halfway to the next tick.
 class MeterSession {
   public:
     explicit MeterSession(const SimOptions& options);
@@ -49,6 +50,9 @@ class MeterSession {
     bool FramesAllowed(double t) const;
     void Answer(const std::vector<std::uint8_t>& reply, double now);
     std::vector<std::uint8_t> FrameBytes(double now, bool mayAddStray);
+    // One stray byte of a poor adapter: 02 or 03 with a chance of a third each, else any byte.
+    std::uint8_t StrayByte();
+    void AddStrays(std::vector<std::uint8_t>& bytes, int count);
     void Enqueue(const std::uint8_t* first, std::size_t count, double now);
 
     MeterSettings settings_;
@@ -62,6 +66,7 @@ class MeterSession {
     std::optional<std::size_t> hangUpAfter_;
     bool cutAnswer_ = false;  // the answer in the queue is the dump that ends in a hang-up
     bool hungUp_ = false;
+    std::optional<double> pauseStrays_;  // when the strays of the pause after a frame are due
 
     std::vector<std::uint8_t> queue_;
     std::size_t head_ = 0;        // first byte not yet written
