@@ -34,19 +34,25 @@ public:
         if (engine_.PortOpen()) engine_.driver_->CommWrite(engine_.settings_.port, {command});
     }
     std::vector<std::uint8_t> Take() override {
-        std::vector<std::uint8_t> arrived;
         takenLate_ = lateSinceTake_;
         lateSinceTake_ = false;
-        if (engine_.PortOpen() && engine_.driver_->CommRead(engine_.settings_.port, arrived, ReadSize) > 0) {
-            engine_.bytesRead_ += static_cast<long>(arrived.size());
+        if (!engine_.Listening()) return {};
+        std::vector<std::uint8_t> arrived;
+        const long count = engine_.driver_->CommRead(engine_.settings_.port, arrived, ReadSize);
+        if (count > 0) {
+            engine_.bytesRead_ += count;
             return arrived;
         }
+        // A device that is gone (adapter pulled) or failing reads as nothing; only the port's
+        // state tells. It is not read again until reopened, as outside an exchange.
+        if (count < 0 || HungUp()) engine_.readFailed_ = true;
         return {};
     }
     // Bytes the exchange took that answered nothing: the meter's live stream, read as the port's.
     void Unanswered(std::span<const std::uint8_t> bytes) override {
         engine_.FrameFound(engine_.finder_.Add(bytes, engine_.clock_.steady(), takenLate_));
     }
+    bool Gone() const override { return !engine_.Listening(); }
     void Wait(double seconds) override {
         const double end = engine_.clock_.steady() + seconds;
         for (;;) {
@@ -66,6 +72,11 @@ public:
     }
 
 private:
+    bool HungUp() const {
+        pollfd port{engine_.driver_->Descriptor(engine_.settings_.port), POLLIN, 0};
+        return poll(&port, 1, 0) > 0 && (port.revents & (POLLHUP | POLLERR | POLLNVAL));
+    }
+
     AcquisitionEngine& engine_;
     bool lateSinceTake_ = false;  // a wait since the last Take came far too late
     bool takenLate_ = false;      // so the bytes of the last Take may be old

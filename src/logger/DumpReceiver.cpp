@@ -67,8 +67,16 @@ std::vector<std::uint8_t> DumpReceiver::Memory() const {
 std::vector<std::uint8_t> DumpReceiver::PartialMemory() const {
     if (dump_.size() >= expected_) return Memory();
     std::vector<std::uint8_t> came = dump_;
-    // Bytes held as the start of a frame that never went on were the dump's: the line fell silent.
-    if (!streamsAgain_) came.insert(came.end(), held_.begin(), held_.end());
+    if (streamsAgain_) {
+        // The meter ended its answer with its closing 03 before it went back to its frames: that
+        // byte is no memory. (When the dump's last nine bytes looked like a frame, they went with
+        // the frames, the closing byte among them.)
+        if (came.size() > 1 && came.back() == MeterFrame::End) came.pop_back();
+    } else {
+        // Bytes held as the start of a frame that never went on were the dump's: the line fell
+        // silent or hung up in the middle of the memory.
+        came.insert(came.end(), held_.begin(), held_.end());
+    }
     // Neither the lead byte nor anything past the memory's announced end.
     if (came.empty() || expected_ < 2) return {};
     return {came.begin() + 1, came.begin() + static_cast<std::ptrdiff_t>(std::min(came.size(), expected_ - 1))};

@@ -31,7 +31,7 @@ class DumpReceiver {
     // The used memory: what came between the lead byte and the closing byte.
     std::vector<std::uint8_t> Memory() const;
     // The memory as far as it came, for a dump that ended short: after a silence all that came,
-    // once the meter streams again all before its frames.
+    // once the meter streams again all before the closing byte that ended its answer.
     std::vector<std::uint8_t> PartialMemory() const;
 
   private:

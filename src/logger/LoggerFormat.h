@@ -41,6 +41,8 @@ struct DataSet {
     int sampling = 0;        // seconds between records
     long records = 0;        // as the walk counts them: always at least 1
     std::size_t offset = 0;  // of the set's marker in the memory
+    // The dump ended inside this set, before the size the meter announced: records may be missing.
+    bool incomplete = false;
 };
 
 // Walks the memory as the meter lays it out: a set starts where the previous one ended, stray

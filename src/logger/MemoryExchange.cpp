@@ -33,10 +33,14 @@ MemoryExchange::Outcome MemoryExchange::Run() {
     // A dump that ended short keeps what came: its sets are listed as far as they arrived.
     const std::vector<std::uint8_t> memory = whole ? dump.Memory() : dump.PartialMemory();
     if (!whole) line_.Flush();
-    display_.showSets(memory, Logger::ListSets(memory, display_.carryOn), used);
+    std::vector<Logger::DataSet> sets = Logger::ListSets(memory, display_.carryOn);
+    // The memory holds no record counts: only the set the dump ended inside can have lost records,
+    // and nothing tells whether it did.
+    if (!whole && !sets.empty()) sets.back().incomplete = true;
+    display_.showSets(memory, sets, used);
     display_.transferDone();
     display_.showTime();
-    return whole ? Outcome::Listed : Outcome::Short;
+    return whole ? Outcome::Listed : failure;
 }
 
 bool MemoryExchange::AskSize(long& usedBytes, Outcome& failure) {
@@ -92,11 +96,19 @@ bool MemoryExchange::Transfer(DumpReceiver& dump, const std::vector<std::uint8_t
     // A small memory may have come whole with the start of the dump.
     DumpReceiver::Status status = dump.Add(start);
     double lastByte = clock_();
+    bool lost = false;
     for (;;) {
         display_.showProgress(Logger::ProgressText(static_cast<long>(dump.Received()), expected));
         if (status == DumpReceiver::Status::Complete) return true;
-        // Live frames in place of the dump's last bytes: they will not come.
-        if (status == DumpReceiver::Status::LiveFrames) return false;
+        // Live frames in place of the dump's last bytes: the meter ended its answer, they will not come.
+        if (status == DumpReceiver::Status::LiveFrames) {
+            failure = Outcome::Short;
+            return false;
+        }
+        if (lost) {
+            failure = Outcome::Lost;
+            return false;
+        }
         if (!display_.carryOn()) {
             failure = Outcome::Stopped;
             return false;
@@ -104,11 +116,9 @@ bool MemoryExchange::Transfer(DumpReceiver& dump, const std::vector<std::uint8_t
         line_.Wait(Step);
         const std::size_t before = dump.Received();
         status = dump.Add(line_.Take());
-        if (dump.Received() > before) {
-            lastByte = clock_();
-        } else if (TimedOut(lastByte, limits_.stall)) {
-            return false;
-        }
+        if (dump.Received() > before) lastByte = clock_();
+        // What came with the hang-up is kept; after it, or a silence, nothing more will come.
+        lost = line_.Gone() || TimedOut(lastByte, limits_.stall);
     }
 }
 

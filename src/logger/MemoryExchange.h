@@ -26,6 +26,8 @@ public:
         virtual void Wait(double seconds) = 0;
         // Drops whatever the system still holds from the meter, both ways.
         virtual void Flush() = 0;
+        // True once the port hung up or failed to read: nothing more will come on this line.
+        virtual bool Gone() const = 0;
         // Bytes taken while no answer had begun: the meter's live stream, which is the line
         // owner's to read.
         virtual void Unanswered(std::span<const std::uint8_t> /*bytes*/) {}
@@ -36,7 +38,7 @@ public:
         // False once the user ended the download: closed its window, or the whole program.
         std::function<bool()> carryOn;
         // The memory read and its sets; `announced` is the size the meter gave, larger than the
-        // memory when the dump ended short.
+        // memory when the dump ended short (its last set is then marked incomplete).
         std::function<void(const std::vector<std::uint8_t>& memory, const std::vector<Logger::DataSet>&,
                            long announced)>
             showSets;
@@ -48,8 +50,10 @@ public:
         double answer = 10.0;     // seconds to get a size reply, or the start of the dump
         double stall = 5.0;       // seconds without a dump byte during the transfer
     };
-    // Short: the dump ended before the size the meter announced; what came whole is listed.
-    enum class Outcome { Listed, Short, NoData, NoAnswer, Stopped };
+    // Short: the meter went back to its live frames before the size it announced, as after a set
+    // it cut itself (a power loss). Lost: the line hung up, failed or fell silent during the dump.
+    // Either way what came is listed, its last set marked incomplete.
+    enum class Outcome { Listed, Short, Lost, NoData, NoAnswer, Stopped };
 
     // `clock` gives seconds on a clock that never jumps.
     MemoryExchange(Line& line, Display display, std::function<double()> clock, Limits limits);
@@ -62,7 +66,7 @@ public:
 private:
     bool AskSize(long& usedBytes, Outcome& failure);
     bool RequestDump(std::vector<std::uint8_t>& start, Outcome& failure);
-    // True when the whole dump came; false when it ended short, or `failure` says why not.
+    // True when the whole dump came; otherwise `failure` says how it ended.
     bool Transfer(DumpReceiver& dump, const std::vector<std::uint8_t>& start, Outcome& failure);
     bool TimedOut(double since, double limit) const { return clock_() - since > limit; }
     Outcome End(Outcome outcome);

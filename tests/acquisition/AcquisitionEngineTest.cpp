@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -108,6 +109,7 @@ protected:
         if (running) {
             steady += 0.05;
             timeOfDay += 0.05;
+            if (onLook) onLook();
         }
         return steady;
     }
@@ -119,6 +121,7 @@ protected:
     Events events;
     std::unique_ptr<AcquisitionEngine> engine;
     bool running = false;
+    std::function<void()> onLook;  // the meter's part, at each look at the clock while running
     double steady = 1000;
     double slept = 0;  // the boot clock is ahead of the steady one by the time the machine slept
     double timeOfDay = 12 * 3600 + 0.5;
@@ -302,6 +305,60 @@ TEST_F(AcquisitionEngineTest, TheRestOfADumpAfterAnExchangeIsNeverShown) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_NE(lines.back().find("\t24.0\t"), std::string::npos) << lines.back();
     for (const std::string& line : lines) EXPECT_EQ(line.find("99.9"), std::string::npos) << line;
+}
+
+// The line hangs up in the middle of the dump, as when the adapter is pulled out: the download ends
+// at once as the meter lost, not after a silence, and keeps what came with its last set marked.
+TEST_F(AcquisitionEngineTest, AHangUpDuringTheDumpEndsTheDownloadAsLost) {
+    Bytes memory;
+    for (int records : {20, 100}) {
+        memory.insert(memory.end(), {0x00, 0x55, 0xAA, 0x00, 0x05});
+        const Bytes frame = Frame(235);
+        for (int i = 0; i < records; ++i) memory.insert(memory.end(), frame.begin() + 1, frame.end() - 1);
+    }
+    Bytes dump = {0x02};
+    dump.insert(dump.end(), memory.begin(), memory.end());
+    const Bytes cut(dump.begin(), dump.begin() + 300);  // the first set whole, the second begun
+    const std::uint32_t end = 35968 + static_cast<std::uint32_t>(memory.size());
+    const Bytes sizeReply = {0x02, static_cast<std::uint8_t>(end >> 16), static_cast<std::uint8_t>(end >> 8),
+                             static_cast<std::uint8_t>(end), 0x03};
+
+    // The meter answers each command; once the program has read all it sent of the dump, the line
+    // goes. A download still running long after that is ended by hand, so that only the hang-up
+    // can end it as lost: the stall allowed is far longer.
+    const long readBefore = engine->BytesRead();
+    long sent = 0;
+    bool dumped = false, hungUp = false;
+    int looksSince = 0;
+    onLook = [&] {
+        if (hungUp) {
+            if (++looksSince == 400) engine->CancelDownload();
+            return;
+        }
+        for (std::uint8_t command : meter->ReceiveNow()) {
+            const Bytes& answer = command == 0x41 ? sizeReply : cut;
+            meter->Send(answer);
+            sent += static_cast<long>(answer.size());
+            dumped = dumped || command == 0x55;
+        }
+        if (dumped && engine->BytesRead() - readBefore == sent) {
+            meter->Close();
+            hungUp = true;
+        }
+    };
+    running = true;
+    engine->Download({.answer = 30, .stall = 1000});
+    running = false;
+
+    ASSERT_TRUE(hungUp);
+    ASSERT_EQ(events.downloads.size(), 1u);
+    const AcquisitionEngine::DownloadReport& report = events.downloads[0];
+    EXPECT_EQ(report.outcome, MemoryExchange::Outcome::Lost);
+    EXPECT_EQ(report.announced, static_cast<long>(memory.size()));
+    EXPECT_EQ(report.memory, Bytes(memory.begin(), memory.begin() + 299));
+    ASSERT_EQ(report.sets.size(), 2u);
+    EXPECT_FALSE(report.sets[0].incomplete);
+    EXPECT_TRUE(report.sets[1].incomplete);
 }
 
 // On its own thread the engine runs what other threads post, even a command posted just before

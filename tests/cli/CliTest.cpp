@@ -305,17 +305,48 @@ TEST_F(CliTest, DownloadNeverMixesOrReplacesSetsSilently) {
         << forced.err.toStdString();
 }
 
-// A dump that ends before the size the meter announced keeps the sets that came, and says by how
-// much it fell short.
-TEST_F(CliTest, DownloadOfAShortDumpWritesTheSetsThatCame) {
+// A dump that ends before the size the meter announced keeps the sets that came and says how it
+// ended and how many of the announced memory bytes came. The set it ended inside is marked in its
+// line, listed or written, and in the end line, and the status tells the download from a whole one.
+TEST_F(CliTest, DownloadThatEndsEarlyMarksTheSetItEndedInside) {
+    // 66 bytes of memory: 26 in the first set, 40 in the second (5 records).
+    struct Case {
+        const char* name;
+        std::vector<std::string> meter;
+        QString says;
+        qsizetype lastRecords;  // in set02.txt
+    };
+    const Case cases[] = {
+        {"MemoryShorter", {"--dump-short", "40"}, "the logger memory was shorter than announced: 66 of 106 bytes came", 5},
+        // The lead byte and 39 bytes of memory: one whole record of the second set.
+        {"HungUp", {"--hang-up-after", "40"}, "the meter stopped answering during the download: 39 of 66 bytes came", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"--channels", "1", "--sets", "10:3,2:5"};
+        args.insert(args.end(), c.meter.begin(), c.meter.end());
+        ASSERT_TRUE(StartMeter(args));
+        const QString out = dir.filePath(c.name);
+        const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", out});
+        EXPECT_EQ(run.status, 76) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("tq36-cli: " + c.says + "\n")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QRegularExpression(
+            "2 data sets written to " + QRegularExpression::escape(out) + "; set02.txt is incomplete")))
+            << run.err.toStdString();
+        EXPECT_EQ(RecordsIn(out + "/set01.txt"), 3);
+        EXPECT_EQ(RecordsIn(out + "/set02.txt"), c.lastRecords);
+        const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+        EXPECT_EQ(lines[0].toStdString(), (out + "/set01.txt\t10 s\t3 records").toStdString());
+        EXPECT_EQ(lines[1].toStdString(),
+                  (out + "/set02.txt\t2 s\t" + QString::number(c.lastRecords) + " records\tincomplete").toStdString());
+        meter.reset();
+    }
     ASSERT_TRUE(StartMeter({"--channels", "1", "--sets", "10:3,2:5", "--dump-short", "40"}));
-    const CliRun run = Cli({"download", "--com", QString::number(Com), "--out-dir", dir.path()});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    const QRegularExpressionMatch said =
-        QRegularExpression(R"(shorter than announced: (\d+) of (\d+) bytes came)").match(run.err);
-    ASSERT_TRUE(said.hasMatch()) << run.err.toStdString();
-    EXPECT_LT(said.captured(1).toInt(), said.captured(2).toInt());
-    EXPECT_EQ(RecordsIn(dir.filePath("set02.txt")), 5);
+    const CliRun listed = Cli({"download", "--com", QString::number(Com), "--list"});
+    EXPECT_EQ(listed.status, 76) << listed.err.toStdString();
+    EXPECT_EQ(listed.out.toStdString(), "Set\tSampling\tRecords\n1\t10\t3\n2\t2\t5\tincomplete\n");
+    EXPECT_TRUE(listed.err.contains("2 data sets in the logger; set 2 is incomplete")) << listed.err.toStdString();
 }
 
 TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
@@ -559,6 +590,39 @@ TEST_F(CliTest, RecordEndLineSaysWhatHappened) {
         EXPECT_FALSE(end.captured(3).contains("silent")) << run.err.toStdString();
         EXPECT_TRUE(end.captured(4).contains(c.reason)) << run.err.toStdString();
         meter.reset();
+    }
+}
+
+// A poor adapter puts stray bytes, many of them 02 and 03, between the frames, just before each
+// frame or just after it; T2 at 90.0 C puts a 03 inside every frame. No record holds a value the
+// meter did not send, and hardly a sample is lost. Both placements run at once, on two meters.
+TEST_F(CliTest, RecordThroughStrayBytesKeepsOnlyTheMetersValues) {
+    const char* places[] = {"before", "after"};
+    std::vector<std::unique_ptr<SimulatedMeter>> meters;
+    QProcess runs[2];
+    for (int i = 0; i < 2; ++i) {
+        meters.push_back(std::make_unique<SimulatedMeter>(
+            Com + i, std::vector<std::string>{"--channels", "2", "--t1", "23.5", "--t2", "90.0", "--wave", "none",
+                                              "--strays", "3", "--strays-at", places[i], "--seed", "11"}));
+        ASSERT_TRUE(meters.back()->Start());
+    }
+    for (int i = 0; i < 2; ++i) {
+        runs[i].start(CliPath(), {"record", "--com", QString::number(Com + i), "--interval", "1", "--count", "30",
+                                  "--out", dir.filePath(QString(places[i]) + ".txt")});
+    }
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(places[i]);
+        ASSERT_TRUE(runs[i].waitForFinished(90000));
+        EXPECT_EQ(runs[i].exitCode(), 0) << runs[i].readAllStandardError().toStdString();
+        const QList<QByteArray> lines = ReadAll(dir.filePath(QString(places[i]) + ".txt")).trimmed().split('\n');
+        std::vector<std::string> wrong;
+        for (const QByteArray& line : lines.mid(1)) {
+            const QList<QByteArray> cells = line.trimmed().split('\t');
+            if (cells.mid(2) != QList<QByteArray>{"23.5", "90.0", "-66.5", "C"}) wrong.push_back(line.trimmed().toStdString());
+        }
+        EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << lines.size() - 1 << " records hold values the meter did not send, the first: " << (wrong.empty() ? "" : wrong.front());
+        EXPECT_GE(lines.size() - 1, 24);
+        meters[static_cast<std::size_t>(i)]->Stop();
     }
 }
 

@@ -83,7 +83,8 @@ TEST(DumpReceiver, LiveFramesAreNeverTakenForTheDump) {
 
 // A dump that ended short keeps the memory as far as it came. After a silence every byte that came
 // is the dump's, even one held as the start of a frame (byte 19 is 02); once the meter streams
-// again, nothing from its frames is, nor are the dump's last bytes that looked like one.
+// again, nothing from its frames is, nor the closing byte that ended its answer, nor are the
+// dump's last bytes that looked like one.
 TEST(DumpReceiver, AShortDumpKeepsTheMemoryAsFarAsItCame) {
     const Bytes dump = Dump();
     ASSERT_EQ(Part(dump, 19, 20), Bytes{0x02});
@@ -93,6 +94,11 @@ TEST(DumpReceiver, AShortDumpKeepsTheMemoryAsFarAsItCame) {
     DumpReceiver streaming(60);
     for (const Bytes& wait : {Part(dump, 0, 36), Frame, Bytes{}, Frame}) streaming.Add(wait);
     EXPECT_EQ(streaming.PartialMemory(), Part(dump, 1, 27));
+    // An answer whose last nine bytes look like no frame: 32 bytes of memory and the closing 03.
+    const Bytes answer = Join(Part(dump, 0, 33), Bytes{0x03});
+    DumpReceiver closed(60);
+    for (const Bytes& wait : {answer, Bytes{}, Frame, Bytes{}, Frame}) closed.Add(wait);
+    EXPECT_EQ(closed.PartialMemory(), Part(dump, 1, 33));
 }
 
 }  // namespace

@@ -311,18 +311,42 @@ TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndReadingsGoOn) {
 }
 
 // The meter claims more than it sends, as after a set cut short by a power loss, and goes back to
-// its live frames: what came is kept and listed, none of the frames with it, and the user is told.
+// its live frames: what came is kept and listed, the last set marked, none of the frames with it,
+// and the user is told how many of the announced memory bytes came.
 TEST_F(LoggerWindowsTest, ShortDumpListsWhatCame) {
-    Panel* panel = OpenPanelWithMeter({"--channels", "2", "--sets", "5:20", "--baud", "9600", "--dump-short", "70"});
+    // 26 bytes in the first set, 145 in the second.
+    Panel* panel = OpenPanelWithMeter(
+        {"--channels", "2", "--sets", "10:3,5:20", "--baud", "9600", "--dump-short", "70"});
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(Download(panel));
-    ASSERT_EQ(dialogs.Messages().size(), 1u);
-    EXPECT_TRUE(dialogs.Messages()[0].startsWith("The meter's memory was shorter than it announced: 146 of 215 bytes"));
-    EXPECT_TRUE(Forms::IsShown("Memory"));
-    const std::vector<Logger::DataSet> sets = Logger::ListSets(DataLogger::Instance().MemoryImage());
-    ASSERT_EQ(sets.size(), 1u);
-    EXPECT_EQ(sets[0].records, 20);
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"The meter's memory was shorter than it announced: 171 of 241 "
+                                                       "bytes came. The data sets that came are listed."});
+    ASSERT_TRUE(Forms::IsShown("Memory"));
+    Grid* sets = Child<Grid>(Forms::Find("Memory"), "GridSet");
+    ASSERT_EQ(sets->Rows(), 3);
+    EXPECT_EQ(sets->RowText(1, '|'), "1|10|3");
+    EXPECT_EQ(sets->RowText(2, '|'), "2|5|20 (incomplete)");
+    EXPECT_GE(sets->ColWidth(2), sets->TextWidth("20 (incomplete)")) << "the mark is not cut off";
+    EXPECT_EQ(DataLogger::Instance().MemoryImage().size(), 171u);
     EXPECT_TRUE(LiveReadingsGoOn());
+}
+
+// The line hangs up in the middle of the dump (the adapter pulled out): the user is told the meter
+// stopped answering, and what came is listed with the set it ended inside marked.
+TEST_F(LoggerWindowsTest, DumpCutByAHangUpSaysTheMeterStoppedAnswering) {
+    // The lead byte and 99 bytes of memory: the first set whole, 73 bytes of the second.
+    Panel* panel = OpenPanelWithMeter(
+        {"--channels", "2", "--sets", "10:3,5:20", "--baud", "9600", "--hang-up-after", "100"});
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(Download(panel));
+    EXPECT_EQ(dialogs.Messages(), std::vector<QString>{"The meter stopped answering during the download: 99 of 171 "
+                                                       "bytes came. The data sets that came are listed."});
+    ASSERT_TRUE(Forms::IsShown("Memory"));
+    Grid* sets = Child<Grid>(Forms::Find("Memory"), "GridSet");
+    ASSERT_EQ(sets->Rows(), 3);
+    EXPECT_EQ(sets->RowText(1, '|'), "1|10|3");
+    EXPECT_TRUE(sets->RowText(2, '|').startsWith("2|5|")) << sets->RowText(2, '|').toStdString();
+    EXPECT_TRUE(sets->RowText(2, '|').endsWith(" (incomplete)")) << sets->RowText(2, '|').toStdString();
 }
 
 // The start time is asked again after an answer without a colon; one colon, or Cancel, ends the

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "FrameEncoder.h"
@@ -265,6 +268,61 @@ TEST(MeterSession, GarbagePutsOneStrayByteBeforeAFrame) {
     std::size_t stray = mixed.size() - 9 * FramesIn(mixed).size();
     EXPECT_GT(stray, 50u);
     EXPECT_LT(stray, 150u);
+}
+
+// Exactly N stray bytes in each gap between frames, where they were asked for: written with the
+// frame before or after it (or split between the two), or alone halfway to the next frame; about a
+// third of them 02 and a third 03.
+TEST(MeterSession, StraysGoWhereTheyAreAsked) {
+    struct Write {
+        double at;
+        Bytes bytes;
+    };
+    std::size_t strays = 0, starts = 0, ends = 0;
+    for (const char* place : {"before", "after", "around", "pause"}) {
+        SCOPED_TRACE(place);
+        MeterSession session(Options({"--rate", "10", "--strays", "3", "--strays-at", place}));
+        // Each write as the device loop would make it: whatever is due at that moment.
+        std::vector<Write> writes;
+        for (int ms = 0; ms < 10000; ++ms) {
+            const auto due = session.Due(ms / 1000.0);
+            if (due.empty()) continue;
+            writes.push_back({ms / 1000.0, Bytes(due.begin(), due.end())});
+            session.Written(due.size());
+        }
+        ASSERT_EQ(writes.size(), std::string(place) == "pause" ? 200u : 100u);
+        std::set<std::size_t> framesAt;
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            const Bytes& w = writes[i].bytes;
+            Bytes stray;
+            if (std::string(place) == "pause") {
+                if (i % 2 == 0) {
+                    EXPECT_EQ(w, DefaultFrame);
+                    continue;
+                }
+                EXPECT_NEAR(writes[i].at - writes[i - 1].at, 0.05, 0.0015) << "halfway between frames";
+                stray = w;
+            } else {
+                ASSERT_EQ(w.size(), 12u);
+                std::size_t at = 0;
+                while (at <= 3 && Bytes(w.begin() + static_cast<long>(at), w.begin() + static_cast<long>(at) + 9) != DefaultFrame)
+                    ++at;
+                ASSERT_LE(at, 3u) << "the frame whole in the write";
+                framesAt.insert(at);
+                stray = Concat({Bytes(w.begin(), w.begin() + static_cast<long>(at)),
+                                Bytes(w.begin() + static_cast<long>(at) + 9, w.end())});
+            }
+            ASSERT_EQ(stray.size(), 3u);
+            strays += stray.size();
+            starts += static_cast<std::size_t>(std::count(stray.begin(), stray.end(), 0x02));
+            ends += static_cast<std::size_t>(std::count(stray.begin(), stray.end(), 0x03));
+        }
+        const std::map<std::string, std::set<std::size_t>> framesAtFor = {
+            {"before", {3}}, {"after", {0}}, {"around", {0, 1, 2, 3}}, {"pause", {}}};
+        EXPECT_EQ(framesAt, framesAtFor.at(place));
+    }
+    EXPECT_NEAR(static_cast<double>(starts) / static_cast<double>(strays), 1.0 / 3, 0.05);
+    EXPECT_NEAR(static_cast<double>(ends) / static_cast<double>(strays), 1.0 / 3, 0.05);
 }
 
 TEST(MeterSession, WaveSwingsAroundTheSetValues) {

@@ -326,7 +326,8 @@ std::string UsageText() {
            "   74  a file or the standard output could not be written; or the FILE to convert or plot could\n"
            "       not be read to its end\n"
            "   75  the port is busy: another program has it open\n"
-           "   76  the recording ended before its limit: the meter changed between one and two channels\n"
+           "   76  the recording ended before its limit: the meter changed between one and two channels;\n"
+           "       or the download ended before the size the meter announced (its last set incomplete)\n"
            "   77  this user may not open the port; or the broker refused the username or password\n"
            "  130  a download or a conversion ended by SIGINT or SIGTERM\n";
 }

@@ -18,7 +18,8 @@ enum Exit : int {
     Exists = 73,       // an output file exists and --force was not given, or is a FIFO or a device
     Io = 74,           // a file or the standard output could not be written, or a file not read to its end
     Busy = 75,         // another program has the port open
-    EndedEarly = 76,   // the recording ended before its limit (not by a signal)
+    EndedEarly = 76,   // the recording ended before its limit (not by a signal), or the download
+                       // before the size the meter announced (its last set incomplete)
     NoPermission = 77, // this user may not open the port
     Stopped = 130,     // a download ended by SIGINT or SIGTERM
 };

@@ -36,15 +36,26 @@ private:
     AcquisitionEngine::DownloadReport report_;
 };
 
+// A set the download ended inside may lack records: its line says so in a field of its own.
+std::string IncompleteField(const Logger::DataSet& set) { return set.incomplete ? "\tincomplete" : ""; }
+
+// The end line's word on a download that ended early.
+std::string EndedEarlyText(const std::string& setName) {
+    return "; " + setName + " is incomplete: the download ended before the size the meter announced";
+}
+
 int ListSets(const std::vector<Logger::DataSet>& sets) {
     if (!PrintLine("Set\tSampling\tRecords")) return Io;
+    std::string incomplete;
     for (const Logger::DataSet& set : sets) {
         if (!PrintLine(std::to_string(set.number) + "\t" + std::to_string(set.sampling) + "\t" +
-                       std::to_string(set.records)))
+                       std::to_string(set.records) + IncompleteField(set)))
             return Io;
+        if (set.incomplete) incomplete = "set " + std::to_string(set.number);
     }
-    Say(std::to_string(sets.size()) + " data sets in the logger");
-    return Ok;
+    Say(std::to_string(sets.size()) + " data sets in the logger" +
+        (incomplete.empty() ? "" : EndedEarlyText(incomplete)));
+    return incomplete.empty() ? Ok : EndedEarly;
 }
 
 // The set files in `dir` (setNN.txt, as a download names them), by name.
@@ -128,6 +139,7 @@ int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
         std::string name, line;
     };
     std::vector<Ready> ready;
+    std::string incomplete;  // the set file the download ended inside
     for (const Logger::DataSet& set : sets) {
         const std::optional<std::vector<std::uint8_t>> cut = Logger::CutSet(memory, set.number);
         if (!cut) continue;
@@ -143,8 +155,9 @@ int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
         auto writer = std::make_unique<RecordWriter>();
         if (!(writer->OpenWhole(path, existing) && ListSave::Write(*writer, rows) && writer->Finish()))
             return SetNotWritten(*writer);
-        std::string line =
-            path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) + " records";
+        std::string line = path + "\t" + std::to_string(set.sampling) + " s\t" + std::to_string(records) +
+                           " records" + IncompleteField(set);
+        if (set.incomplete) incomplete = name;
         ready.push_back({std::move(writer), name, std::move(line)});
     }
     std::vector<std::string> written;
@@ -153,8 +166,10 @@ int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
         written.push_back(set.name);
         if (!PrintLine(set.line)) return Io;
     }
-    Say(std::to_string(written.size()) + " data sets written to " + options.outDir);
-    return earlier.empty() ? Ok : RemoveEarlierSets(options.outDir, earlier, written);
+    Say(std::to_string(written.size()) + " data sets written to " + options.outDir +
+        (incomplete.empty() ? "" : EndedEarlyText(incomplete)));
+    const int status = earlier.empty() ? Ok : RemoveEarlierSets(options.outDir, earlier, written);
+    return status == Ok && !incomplete.empty() ? EndedEarly : status;
 }
 
 }  // namespace
@@ -183,8 +198,11 @@ int Download(const Options& options) {
             Say("tq36-cli: download stopped");
             return Stopped;
         case MemoryExchange::Outcome::Short:
-            // The sets that came whole are kept; without one the download brought nothing.
-            Say("tq36-cli: the logger memory was shorter than announced: " +
+        case MemoryExchange::Outcome::Lost:
+            // The sets that came are kept, the last marked; without one the download brought nothing.
+            Say(std::string(report.outcome == MemoryExchange::Outcome::Short
+                                ? "tq36-cli: the logger memory was shorter than announced: "
+                                : "tq36-cli: the meter stopped answering during the download: ") +
                 std::to_string(report.memory.size()) + " of " + std::to_string(report.announced) +
                 " bytes came");
             if (report.sets.empty()) return NoMeter;

@@ -23,12 +23,22 @@ MeterSession::MeterSession(const SimOptions& options)
       byteTime_(options.baud > 0 ? 10.0 / options.baud : 0.0),
       framesBeforeAnswers_(options.framesBeforeAnswers),
       dumpShort_(options.dumpShort),
+      hangUpAfter_(options.hangUpAfter),
       random_(options.seed) {}
 
 void MeterSession::Receive(std::span<const std::uint8_t> bytes, double now) {
+    if (hungUp_) return;
     for (std::uint8_t b : bytes) {
-        if (b == SizeCommand) Answer(LoggerMemory::SizeReply(memory_.size() + dumpShort_), now);
-        if (b == DumpCommand) Answer(LoggerMemory::DumpReply(memory_), now);
+        if (b == SizeCommand) {
+            Answer(LoggerMemory::SizeReply(memory_.size() + dumpShort_), now);
+            cutAnswer_ = false;
+        }
+        if (b == DumpCommand) {
+            std::vector<std::uint8_t> dump = LoggerMemory::DumpReply(memory_);
+            if (hangUpAfter_) dump.resize(std::min(dump.size(), *hangUpAfter_));
+            Answer(dump, now);
+            cutAnswer_ = hangUpAfter_.has_value();
+        }
     }
 }
 
@@ -57,6 +67,16 @@ void MeterSession::Enqueue(const std::uint8_t* first, std::size_t count, double 
 std::span<const std::uint8_t> MeterSession::Due(double now) {
     RunScript(now);
     StreamFrame(now);
+    if (pauseStrays_ && now >= *pauseStrays_) {
+        pauseStrays_.reset();
+        // Like a frame, they do not wait for a busy line.
+        if (!answering_ && Pending() == 0 && !hungUp_) {
+            std::vector<std::uint8_t> strays;
+            AddStrays(strays, settings_.Strays());
+            Enqueue(strays.data(), strays.size(), now);
+            frameBytes_ = strays.size();
+        }
+    }
     std::size_t count = Pending();
     if (byteTime_ > 0.0)
         count = now < lineFree_
@@ -74,6 +94,7 @@ void MeterSession::Written(std::size_t count) {
         queue_.clear();
         head_ = 0;
         answering_ = false;
+        hungUp_ = hungUp_ || cutAnswer_;
     } else if (head_ > 4096 && head_ * 2 > queue_.size()) {
         queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head_));
         head_ = 0;
@@ -99,8 +120,9 @@ bool MeterSession::FramesAllowed(double t) const {
 }
 
 void MeterSession::StreamFrame(double now) {
-    if (now < nextFrame_) return;
-    if (!answering_ && Pending() == 0 && FramesAllowed(nextFrame_)) {
+    if (now < nextFrame_ || hungUp_) return;
+    const bool streamed = !answering_ && Pending() == 0 && FramesAllowed(nextFrame_);
+    if (streamed) {
         auto bytes = FrameBytes(now, true);
         Enqueue(bytes.data(), bytes.size(), now);
         frameBytes_ = bytes.size();
@@ -109,19 +131,52 @@ void MeterSession::StreamFrame(double now) {
     double period = 1.0 / settings_.Rate();
     nextFrame_ += period;
     if (nextFrame_ <= now) nextFrame_ = now + period;
+    if (streamed && settings_.Strays() > 0 && settings_.StraysPlace() == MeterSettings::StraysAt::Pause)
+        pauseStrays_ = (now + nextFrame_) / 2;
 }
 
 std::vector<std::uint8_t> MeterSession::FrameBytes(double now, bool mayAddStray) {
     std::vector<std::uint8_t> bytes;
     if (mayAddStray && settings_.Garbage() > 0.0 && std::bernoulli_distribution(settings_.Garbage())(random_))
         bytes.push_back(static_cast<std::uint8_t>(random_() & 0xFF));
+    const int strays = mayAddStray ? settings_.Strays() : 0;
+    int before = 0;
+    switch (settings_.StraysPlace()) {
+        case MeterSettings::StraysAt::Before:
+            before = strays;
+            break;
+        case MeterSettings::StraysAt::Around:
+            before = std::uniform_int_distribution<int>(0, strays)(random_);
+            break;
+        case MeterSettings::StraysAt::After:
+        case MeterSettings::StraysAt::Pause:
+            break;
+    }
+    AddStrays(bytes, before);
     MeterFrame frame = FrameEncoder::EncodeFrame(settings_.SampleAt(now));
     bytes.insert(bytes.end(), frame.bytes.begin(), frame.bytes.end());
+    if (settings_.StraysPlace() != MeterSettings::StraysAt::Pause) AddStrays(bytes, strays - before);
     return bytes;
+}
+
+std::uint8_t MeterSession::StrayByte() {
+    switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
+        case 0:
+            return 0x02;
+        case 1:
+            return 0x03;
+        default:
+            return static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 255)(random_));
+    }
+}
+
+void MeterSession::AddStrays(std::vector<std::uint8_t>& bytes, int count) {
+    for (int i = 0; i < count; ++i) bytes.push_back(StrayByte());
 }
 
 double MeterSession::NextWake(double now) const {
     double wake = nextFrame_;
+    if (pauseStrays_) wake = std::min(wake, *pauseStrays_);
     if (nextEvent_ < script_.size()) wake = std::min(wake, script_[nextEvent_].time);
     std::size_t pending = Pending();
     if (pending > 0) {

@@ -17,7 +17,10 @@
 // goes out, and a new command ends the answer in progress and starts its own. Each of the first
 // framesBeforeAnswers commands gets one whole live frame ahead of its answer, as a meter busy with its
 // stream may give, unless frames are held back at that moment. The size reply may claim more than the
-// dump carries (dumpShort), as a meter whose last set was cut short by a power loss does.
+// dump carries (dumpShort), as a meter whose last set was cut short by a power loss does; the line
+// may go in the middle of the dump (hangUpAfter), as when the adapter is pulled out: from then on
+// nothing more is sent, and the device loop hangs up. The stray bytes the settings ask for go with
+// each frame streamed, or alone halfway to the next tick.
 class MeterSession {
   public:
     explicit MeterSession(const SimOptions& options);
@@ -36,6 +39,8 @@ class MeterSession {
     double NextWake(double now) const;
 
     bool Answering() const { return answering_; }
+    // The cut answer to U has gone out whole: the line is to hang up.
+    bool HungUp() const { return hungUp_; }
     std::size_t Pending() const { return queue_.size() - head_; }
     const MeterSettings& Settings() const { return settings_; }
 
@@ -45,6 +50,9 @@ class MeterSession {
     bool FramesAllowed(double t) const;
     void Answer(const std::vector<std::uint8_t>& reply, double now);
     std::vector<std::uint8_t> FrameBytes(double now, bool mayAddStray);
+    // One stray byte of a poor adapter: 02 or 03 with a chance of a third each, else any byte.
+    std::uint8_t StrayByte();
+    void AddStrays(std::vector<std::uint8_t>& bytes, int count);
     void Enqueue(const std::uint8_t* first, std::size_t count, double now);
 
     MeterSettings settings_;
@@ -55,6 +63,10 @@ class MeterSession {
     double byteTime_ = 0.0;        // seconds per byte on a paced line, 0 when unpaced
     int framesBeforeAnswers_ = 0;  // commands still due a live frame ahead of their answer
     std::size_t dumpShort_ = 0;    // bytes claimed by the size reply that the dump never sends
+    std::optional<std::size_t> hangUpAfter_;
+    bool cutAnswer_ = false;  // the answer in the queue is the dump that ends in a hang-up
+    bool hungUp_ = false;
+    std::optional<double> pauseStrays_;  // when the strays of the pause after a frame are due
 
     std::vector<std::uint8_t> queue_;
     std::size_t head_ = 0;        // first byte not yet written

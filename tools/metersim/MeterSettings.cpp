@@ -1,16 +1,18 @@
 #include "MeterSettings.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <numbers>
 
 namespace {
 
-constexpr std::array<const char*, 8> SettingNames = {"channels", "unit", "type", "t1",
-                                                     "t2",       "wave", "rate", "garbage"};
+constexpr std::array<const char*, 10> SettingNames = {"channels", "unit", "type",    "t1",     "t2",
+                                                      "wave",     "rate", "garbage", "strays", "strays-at"};
 constexpr std::string_view UnitLetters = "CFK";  // in the order of the status byte's unit codes
 constexpr std::string_view TypeLetters = "KJETRSN";
 constexpr double MaxRate = 1000.0;
+constexpr int MaxStrays = 1000;
 
 // Where a one-letter value stands in `letters`; npos for anything else.
 std::size_t LetterIndex(std::string_view letters, const std::string& value) {
@@ -85,6 +87,19 @@ std::string MeterSettings::Apply(const std::string& key, const std::string& valu
         if (!p || *p < 0.0 || *p > 1.0)
             return "garbage must be a probability from 0 to 1, not '" + value + "'";
         garbage_ = *p;
+    } else if (key == "strays") {
+        int n = -1;
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+        if (ec != std::errc() || end != value.data() + value.size() || n < 0 || n > MaxStrays)
+            return "strays must be a whole number of bytes from 0 to 1000, not '" + value + "'";
+        strays_ = n;
+    } else if (key == "strays-at") {
+        constexpr std::array<const char*, 4> places = {"before", "after", "around", "pause"};
+        std::size_t at = 0;
+        while (at < places.size() && value != places[at]) ++at;
+        if (at == places.size())
+            return "strays-at must be before, after, around or pause, not '" + value + "'";
+        straysAt_ = static_cast<StraysAt>(at);
     } else {
         return "unknown setting '" + key + "'";
     }

@@ -9,9 +9,13 @@
 // the new unit, as the real meter does when its unit key is pressed.
 class MeterSettings {
   public:
+    // Where the stray bytes of a poor adapter go: right before each frame (written with it), right
+    // after it, split at random between the two, or alone in the middle of the pause between frames.
+    enum class StraysAt { Before, After, Around, Pause };
+
     // Applies one setting named as its option without dashes: channels, unit, type, t1, t2, wave,
-    // rate, garbage. A temperature is read in the unit set at that moment. Returns an error text,
-    // empty when the setting was applied; a refused setting changes nothing.
+    // rate, garbage, strays, strays-at. A temperature is read in the unit set at that moment.
+    // Returns an error text, empty when the setting was applied; a refused setting changes nothing.
     std::string Apply(const std::string& key, const std::string& value);
     static bool IsSetting(const std::string& key);
 
@@ -22,6 +26,9 @@ class MeterSettings {
     int Channels() const { return channels_; }
     double Rate() const { return rate_; }
     double Garbage() const { return garbage_; }
+    // Stray bytes in each gap between frames, and where.
+    int Strays() const { return strays_; }
+    StraysAt StraysPlace() const { return straysAt_; }
     bool Wave() const { return wave_; }
 
   private:
@@ -35,4 +42,6 @@ class MeterSettings {
     bool wave_ = false;
     double rate_ = 2.0;
     double garbage_ = 0.0;
+    int strays_ = 0;
+    StraysAt straysAt_ = StraysAt::Before;
 };

@@ -71,9 +71,16 @@ std::string UsageText() {
         "  --silent-after S     stop sending frames S seconds after start\n"
         "  --gap START:LEN      no frames for LEN seconds from START (repeatable)\n"
         "  --garbage P          probability of a stray byte before a frame (0)\n"
+        "  --strays N           exactly N stray bytes in each gap between frames, as from a poor\n"
+        "                       adapter: each 02 or 03 with a chance of 1/3 apiece, else any byte (0)\n"
+        "  --strays-at before|after|around|pause\n"
+        "                       where they go: right before each frame and written with it, right\n"
+        "                       after it, split at random between the two, or alone in the middle of\n"
+        "                       the pause between frames (before)\n"
         "  --seed N             seed for the stray bytes\n"
         "  --script FILE        timed changes, lines 'SECONDS SETTING VALUE' (e.g. '5 channels 1'); a\n"
-        "                       SETTING is channels, unit, type, t1, t2, wave, rate or garbage\n"
+        "                       SETTING is channels, unit, type, t1, t2, wave, rate, garbage, strays\n"
+        "                       or strays-at\n"
         "  --memory FILE        logger memory: the raw used bytes, from the first set marker on\n"
         "  --sets I:R[:FLAGS][,...]\n"
         "                       logger memory generated as sets of interval I s with R records; FLAGS in\n"
@@ -89,6 +96,8 @@ std::string UsageText() {
         "                       commands A and U (0)\n"
         "  --dump-short N       the answer to A claims N bytes more than the answer to U carries, as\n"
         "                       after a set cut short by a power loss (0)\n"
+        "  --hang-up-after K    hang up after the first K bytes of the answer to U, once the PC has\n"
+        "                       read them, as an adapter pulled out during a download; then end\n"
         "  --baud N             pace everything sent at N/10 bytes per second\n"
         "  --exit-after S       end by itself after S seconds\n"
         "  --help               this text\n";
@@ -114,7 +123,8 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
         bool known = MeterSettings::IsSetting(name) || name == "com" || name == "silent-after" ||
                      name == "gap" || name == "script" || name == "memory" || name == "sets" ||
                      name == "logger" || name == "frame-before-answers" || name == "baud" ||
-                     name == "exit-after" || name == "seed" || name == "dump-short";
+                     name == "exit-after" || name == "seed" || name == "dump-short" ||
+                     name == "hang-up-after";
         if (!known) return Failure("unknown option '" + arg + "'");
         if (i + 1 >= args.size()) return Failure("option '" + arg + "' needs a value");
         const std::string& value = args[++i];
@@ -147,6 +157,10 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args) {
             auto count = ParseWhole(value, 0, 0xFFFFFF);
             if (!count) return Failure("--dump-short must be a number of bytes, not '" + value + "'");
             o.dumpShort = static_cast<std::size_t>(*count);
+        } else if (name == "hang-up-after") {
+            auto count = ParseWhole(value, 0, 0xFFFFFF);
+            if (!count) return Failure("--hang-up-after must be a number of bytes, not '" + value + "'");
+            o.hangUpAfter = static_cast<std::size_t>(*count);
         } else if (name == "logger") {
             if (value != "full" && value != "empty")
                 return Failure("--logger must be full or empty, not '" + value + "'");

@@ -26,6 +26,7 @@ struct SimOptions {
     int baud = 0;                 // 0: frames paced by the rate only, replies as fast as the line takes them
     int framesBeforeAnswers = 0;  // first commands that each get a live frame before their answer
     std::size_t dumpShort = 0;    // bytes the size reply claims beyond what the dump carries
+    std::optional<std::size_t> hangUpAfter;  // bytes of the answer to U after which the line goes
     std::uint32_t seed = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -149,13 +150,27 @@ int Run(const SimOptions& options, const PseudoTerminal& pty, int signalFd, int 
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
 
+    double hungUpAt = -1;
     for (;;) {
         double now = elapsed();
         if (options.exitAfter && now >= *options.exitAfter) return 0;
         bool blocked = Flush(pty.master, session, now);
+        if (session.HungUp()) {
+            // Hanging up drops what the PC has not read yet: it gets the time to read it, so that
+            // it receives exactly the bytes asked for. (The last bytes need a moment to reach
+            // the other side's queue.)
+            if (hungUpAt < 0) hungUpAt = now;
+            int unread = 0;
+            const bool read = ioctl(pty.slave, FIONREAD, &unread) == 0 && unread == 0;
+            if ((read && now - hungUpAt >= 0.2) || now - hungUpAt >= 10) {
+                std::cout << "tq36-metersim: hung up during the dump" << std::endl;
+                return 0;
+            }
+        }
 
         double wake = session.NextWake(now);
         if (options.exitAfter) wake = std::min(wake, *options.exitAfter);
+        if (hungUpAt >= 0) wake = std::min(wake, now + 0.02);
         int timeoutMs = static_cast<int>(std::clamp(std::ceil((wake - now) * 1000.0), 0.0, 1000.0));
         // A full queue makes the master writable again when a client reads; until then do not spin.
         if (blocked) timeoutMs = std::max(timeoutMs, 50);

@@ -56,14 +56,17 @@ private:
         switch (report.outcome) {
             case Outcome::Listed:
             case Outcome::Short:
+            case Outcome::Lost:
                 if (MemoryWindow* window = ShownMemoryWindow()) window->ShowSets(report.sets);
                 if (showTime_) showTime_();
-                if (report.outcome == Outcome::Short)
+                if (report.outcome != Outcome::Listed)
                     Dialogs::Current().Message(
-                        QString("The meter's memory was shorter than it announced: %1 of %2 bytes came. "
-                                "The data sets that came are listed.")
+                        QString(report.outcome == Outcome::Short
+                                    ? "The meter's memory was shorter than it announced: %1 of %2 bytes came. "
+                                    : "The meter stopped answering during the download: %1 of %2 bytes came. ")
                             .arg(report.memory.size())
-                            .arg(report.announced));
+                            .arg(report.announced) +
+                        "The data sets that came are listed.");
                 break;
             case Outcome::NoData:
                 Dialogs::Current().Message("No Data in Memory");

@@ -100,8 +100,19 @@ void MemoryWindow::ShowRemained(long usedBytes) { LblRemain->setText(QString::fr
 void MemoryWindow::ShowProgress(const QString& text) { LblMessage->setText(text); }
 
 void MemoryWindow::ShowSets(const std::vector<Logger::DataSet>& sets) {
-    for (const Logger::DataSet& set : sets)
-        GridSet->AddItem(QStringLiteral("%1\t%2\t%3").arg(set.number).arg(set.sampling).arg(set.records));
+    for (const Logger::DataSet& set : sets) {
+        QString records = QString::number(set.records);
+        if (set.incomplete) {
+            records += QStringLiteral(" (incomplete)");
+            // The mark is read whole, not cut to the width of " Records ".
+            const int wider = GridSet->TextWidth(" " + records + " ") - GridSet->ColWidth(2);
+            if (wider > 0) {
+                GridSet->SetColWidth(2, GridSet->ColWidth(2) + wider);
+                GridSet->setMinimumWidth(GridSet->minimumWidth() + wider);
+            }
+        }
+        GridSet->AddItem(QStringLiteral("%1\t%2\t%3").arg(set.number).arg(set.sampling).arg(records));
+    }
 }
 
 void MemoryWindow::GridSet_Click() {
