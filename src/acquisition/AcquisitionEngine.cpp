@@ -50,7 +50,7 @@ public:
     }
     // Bytes the exchange took that answered nothing: the meter's live stream, read as the port's.
     void Unanswered(std::span<const std::uint8_t> bytes) override {
-        engine_.FrameFound(engine_.finder_.Add(bytes, engine_.clock_.steady(), takenLate_));
+        engine_.FrameFound(engine_.finder_.Add(bytes, engine_.Line(), takenLate_));
     }
     bool Gone() const override { return !engine_.Listening(); }
     void Wait(double seconds) override {
@@ -58,12 +58,12 @@ public:
         for (;;) {
             engine_.RunCommands();
             double now = engine_.clock_.steady();
-            engine_.FrameFound(engine_.finder_.Quiet(now));
+            engine_.FrameFound(engine_.finder_.Quiet(engine_.Line()));
             engine_.SampleClock();
             if (now >= end || engine_.Stopping()) return;
             // The line is the exchange's: no silence is due meanwhile, only the sampling clock and
             // a frame of the live stream the exchange passed on.
-            const double due = std::min({end, engine_.NextSample(), engine_.finder_.DueAt() + PastTheDue});
+            const double due = std::min({end, engine_.NextSample(), engine_.FinderDue()});
             if (engine_.Wait(due - now, false).late) lateSinceTake_ = true;
         }
     }
@@ -160,12 +160,12 @@ AcquisitionEngine::Woken AcquisitionEngine::Wait(double seconds, bool watchPort)
     pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {-1, POLLIN, 0}};
     if (watchPort && !readFailed_ && PortOpen()) watched[1].fd = driver_->Descriptor(settings_.port);
     const double asked = std::clamp(seconds, 0.0, 3600.0);
-    const double start = clock_.steady(), startBoot = Boot();
+    const double start = Line(), startBoot = Boot();
     const int polled = poll(watched, 2, static_cast<int>(std::ceil(asked * 1000)));
     // A stopped process, a starved machine or a suspend: the wait, or the work since the last one,
     // took far longer than meant. The steady clock stands still while the machine sleeps; the
     // boot clock does not.
-    const double end = clock_.steady(), endBoot = Boot();
+    const double end = Line(), endBoot = Boot();
     Woken woken;
     woken.late = end - start > asked + LateSeconds || endBoot - startBoot > asked + LateSeconds ||
                  (lastWaitEnd_ >= 0 && (start - lastWaitEnd_ > LateSeconds || startBoot - lastWaitEndBoot_ > LateSeconds));
@@ -182,8 +182,13 @@ AcquisitionEngine::Woken AcquisitionEngine::Wait(double seconds, bool watchPort)
 
 double AcquisitionEngine::NextSample() const { return schedule_.NextSampleTime() + PastTheDue; }
 
+double AcquisitionEngine::FinderDue() const {
+    const double due = finder_.DueAt();
+    return std::isinf(due) ? due : LineToSteady(due) + PastTheDue;
+}
+
 double AcquisitionEngine::NextDue() const {
-    double due = std::min({NextSample(), silentSince_ + SilenceSeconds, finder_.DueAt() + PastTheDue});
+    double due = std::min({NextSample(), silentSince_ + SilenceSeconds, FinderDue()});
     if (busySince_ >= 0 && Listening()) due = std::min(due, busySince_ + SettleQuietSeconds);
     return due;
 }
@@ -202,7 +207,7 @@ void AcquisitionEngine::Turn(double maxWait) {
         woken.late = woken.late || late;
     }
     if (woken.events != 0) ReadPort(now, woken);
-    FrameFound(finder_.Quiet(now));
+    FrameFound(finder_.Quiet(Line()));
     RunCommands();
     if (busySince_ >= 0 && Listening() && now - busySince_ >= SettleQuietSeconds) busySince_ = -1;
     CheckSilence(now);
@@ -235,17 +240,18 @@ void AcquisitionEngine::ReadPort(double now, const Woken& woken) {
     // Silence is what the engine heard while it listened: bytes that waited while it could not
     // read start its count afresh, though none of them is a reading.
     if (woken.late) silentSince_ = std::max(silentSince_, now);
-    FrameFound(finder_.Add(arrived, now, woken.late));
+    FrameFound(finder_.Add(arrived, Line(), woken.late));
 }
 
 void AcquisitionEngine::FrameFound(const std::optional<FrameFinder::Found>& found) {
     if (!found) return;
+    const double arrived = LineToSteady(found->arrived);
     Meter::DecodeFrameBody(reading_, found->frame.bytes.data() + 1);
     reading_.MeterOnline = true;
-    reading_.FrameTime = found->arrived;
-    lastFrameAt_ = found->arrived;
+    reading_.FrameTime = arrived;
+    lastFrameAt_ = arrived;
     frameTaken_ = false;
-    silentSince_ = std::max(silentSince_, found->arrived);
+    silentSince_ = std::max(silentSince_, arrived);
     listener_.ReadingShown(reading_);
 }
 

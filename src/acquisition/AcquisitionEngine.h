@@ -50,8 +50,12 @@ public:
     struct Clock {
         std::function<double()> steady;     // seconds on a clock that never jumps
         std::function<double()> timeOfDay;  // seconds since midnight, with their fraction
-        // Seconds on a clock that also runs while the machine sleeps (the steady one stands
-        // still then); empty: the steady clock.
+        // Seconds on the clock the meter's bytes arrive by, which times the frames on the line
+        // and the engine's waits; empty: the steady clock. Only a test that stands the steady
+        // clock while a meter runs in real time tells them apart.
+        std::function<double()> line = {};
+        // Seconds on a clock that also runs while the machine sleeps (the steady and the line
+        // clock stand still then); empty: the line clock.
         std::function<double()> boot = {};
     };
 
@@ -178,7 +182,10 @@ private:
     };
     // Waits for the port (when `watchPort`), a command or the timeout.
     Woken Wait(double seconds, bool watchPort);
-    double Boot() const { return clock_.boot ? clock_.boot() : clock_.steady(); }
+    double Line() const { return clock_.line ? clock_.line() : clock_.steady(); }
+    double Boot() const { return clock_.boot ? clock_.boot() : Line(); }
+    // A moment on the line clock, on the steady clock.
+    double LineToSteady(double lineTime) const { return clock_.steady() - (Line() - lineTime); }
     void ReadPort(double now, const Woken& woken);
     void FrameFound(const std::optional<FrameFinder::Found>& found);
     void CheckSilence(double now);
@@ -190,7 +197,9 @@ private:
     std::string TimeText() const;
     // When the next sample is due, on the steady clock.
     double NextSample() const;
-    // The earliest of that, the silence's next step and the line settling after an exchange.
+    // When the frame finder asks to look again, on the steady clock.
+    double FinderDue() const;
+    // The earliest of these, the silence's next step and the line settling after an exchange.
     double NextDue() const;
 
     Settings settings_;
@@ -214,7 +223,7 @@ private:
     double busySince_ = -1;     // after an exchange: when the line was last busy; below 0 settled
     double exchangeEnded_ = -1;
     long bytesRead_ = 0;
-    // When the last wait ended, on the steady and the boot clock; below 0 before the first.
+    // When the last wait ended, on the line and the boot clock; below 0 before the first.
     double lastWaitEnd_ = -1;
     double lastWaitEndBoot_ = -1;
 

@@ -35,7 +35,9 @@ std::unique_ptr<MeterLink> MakeLink() {
         [] {
             const double standing = standingTimeOfDay.load();
             return standing >= 0 ? standing : SystemClock::TimeOfDay();
-        }});
+        },
+        // The simulated meter runs in real time, whatever the test does with the clocks above.
+        SystemClock::Steady, SystemClock::Boot});
 }
 
 std::unique_ptr<MeterLink>& Link() {

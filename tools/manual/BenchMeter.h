@@ -22,6 +22,8 @@ class BenchMeter {
     // calls it while the program waits with events running.
     void Serve();
     void Advance(double seconds) { now_ += seconds; }
+    // The meter's time: the clock its bytes arrive by.
+    double Now() const { return now_; }
     // The frame the meter would send at its present time.
     MeterFrame Frame() const;
 

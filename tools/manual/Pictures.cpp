@@ -121,7 +121,9 @@ void Poll(BenchMeter& meter, const long& readings, double seconds = 0.5) {
 void Second(BenchMeter& meter, FakeClock& clock, std::atomic<double>& timeOfDay, const long& readings) {
     clock.Advance(1);
     timeOfDay = timeOfDay + 1;
-    Poll(meter, readings, 1);
+    // Two frames, each on its own: a frame is read once the pause after it is heard.
+    Poll(meter, readings);
+    Poll(meter, readings);
     if (auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph)) graph->Timer1_Timer();
 }
 
@@ -160,7 +162,8 @@ QHash<QString, QImage> Take() {
     // The engine keeps the real steady clock (its waits and silences are real) and the tool's
     // time of day, which moves only when the tool says.
     std::atomic<double> timeOfDay{14 * 3600.0 + 30 * 60};
-    MeterLink link({SystemClock::Steady, [&timeOfDay] { return timeOfDay.load(); }});
+    BenchMeter* line = meter.get();
+    MeterLink link({SystemClock::Steady, [&timeOfDay] { return timeOfDay.load(); }, [line] { return line->Now(); }});
     long readings = 0;
     QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
     RegisterWindows(link);
