@@ -562,7 +562,8 @@ TEST_F(CliTest, RecordEndLineSaysWhatHappened) {
     }
 }
 
-// Two recordings into one file: the one that makes it first records, the other leaves it alone.
+// Two recordings into one file: the one that makes it first records, the other leaves it alone,
+// also when told to replace it while the first one writes it.
 TEST_F(CliTest, TwoRecordingsNeverShareAFile) {
     // Both meters keep silent at first, so that neither run finds the file before the other makes it.
     ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "20.0", "--gap", "0:2"}));
@@ -591,6 +592,24 @@ TEST_F(CliTest, TwoRecordingsNeverShareAFile) {
         EXPECT_EQ(lines[i].split('\t').value(2), lines[1].split('\t').value(2))
             << "one meter's readings only";
     }
+
+    const QString busy = dir.filePath("busy.txt");
+    QProcess first;
+    first.start(CliPath(), {"record", "--com", QString::number(Com), "--interval", "1", "--count", "6", "--out", busy});
+    for (int i = 0; i < 600 && RecordsIn(busy) < 1; ++i) QThread::msleep(50);
+    ASSERT_GE(RecordsIn(busy), 1) << ReadAll(busy).toStdString();
+    const CliRun forced = Cli({"record", "--com", QString::number(Com + 1), "--interval", "1", "--count", "3",
+                               "--out", busy, "--force"});
+    EXPECT_EQ(forced.status, 73) << forced.err.toStdString();
+    EXPECT_TRUE(forced.err.contains(busy + " is being written by another recording")) << forced.err.toStdString();
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    const QByteArray written = ReadAll(busy);
+    EXPECT_FALSE(written.contains('\0'));
+    const QList<QByteArray> records = written.trimmed().split('\n').mid(1);
+    ASSERT_EQ(records.size(), 6) << written.toStdString();
+    for (const QByteArray& record : records) EXPECT_EQ(record.split('\t').value(2), "20.0") << written.toStdString();
+    EXPECT_TRUE(first.readAllStandardError().contains("6 records in " + busy.toUtf8()));
     other.Stop();
 }
 

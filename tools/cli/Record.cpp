@@ -18,14 +18,24 @@ std::string NotAFileText(const std::string& path) {
     return path + " is not a regular file (a FIFO or a device); record writes only files";
 }
 
-// An existing record file is someone's earlier run: it is replaced only when asked to. Said before
-// the meter is waited for; the file is made exclusively as well, for one that comes meanwhile.
+std::string InUseText(const std::string& path) {
+    return path + " is being written by another recording; record into another file";
+}
+
+// An existing record file is someone's earlier run: it is replaced only when asked to, and never
+// while another recording writes it. Said before the meter is waited for; the file is made
+// exclusively and locked as well, for one that comes meanwhile.
 int RefuseToReplace(const Options& options) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(options.out, error);
     if (!std::filesystem::exists(status)) return Ok;
     if (!std::filesystem::is_regular_file(status)) {
         Say("tq36-cli: " + NotAFileText(options.out));
+        return Exists;
+    }
+    const int obstacle = RecordWriter::ObstacleToGrowing(options.out);
+    if (obstacle == RecordWriter::InUse) {
+        Say("tq36-cli: " + InUseText(options.out));
         return Exists;
     }
     if (options.force) return Ok;
@@ -84,6 +94,8 @@ public:
                     End(Exists, options_.out + " exists; --force replaces it");
                 } else if (report.errorCode == RecordWriter::NotAFile) {
                     End(Exists, NotAFileText(options_.out));
+                } else if (report.errorCode == RecordWriter::InUse) {
+                    End(Exists, InUseText(options_.out));
                 } else {
                     End(Io, options_.out + " could not be created (" + report.error + ")");
                 }
