@@ -167,20 +167,28 @@ TEST_F(CliTest, RecordWaitsForALostMeterAndGoesOn) {
     EXPECT_GE(largestStep, 4) << "the gap shows in the times";
 }
 
+// SIGTERM, and SIGHUP as a closed ssh session sends it: whole records and the end line.
 TEST_F(CliTest, TerminatedRecordingKeepsWholeRecords) {
     ASSERT_TRUE(StartMeter({"--channels", "2"}));
-    const QString out = dir.filePath("stop.txt");
-    QProcess process;
-    process.start(CliPath(), {"record", "--com", QString::number(Com), "--interval", "1", "--out", out});
-    ASSERT_TRUE(process.waitForStarted());
-    for (int i = 0; i < 200 && ReadAll(out).count('\n') < 3; ++i) QThread::msleep(50);
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 0);
-    const QByteArray written = ReadAll(out);
-    ASSERT_GE(written.count('\n'), 3);
-    EXPECT_TRUE(written.endsWith("\r\n"));
-    for (const QByteArray& line : written.trimmed().split('\n').mid(1)) EXPECT_EQ(line.count('\t'), 5) << line.toStdString();
+    for (const auto& [signal, name] : {std::pair{SIGTERM, "SIGTERM"}, std::pair{SIGHUP, "SIGHUP"}}) {
+        SCOPED_TRACE(name);
+        const QString out = dir.filePath(QString(name) + ".txt");
+        QProcess process;
+        process.start(CliPath(), {"record", "--com", QString::number(Com), "--interval", "1", "--out", out});
+        ASSERT_TRUE(process.waitForStarted());
+        for (int i = 0; i < 200 && ReadAll(out).count('\n') < 3; ++i) QThread::msleep(50);
+        ASSERT_EQ(kill(static_cast<pid_t>(process.processId()), signal), 0);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        const QByteArray written = ReadAll(out);
+        ASSERT_GE(written.count('\n'), 3);
+        EXPECT_TRUE(written.endsWith("\r\n"));
+        for (const QByteArray& line : written.trimmed().split('\n').mid(1)) EXPECT_EQ(line.count('\t'), 5) << line.toStdString();
+        const QString said = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(said.contains(QString::number(RecordsIn(out)) + " records in " + out + "; ended: stopped by " + name))
+            << said.toStdString();
+    }
 }
 
 TEST_F(CliTest, ReadPrintsOneJsonObjectPerFrame) {

@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <utility>
 
 namespace {
 
@@ -179,6 +183,33 @@ TEST_F(ConvertTest, RefusesWhatItCannotConvert) {
         const Outcome run = Convert(in, {"--date", day});
         EXPECT_EQ(run.status, 64);
         EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+// A conversion stopped by any of the stop signals (SIGHUP: the ssh session closed) leaves neither
+// its temporary file nor a part of the CSV; the file is huge and has no line end, so the signal
+// comes while the conversion reads.
+TEST_F(ConvertTest, StopSignalsLeaveNoTemporaryFile) {
+    const QString in = Write("huge.txt", TwoChannelRecording);
+    {
+        QFile file(in);
+        ASSERT_TRUE(file.resize(qint64{64} << 30)) << "a sparse file of 64 GiB";
+    }
+    const QString out = dir.filePath("huge.csv");
+    auto temporaries = [&] { return QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp"); };
+    for (const auto& [signal, name] : {std::pair{SIGHUP, "SIGHUP"}, std::pair{SIGINT, "SIGINT"}, std::pair{SIGTERM, "SIGTERM"}}) {
+        SCOPED_TRACE(name);
+        QProcess process;
+        process.start(CliPath(), {"convert", in, "--out", out});
+        ASSERT_TRUE(process.waitForStarted());
+        for (int i = 0; i < 600 && temporaries().isEmpty(); ++i) QThread::msleep(10);
+        ASSERT_FALSE(temporaries().isEmpty()) << "the conversion has begun";
+        ASSERT_EQ(kill(static_cast<pid_t>(process.processId()), signal), 0);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
+        EXPECT_TRUE(temporaries().isEmpty()) << temporaries().join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(out));
     }
 }
 

@@ -284,8 +284,9 @@ std::string UsageText() {
            "--force, and a FIFO, a device or a file that another recording writes never. The limits count\n"
            "the samples due from the first one: --duration D takes those due within D, --count N the first\n"
            "N. A silent meter does not end a recording: it waits for the meter and goes on, and samples\n"
-           "due meanwhile are missing from the file. SIGINT and SIGTERM end it with whole records only.\n"
-           "The last line counts the records in the file and the samples missing, and says why it ended.\n"
+           "due meanwhile are missing from the file. SIGINT, SIGTERM and SIGHUP end it with whole records\n"
+           "only. The last line counts the records in the file and the samples missing, and says why it\n"
+           "ended.\n"
            "\n"
            "download writes nothing into a folder that holds set files (setNN.txt) of an earlier download;\n"
            "--force replaces them and removes the others. A set file replaces an old one only once every\n"
@@ -300,7 +301,7 @@ std::string UsageText() {
            "only (a warning if others may read that file). --ha-discovery adds Home Assistant's discovery\n"
            "configs; the device is named by --device-id (letters, digits, - and _), else by its port:\n"
            "tq36- and the adapter's /dev/serial/by-id name, or tq36-com<N>. A silent meter, also at the\n"
-           "start, is waited for. SIGINT and SIGTERM end it.\n"
+           "start, is waited for. SIGINT, SIGTERM and SIGHUP end it.\n"
            "\n"
            "convert reads a record file or list save as the desktop program opens it (header lines and\n"
            "empty lines are left out and counted on stderr) and writes RFC 4180 CSV with CR LF to stdout,\n"
@@ -315,7 +316,7 @@ std::string UsageText() {
            "a PNG, SVG or PDF as --out ends; 'tq36-cli plot --help' tells more.\n"
            "\n"
            "Exit status:\n"
-           "    0  done (also a recording or publishing ended by SIGINT or SIGTERM)\n"
+           "    0  done (also a recording or publishing ended by SIGINT, SIGTERM or SIGHUP)\n"
            "   64  bad arguments (also a --password-file or --cafile that cannot be read, or a plot range\n"
            "       that the Plot Range dialog would refuse)\n"
            "   66  no such port; or the FILE to convert or plot cannot be opened (or has nothing to plot)\n"
@@ -328,7 +329,8 @@ std::string UsageText() {
            "   75  the port is busy: another program has it open\n"
            "   76  the recording ended before its limit: the meter changed between one and two channels\n"
            "   77  this user may not open the port; or the broker refused the username or password\n"
-           "  130  a download or a conversion ended by SIGINT or SIGTERM\n";
+           "  130  a download, a conversion or a plot ended by SIGINT, SIGTERM or SIGHUP; no temporary file\n"
+           "       stays, and an output file that was there stays as it was\n";
 }
 
 std::string VersionText() { return std::string("tq36-cli ") + TQ36_VERSION + "\n"; }

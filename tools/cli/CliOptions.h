@@ -20,7 +20,7 @@ enum Exit : int {
     Busy = 75,         // another program has the port open
     EndedEarly = 76,   // the recording ended before its limit (not by a signal)
     NoPermission = 77, // this user may not open the port
-    Stopped = 130,     // a download ended by SIGINT or SIGTERM
+    Stopped = 130,     // a download, conversion or plot ended by SIGINT, SIGTERM or SIGHUP
 };
 
 struct Options {

@@ -75,7 +75,7 @@ private:
     State state_ = State::Waiting;
 };
 
-// SIGINT and SIGTERM stop `engine` while this lives, and at once when one came before.
+// A stop signal stops `engine` while this lives, and at once when one came before.
 class StopOnSignal {
 public:
     explicit StopOnSignal(AcquisitionEngine& engine);
@@ -86,6 +86,8 @@ public:
 
 // A stop signal came (for the commands that drive no engine).
 bool StopRequested();
+// The first stop signal that came, "SIGHUP" and the like; empty before one.
+std::string StopSignalName();
 
 // Runs the engine's turns until `carryOn` (asked before each turn) says no or a stop signal came.
 // False when no frame came within the first 5 s (unless told to wait for the meter).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,11 @@ int Convert(const Options& options);
 // "plot"; back here only when it could not start (the status to end with).
 int Plot(const std::vector<std::string>& args);
 
-// SIGINT and SIGTERM stop the engine a command drives at once; the command ends with its files whole.
+// The signals that stop a command.
+inline constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// SIGINT, SIGTERM and SIGHUP stop the engine a command drives at once; the command ends with its
+// files whole and no temporary file left.
 void CatchStopSignals();
 
 // The status to end with: `status`, or Io when stdout refused what a command wrote there (the

@@ -20,6 +20,7 @@ namespace {
 
 constexpr std::string_view TwoChannelHeader = "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark";
 constexpr std::string_view OneChannelHeader = "record,timestamp,t1,unit,t1_mark";
+constexpr std::size_t ReadStepBytes = 1 << 20;
 
 // A field as RFC 4180 has it: in double quotes, with its quotes doubled, only where it holds a
 // comma, a quote or a line break.
@@ -232,10 +233,16 @@ int Convert(const Options& options) {
         return true;
     };
     bool written = true;
-    while (std::optional<std::string> line = reader.NextLine()) {
+    for (;;) {
+        // In steps, so that a stop signal is heeded also amid a huge file without line ends.
+        std::optional<std::string> line = reader.NextLine(ReadStepBytes);
+        if (StopRequested()) break;
+        if (!line) {
+            if (reader.Pending()) continue;
+            break;
+        }
         if (reader.Cut()) ++cut;
         rows.Take(std::move(*line), reader.Cut());
-        if (StopRequested()) break;
         if (rows.Ready() > 0 && !(written = writeRows())) break;
     }
     rows.End();

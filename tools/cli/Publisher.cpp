@@ -1,5 +1,7 @@
 #include "Publisher.h"
 
+#include "Commands.h"
+
 #include <mosquitto.h>
 #include <poll.h>
 #include <pthread.h>
@@ -74,8 +76,7 @@ bool Publisher::Start(std::string& why) {
     // The stop signals belong to the sampling thread, whose waits watch for them.
     sigset_t stopSignals, previous;
     sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+    for (const int signal : Cli::StopSignals) sigaddset(&stopSignals, signal);
     pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
     thread_ = std::thread([this] { Run(); });
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);

@@ -180,7 +180,7 @@ public:
         } else if (limitReached_) {
             end += "; ended: limit reached";
         } else {
-            end += "; ended: stopped by SIGINT or SIGTERM";
+            end += "; ended: stopped by " + StopSignalName();
         }
         Say(end);
         return status_;

@@ -151,7 +151,8 @@ std::string UsageText() {
            "\n"
            "Exit status: 0 the picture was written; 64 bad arguments or a range that is refused;\n"
            "66 FILE cannot be opened or holds no records; 73 OUT exists (give --force) or is not a\n"
-           "regular file; 74 OUT could not be written, or FILE could not be read to its end.\n";
+           "regular file; 74 OUT could not be written, or FILE could not be read to its end; 130\n"
+           "stopped by SIGINT, SIGTERM or SIGHUP (OUT is not written).\n";
 }
 
 }  // namespace PlotCli

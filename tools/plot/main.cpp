@@ -12,12 +12,14 @@
 #include <QScreen>
 #include <QSvgGenerator>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "CliOptions.h"
+#include "Commands.h"
 #include "PlotOptions.h"
 #include "Png.h"
 #include "graphs/ListPlot.h"
@@ -33,6 +35,18 @@ namespace {
 
 // sysexits.h: the input cannot be read, as tq36-cli says of a port that is not there.
 constexpr int NoInput = 66;
+// Lines read between two looks at the stop signals, also in a huge file without line ends.
+constexpr std::size_t ReadStepBytes = 1 << 20;
+
+// A stop signal came: the picture is not written, and no temporary file stays beside it.
+volatile std::sig_atomic_t stopped = 0;
+
+void CatchStopSignals() {
+    struct sigaction action{};
+    action.sa_handler = [](int) { stopped = 1; };
+    sigemptyset(&action.sa_mask);
+    for (const int signal : Cli::StopSignals) sigaction(signal, &action, nullptr);
+}
 
 void Say(const std::string& line) { std::fprintf(stderr, "tq36-cli: %s\n", line.c_str()); }
 
@@ -62,7 +76,13 @@ int ReadRecords(const std::string& path, std::optional<RecordTable>& table) {
         if (!table) table.emplace(RecordTable::ColumnsFor(*rows.Dual()));
         for (const std::string& row : rows.TakeRows()) table->Append(row);
     };
-    while (std::optional<std::string> line = reader.NextLine()) {
+    for (;;) {
+        std::optional<std::string> line = reader.NextLine(ReadStepBytes);
+        if (stopped) return Cli::Ok;  // the caller says it
+        if (!line) {
+            if (reader.Pending()) continue;
+            break;
+        }
         rows.Take(std::move(*line), reader.Cut());
         if (rows.Ready() >= 512) take();
     }
@@ -144,15 +164,21 @@ std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) 
 int Write(const QByteArray& bytes, const PlotCli::Options& options) {
     RecordWriter file;
     const auto existing = options.force ? RecordWriter::Existing::Replace : RecordWriter::Existing::Keep;
-    if (file.OpenWhole(options.out, existing) && file.WriteBytes(std::string_view(bytes.constData(), bytes.size())) &&
-        file.Commit())
-        return Cli::Ok;
+    if (file.OpenWhole(options.out, existing) && file.WriteBytes(std::string_view(bytes.constData(), bytes.size()))) {
+        if (stopped) return Cli::Stopped;  // the writer removes its file on the way out
+        if (file.Commit()) return Cli::Ok;
+    }
     if (file.ErrorCode() == EEXIST) {
         Say(options.out + " exists; --force replaces it");
         return Cli::Exists;
     }
     Say(options.out + " could not be written: " + file.ErrorText());
     return Cli::Io;
+}
+
+int Stop(const PlotCli::Options& options) {
+    Say("stopped; " + options.out + " was not written");
+    return Cli::Stopped;
 }
 
 }  // namespace
@@ -169,9 +195,11 @@ int main(int argc, char* argv[]) {
         const std::string text = options.help ? PlotCli::UsageText() : "tq36-cli " TQ36_VERSION "\n";
         return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? Cli::Ok : Cli::Io;
     }
+    CatchStopSignals();
     if (const int refused = RefuseToReplace(options)) return refused;
     std::optional<RecordTable> records;
     if (const int failed = ReadRecords(options.file, records)) return failed;
+    if (stopped) return Stop(options);
     ListPlot& plot = ListPlot::Instance();
     plot.Open(std::move(*records));
     if (!ApplyRange(plot, options)) return Cli::Usage;
@@ -183,9 +211,11 @@ int main(int argc, char* argv[]) {
     });
     QGuiApplication app(argc, argv);
     const std::optional<QByteArray> picture = Draw(plot, options);
+    if (stopped) return Stop(options);
     if (!picture) {
         Say(options.out + " could not be drawn");
         return Cli::Io;
     }
-    return Write(*picture, options);
+    const int status = Write(*picture, options);
+    return status == Cli::Stopped ? Stop(options) : status;
 }
