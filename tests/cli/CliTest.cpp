@@ -22,6 +22,7 @@
 #include <grp.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <memory>
 #include <vector>
@@ -30,6 +31,8 @@
 #include "LoggerMemory.h"
 #include "PortProblem.h"
 #include "CommandSupport.h"
+#include "Commands.h"
+#include "acquisition/SystemClock.h"
 #include "TimeTexts.h"
 #include "MeterSettings.h"
 #include "ProgramState.h"
@@ -457,7 +460,7 @@ TEST_F(CliTest, RecordLimitsHoldWhateverTheMeterDoes) {
 
 // A recording stopped for a while (SIGSTOP, SIGCONT) finds the frames that piled up meanwhile: only
 // the newest is a reading; no older one is recorded under a later time, and the samples that fell
-// due meanwhile are gaps that the end counts.
+// due meanwhile are gaps that the end counts and --count counts among its first N.
 TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     // T1 climbs a tenth of a degree every tenth of a second: no two frames alike, and a reading
     // tells how long the meter had been sending.
@@ -471,8 +474,10 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "100.0", "--script", script.toStdString()}));
     const QString out = dir.filePath("paused.txt");
     const std::string err = dir.filePath("paused.err").toStdString();
+    constexpr int Count = 14;
     const pid_t cli = ChildProcess::Spawn({CliPath().toStdString(), "record", "--com", std::to_string(Com),
-                                           "--interval", "1", "--out", out.toStdString()},
+                                           "--interval", "1", "--count", std::to_string(Count), "--out",
+                                           out.toStdString()},
                                           "/dev/null", err);
     ASSERT_GT(cli, 0);
     auto recordsReach = [&](qsizetype n) {
@@ -484,8 +489,11 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     QThread::sleep(6);
     const qsizetype before = RecordsIn(out);
     ASSERT_EQ(kill(cli, SIGCONT), 0);
-    ASSERT_TRUE(recordsReach(before + 3));
-    EXPECT_EQ(ChildProcess::End(cli), 0);
+    ASSERT_TRUE(recordsReach(before + 2));
+    int status = -1;
+    for (int i = 0; i < 600 && waitpid(cli, &status, WNOHANG) == 0; ++i) QThread::msleep(100);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by its limit";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
     const QString said = QString::fromUtf8(ReadAll(QString::fromStdString(err)));
 
     struct Row {
@@ -524,6 +532,8 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     EXPECT_FALSE(said.contains("silent")) << said.toStdString();
     EXPECT_EQ(end.captured(2).toLong(), static_cast<long>(rows.size()));
     const int due = static_cast<int>(rows.size()) + end.captured(3).toInt();
+    EXPECT_EQ(due, Count) << said.toStdString();
+    EXPECT_TRUE(said.contains("; ended: limit reached")) << said.toStdString();
     const int endSecond = QTime::fromString(end.captured(1), "HH:mm:ss").msecsSinceStartOfDay() / 1000;
     EXPECT_GE(due, secondsBetween(rows.front().second, rows.back().second) + 1) << said.toStdString();
     EXPECT_LE(due, secondsBetween(rows.front().second, endSecond) + 1) << said.toStdString();
@@ -568,6 +578,34 @@ TEST_F(CliTest, RecordEndLineSaysWhatHappened) {
         EXPECT_TRUE(end.captured(4).contains(c.reason)) << run.err.toStdString();
         meter.reset();
     }
+}
+
+// The clock of the day set back an hour amid a recording (the end of daylight saving time) makes no
+// sample missing: the end line counts the gaps on the sampling clock, not in seconds of the day.
+TEST_F(CliTest, RecordEndLineCountsNoGapForAClockSetBack) {
+    ASSERT_TRUE(StartMeter({"--channels", "1"}));
+    const QString out = dir.filePath("autumn.txt");
+    constexpr int Count = 8;
+    const Cli::Parsed parsed = Cli::Parse({"tq36-cli", "record", "--com", std::to_string(Com), "--interval", "1",
+                                           "--count", std::to_string(Count), "--out", out.toStdString()});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    // Back by an hour once the file holds three records, and there from then on.
+    bool back = false;
+    const AcquisitionEngine::Clock clock{SystemClock::Steady, [&] {
+                                             back = back || RecordsIn(out) >= 3;
+                                             return std::fmod(SystemClock::TimeOfDay() + (back ? 86400 - 3600 : 0), 86400);
+                                         }};
+    testing::internal::CaptureStderr();
+    const int status = Cli::Record(*parsed.options, clock);
+    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(status, 0) << said.toStdString();
+    EXPECT_TRUE(said.contains("the clock was set back by 01:00:00")) << said.toStdString();
+    const QRegularExpressionMatch end =
+        QRegularExpression(R"((\d+) records in \S+(?: \((\d+) samples without a new reading\))?; ended: limit reached\n)")
+            .match(said);
+    ASSERT_TRUE(end.hasMatch()) << said.toStdString();
+    EXPECT_EQ(end.captured(1).toInt() + end.captured(2).toInt(), Count) << said.toStdString();
+    EXPECT_EQ(end.captured(1).toLong(), RecordsIn(out));
 }
 
 // Two recordings into one file: the one that makes it first records, the other leaves it alone,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CliOptions.h"
+#include "acquisition/AcquisitionEngine.h"
 
 // The commands of tq36-cli. Each returns the program's exit status; what the user is told
 // goes to stdout (results) and stderr (progress, waits, errors).
@@ -13,6 +14,8 @@ namespace Cli {
 int Ports();
 int Read(const Options& options);
 int Record(const Options& options);
+// On the clocks given (a test sets the clock of the day back).
+int Record(const Options& options, const AcquisitionEngine::Clock& clock);
 int Download(const Options& options);
 int Publish(const Options& options);
 int Convert(const Options& options);

@@ -1,18 +1,17 @@
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include "CommandSupport.h"
 #include "Commands.h"
 #include "TimeTexts.h"
-#include "logger/LoggerFormat.h"
 
 namespace Cli {
 
 namespace {
-
-constexpr int SecondsPerDay = 86400;
 
 std::string NotAFileText(const std::string& path) {
     return path + " is not a regular file (a FIFO or a device); record writes only files";
@@ -43,14 +42,25 @@ int RefuseToReplace(const Options& options) {
     return Exists;
 }
 
-// The limits of a recording, counted in samples due from the first one, so that they hold
-// whether or not the meter answers them; `elapsed` (seconds since the first sample) keeps
-// --duration also where the time of day jumps.
+// The limits of a recording, counted in samples due from the first one on the sampling clock, so
+// that they hold whether or not the meter answers them and whether or not the process could take
+// them; `elapsed` (seconds since the first sample) keeps --duration also where samples go by
+// untaken.
 bool LimitReached(const Options& options, long due, double elapsed) {
     if (options.count && due >= *options.count) return true;
     if (!options.durationSeconds) return false;
     const double duration = *options.durationSeconds;
     return due * static_cast<double>(options.interval) >= duration || elapsed >= duration;
+}
+
+// The samples due that the limits let into a recording: the first --count, or those due within
+// --duration.
+long SamplesAllowed(const Options& options) {
+    if (options.count) return *options.count;
+    if (options.durationSeconds) {
+        return static_cast<long>(std::ceil(*options.durationSeconds / static_cast<double>(options.interval)));
+    }
+    return std::numeric_limits<long>::max();
 }
 
 std::string LimitText(const Options& options) {
@@ -63,10 +73,10 @@ std::string LimitText(const Options& options) {
 // with no limit but the ones asked for here.
 class RecordRun : public AcquisitionEngine::Listener {
 public:
-    explicit RecordRun(const Options& options)
+    RecordRun(const Options& options, const AcquisitionEngine::Clock& clock)
         : options_(options),
-          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0},
-                  EngineClock(), *this) {}
+          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0}, clock,
+                  *this) {}
 
     AcquisitionEngine& Engine() { return engine_; }
 
@@ -118,15 +128,17 @@ public:
 
     void SampleTaken(const AcquisitionEngine::Sample& sample) override {
         if (!recording_ || ended_ || !grid_.Take(engine_)) return;
-        if (due_++ == 0) started_ = Monotonic();
-        // Samples of the grid that went by untaken (the process was stopped or starved) are missing
-        // from the file too; one taken late stands for its own.
-        const int second = Logger::ParseStartTime(sample.time).seconds;
-        if (lastSecond_ >= 0) {
-            const int step = (second - lastSecond_ + SecondsPerDay) % SecondsPerDay;
-            withoutReading_ += std::max(0, step / options_.interval - 1);
+        if (due_ == 0) {
+            started_ = Monotonic();
+        } else {
+            // Samples of the grid that went by untaken (the process was stopped or starved) are
+            // missing from the file too, those the limits let in; one taken late stands for its
+            // own. Counted on the sampling clock: a clock of the day set back or forward is no gap.
+            const long missed = std::clamp(sample.missed, 0L, std::max(0L, SamplesAllowed(options_) - due_));
+            due_ += missed;
+            withoutReading_ += missed;
         }
-        lastSecond_ = second;
+        ++due_;
         using Result = PcRecording::Result;
         if (sample.recording == Result::Stale) {
             ++withoutReading_;  // no record of a reading not renewed
@@ -206,16 +218,17 @@ private:
     long records_ = 0;    // in the file, as the engine last reported them
     long silentMissed_ = 0;
     long withoutReading_ = 0;
-    int lastSecond_ = -1;  // of the day, of the last sample
     int status_ = Ok;
     std::string problem_;
 };
 
 }  // namespace
 
-int Record(const Options& options) {
+int Record(const Options& options) { return Record(options, EngineClock()); }
+
+int Record(const Options& options, const AcquisitionEngine::Clock& clock) {
     if (const int status = RefuseToReplace(options); status != Ok) return status;
-    RecordRun run(options);
+    RecordRun run(options, clock);
     if (const int status = OpenMeter(run.Engine(), options.com); status != Ok) return status;
     if (!Drive(run.Engine(), [&] { return run.CarryOn(); })) {
         SayMeterSilent(options.com);
