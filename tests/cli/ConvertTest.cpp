@@ -131,6 +131,32 @@ TEST_F(ConvertTest, WritesExactCsvOfEveryKindOfFile) {
     }
 }
 
+// The date goes on only where the time goes back by more than half a day (midnight); a smaller
+// step back is the clock set back an hour, as record goes on through it, and is said with the
+// record it comes at. What the file cannot date (an equal time, a step forward of half a day or
+// more) is said once.
+TEST_F(ConvertTest, DateMovesOnOnlyPastMidnight) {
+    const QByteArray file = QByteArray(Header) +
+                            "1\t23:59:58\t1.0\tC\r\n2\t00:00:01\t1.0\tC\r\n3\t03:00:01\t1.0\tC\r\n"
+                            "4\t02:00:02\t1.0\tC\r\n5\t02:00:02\t1.0\tC\r\n6\t14:00:02\t1.0\tC\r\n"
+                            "7\t01:30:00\t1.0\tC\r\n";
+    const Outcome run = Convert(Write("autumn.txt", file), {"--date", "2024-10-26"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(),
+              "record,timestamp,t1,unit,t1_mark\r\n1,2024-10-26T23:59:58,1.0,C,\r\n2,2024-10-27T00:00:01,1.0,C,\r\n"
+              "3,2024-10-27T03:00:01,1.0,C,\r\n4,2024-10-27T02:00:02,1.0,C,\r\n5,2024-10-27T02:00:02,1.0,C,\r\n"
+              "6,2024-10-27T14:00:02,1.0,C,\r\n7,2024-10-28T01:30:00,1.0,C,\r\n");
+    const QList<QByteArray> said = run.err.trimmed().split('\n');
+    ASSERT_EQ(said.size(), 3) << run.err.toStdString();
+    EXPECT_EQ(said[0].toStdString(),
+              "tq36-cli: record 4 at 02:00:02 is 00:59:59 earlier than the one before it (03:00:01): taken as the "
+              "clock set back, on the same day");
+    EXPECT_TRUE(said[1].startsWith("tq36-cli: record 5 at 02:00:02 has the time of the one before it (02:00:02): "
+                                   "whether a day or more lies between them cannot be told from the file"))
+        << said[1].toStdString();
+    EXPECT_TRUE(said[2].startsWith("tq36-cli: 7 records converted")) << said[2].toStdString();
+}
+
 // Header lines wherever they stand and empty lines are left out, as the file list leaves them,
 // and counted.
 TEST_F(ConvertTest, SkipsWhatTheFileListSkipsAndCountsIt) {
