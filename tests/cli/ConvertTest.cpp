@@ -122,6 +122,13 @@ TEST_F(ConvertTest, WritesExactCsvOfEveryKindOfFile) {
          {"--date", "2024-12-31"},
          "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n"
          "1,2024-12-31T09:00:00,21.5,,,C,,\"\"\"hot\"\"\",\"x,y\"\r\n2,2024-12-31T09:00:01,,,,,,,\r\n"},
+        // Every field in its column, also after an empty first one, and a record of empty fields
+        // is a row of empty fields, not a blank line.
+        {"EmptyFields",
+         QByteArray(Header) + "\t12:00:01\t23.6\t21.0\t2.6\tC\r\n\t\t\t\t\t\r\n",
+         {},
+         "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n,12:00:01,23.6,21.0,2.6,C,,,\r\n"
+         ",,,,,,,,\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -25,9 +25,10 @@ constexpr std::string_view OneChannelHeader = "record,timestamp,t1,unit,t1_mark"
 constexpr std::size_t ReadStepBytes = 1 << 20;
 
 // A field as RFC 4180 has it: in double quotes, with its quotes doubled, only where it holds a
-// comma, a quote or a line break.
-void AppendField(std::string& line, std::string_view field) {
-    if (!line.empty()) line += ',';
+// comma, a quote or a line break. Every field but a line's first follows a comma, also after an
+// empty one: each stays in its column.
+void AppendField(std::string& line, std::string_view field, bool first = false) {
+    if (!first) line += ',';
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
         line += field;
         return;
@@ -149,7 +150,7 @@ std::string CsvLine(std::string_view row, bool dual, Timestamps& timestamps, lon
         marks.push_back(number ? std::string() : std::string(reading));
     }
     std::string line;
-    AppendField(line, cells[0]);
+    AppendField(line, cells[0], true);
     AppendField(line, timestamps.Of(cells[1], record));
     for (const std::string& number : numbers) AppendField(line, number);
     AppendField(line, cells[columns - 1]);
