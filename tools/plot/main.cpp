@@ -99,9 +99,17 @@ int ReadRecords(const std::string& path, std::optional<RecordTable>& table) {
     return Cli::Ok;
 }
 
-// The range dialog's checks, on the values given and the plot's own for the others.
+// The range dialog's checks, on the values given and the plot's own for the others. Records past
+// the file's are said in this program's words: the dialog's message names record 0, which it
+// refuses (the options refused it already).
 bool ApplyRange(ListPlot& plot, const PlotCli::Options& options) {
     if (!options.min && !options.max && !options.firstRecord) return true;
+    if (options.lastRecord && std::stol(*options.lastRecord) > plot.RecordCount()) {
+        Say("--records " + *options.firstRecord + "-" + *options.lastRecord + ": the file holds " +
+            std::to_string(plot.RecordCount()) + " records (1 <= R1 < R2 <= " + std::to_string(plot.RecordCount()) +
+            ")");
+        return false;
+    }
     const RangeInput::PlotOutcome outcome =
         RangeInput::CheckPlot(options.min.value_or(RangeInput::NumberText(plot.YMin())),
                               options.max.value_or(RangeInput::NumberText(plot.YMax())),
