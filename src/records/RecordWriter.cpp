@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -21,13 +22,21 @@ namespace {
 // A character device (a terminal, /dev/null) takes lines as a file does.
 bool IsNoPlaceToGrow(const struct stat& st) { return !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode); }
 
-// A name beside `target` that no other save uses: hidden, and unique per process and attempt.
+// A name beside `target` that no other save uses: hidden, and unique per process and attempt. No
+// longer than a name may be: a target name near the limit keeps as much of itself as fits (whole
+// UTF-8 characters), so that a file that may exist can also be written.
 std::string TemporaryBeside(const std::string& target) {
     static std::atomic<unsigned> serial{0};
     const std::filesystem::path path(target);
-    const std::string name = "." + path.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                             std::to_string(serial++) + ".tmp";
-    return (path.parent_path() / name).string();
+    const std::string unique = "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+    std::string name = path.filename().string();
+    const std::size_t room = NAME_MAX - 1 - unique.size();
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
+    return (path.parent_path() / ("." + name + unique)).string();
 }
 
 // The lock of a growing regular file, `operation` LOCK_EX or LOCK_SH: 0 once held, InUse while

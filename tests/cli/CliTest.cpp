@@ -14,6 +14,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
@@ -351,6 +352,9 @@ TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
          "not a regular file"},
         {"RecordIntoADevice", {"record", "--com", QString::number(Com), "--out", "/dev/null"}, 73,
          "not a regular file"},
+        // Said before the meter is asked, not after the dump.
+        {"DownloadIntoAFolderThatCannotBeMade", {"download", "--com", QString::number(Com), "--out-dir", fifo + "/sets"},
+         74, "cannot take the set files (Not a directory); the meter was not asked"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -426,6 +430,25 @@ TEST_F(CliTest, RecordReplacesAnExistingFileOnlyWithForce) {
             EXPECT_TRUE(run.err.contains("--force")) << run.err.toStdString();
         }
     }
+
+    // A file that cannot be written (a program that runs, which not even root may write) is said
+    // to be left as it was, at once.
+    const QString running = dir.filePath("running.txt");
+    ASSERT_TRUE(QFile::copy(QStandardPaths::findExecutable("sleep"), running));
+    ASSERT_TRUE(QFile::setPermissions(running, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcess program;
+    program.start(running, {"60"});
+    ASSERT_TRUE(program.waitForStarted());
+    const QByteArray before = ReadAll(running);
+    const CliRun run = Cli({"record", "--com", QString::number(Com), "--interval", "1", "--count", "1", "--out", running,
+                            "--force"});
+    program.kill();
+    program.waitForFinished();
+    EXPECT_EQ(run.status, 74) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(running + " cannot be written (")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("left as it was")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("was not made")) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(running), before);
 }
 
 // The limits count the samples due from the first one, so a meter that falls silent for good

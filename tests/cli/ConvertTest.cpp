@@ -196,12 +196,19 @@ TEST_F(ConvertTest, OutputFileIsReplacedOnlyWithForce) {
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(ReadAll(out).toStdString(), TwoChannelCsv.toStdString());
 
+    // What is no file is refused as what it is.
     const QString fifo = dir.filePath("fifo.csv");
     ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    EXPECT_EQ(Convert(in, {"--out", fifo, "--force"}).status, 73);
+    for (const auto& [path, kind] : {std::pair{fifo, "a FIFO"}, std::pair{dir.path(), "a folder"}}) {
+        run = Convert(in, {"--out", path, "--force"});
+        EXPECT_EQ(run.status, 73);
+        EXPECT_TRUE(run.err.contains((path + " is " + kind + ", not a regular file").toUtf8())) << run.err.toStdString();
+    }
 
-    const QString fresh = dir.filePath("fresh.csv");
-    EXPECT_EQ(Convert(in, {"--out", fresh}).status, 0);
+    // A name as long as a name may be: the file beside it that the CSV goes to first fits too.
+    const QString fresh = dir.filePath(QString(251, 'n') + ".csv");
+    run = Convert(in, {"--out", fresh});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(ReadAll(fresh).toStdString(), TwoChannelCsv.toStdString());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp").size(), 0);
 }

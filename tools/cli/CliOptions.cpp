@@ -34,6 +34,13 @@ bool MqttText(const std::string& text) {
     return true;
 }
 
+// A topic of MQTT is at most this long, in bytes; the broker drops the connection that sends a
+// longer one, and libmosquitto refuses it with a reason that names the last will.
+constexpr std::size_t MaxTopicBytes = 65535;
+// What publish puts after the prefix at most, and around the device id in a discovery topic.
+constexpr std::string_view LongestTopicEnd = "/availability";
+constexpr std::string_view LongestDiscoveryTopic = "homeassistant/sensor/_t1_t2/config";
+
 // YYYY-MM-DD, a day of the calendar.
 std::optional<std::chrono::sys_days> Day(const char* text) {
     const std::string_view day(text);
@@ -183,6 +190,9 @@ Parsed Parse(const std::vector<std::string>& args) {
                 // The broker keeps $SYS and the like to itself and drops what is sent there unsaid.
                 if (o.topic.starts_with('$')) return fail("--topic may not begin with $ (the broker's own topics)");
                 if (!MqttText(o.topic)) return fail("--topic takes UTF-8 text without control characters");
+                if (o.topic.size() + LongestTopicEnd.size() > MaxTopicBytes)
+                    return fail("--topic is too long: an MQTT topic holds at most " + std::to_string(MaxTopicBytes) +
+                                " bytes, PREFIX" + std::string(LongestTopicEnd) + " among them");
                 break;
             case Qos:
                 if (std::strcmp(optarg, "0") != 0 && std::strcmp(optarg, "1") != 0)
@@ -216,6 +226,9 @@ Parsed Parse(const std::vector<std::string>& args) {
                     o.deviceId.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") !=
                         std::string::npos)
                     return fail("--device-id takes letters, digits, '-' and '_'");
+                if (o.deviceId.size() + LongestDiscoveryTopic.size() > MaxTopicBytes)
+                    return fail("--device-id is too long: the discovery topics that hold it would pass the " +
+                                std::to_string(MaxTopicBytes) + " bytes of an MQTT topic");
                 break;
             case Date:
                 o.date = Day(optarg);
@@ -330,7 +343,8 @@ std::string UsageText() {
            "       not be read to its end\n"
            "   75  the port is busy: another program has it open\n"
            "   76  the recording ended before its limit: the meter changed between one and two channels\n"
-           "   77  this user may not open the port; or the broker refused the username or password\n"
+           "   77  this user may not open the port; or the broker refused the username or password, or its\n"
+           "       certificate does not verify with --cafile\n"
            "  130  a download, a conversion or a plot ended by SIGINT, SIGTERM or SIGHUP; no temporary file\n"
            "       stays, and an output file that was there stays as it was\n";
 }

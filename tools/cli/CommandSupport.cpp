@@ -2,6 +2,7 @@
 
 #include "acquisition/SystemClock.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -118,6 +119,18 @@ std::string ReadingLine(const CurrentReading& r, const Now& now, bool json) {
     std::string line = time + "  T1 " + r.T1Value.Text();
     if (r.DualChannel) line += "  T2 " + r.T2Value.Text() + "  T1-T2 " + r.T1T2Value.Text();
     return line + "  " + r.UnitText + "  " + r.ThermocoupleType;
+}
+
+std::string NotAFileText(const std::string& path, const std::string& command) {
+    struct stat st{};
+    std::string kind = "something";
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) kind = "a folder";
+        if (S_ISFIFO(st.st_mode)) kind = "a FIFO";
+        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) kind = "a device";
+        if (S_ISSOCK(st.st_mode)) kind = "a socket";
+    }
+    return path + " is " + kind + ", not a regular file; " + command + " writes only files";
 }
 
 std::string ClockStepText(const AcquisitionEngine::ClockStep& step) {

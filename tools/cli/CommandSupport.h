@@ -49,6 +49,10 @@ bool ProgressWanted();
 // One reading as `read` prints it, and as publish sends it with --json's fields.
 std::string ReadingLine(const CurrentReading& reading, const Now& now, bool json);
 
+// What record and convert say of an output that is no regular file: what it is (a folder, a FIFO,
+// a device), and that `command` writes only files.
+std::string NotAFileText(const std::string& path, const std::string& command);
+
 // What record and publish say when the clock of the day was set back or forward.
 std::string ClockStepText(const AcquisitionEngine::ClockStep& step);
 

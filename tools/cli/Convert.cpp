@@ -193,8 +193,7 @@ class CsvOutput {
             return Exists;
         }
         if (writer_.ErrorCode() == RecordWriter::NotAFile) {
-            Say("tq36-cli: " + path_ +
-                " is not a regular file (a FIFO or a device); convert writes only files");
+            Say("tq36-cli: " + NotAFileText(path_, "convert"));
             return Exists;
         }
         Say("tq36-cli: " + path_ + " could not be written (" + writer_.ErrorText() + ")");

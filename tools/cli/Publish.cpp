@@ -142,17 +142,24 @@ int Publish(const Options& options) {
         publication.Engine(),
         [&] {
             publication.CheckSilence();
-            return !publisher.Refused();
+            return publisher.Refused() == Publisher::Refusal::None;
         },
         true);
     publication.Close();
     const Publisher::Outcome outcome = publisher.Stop(3);
-    if (publisher.Refused()) {
-        Say(options.username.empty()
-                ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
-                : "tq36-cli: the broker does not take this username and password; check --username and "
-                  "--password-file");
-        return NoPermission;
+    switch (publisher.Refused()) {
+        case Publisher::Refusal::None:
+            break;
+        case Publisher::Refusal::Credentials:
+            Say(options.username.empty()
+                    ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
+                    : "tq36-cli: the broker does not take this username and password; check --username and "
+                      "--password-file");
+            return NoPermission;
+        case Publisher::Refusal::Certificate:
+            Say("tq36-cli: the broker's certificate does not verify with " + options.cafile +
+                "; check that --cafile holds the CA that signed it and that --broker names the host it was made for");
+            return NoPermission;
     }
     say(DeliverySummary(publication.Samples(), outcome));
     return Ok;

@@ -151,7 +151,7 @@ void Publisher::OnConnect(mosquitto*, void* self, int rc) {
     if (rc == 0) {
         p->connected_ = true;
     } else if (rc == BadUsernameOrPassword || rc == NotAuthorised) {
-        p->refused_ = true;
+        p->refused_ = Refusal::Credentials;
         std::string why = mosquitto_connack_string(rc);
         if (why.ends_with('.')) why.pop_back();
         p->SayState(p->BrokerName() + " refused the connection (" + why + ")");
@@ -214,8 +214,10 @@ void Publisher::Lost(const std::string& why) {
         SayState("connection to " + broker + " lost (" + (tlsError_.empty() ? why : "TLS: " + tlsError_) + "); " +
                  std::to_string(waiting) + " samples wait for it");
     } else if (tlsError_.find("certificate verify failed") != std::string::npos) {
+        // Not the network's doing: the same certificate fails the same check on every try.
+        refused_ = Refusal::Certificate;
         SayState(broker + " failed TLS verification with the CA file " + settings_.cafile + " (" + tlsError_ +
-                 "): that CA did not sign its certificate, or the certificate is not for " + settings_.host + again);
+                 "): that CA did not sign its certificate, or the certificate is not for " + settings_.host);
     } else {
         SayState(broker + " unreachable (" + (tlsError_.empty() ? why : "TLS: " + tlsError_) + ")" + again);
     }
@@ -277,7 +279,7 @@ bool Publisher::Flushed() {
 void Publisher::Run() {
     const std::string broker = BrokerName();
     double pause = FirstPause, retryAt = 0;
-    while (!refused_) {
+    while (refused_ == Refusal::None) {
         const double now = Now();
         {
             std::lock_guard lock(mutex_);
@@ -307,7 +309,7 @@ void Publisher::Run() {
         const bool wasConnected = connected_;
         const int rc = mosquitto_loop(client_, 0, 1);
         const int savedErrno = errno;
-        if (refused_) break;
+        if (refused_ != Refusal::None) break;
         if (connackRefusal_ != 0) {
             Lost(std::string("refused: ") + mosquitto_connack_string(connackRefusal_));
         } else if (rc != MOSQ_ERR_SUCCESS) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -12,10 +13,6 @@
 namespace Cli {
 
 namespace {
-
-std::string NotAFileText(const std::string& path) {
-    return path + " is not a regular file (a FIFO or a device); record writes only files";
-}
 
 std::string InUseText(const std::string& path) {
     return path + " is being written by another recording; record into another file";
@@ -29,7 +26,7 @@ int RefuseToReplace(const Options& options) {
     const std::filesystem::file_status status = std::filesystem::status(options.out, error);
     if (!std::filesystem::exists(status)) return Ok;
     if (!std::filesystem::is_regular_file(status)) {
-        Say("tq36-cli: " + NotAFileText(options.out));
+        Say("tq36-cli: " + NotAFileText(options.out, "record"));
         return Exists;
     }
     const int obstacle = RecordWriter::ObstacleToGrowing(options.out);
@@ -37,9 +34,16 @@ int RefuseToReplace(const Options& options) {
         Say("tq36-cli: " + InUseText(options.out));
         return Exists;
     }
-    if (options.force) return Ok;
-    Say("tq36-cli: " + options.out + " exists; --force replaces it");
-    return Exists;
+    if (!options.force) {
+        Say("tq36-cli: " + options.out + " exists; --force replaces it");
+        return Exists;
+    }
+    if (obstacle != 0) {
+        // A read-only file, say: told now, not after the wait for the meter.
+        Say("tq36-cli: " + options.out + " cannot be written (" + std::strerror(obstacle) + "); it was left as it was");
+        return Io;
+    }
+    return Ok;
 }
 
 // The limits of a recording, counted in samples due from the first one on the sampling clock, so
@@ -103,11 +107,13 @@ public:
                 if (report.errorCode == EEXIST) {
                     End(Exists, options_.out + " exists; --force replaces it");
                 } else if (report.errorCode == RecordWriter::NotAFile) {
-                    End(Exists, NotAFileText(options_.out));
+                    End(Exists, NotAFileText(options_.out, "record"));
                 } else if (report.errorCode == RecordWriter::InUse) {
                     End(Exists, InUseText(options_.out));
                 } else {
-                    End(Io, options_.out + " could not be created (" + report.error + ")");
+                    std::error_code error;
+                    const bool there = std::filesystem::exists(options_.out, error);
+                    End(Io, options_.out + " could not be " + (there ? "written" : "created") + " (" + report.error + ")");
                 }
                 break;
             case Event::StoppedChannelMode:
@@ -173,8 +179,9 @@ public:
         engine_.StopRecording();
         if (!recording_) {
             if (status_ != Ok) Say("tq36-cli: " + problem_);
+            std::error_code error;
             Say("nothing recorded; " + options_.out +
-                (status_ == Exists ? " was left as it was" : " was not made"));
+                (std::filesystem::exists(options_.out, error) ? " was left as it was" : " was not made"));
             return status_;
         }
         std::string end = TimeOfDay().text + "  " + std::to_string(records_) + " records in " + options_.out;

@@ -56,7 +56,11 @@ int RefuseToReplace(const PlotCli::Options& options) {
     const std::filesystem::file_status status = std::filesystem::status(options.out, error);
     if (!std::filesystem::exists(status)) return Cli::Ok;
     if (!std::filesystem::is_regular_file(status)) {
-        Say(options.out + " is not a regular file (a FIFO or a device); pictures go only to files");
+        const char* kind = std::filesystem::is_directory(status) ? "a folder"
+                           : std::filesystem::is_fifo(status)    ? "a FIFO"
+                           : std::filesystem::is_socket(status)  ? "a socket"
+                                                                 : "a device";
+        Say(options.out + " is " + kind + ", not a regular file; pictures go only to files");
         return Cli::Exists;
     }
     if (options.force) return Cli::Ok;
