@@ -258,7 +258,7 @@ TEST_F(PublishTest, BrokerAwayLosesNoSample) {
 }
 
 // Home Assistant's configs, retained, for what the meter shows, and again when that changes; the
-// device is the one --device-id names, whatever the client id.
+// device is the one --device-id names, and named so, whatever the client id and the PC.
 TEST_F(PublishTest, DiscoveryConfigsFollowTheMeter) {
     struct Case {
         const char* name;
@@ -310,6 +310,7 @@ TEST_F(PublishTest, DiscoveryConfigsFollowTheMeter) {
             EXPECT_TRUE(o["value_template"].toString().contains(QString::fromStdString("value_json." + key + " ")));
             EXPECT_EQ(o["unique_id"].toString().toStdString(), "bath_" + key);
             EXPECT_EQ(o["device"].toObject()["identifiers"].toArray().first().toString(), "bath");
+            EXPECT_EQ(o["device"].toObject()["name"].toString(), "bath");
         }
         EXPECT_EQ(EndPublisher(SIGTERM), 0);
         std::filesystem::remove(script);

@@ -119,13 +119,15 @@ int Publish(const Options& options) {
         Say(TimeOfDay().text + "  " + line);
     };
     Publisher publisher(settings, say);
+    // Named as identified: the PC's name would follow the meter to another PC, and the manual
+    // promises a name the user chose with --device-id.
+    const std::string device = options.deviceId.empty() ? MeterIdentity(options.com) : options.deviceId;
     Publication publication({.com = options.com,
                              .interval = options.interval,
                              .prefix = prefix,
                              .haDiscovery = options.haDiscovery,
-                             .device = {options.deviceId.empty() ? MeterIdentity(options.com) : options.deviceId,
-                                        "TQ36 COM " + com + " on " + HostName(), prefix,
-                                        VersionText().substr(0, VersionText().size() - 1)}},
+                             .device = {device, device, prefix, VersionText().substr(0, VersionText().size() - 1),
+                                        TQ36_SUPPORT_URL}},
                             publisher, say);
     if (const int status = OpenMeter(publication.Engine(), options.com); status != Ok) return status;
     // A broken connection is the publisher's to notice, not a reason to die.
