@@ -309,6 +309,7 @@ void AcquisitionEngine::TakeSample(const std::string& time, double now) {
     sample.fresh = reading_.MeterOnline && lastFrameAt_ >= 0 && !frameTaken_ &&
                    now - lastFrameAt_ < CurrentReading::FreshSeconds;
     if (sample.fresh) frameTaken_ = true;
+    sample.missed = schedule_.Missed();
     sample.reading = reading_;
 
     const long before = recorder_.RecordCount();

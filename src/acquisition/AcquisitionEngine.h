@@ -73,6 +73,9 @@ public:
         // A frame that arrived within the last 3 s and that no earlier sample took; without one the
         // sample is a gap in the record and the list.
         bool fresh = false;
+        // Samples due before this one that the sampling clock could not take (the process was
+        // stopped or starved); none for a clock of the day set back or forward.
+        long missed = 0;
         CurrentReading reading;
         PcRecording::Result recording = PcRecording::Result::NotRecording;
         long recordCount = 0;

@@ -60,10 +60,13 @@ std::int64_t SamplingSchedule::SecondStartMs(double now, double timeOfDay) const
 void SamplingSchedule::SetInterval(int seconds, double now, double timeOfDay) {
     samplingSeconds_ = ClampInterval(seconds);
     nextMs_ = SecondStartMs(now, timeOfDay) + std::int64_t{samplingSeconds_} * 1000;
+    missed_ = 0;
 }
 
 bool SamplingSchedule::Tick(double now, double timeOfDay) {
-    if (Ms(now) < nextMs_) return false;
-    nextMs_ = SecondStartMs(now, timeOfDay) + std::int64_t{samplingSeconds_} * 1000;
+    const std::int64_t nowMs = Ms(now), intervalMs = std::int64_t{samplingSeconds_} * 1000;
+    if (nowMs < nextMs_) return false;
+    missed_ = nextMs_ == INT64_MIN ? 0 : static_cast<long>((nowMs - nextMs_) / intervalMs);
+    nextMs_ = SecondStartMs(now, timeOfDay) + intervalMs;
     return true;
 }

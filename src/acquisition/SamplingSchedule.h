@@ -27,6 +27,10 @@ class SamplingSchedule {
     // True when a sample is due; the following one is then scheduled. A schedule never set is due
     // at its first look.
     bool Tick(double now, double timeOfDay);
+    // The samples that fell due before the one the last Tick took and went by untaken, since the
+    // look came that much later (the process was stopped or starved); counted on the steady
+    // clock, so a clock of the day set back or forward makes none.
+    long Missed() const { return missed_; }
 
     int SamplingSeconds() const { return samplingSeconds_; }
     // When the next sample is due, on the steady clock.
@@ -39,4 +43,5 @@ class SamplingSchedule {
 
     int samplingSeconds_ = DefaultInterval;
     std::int64_t nextMs_ = INT64_MIN;
+    long missed_ = 0;
 };

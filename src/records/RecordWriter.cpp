@@ -1,12 +1,14 @@
 #include "records/RecordWriter.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,13 +22,28 @@ namespace {
 // A character device (a terminal, /dev/null) takes lines as a file does.
 bool IsNoPlaceToGrow(const struct stat& st) { return !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode); }
 
-// A name beside `target` that no other save uses: hidden, and unique per process and attempt.
+// A name beside `target` that no other save uses: hidden, and unique per process and attempt. No
+// longer than a name may be: a target name near the limit keeps as much of itself as fits (whole
+// UTF-8 characters), so that a file that may exist can also be written.
 std::string TemporaryBeside(const std::string& target) {
     static std::atomic<unsigned> serial{0};
     const std::filesystem::path path(target);
-    const std::string name = "." + path.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                             std::to_string(serial++) + ".tmp";
-    return (path.parent_path() / name).string();
+    const std::string unique = "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+    std::string name = path.filename().string();
+    const std::size_t room = NAME_MAX - 1 - unique.size();
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
+    return (path.parent_path() / ("." + name + unique)).string();
+}
+
+// The lock of a growing regular file, `operation` LOCK_EX or LOCK_SH: 0 once held, InUse while
+// another holds it. A file system that keeps no locks is written unlocked, as it was before locks.
+int Lock(int fd, int operation) {
+    if (::flock(fd, operation | LOCK_NB) == 0 || errno != EWOULDBLOCK) return 0;
+    return RecordWriter::InUse;
 }
 
 }  // namespace
@@ -48,8 +65,27 @@ void RecordWriter::Reset(const std::string& path, Existing existing) {
 
 bool RecordWriter::Fail(int code) {
     errorCode_ = code;
-    errorText_ = code == NotAFile ? "not a regular file" : std::strerror(code);
+    if (code == NotAFile) {
+        errorText_ = "not a regular file";
+    } else if (code == InUse) {
+        errorText_ = "another recording writes it";
+    } else {
+        errorText_ = std::strerror(code);
+    }
     return false;
+}
+
+int RecordWriter::ObstacleToGrowing(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    if (!S_ISREG(st.st_mode)) return IsNoPlaceToGrow(st) ? NotAFile : 0;
+    // Opened as Open opens it, without emptying it; the shared lock, held for a moment, only
+    // shows whether a recording holds the file.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return errno;
+    const int code = Lock(fd, LOCK_SH);
+    ::close(fd);
+    return code;
 }
 
 bool RecordWriter::Open(const std::string& path, Existing existing) {
@@ -57,14 +93,22 @@ bool RecordWriter::Open(const std::string& path, Existing existing) {
     struct stat st{};
     if (::stat(path.c_str(), &st) == 0 && IsNoPlaceToGrow(st)) return Fail(NotAFile);
     // Without waiting: a FIFO put there meanwhile fails at once instead of holding the program.
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
-                      (existing == Existing::Replace ? O_TRUNC : O_EXCL);
+    // Not emptied on opening: only once the lock shows that no other recording writes it.
+    const int flags =
+        O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (existing == Existing::Keep ? O_EXCL : 0);
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0) return Fail(errno);
+    int code = 0;
     if (::fstat(fd_, &st) != 0 || IsNoPlaceToGrow(st)) {
+        code = NotAFile;
+    } else if (S_ISREG(st.st_mode)) {
+        code = Lock(fd_, LOCK_EX);
+        if (code == 0 && existing == Existing::Replace && ::ftruncate(fd_, 0) != 0) code = errno;
+    }
+    if (code != 0) {
         ::close(fd_);
         fd_ = -1;
-        return Fail(NotAFile);
+        return Fail(code);
     }
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     return true;

@@ -14,20 +14,29 @@
 // Every failure returns false and keeps the reason for the caller's message; a line the system
 // took only in part is removed again, so the file always ends with a whole line. A FIFO at the
 // path is refused, never waited on; a whole file goes only where a regular file or nothing is.
+// A growing file is locked (flock) while it is open, so that a second recording into it is
+// refused instead of writing its records among the first one's.
 class RecordWriter {
   public:
     // What becomes of a file already at the path: replaced, or kept (the writer fails with EEXIST).
     enum class Existing { Replace, Keep };
     // ErrorCode() when the path names something that cannot be written as a file.
     static constexpr int NotAFile = -1;
+    // ErrorCode() when another growing file holds the path's lock: a recording writes it.
+    static constexpr int InUse = -2;
+
+    // Why a growing file could not replace what is at `path`: 0 when nothing is there or a
+    // regular file that may be written, NotAFile, InUse, or the system's reason (a read-only
+    // file). A look before the file is needed; Open decides.
+    static int ObstacleToGrowing(const std::string& path);
 
     RecordWriter() = default;
     ~RecordWriter();
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
 
-    // A growing file: creates it, or empties an existing one when it may be replaced. A file still
-    // open is closed first.
+    // A growing file: creates it, or empties an existing one when it may be replaced and no other
+    // growing file holds it. A file still open is closed first.
     bool Open(const std::string& path, Existing existing = Existing::Replace);
     // A whole file: the lines go to a new hidden file beside `path` until Commit. A link at `path`
     // is followed, and a file replaced keeps its permissions; one the user may not write stays.

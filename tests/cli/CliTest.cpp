@@ -14,6 +14,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
@@ -22,6 +23,7 @@
 #include <grp.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <memory>
 #include <vector>
@@ -30,6 +32,8 @@
 #include "LoggerMemory.h"
 #include "PortProblem.h"
 #include "CommandSupport.h"
+#include "Commands.h"
+#include "acquisition/SystemClock.h"
 #include "TimeTexts.h"
 #include "MeterSettings.h"
 #include "ProgramState.h"
@@ -167,20 +171,28 @@ TEST_F(CliTest, RecordWaitsForALostMeterAndGoesOn) {
     EXPECT_GE(largestStep, 4) << "the gap shows in the times";
 }
 
+// SIGTERM, and SIGHUP as a closed ssh session sends it: whole records and the end line.
 TEST_F(CliTest, TerminatedRecordingKeepsWholeRecords) {
     ASSERT_TRUE(StartMeter({"--channels", "2"}));
-    const QString out = dir.filePath("stop.txt");
-    QProcess process;
-    process.start(CliPath(), {"record", "--com", QString::number(Com), "--interval", "1", "--out", out});
-    ASSERT_TRUE(process.waitForStarted());
-    for (int i = 0; i < 200 && ReadAll(out).count('\n') < 3; ++i) QThread::msleep(50);
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 0);
-    const QByteArray written = ReadAll(out);
-    ASSERT_GE(written.count('\n'), 3);
-    EXPECT_TRUE(written.endsWith("\r\n"));
-    for (const QByteArray& line : written.trimmed().split('\n').mid(1)) EXPECT_EQ(line.count('\t'), 5) << line.toStdString();
+    for (const auto& [signal, name] : {std::pair{SIGTERM, "SIGTERM"}, std::pair{SIGHUP, "SIGHUP"}}) {
+        SCOPED_TRACE(name);
+        const QString out = dir.filePath(QString(name) + ".txt");
+        QProcess process;
+        process.start(CliPath(), {"record", "--com", QString::number(Com), "--interval", "1", "--out", out});
+        ASSERT_TRUE(process.waitForStarted());
+        for (int i = 0; i < 200 && ReadAll(out).count('\n') < 3; ++i) QThread::msleep(50);
+        ASSERT_EQ(kill(static_cast<pid_t>(process.processId()), signal), 0);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        const QByteArray written = ReadAll(out);
+        ASSERT_GE(written.count('\n'), 3);
+        EXPECT_TRUE(written.endsWith("\r\n"));
+        for (const QByteArray& line : written.trimmed().split('\n').mid(1)) EXPECT_EQ(line.count('\t'), 5) << line.toStdString();
+        const QString said = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(said.contains(QString::number(RecordsIn(out)) + " records in " + out + "; ended: stopped by " + name))
+            << said.toStdString();
+    }
 }
 
 TEST_F(CliTest, ReadPrintsOneJsonObjectPerFrame) {
@@ -371,6 +383,9 @@ TEST_F(CliTest, FailuresSayWhyWithTheirOwnStatus) {
          "not a regular file"},
         {"RecordIntoADevice", {"record", "--com", QString::number(Com), "--out", "/dev/null"}, 73,
          "not a regular file"},
+        // Said before the meter is asked, not after the dump.
+        {"DownloadIntoAFolderThatCannotBeMade", {"download", "--com", QString::number(Com), "--out-dir", fifo + "/sets"},
+         74, "cannot take the set files (Not a directory); the meter was not asked"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -446,6 +461,25 @@ TEST_F(CliTest, RecordReplacesAnExistingFileOnlyWithForce) {
             EXPECT_TRUE(run.err.contains("--force")) << run.err.toStdString();
         }
     }
+
+    // A file that cannot be written (a program that runs, which not even root may write) is said
+    // to be left as it was, at once.
+    const QString running = dir.filePath("running.txt");
+    ASSERT_TRUE(QFile::copy(QStandardPaths::findExecutable("sleep"), running));
+    ASSERT_TRUE(QFile::setPermissions(running, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcess program;
+    program.start(running, {"60"});
+    ASSERT_TRUE(program.waitForStarted());
+    const QByteArray before = ReadAll(running);
+    const CliRun run = Cli({"record", "--com", QString::number(Com), "--interval", "1", "--count", "1", "--out", running,
+                            "--force"});
+    program.kill();
+    program.waitForFinished();
+    EXPECT_EQ(run.status, 74) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(running + " cannot be written (")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("left as it was")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("was not made")) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(running), before);
 }
 
 // The limits count the samples due from the first one, so a meter that falls silent for good
@@ -480,7 +514,7 @@ TEST_F(CliTest, RecordLimitsHoldWhateverTheMeterDoes) {
 
 // A recording stopped for a while (SIGSTOP, SIGCONT) finds the frames that piled up meanwhile: only
 // the newest is a reading; no older one is recorded under a later time, and the samples that fell
-// due meanwhile are gaps that the end counts.
+// due meanwhile are gaps that the end counts and --count counts among its first N.
 TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     // T1 climbs a tenth of a degree every tenth of a second: no two frames alike, and a reading
     // tells how long the meter had been sending.
@@ -494,8 +528,10 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "100.0", "--script", script.toStdString()}));
     const QString out = dir.filePath("paused.txt");
     const std::string err = dir.filePath("paused.err").toStdString();
+    constexpr int Count = 14;
     const pid_t cli = ChildProcess::Spawn({CliPath().toStdString(), "record", "--com", std::to_string(Com),
-                                           "--interval", "1", "--out", out.toStdString()},
+                                           "--interval", "1", "--count", std::to_string(Count), "--out",
+                                           out.toStdString()},
                                           "/dev/null", err);
     ASSERT_GT(cli, 0);
     auto recordsReach = [&](qsizetype n) {
@@ -507,8 +543,11 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     QThread::sleep(6);
     const qsizetype before = RecordsIn(out);
     ASSERT_EQ(kill(cli, SIGCONT), 0);
-    ASSERT_TRUE(recordsReach(before + 3));
-    EXPECT_EQ(ChildProcess::End(cli), 0);
+    ASSERT_TRUE(recordsReach(before + 2));
+    int status = -1;
+    for (int i = 0; i < 600 && waitpid(cli, &status, WNOHANG) == 0; ++i) QThread::msleep(100);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by its limit";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
     const QString said = QString::fromUtf8(ReadAll(QString::fromStdString(err)));
 
     struct Row {
@@ -547,6 +586,8 @@ TEST_F(CliTest, RecordStoppedForAWhileNeverRecordsAPiledUpFrame) {
     EXPECT_FALSE(said.contains("silent")) << said.toStdString();
     EXPECT_EQ(end.captured(2).toLong(), static_cast<long>(rows.size()));
     const int due = static_cast<int>(rows.size()) + end.captured(3).toInt();
+    EXPECT_EQ(due, Count) << said.toStdString();
+    EXPECT_TRUE(said.contains("; ended: limit reached")) << said.toStdString();
     const int endSecond = QTime::fromString(end.captured(1), "HH:mm:ss").msecsSinceStartOfDay() / 1000;
     EXPECT_GE(due, secondsBetween(rows.front().second, rows.back().second) + 1) << said.toStdString();
     EXPECT_LE(due, secondsBetween(rows.front().second, endSecond) + 1) << said.toStdString();
@@ -626,7 +667,36 @@ TEST_F(CliTest, RecordThroughStrayBytesKeepsOnlyTheMetersValues) {
     }
 }
 
-// Two recordings into one file: the one that makes it first records, the other leaves it alone.
+// The clock of the day set back an hour amid a recording (the end of daylight saving time) makes no
+// sample missing: the end line counts the gaps on the sampling clock, not in seconds of the day.
+TEST_F(CliTest, RecordEndLineCountsNoGapForAClockSetBack) {
+    ASSERT_TRUE(StartMeter({"--channels", "1"}));
+    const QString out = dir.filePath("autumn.txt");
+    constexpr int Count = 8;
+    const Cli::Parsed parsed = Cli::Parse({"tq36-cli", "record", "--com", std::to_string(Com), "--interval", "1",
+                                           "--count", std::to_string(Count), "--out", out.toStdString()});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    // Back by an hour once the file holds three records, and there from then on.
+    bool back = false;
+    const AcquisitionEngine::Clock clock{SystemClock::Steady, [&] {
+                                             back = back || RecordsIn(out) >= 3;
+                                             return std::fmod(SystemClock::TimeOfDay() + (back ? 86400 - 3600 : 0), 86400);
+                                         }};
+    testing::internal::CaptureStderr();
+    const int status = Cli::Record(*parsed.options, clock);
+    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(status, 0) << said.toStdString();
+    EXPECT_TRUE(said.contains("the clock was set back by 01:00:00")) << said.toStdString();
+    const QRegularExpressionMatch end =
+        QRegularExpression(R"((\d+) records in \S+(?: \((\d+) samples without a new reading\))?; ended: limit reached\n)")
+            .match(said);
+    ASSERT_TRUE(end.hasMatch()) << said.toStdString();
+    EXPECT_EQ(end.captured(1).toInt() + end.captured(2).toInt(), Count) << said.toStdString();
+    EXPECT_EQ(end.captured(1).toLong(), RecordsIn(out));
+}
+
+// Two recordings into one file: the one that makes it first records, the other leaves it alone,
+// also when told to replace it while the first one writes it.
 TEST_F(CliTest, TwoRecordingsNeverShareAFile) {
     // Both meters keep silent at first, so that neither run finds the file before the other makes it.
     ASSERT_TRUE(StartMeter({"--channels", "1", "--t1", "20.0", "--gap", "0:2"}));
@@ -655,6 +725,24 @@ TEST_F(CliTest, TwoRecordingsNeverShareAFile) {
         EXPECT_EQ(lines[i].split('\t').value(2), lines[1].split('\t').value(2))
             << "one meter's readings only";
     }
+
+    const QString busy = dir.filePath("busy.txt");
+    QProcess first;
+    first.start(CliPath(), {"record", "--com", QString::number(Com), "--interval", "1", "--count", "6", "--out", busy});
+    for (int i = 0; i < 600 && RecordsIn(busy) < 1; ++i) QThread::msleep(50);
+    ASSERT_GE(RecordsIn(busy), 1) << ReadAll(busy).toStdString();
+    const CliRun forced = Cli({"record", "--com", QString::number(Com + 1), "--interval", "1", "--count", "3",
+                               "--out", busy, "--force"});
+    EXPECT_EQ(forced.status, 73) << forced.err.toStdString();
+    EXPECT_TRUE(forced.err.contains(busy + " is being written by another recording")) << forced.err.toStdString();
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    const QByteArray written = ReadAll(busy);
+    EXPECT_FALSE(written.contains('\0'));
+    const QList<QByteArray> records = written.trimmed().split('\n').mid(1);
+    ASSERT_EQ(records.size(), 6) << written.toStdString();
+    for (const QByteArray& record : records) EXPECT_EQ(record.split('\t').value(2), "20.0") << written.toStdString();
+    EXPECT_TRUE(first.readAllStandardError().contains("6 records in " + busy.toUtf8()));
     other.Stop();
 }
 

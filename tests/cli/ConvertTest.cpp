@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <utility>
 
 namespace {
 
@@ -118,6 +122,13 @@ TEST_F(ConvertTest, WritesExactCsvOfEveryKindOfFile) {
          {"--date", "2024-12-31"},
          "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n"
          "1,2024-12-31T09:00:00,21.5,,,C,,\"\"\"hot\"\"\",\"x,y\"\r\n2,2024-12-31T09:00:01,,,,,,,\r\n"},
+        // Every field in its column, also after an empty first one, and a record of empty fields
+        // is a row of empty fields, not a blank line.
+        {"EmptyFields",
+         QByteArray(Header) + "\t12:00:01\t23.6\t21.0\t2.6\tC\r\n\t\t\t\t\t\r\n",
+         {},
+         "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n,12:00:01,23.6,21.0,2.6,C,,,\r\n"
+         ",,,,,,,,\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,6 +136,32 @@ TEST_F(ConvertTest, WritesExactCsvOfEveryKindOfFile) {
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         EXPECT_EQ(run.out.toStdString(), c.csv.toStdString());
     }
+}
+
+// The date goes on only where the time goes back by more than half a day (midnight); a smaller
+// step back is the clock set back an hour, as record goes on through it, and is said with the
+// record it comes at. What the file cannot date (an equal time, a step forward of half a day or
+// more) is said once.
+TEST_F(ConvertTest, DateMovesOnOnlyPastMidnight) {
+    const QByteArray file = QByteArray(Header) +
+                            "1\t23:59:58\t1.0\tC\r\n2\t00:00:01\t1.0\tC\r\n3\t03:00:01\t1.0\tC\r\n"
+                            "4\t02:00:02\t1.0\tC\r\n5\t02:00:02\t1.0\tC\r\n6\t14:00:02\t1.0\tC\r\n"
+                            "7\t01:30:00\t1.0\tC\r\n";
+    const Outcome run = Convert(Write("autumn.txt", file), {"--date", "2024-10-26"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(),
+              "record,timestamp,t1,unit,t1_mark\r\n1,2024-10-26T23:59:58,1.0,C,\r\n2,2024-10-27T00:00:01,1.0,C,\r\n"
+              "3,2024-10-27T03:00:01,1.0,C,\r\n4,2024-10-27T02:00:02,1.0,C,\r\n5,2024-10-27T02:00:02,1.0,C,\r\n"
+              "6,2024-10-27T14:00:02,1.0,C,\r\n7,2024-10-28T01:30:00,1.0,C,\r\n");
+    const QList<QByteArray> said = run.err.trimmed().split('\n');
+    ASSERT_EQ(said.size(), 3) << run.err.toStdString();
+    EXPECT_EQ(said[0].toStdString(),
+              "tq36-cli: record 4 at 02:00:02 is 00:59:59 earlier than the one before it (03:00:01): taken as the "
+              "clock set back, on the same day");
+    EXPECT_TRUE(said[1].startsWith("tq36-cli: record 5 at 02:00:02 has the time of the one before it (02:00:02): "
+                                   "whether a day or more lies between them cannot be told from the file"))
+        << said[1].toStdString();
+    EXPECT_TRUE(said[2].startsWith("tq36-cli: 7 records converted")) << said[2].toStdString();
 }
 
 // Header lines wherever they stand and empty lines are left out, as the file list leaves them,
@@ -159,12 +196,19 @@ TEST_F(ConvertTest, OutputFileIsReplacedOnlyWithForce) {
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(ReadAll(out).toStdString(), TwoChannelCsv.toStdString());
 
+    // What is no file is refused as what it is.
     const QString fifo = dir.filePath("fifo.csv");
     ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    EXPECT_EQ(Convert(in, {"--out", fifo, "--force"}).status, 73);
+    for (const auto& [path, kind] : {std::pair{fifo, "a FIFO"}, std::pair{dir.path(), "a folder"}}) {
+        run = Convert(in, {"--out", path, "--force"});
+        EXPECT_EQ(run.status, 73);
+        EXPECT_TRUE(run.err.contains((path + " is " + kind + ", not a regular file").toUtf8())) << run.err.toStdString();
+    }
 
-    const QString fresh = dir.filePath("fresh.csv");
-    EXPECT_EQ(Convert(in, {"--out", fresh}).status, 0);
+    // A name as long as a name may be: the file beside it that the CSV goes to first fits too.
+    const QString fresh = dir.filePath(QString(251, 'n') + ".csv");
+    run = Convert(in, {"--out", fresh});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(ReadAll(fresh).toStdString(), TwoChannelCsv.toStdString());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp").size(), 0);
 }
@@ -179,6 +223,33 @@ TEST_F(ConvertTest, RefusesWhatItCannotConvert) {
         const Outcome run = Convert(in, {"--date", day});
         EXPECT_EQ(run.status, 64);
         EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+// A conversion stopped by any of the stop signals (SIGHUP: the ssh session closed) leaves neither
+// its temporary file nor a part of the CSV; the file is huge and has no line end, so the signal
+// comes while the conversion reads.
+TEST_F(ConvertTest, StopSignalsLeaveNoTemporaryFile) {
+    const QString in = Write("huge.txt", TwoChannelRecording);
+    {
+        QFile file(in);
+        ASSERT_TRUE(file.resize(qint64{64} << 30)) << "a sparse file of 64 GiB";
+    }
+    const QString out = dir.filePath("huge.csv");
+    auto temporaries = [&] { return QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp"); };
+    for (const auto& [signal, name] : {std::pair{SIGHUP, "SIGHUP"}, std::pair{SIGINT, "SIGINT"}, std::pair{SIGTERM, "SIGTERM"}}) {
+        SCOPED_TRACE(name);
+        QProcess process;
+        process.start(CliPath(), {"convert", in, "--out", out});
+        ASSERT_TRUE(process.waitForStarted());
+        for (int i = 0; i < 600 && temporaries().isEmpty(); ++i) QThread::msleep(10);
+        ASSERT_FALSE(temporaries().isEmpty()) << "the conversion has begun";
+        ASSERT_EQ(kill(static_cast<pid_t>(process.processId()), signal), 0);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
+        EXPECT_TRUE(temporaries().isEmpty()) << temporaries().join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(out));
     }
 }
 

@@ -56,12 +56,18 @@ TEST_F(PlotProgramTest, RefusesWithTheStatusesOfTheCommandLineTool) {
         {{"rec.txt", "--out", "plot.png", "--size", "300x200"}, 64, "at least 420x391"},
         {{"rec.txt", "--out", "plot.png", "--records", "2"}, 64, "R1-R2"},
         {{"rec.txt", "--out", "plot.png", "--min", "warm"}, 64, "--min"},
+        // One reading for the check and the plot: what the dialog would read otherwise is refused.
+        {{"rec.txt", "--out", "plot.png", "--max", "1e3"}, 64, "--max takes a temperature as a plain number"},
+        {{"rec.txt", "--out", "plot.png", "--max", "inf"}, 64, "--max takes a temperature as a plain number"},
+        {{"rec.txt", "--out", "plot.png", "--min", "nan"}, 64, "--min takes a temperature as a plain number"},
+        {{"rec.txt", "--out", "plot.png", "--min", "1e2", "--max", "1e3"}, 64, "--min takes a temperature as a plain number"},
+        {{"rec.txt", "--out", "plot.png", "--records", "0-100"}, 64, "counted from 1"},
         // The plot range dialog's checks and messages.
         {{"rec.txt", "--out", "plot.png", "--min", "-201"}, 64, "Invalid, -200 <= Temperature <= 1767"},
         {{"rec.txt", "--out", "plot.png", "--min", "30", "--max", "30"},
          64,
          "Invalid, -200 <= Temperature <= 1767"},
-        {{"rec.txt", "--out", "plot.png", "--records", "1-3"}, 64, "Invalid, 0 <= Records <= 2"},
+        {{"rec.txt", "--out", "plot.png", "--records", "1-3"}, 64, "the file holds 2 records (1 <= R1 < R2 <= 2)"},
         {{"missing.txt", "--out", "plot.png"}, 66, "missing.txt"},
         {{"headers.txt", "--out", "plot.png"}, 66, "no records"},
         {{".", "--out", "plot.png"}, 66, "not a regular file"},
@@ -94,7 +100,8 @@ TEST_F(PlotProgramTest, ReplacesAnExistingPictureOnlyWithForce) {
     EXPECT_TRUE(run.err.contains("not a regular file")) << run.err.toStdString();
 }
 
-// The ending of --out chooses the kind, whatever its case; options may come before the file.
+// The ending of --out chooses the kind, whatever its case; options may come before the file, and a
+// temperature may have a sign and a decimal point.
 TEST_F(PlotProgramTest, WritesTheKindItsNameEndsIn) {
     const struct {
         QString name;
@@ -102,7 +109,7 @@ TEST_F(PlotProgramTest, WritesTheKindItsNameEndsIn) {
     } cases[] = {{"plot.svg", "<?xml"}, {"plot.PDF", "%PDF-"}, {"plot.Png", "\x89PNG"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
-        const Outcome run = Plot({"--out", c.name, "--size", "640x600", "rec.txt"});
+        const Outcome run = Plot({"--out", c.name, "--size", "640x600", "--min", "-20.5", "--max", "+150", "rec.txt"});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         EXPECT_EQ(run.err, "");
         EXPECT_TRUE(Read(c.name).startsWith(c.start));

@@ -24,7 +24,7 @@ QJsonObject Json(const std::string& text) {
 // 2 degC difference as 35.6 degF to a user who reads Fahrenheit.
 TEST(Discovery, DifferenceIsNoTemperatureForHomeAssistant) {
     const std::vector<Cli::DiscoveryConfig> configs =
-        Cli::DiscoveryConfigs({"tq36-com1", "TQ36 COM 1 on lab", "tq36/com1", "tq36-cli 1"}, "F", true);
+        Cli::DiscoveryConfigs({"tq36-com1", "tq36-com1", "tq36/com1", "tq36-cli 1", ""}, "F", true);
     ASSERT_EQ(configs.size(), 3u);
     for (const Cli::DiscoveryConfig& c : configs) {
         SCOPED_TRACE(c.topic);
@@ -45,6 +45,24 @@ TEST(Discovery, DifferenceIsNoTemperatureForHomeAssistant) {
     }
 }
 
+// Each config names the program that sends it (its origin, as Home Assistant's discovery asks),
+// with a support address where the package has one.
+TEST(Discovery, OriginNamesThePublishingProgram) {
+    for (const std::string url : {"https://support.example/tq36", ""}) {
+        SCOPED_TRACE(url);
+        for (const Cli::DiscoveryConfig& c : Cli::DiscoveryConfigs({"kiln", "kiln", "p", "9.1", url}, "C", false)) {
+            if (c.payload.empty()) continue;
+            const QJsonObject origin = Json(c.payload)["origin"].toObject();
+            EXPECT_EQ(origin["name"].toString(), "tq36-cli");
+            EXPECT_EQ(origin["sw_version"].toString(), "9.1");
+            EXPECT_EQ(origin.contains("support_url"), !url.empty());
+            if (!url.empty()) {
+                EXPECT_EQ(origin["support_url"].toString().toStdString(), url);
+            }
+        }
+    }
+}
+
 // Home Assistant takes only "sensor." with lower-case letters and digits joined by single '_'s,
 // and each sensor of a meter needs its own.
 TEST(Discovery, DefaultEntityIdsAreValidForAnyNode) {
@@ -62,7 +80,7 @@ TEST(Discovery, DefaultEntityIdsAreValidForAnyNode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.node);
         std::vector<std::string> ids;
-        for (const Cli::DiscoveryConfig& config : Cli::DiscoveryConfigs({c.node, "n", "p", "v"}, "C", true)) {
+        for (const Cli::DiscoveryConfig& config : Cli::DiscoveryConfigs({c.node, "n", "p", "v", ""}, "C", true)) {
             ids.push_back(Json(config.payload)["default_entity_id"].toString().toStdString());
             EXPECT_TRUE(valid.match(QString::fromStdString(ids.back())).hasMatch()) << ids.back();
         }

@@ -34,6 +34,13 @@ bool MqttText(const std::string& text) {
     return true;
 }
 
+// A topic of MQTT is at most this long, in bytes; the broker drops the connection that sends a
+// longer one, and libmosquitto refuses it with a reason that names the last will.
+constexpr std::size_t MaxTopicBytes = 65535;
+// What publish puts after the prefix at most, and around the device id in a discovery topic.
+constexpr std::string_view LongestTopicEnd = "/availability";
+constexpr std::string_view LongestDiscoveryTopic = "homeassistant/sensor/_t1_t2/config";
+
 // YYYY-MM-DD, a day of the calendar.
 std::optional<std::chrono::sys_days> Day(const char* text) {
     const std::string_view day(text);
@@ -183,6 +190,9 @@ Parsed Parse(const std::vector<std::string>& args) {
                 // The broker keeps $SYS and the like to itself and drops what is sent there unsaid.
                 if (o.topic.starts_with('$')) return fail("--topic may not begin with $ (the broker's own topics)");
                 if (!MqttText(o.topic)) return fail("--topic takes UTF-8 text without control characters");
+                if (o.topic.size() + LongestTopicEnd.size() > MaxTopicBytes)
+                    return fail("--topic is too long: an MQTT topic holds at most " + std::to_string(MaxTopicBytes) +
+                                " bytes, PREFIX" + std::string(LongestTopicEnd) + " among them");
                 break;
             case Qos:
                 if (std::strcmp(optarg, "0") != 0 && std::strcmp(optarg, "1") != 0)
@@ -216,6 +226,9 @@ Parsed Parse(const std::vector<std::string>& args) {
                     o.deviceId.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") !=
                         std::string::npos)
                     return fail("--device-id takes letters, digits, '-' and '_'");
+                if (o.deviceId.size() + LongestDiscoveryTopic.size() > MaxTopicBytes)
+                    return fail("--device-id is too long: the discovery topics that hold it would pass the " +
+                                std::to_string(MaxTopicBytes) + " bytes of an MQTT topic");
                 break;
             case Date:
                 o.date = Day(optarg);
@@ -281,11 +294,12 @@ std::string UsageText() {
            "  tq36-cli --help | --version\n"
            "\n"
            "record makes its file at the meter's first frame; an existing file is replaced only with\n"
-           "--force, and a FIFO or a device never. The limits count the samples due from the first one:\n"
-           "--duration D takes those due within D, --count N the first N. A silent meter does not end a\n"
-           "recording: it waits for the meter and goes on, and samples due meanwhile are missing from the\n"
-           "file. SIGINT and SIGTERM end it with whole records only. The last line counts the records in\n"
-           "the file and the samples missing, and says why it ended.\n"
+           "--force, and a FIFO, a device or a file that another recording writes never. The limits count\n"
+           "the samples due from the first one: --duration D takes those due within D, --count N the first\n"
+           "N. A silent meter does not end a recording: it waits for the meter and goes on, and samples\n"
+           "due meanwhile are missing from the file. SIGINT, SIGTERM and SIGHUP end it with whole records\n"
+           "only. The last line counts the records in the file and the samples missing, and says why it\n"
+           "ended.\n"
            "\n"
            "download writes nothing into a folder that holds set files (setNN.txt) of an earlier download;\n"
            "--force replaces them and removes the others. A set file replaces an old one only once every\n"
@@ -300,36 +314,40 @@ std::string UsageText() {
            "only (a warning if others may read that file). --ha-discovery adds Home Assistant's discovery\n"
            "configs; the device is named by --device-id (letters, digits, - and _), else by its port:\n"
            "tq36- and the adapter's /dev/serial/by-id name, or tq36-com<N>. A silent meter, also at the\n"
-           "start, is waited for. SIGINT and SIGTERM end it.\n"
+           "start, is waited for. SIGINT, SIGTERM and SIGHUP end it.\n"
            "\n"
            "convert reads a record file or list save as the desktop program opens it (header lines and\n"
            "empty lines are left out and counted on stderr) and writes RFC 4180 CSV with CR LF to stdout,\n"
            "or to --out: record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark, and for one channel\n"
            "record,timestamp,t1,unit,t1_mark. Numbers have a decimal point; a mark (OL, -OL, ----) leaves\n"
            "the number empty and stands in its _mark column; each row has its own unit. --date gives the\n"
-           "first record's day: timestamps become YYYY-MM-DDThh:mm:ss, the day going on by one wherever\n"
-           "the time of day goes back (a run past midnight). --out replaces an existing file only with\n"
-           "--force, and only once the whole file is converted.\n"
+           "first record's day: timestamps become YYYY-MM-DDThh:mm:ss, the day going on by one where the\n"
+           "time of day goes back by more than 12 hours (a run past midnight); a smaller step back is a\n"
+           "clock set back, and stderr names its record. A time equal to the one before, or 12 hours or\n"
+           "more after it, cannot be dated from the file: stderr says so once. --out replaces an existing\n"
+           "file only with --force, and only once the whole file is converted.\n"
            "\n"
            "plot draws a record file as the desktop program's plot window does, without a display, into\n"
            "a PNG, SVG or PDF as --out ends; 'tq36-cli plot --help' tells more.\n"
            "\n"
            "Exit status:\n"
-           "    0  done (also a recording or publishing ended by SIGINT or SIGTERM)\n"
+           "    0  done (also a recording or publishing ended by SIGINT, SIGTERM or SIGHUP)\n"
            "   64  bad arguments (also a --password-file or --cafile that cannot be read, or a plot range\n"
            "       that the Plot Range dialog would refuse)\n"
            "   66  no such port; or the FILE to convert or plot cannot be opened (or has nothing to plot)\n"
            "   69  the meter sent nothing within 5 s, or did not answer the logger commands; or plot's\n"
            "       drawing program tq36-plot is missing\n"
            "   73  the output file exists, or set files of an earlier download (--force replaces them);\n"
-           "       or the output is a FIFO or a device\n"
+           "       or the output is a FIFO or a device, or a file that another recording writes\n"
            "   74  a file or the standard output could not be written; or the FILE to convert or plot could\n"
            "       not be read to its end\n"
            "   75  the port is busy: another program has it open\n"
            "   76  the recording ended before its limit: the meter changed between one and two channels;\n"
            "       or the download ended before the size the meter announced (its last set incomplete)\n"
-           "   77  this user may not open the port; or the broker refused the username or password\n"
-           "  130  a download or a conversion ended by SIGINT or SIGTERM\n";
+           "   77  this user may not open the port; or the broker refused the username or password, or its\n"
+           "       certificate does not verify with --cafile\n"
+           "  130  a download, a conversion or a plot ended by SIGINT, SIGTERM or SIGHUP; no temporary file\n"
+           "       stays, and an output file that was there stays as it was\n";
 }
 
 std::string VersionText() { return std::string("tq36-cli ") + TQ36_VERSION + "\n"; }

@@ -21,7 +21,7 @@ enum Exit : int {
     EndedEarly = 76,   // the recording ended before its limit (not by a signal), or the download
                        // before the size the meter announced (its last set incomplete)
     NoPermission = 77, // this user may not open the port
-    Stopped = 130,     // a download ended by SIGINT or SIGTERM
+    Stopped = 130,     // a download, conversion or plot ended by SIGINT, SIGTERM or SIGHUP
 };
 
 struct Options {

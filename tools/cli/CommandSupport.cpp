@@ -2,6 +2,7 @@
 
 #include "acquisition/SystemClock.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -27,13 +28,14 @@ namespace {
 // a few times a second even while the meter is silent.
 constexpr double TurnSeconds = 0.25;
 
-// A stop signal came; the engine being driven, if any, is stopped by the handler itself.
+// The stop signal that came, 0 before one; the engine being driven, if any, is stopped by the
+// handler itself.
 volatile std::sig_atomic_t stopRequested = 0;
 std::atomic<AcquisitionEngine*> signalled{nullptr};
 static_assert(std::atomic<AcquisitionEngine*>::is_always_lock_free, "the signal handler reads it");
 
-void OnStopSignal(int) {
-    stopRequested = 1;
+void OnStopSignal(int signal) {
+    if (stopRequested == 0) stopRequested = signal;
     // Stop is an atomic store and a write: all a signal handler may do.
     if (AcquisitionEngine* engine = signalled.load()) engine->Stop();
 }
@@ -119,6 +121,18 @@ std::string ReadingLine(const CurrentReading& r, const Now& now, bool json) {
     return line + "  " + r.UnitText + "  " + r.ThermocoupleType;
 }
 
+std::string NotAFileText(const std::string& path, const std::string& command) {
+    struct stat st{};
+    std::string kind = "something";
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) kind = "a folder";
+        if (S_ISFIFO(st.st_mode)) kind = "a FIFO";
+        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) kind = "a device";
+        if (S_ISSOCK(st.st_mode)) kind = "a socket";
+    }
+    return path + " is " + kind + ", not a regular file; " + command + " writes only files";
+}
+
 std::string ClockStepText(const AcquisitionEngine::ClockStep& step) {
     const bool back = step.seconds < 0;
     return std::string("tq36-cli: the clock was set ") + (back ? "back" : "forward") + " by " +
@@ -165,12 +179,22 @@ StopOnSignal::~StopOnSignal() { signalled.store(nullptr); }
 
 bool StopRequested() { return stopRequested != 0; }
 
+std::string StopSignalName() {
+    switch (stopRequested) {
+        case SIGINT: return "SIGINT";
+        case SIGTERM: return "SIGTERM";
+        case SIGHUP: return "SIGHUP";
+        default: return {};
+    }
+}
+
 void CatchStopSignals() {
     struct sigaction action{};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // SIGHUP too: a closed ssh session or terminal ends a command as SIGTERM does, with its files
+    // whole and its end said, instead of killing it.
+    for (const int signal : StopSignals) sigaction(signal, &action, nullptr);
 }
 
 bool Drive(AcquisitionEngine& engine, const std::function<bool()>& carryOn, bool waitForMeter) {

@@ -49,6 +49,10 @@ bool ProgressWanted();
 // One reading as `read` prints it, and as publish sends it with --json's fields.
 std::string ReadingLine(const CurrentReading& reading, const Now& now, bool json);
 
+// What record and convert say of an output that is no regular file: what it is (a folder, a FIFO,
+// a device), and that `command` writes only files.
+std::string NotAFileText(const std::string& path, const std::string& command);
+
 // What record and publish say when the clock of the day was set back or forward.
 std::string ClockStepText(const AcquisitionEngine::ClockStep& step);
 
@@ -75,7 +79,7 @@ private:
     State state_ = State::Waiting;
 };
 
-// SIGINT and SIGTERM stop `engine` while this lives, and at once when one came before.
+// A stop signal stops `engine` while this lives, and at once when one came before.
 class StopOnSignal {
 public:
     explicit StopOnSignal(AcquisitionEngine& engine);
@@ -86,6 +90,8 @@ public:
 
 // A stop signal came (for the commands that drive no engine).
 bool StopRequested();
+// The first stop signal that came, "SIGHUP" and the like; empty before one.
+std::string StopSignalName();
 
 // Runs the engine's turns until `carryOn` (asked before each turn) says no or a stop signal came.
 // False when no frame came within the first 5 s (unless told to wait for the meter).

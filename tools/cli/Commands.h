@@ -1,9 +1,11 @@
 #pragma once
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "CliOptions.h"
+#include "acquisition/AcquisitionEngine.h"
 
 // The commands of tq36-cli. Each returns the program's exit status; what the user is told
 // goes to stdout (results) and stderr (progress, waits, errors).
@@ -12,6 +14,8 @@ namespace Cli {
 int Ports();
 int Read(const Options& options);
 int Record(const Options& options);
+// On the clocks given (a test sets the clock of the day back).
+int Record(const Options& options, const AcquisitionEngine::Clock& clock);
 int Download(const Options& options);
 int Publish(const Options& options);
 int Convert(const Options& options);
@@ -20,7 +24,11 @@ int Convert(const Options& options);
 // "plot"; back here only when it could not start (the status to end with).
 int Plot(const std::vector<std::string>& args);
 
-// SIGINT and SIGTERM stop the engine a command drives at once; the command ends with its files whole.
+// The signals that stop a command.
+inline constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// SIGINT, SIGTERM and SIGHUP stop the engine a command drives at once; the command ends with its
+// files whole and no temporary file left.
 void CatchStopSignals();
 
 // The status to end with: `status`, or Io when stdout refused what a command wrote there (the

@@ -9,6 +9,8 @@
 
 #include "CommandSupport.h"
 #include "Commands.h"
+#include "TimeTexts.h"
+#include "logger/LoggerFormat.h"
 #include "records/FileListRows.h"
 #include "records/RecordFileReader.h"
 #include "records/RecordFormat.h"
@@ -20,11 +22,13 @@ namespace {
 
 constexpr std::string_view TwoChannelHeader = "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark";
 constexpr std::string_view OneChannelHeader = "record,timestamp,t1,unit,t1_mark";
+constexpr std::size_t ReadStepBytes = 1 << 20;
 
 // A field as RFC 4180 has it: in double quotes, with its quotes doubled, only where it holds a
-// comma, a quote or a line break.
-void AppendField(std::string& line, std::string_view field) {
-    if (!line.empty()) line += ',';
+// comma, a quote or a line break. Every field but a line's first follows a comma, also after an
+// empty one: each stays in its column.
+void AppendField(std::string& line, std::string_view field, bool first = false) {
+    if (!first) line += ',';
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
         line += field;
         return;
@@ -81,16 +85,37 @@ std::optional<int> SecondsOfDay(std::string_view time) {
 }
 
 // The timestamps of the records: their times of day, or with the day of the first record given,
-// date and time in ISO 8601. The day goes on by one wherever the time of day goes back, as it
-// does at midnight in a recording; a text that is no time of day stays as it is.
+// date and time in ISO 8601; a text that is no time of day stays as it is. The day goes on by one
+// where the time of day goes back by more than half a day, as it does at midnight in a recording.
+// A smaller step back is the clock set back (the end of daylight saving time, which record goes on
+// through): same day, and said. A time equal to the one before, or half a day or more after it,
+// may lie a day or more later, which the file does not tell: same day, said once.
 class Timestamps {
   public:
+    static constexpr int HalfDay = 12 * 3600;
+
     explicit Timestamps(std::optional<std::chrono::sys_days> day) : day_(day) {}
 
-    std::string Of(std::string_view time) {
+    // `record`: the record's place among the file's records, for what is said of it.
+    std::string Of(std::string_view time, long record) {
         const std::optional<int> seconds = day_ ? SecondsOfDay(time) : std::nullopt;
         if (!seconds) return std::string(time);
-        if (*seconds < last_) *day_ += std::chrono::days(1);
+        if (last_ >= 0) {
+            const int step = *seconds - last_;
+            const std::string which = "tq36-cli: record " + std::to_string(record) + " at " + std::string(time);
+            const std::string before = " the one before it (" + Logger::TimeText(last_) + ")";
+            if (step < -HalfDay) {
+                *day_ += std::chrono::days(1);
+            } else if (step < 0) {
+                Say(which + " is " + ElapsedText(-step) + " earlier than" + before +
+                    ": taken as the clock set back, on the same day");
+            } else if ((step == 0 || step >= HalfDay) && !undatedSaid_) {
+                undatedSaid_ = true;
+                Say(which + (step == 0 ? " has the time of" : " is " + ElapsedText(step) + " later than") + before +
+                    ": whether a day or more lies between them cannot be told from the file; dated the same "
+                    "day (said once, for any such record)");
+            }
+        }
         last_ = *seconds;
         const std::chrono::year_month_day date(*day_);
         char text[32];
@@ -102,12 +127,13 @@ class Timestamps {
   private:
     std::optional<std::chrono::sys_days> day_;
     int last_ = -1;
+    bool undatedSaid_ = false;
 };
 
 // A row of the file list as a CSV line. Its cells stand where the list shows them: cells beyond
 // the list's columns are left out, missing ones are empty. A reading that is no number (a mark
 // such as "OL", "-OL" or "----") leaves its number empty and goes to its mark column.
-std::string CsvLine(std::string_view row, bool dual, Timestamps& timestamps) {
+std::string CsvLine(std::string_view row, bool dual, Timestamps& timestamps, long record) {
     const std::size_t columns = dual ? 6 : 4;
     std::vector<std::string_view> cells(columns);
     for (std::size_t i = 0, begin = 0; i < columns && begin <= row.size(); ++i) {
@@ -124,8 +150,8 @@ std::string CsvLine(std::string_view row, bool dual, Timestamps& timestamps) {
         marks.push_back(number ? std::string() : std::string(reading));
     }
     std::string line;
-    AppendField(line, cells[0]);
-    AppendField(line, timestamps.Of(cells[1]));
+    AppendField(line, cells[0], true);
+    AppendField(line, timestamps.Of(cells[1], record));
     for (const std::string& number : numbers) AppendField(line, number);
     AppendField(line, cells[columns - 1]);
     for (const std::string& mark : marks) AppendField(line, mark);
@@ -167,8 +193,7 @@ class CsvOutput {
             return Exists;
         }
         if (writer_.ErrorCode() == RecordWriter::NotAFile) {
-            Say("tq36-cli: " + path_ +
-                " is not a regular file (a FIFO or a device); convert writes only files");
+            Say("tq36-cli: " + NotAFileText(path_, "convert"));
             return Exists;
         }
         Say("tq36-cli: " + path_ + " could not be written (" + writer_.ErrorText() + ")");
@@ -226,16 +251,22 @@ int Convert(const Options& options) {
             return false;
         headerWritten = true;
         for (const std::string& row : rows.TakeRows()) {
-            if (!output.Write(CsvLine(row, dual, timestamps))) return false;
+            if (!output.Write(CsvLine(row, dual, timestamps, records + 1))) return false;
             ++records;
         }
         return true;
     };
     bool written = true;
-    while (std::optional<std::string> line = reader.NextLine()) {
+    for (;;) {
+        // In steps, so that a stop signal is heeded also amid a huge file without line ends.
+        std::optional<std::string> line = reader.NextLine(ReadStepBytes);
+        if (StopRequested()) break;
+        if (!line) {
+            if (reader.Pending()) continue;
+            break;
+        }
         if (reader.Cut()) ++cut;
         rows.Take(std::move(*line), reader.Cut());
-        if (StopRequested()) break;
         if (rows.Ready() > 0 && !(written = writeRows())) break;
     }
     rows.End();

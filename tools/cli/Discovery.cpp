@@ -87,6 +87,10 @@ std::vector<DiscoveryConfig> DiscoveryConfigs(const DiscoveryDevice& device, con
     const std::string deviceJson = "{\"identifiers\":[" + JsonString(node) + "],\"name\":" + JsonString(device.name) +
                                    ",\"manufacturer\":\"TQ36\",\"model\":\"datalogging thermocouple thermometer\""
                                    ",\"sw_version\":" + JsonString(device.version) + "}";
+    // Home Assistant's log names the program behind a config, and where to ask about it.
+    const std::string originJson = "{\"name\":\"tq36-cli\",\"sw_version\":" + JsonString(device.version) +
+                                   (device.supportUrl.empty() ? "" : ",\"support_url\":" + JsonString(device.supportUrl)) +
+                                   "}";
     std::vector<DiscoveryConfig> configs;
     for (const Sensor& s : sensors) {
         const std::string id = node + "_" + s.key;
@@ -105,7 +109,7 @@ std::vector<DiscoveryConfig> DiscoveryConfigs(const DiscoveryDevice& device, con
                              ",\"value_template\":" +
                              JsonString("{{ " + value + " if " + value + " is number else None }}") +
                              ",\"availability_topic\":" + JsonString(device.topicPrefix + "/availability") +
-                             ",\"device\":" + deviceJson + "}";
+                             ",\"device\":" + deviceJson + ",\"origin\":" + originJson + "}";
         }
         configs.push_back(std::move(config));
     }

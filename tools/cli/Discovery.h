@@ -14,13 +14,14 @@ struct DiscoveryConfig {
 
 struct DiscoveryDevice {
     std::string node;        // identifies this meter in Home Assistant, see MeterIdentity
-    std::string name;        // what the user sees, e.g. "TQ36 COM 1 on lab-pc"
+    std::string name;        // what the user sees: the device id, never the PC's name
     std::string topicPrefix; // where its state and availability go
     std::string version;     // the publishing program's
+    std::string supportUrl;  // where its users find help; none when empty
 };
 
 // T1, and T2 and T1-T2 on a two-channel meter (empty payloads otherwise), in the meter's unit
-// ("C", "F" or "K").
+// ("C", "F" or "K"), each with the device and the program that sends it (its origin).
 std::vector<DiscoveryConfig> DiscoveryConfigs(const DiscoveryDevice& device, const std::string& unit, bool dualChannel);
 
 // What names the meter on COM `com` for Home Assistant whatever the PC is called: the by-id name

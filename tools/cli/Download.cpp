@@ -1,6 +1,9 @@
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -172,11 +175,26 @@ int WriteSets(const Options& options, const std::vector<std::uint8_t>& memory,
     return status == Ok && !incomplete.empty() ? EndedEarly : status;
 }
 
+// The folder for the sets, made now when missing, and writable: said before the meter is asked,
+// not after a dump of up to a minute. Ok, or the status to end with.
+int PrepareFolder(const Options& options) {
+    if (options.list) return Ok;
+    std::error_code error;
+    std::filesystem::create_directories(options.outDir, error);
+    if (!error && !std::filesystem::is_directory(options.outDir, error)) error = std::make_error_code(std::errc::not_a_directory);
+    if (!error && ::access(options.outDir.c_str(), W_OK | X_OK) != 0) error.assign(errno, std::generic_category());
+    if (!error) return Ok;
+    Say("tq36-cli: " + options.outDir + " cannot take the set files (" + std::strerror(error.value()) +
+        "); the meter was not asked");
+    return Io;
+}
+
 }  // namespace
 
 int Download(const Options& options) {
     // Said before the meter is asked: a download takes up to a minute.
     if (const int status = RefuseToMix(options); status != Ok) return status;
+    if (const int status = PrepareFolder(options); status != Ok) return status;
     DownloadRun run;
     AcquisitionEngine engine({.port = options.com}, EngineClock(), run);
     if (const int status = OpenMeter(engine, options.com); status != Ok) return status;

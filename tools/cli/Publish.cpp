@@ -119,13 +119,15 @@ int Publish(const Options& options) {
         Say(TimeOfDay().text + "  " + line);
     };
     Publisher publisher(settings, say);
+    // Named as identified: the PC's name would follow the meter to another PC, and the manual
+    // promises a name the user chose with --device-id.
+    const std::string device = options.deviceId.empty() ? MeterIdentity(options.com) : options.deviceId;
     Publication publication({.com = options.com,
                              .interval = options.interval,
                              .prefix = prefix,
                              .haDiscovery = options.haDiscovery,
-                             .device = {options.deviceId.empty() ? MeterIdentity(options.com) : options.deviceId,
-                                        "TQ36 COM " + com + " on " + HostName(), prefix,
-                                        VersionText().substr(0, VersionText().size() - 1)}},
+                             .device = {device, device, prefix, VersionText().substr(0, VersionText().size() - 1),
+                                        TQ36_SUPPORT_URL}},
                             publisher, say);
     if (const int status = OpenMeter(publication.Engine(), options.com); status != Ok) return status;
     // A broken connection is the publisher's to notice, not a reason to die.
@@ -142,17 +144,24 @@ int Publish(const Options& options) {
         publication.Engine(),
         [&] {
             publication.CheckSilence();
-            return !publisher.Refused();
+            return publisher.Refused() == Publisher::Refusal::None;
         },
         true);
     publication.Close();
     const Publisher::Outcome outcome = publisher.Stop(3);
-    if (publisher.Refused()) {
-        Say(options.username.empty()
-                ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
-                : "tq36-cli: the broker does not take this username and password; check --username and "
-                  "--password-file");
-        return NoPermission;
+    switch (publisher.Refused()) {
+        case Publisher::Refusal::None:
+            break;
+        case Publisher::Refusal::Credentials:
+            Say(options.username.empty()
+                    ? "tq36-cli: the broker lets in only users it knows; give --username and --password-file"
+                    : "tq36-cli: the broker does not take this username and password; check --username and "
+                      "--password-file");
+            return NoPermission;
+        case Publisher::Refusal::Certificate:
+            Say("tq36-cli: the broker's certificate does not verify with " + options.cafile +
+                "; check that --cafile holds the CA that signed it and that --broker names the host it was made for");
+            return NoPermission;
     }
     say(DeliverySummary(publication.Samples(), outcome));
     return Ok;

@@ -1,5 +1,7 @@
 #include "Publisher.h"
 
+#include "Commands.h"
+
 #include <mosquitto.h>
 #include <poll.h>
 #include <pthread.h>
@@ -74,8 +76,7 @@ bool Publisher::Start(std::string& why) {
     // The stop signals belong to the sampling thread, whose waits watch for them.
     sigset_t stopSignals, previous;
     sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+    for (const int signal : Cli::StopSignals) sigaddset(&stopSignals, signal);
     pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
     thread_ = std::thread([this] { Run(); });
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -150,7 +151,7 @@ void Publisher::OnConnect(mosquitto*, void* self, int rc) {
     if (rc == 0) {
         p->connected_ = true;
     } else if (rc == BadUsernameOrPassword || rc == NotAuthorised) {
-        p->refused_ = true;
+        p->refused_ = Refusal::Credentials;
         std::string why = mosquitto_connack_string(rc);
         if (why.ends_with('.')) why.pop_back();
         p->SayState(p->BrokerName() + " refused the connection (" + why + ")");
@@ -213,8 +214,10 @@ void Publisher::Lost(const std::string& why) {
         SayState("connection to " + broker + " lost (" + (tlsError_.empty() ? why : "TLS: " + tlsError_) + "); " +
                  std::to_string(waiting) + " samples wait for it");
     } else if (tlsError_.find("certificate verify failed") != std::string::npos) {
+        // Not the network's doing: the same certificate fails the same check on every try.
+        refused_ = Refusal::Certificate;
         SayState(broker + " failed TLS verification with the CA file " + settings_.cafile + " (" + tlsError_ +
-                 "): that CA did not sign its certificate, or the certificate is not for " + settings_.host + again);
+                 "): that CA did not sign its certificate, or the certificate is not for " + settings_.host);
     } else {
         SayState(broker + " unreachable (" + (tlsError_.empty() ? why : "TLS: " + tlsError_) + ")" + again);
     }
@@ -276,7 +279,7 @@ bool Publisher::Flushed() {
 void Publisher::Run() {
     const std::string broker = BrokerName();
     double pause = FirstPause, retryAt = 0;
-    while (!refused_) {
+    while (refused_ == Refusal::None) {
         const double now = Now();
         {
             std::lock_guard lock(mutex_);
@@ -306,7 +309,7 @@ void Publisher::Run() {
         const bool wasConnected = connected_;
         const int rc = mosquitto_loop(client_, 0, 1);
         const int savedErrno = errno;
-        if (refused_) break;
+        if (refused_ != Refusal::None) break;
         if (connackRefusal_ != 0) {
             Lost(std::string("refused: ") + mosquitto_connack_string(connackRefusal_));
         } else if (rc != MOSQ_ERR_SUCCESS) {

@@ -47,8 +47,10 @@ public:
     // The value a retained topic has from now on; sent at once and again on every connection.
     void Retain(const std::string& topic, std::string payload);
 
-    // The broker refused the username or password: trying again will not help.
-    bool Refused() const { return refused_; }
+    // Why trying again will not help, so that the program ends: the broker refused the username or
+    // password, or its certificate does not verify with the CA file.
+    enum class Refusal { None, Credentials, Certificate };
+    Refusal Refused() const { return refused_; }
 
     // What became of the samples handed over.
     struct Outcome {
@@ -112,5 +114,5 @@ private:
     double connectStarted_ = 0;
     std::vector<int> acknowledged_;
     std::string lastState_;
-    std::atomic<bool> refused_ = false;
+    std::atomic<Refusal> refused_ = Refusal::None;
 };

@@ -1,46 +1,70 @@
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include "CommandSupport.h"
 #include "Commands.h"
 #include "TimeTexts.h"
-#include "logger/LoggerFormat.h"
 
 namespace Cli {
 
 namespace {
 
-constexpr int SecondsPerDay = 86400;
-
-std::string NotAFileText(const std::string& path) {
-    return path + " is not a regular file (a FIFO or a device); record writes only files";
+std::string InUseText(const std::string& path) {
+    return path + " is being written by another recording; record into another file";
 }
 
-// An existing record file is someone's earlier run: it is replaced only when asked to. Said before
-// the meter is waited for; the file is made exclusively as well, for one that comes meanwhile.
+// An existing record file is someone's earlier run: it is replaced only when asked to, and never
+// while another recording writes it. Said before the meter is waited for; the file is made
+// exclusively and locked as well, for one that comes meanwhile.
 int RefuseToReplace(const Options& options) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(options.out, error);
     if (!std::filesystem::exists(status)) return Ok;
     if (!std::filesystem::is_regular_file(status)) {
-        Say("tq36-cli: " + NotAFileText(options.out));
+        Say("tq36-cli: " + NotAFileText(options.out, "record"));
         return Exists;
     }
-    if (options.force) return Ok;
-    Say("tq36-cli: " + options.out + " exists; --force replaces it");
-    return Exists;
+    const int obstacle = RecordWriter::ObstacleToGrowing(options.out);
+    if (obstacle == RecordWriter::InUse) {
+        Say("tq36-cli: " + InUseText(options.out));
+        return Exists;
+    }
+    if (!options.force) {
+        Say("tq36-cli: " + options.out + " exists; --force replaces it");
+        return Exists;
+    }
+    if (obstacle != 0) {
+        // A read-only file, say: told now, not after the wait for the meter.
+        Say("tq36-cli: " + options.out + " cannot be written (" + std::strerror(obstacle) + "); it was left as it was");
+        return Io;
+    }
+    return Ok;
 }
 
-// The limits of a recording, counted in samples due from the first one, so that they hold
-// whether or not the meter answers them; `elapsed` (seconds since the first sample) keeps
-// --duration also where the time of day jumps.
+// The limits of a recording, counted in samples due from the first one on the sampling clock, so
+// that they hold whether or not the meter answers them and whether or not the process could take
+// them; `elapsed` (seconds since the first sample) keeps --duration also where samples go by
+// untaken.
 bool LimitReached(const Options& options, long due, double elapsed) {
     if (options.count && due >= *options.count) return true;
     if (!options.durationSeconds) return false;
     const double duration = *options.durationSeconds;
     return due * static_cast<double>(options.interval) >= duration || elapsed >= duration;
+}
+
+// The samples due that the limits let into a recording: the first --count, or those due within
+// --duration.
+long SamplesAllowed(const Options& options) {
+    if (options.count) return *options.count;
+    if (options.durationSeconds) {
+        return static_cast<long>(std::ceil(*options.durationSeconds / static_cast<double>(options.interval)));
+    }
+    return std::numeric_limits<long>::max();
 }
 
 std::string LimitText(const Options& options) {
@@ -53,10 +77,10 @@ std::string LimitText(const Options& options) {
 // with no limit but the ones asked for here.
 class RecordRun : public AcquisitionEngine::Listener {
 public:
-    explicit RecordRun(const Options& options)
+    RecordRun(const Options& options, const AcquisitionEngine::Clock& clock)
         : options_(options),
-          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0},
-                  EngineClock(), *this) {}
+          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0}, clock,
+                  *this) {}
 
     AcquisitionEngine& Engine() { return engine_; }
 
@@ -83,9 +107,13 @@ public:
                 if (report.errorCode == EEXIST) {
                     End(Exists, options_.out + " exists; --force replaces it");
                 } else if (report.errorCode == RecordWriter::NotAFile) {
-                    End(Exists, NotAFileText(options_.out));
+                    End(Exists, NotAFileText(options_.out, "record"));
+                } else if (report.errorCode == RecordWriter::InUse) {
+                    End(Exists, InUseText(options_.out));
                 } else {
-                    End(Io, options_.out + " could not be created (" + report.error + ")");
+                    std::error_code error;
+                    const bool there = std::filesystem::exists(options_.out, error);
+                    End(Io, options_.out + " could not be " + (there ? "written" : "created") + " (" + report.error + ")");
                 }
                 break;
             case Event::StoppedChannelMode:
@@ -106,15 +134,17 @@ public:
 
     void SampleTaken(const AcquisitionEngine::Sample& sample) override {
         if (!recording_ || ended_ || !grid_.Take(engine_)) return;
-        if (due_++ == 0) started_ = Monotonic();
-        // Samples of the grid that went by untaken (the process was stopped or starved) are missing
-        // from the file too; one taken late stands for its own.
-        const int second = Logger::ParseStartTime(sample.time).seconds;
-        if (lastSecond_ >= 0) {
-            const int step = (second - lastSecond_ + SecondsPerDay) % SecondsPerDay;
-            withoutReading_ += std::max(0, step / options_.interval - 1);
+        if (due_ == 0) {
+            started_ = Monotonic();
+        } else {
+            // Samples of the grid that went by untaken (the process was stopped or starved) are
+            // missing from the file too, those the limits let in; one taken late stands for its
+            // own. Counted on the sampling clock: a clock of the day set back or forward is no gap.
+            const long missed = std::clamp(sample.missed, 0L, std::max(0L, SamplesAllowed(options_) - due_));
+            due_ += missed;
+            withoutReading_ += missed;
         }
-        lastSecond_ = second;
+        ++due_;
         using Result = PcRecording::Result;
         if (sample.recording == Result::Stale) {
             ++withoutReading_;  // no record of a reading not renewed
@@ -149,8 +179,9 @@ public:
         engine_.StopRecording();
         if (!recording_) {
             if (status_ != Ok) Say("tq36-cli: " + problem_);
+            std::error_code error;
             Say("nothing recorded; " + options_.out +
-                (status_ == Exists ? " was left as it was" : " was not made"));
+                (std::filesystem::exists(options_.out, error) ? " was left as it was" : " was not made"));
             return status_;
         }
         std::string end = TimeOfDay().text + "  " + std::to_string(records_) + " records in " + options_.out;
@@ -168,7 +199,7 @@ public:
         } else if (limitReached_) {
             end += "; ended: limit reached";
         } else {
-            end += "; ended: stopped by SIGINT or SIGTERM";
+            end += "; ended: stopped by " + StopSignalName();
         }
         Say(end);
         return status_;
@@ -194,16 +225,17 @@ private:
     long records_ = 0;    // in the file, as the engine last reported them
     long silentMissed_ = 0;
     long withoutReading_ = 0;
-    int lastSecond_ = -1;  // of the day, of the last sample
     int status_ = Ok;
     std::string problem_;
 };
 
 }  // namespace
 
-int Record(const Options& options) {
+int Record(const Options& options) { return Record(options, EngineClock()); }
+
+int Record(const Options& options, const AcquisitionEngine::Clock& clock) {
     if (const int status = RefuseToReplace(options); status != Ok) return status;
-    RecordRun run(options);
+    RecordRun run(options, clock);
     if (const int status = OpenMeter(run.Engine(), options.com); status != Ok) return status;
     if (!Drive(run.Engine(), [&] { return run.CarryOn(); })) {
         SayMeterSilent(options.com);

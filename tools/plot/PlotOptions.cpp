@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstring>
+#include <string_view>
 
 namespace PlotCli {
 
@@ -20,10 +21,18 @@ std::optional<long> Whole(std::string_view text, long min, long max) {
     return value;
 }
 
-bool IsNumber(const std::string& text) {
-    double value = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && ec == std::errc() && ptr == text.data() + text.size();
+// A sign, digits and a decimal point, nothing else: what the range dialog reads a temperature as
+// and nothing it would read otherwise ("1e3" is 1 to it, "inf" 0), so that the check and the
+// plot take the one value the user sees.
+bool IsPlainNumber(std::string_view text) {
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const auto digits = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return whole.size() + fraction.size() > 0 && digits(whole) && digits(fraction);
 }
 
 }  // namespace
@@ -71,9 +80,10 @@ Parsed Parse(const std::vector<std::string>& args) {
                 break;
             case OptRecords: {
                 const std::size_t dash = value.find('-');
-                if (dash == std::string::npos || !Whole(value.substr(0, dash), 0, 2147483647L) ||
-                    !Whole(value.substr(dash + 1), 0, 2147483647L)) {
-                    fail("--records takes R1-R2, two record numbers: " + value);
+                const auto first = Whole(value.substr(0, dash), 1, 2147483647L);
+                const auto last = dash == std::string::npos ? std::nullopt : Whole(value.substr(dash + 1), 1, 2147483647L);
+                if (!first || !last || *first >= *last) {
+                    fail("--records takes R1-R2, two record numbers counted from 1, R1 below R2: " + value);
                 }
                 options.firstRecord = value.substr(0, dash);
                 options.lastRecord = dash == std::string::npos ? "" : value.substr(dash + 1);
@@ -81,8 +91,10 @@ Parsed Parse(const std::vector<std::string>& args) {
             }
             case OptMin:
             case OptMax:
-                if (!IsNumber(value))
-                    fail(std::string(c == OptMin ? "--min" : "--max") + " takes a temperature: " + value);
+                if (!IsPlainNumber(value))
+                    fail(std::string(c == OptMin ? "--min" : "--max") +
+                         " takes a temperature as a plain number, such as -20 or 150.5 (no exponent, inf or nan): " +
+                         value);
                 (c == OptMin ? options.min : options.max) = value;
                 break;
             case OptSize: {
@@ -147,11 +159,12 @@ std::string UsageText() {
            "  --version         the version\n"
            "\n"
            "The unit is the first record's; the ranges are checked as the Plot Range dialog\n"
-           "checks them.\n"
+           "checks them. T is a plain number (a sign, digits and a decimal point).\n"
            "\n"
            "Exit status: 0 the picture was written; 64 bad arguments or a range that is refused;\n"
            "66 FILE cannot be opened or holds no records; 73 OUT exists (give --force) or is not a\n"
-           "regular file; 74 OUT could not be written, or FILE could not be read to its end.\n";
+           "regular file; 74 OUT could not be written, or FILE could not be read to its end; 130\n"
+           "stopped by SIGINT, SIGTERM or SIGHUP (OUT is not written).\n";
 }
 
 }  // namespace PlotCli

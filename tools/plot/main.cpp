@@ -12,12 +12,14 @@
 #include <QScreen>
 #include <QSvgGenerator>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "CliOptions.h"
+#include "Commands.h"
 #include "PlotOptions.h"
 #include "Png.h"
 #include "graphs/ListPlot.h"
@@ -33,6 +35,18 @@ namespace {
 
 // sysexits.h: the input cannot be read, as tq36-cli says of a port that is not there.
 constexpr int NoInput = 66;
+// Lines read between two looks at the stop signals, also in a huge file without line ends.
+constexpr std::size_t ReadStepBytes = 1 << 20;
+
+// A stop signal came: the picture is not written, and no temporary file stays beside it.
+volatile std::sig_atomic_t stopped = 0;
+
+void CatchStopSignals() {
+    struct sigaction action{};
+    action.sa_handler = [](int) { stopped = 1; };
+    sigemptyset(&action.sa_mask);
+    for (const int signal : Cli::StopSignals) sigaction(signal, &action, nullptr);
+}
 
 void Say(const std::string& line) { std::fprintf(stderr, "tq36-cli: %s\n", line.c_str()); }
 
@@ -42,7 +56,11 @@ int RefuseToReplace(const PlotCli::Options& options) {
     const std::filesystem::file_status status = std::filesystem::status(options.out, error);
     if (!std::filesystem::exists(status)) return Cli::Ok;
     if (!std::filesystem::is_regular_file(status)) {
-        Say(options.out + " is not a regular file (a FIFO or a device); pictures go only to files");
+        const char* kind = std::filesystem::is_directory(status) ? "a folder"
+                           : std::filesystem::is_fifo(status)    ? "a FIFO"
+                           : std::filesystem::is_socket(status)  ? "a socket"
+                                                                 : "a device";
+        Say(options.out + " is " + kind + ", not a regular file; pictures go only to files");
         return Cli::Exists;
     }
     if (options.force) return Cli::Ok;
@@ -62,7 +80,13 @@ int ReadRecords(const std::string& path, std::optional<RecordTable>& table) {
         if (!table) table.emplace(RecordTable::ColumnsFor(*rows.Dual()));
         for (const std::string& row : rows.TakeRows()) table->Append(row);
     };
-    while (std::optional<std::string> line = reader.NextLine()) {
+    for (;;) {
+        std::optional<std::string> line = reader.NextLine(ReadStepBytes);
+        if (stopped) return Cli::Ok;  // the caller says it
+        if (!line) {
+            if (reader.Pending()) continue;
+            break;
+        }
         rows.Take(std::move(*line), reader.Cut());
         if (rows.Ready() >= 512) take();
     }
@@ -79,9 +103,17 @@ int ReadRecords(const std::string& path, std::optional<RecordTable>& table) {
     return Cli::Ok;
 }
 
-// The range dialog's checks, on the values given and the plot's own for the others.
+// The range dialog's checks, on the values given and the plot's own for the others. Records past
+// the file's are said in this program's words: the dialog's message names record 0, which it
+// refuses (the options refused it already).
 bool ApplyRange(ListPlot& plot, const PlotCli::Options& options) {
     if (!options.min && !options.max && !options.firstRecord) return true;
+    if (options.lastRecord && std::stol(*options.lastRecord) > plot.RecordCount()) {
+        Say("--records " + *options.firstRecord + "-" + *options.lastRecord + ": the file holds " +
+            std::to_string(plot.RecordCount()) + " records (1 <= R1 < R2 <= " + std::to_string(plot.RecordCount()) +
+            ")");
+        return false;
+    }
     const RangeInput::PlotOutcome outcome =
         RangeInput::CheckPlot(options.min.value_or(RangeInput::NumberText(plot.YMin())),
                               options.max.value_or(RangeInput::NumberText(plot.YMax())),
@@ -144,15 +176,21 @@ std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) 
 int Write(const QByteArray& bytes, const PlotCli::Options& options) {
     RecordWriter file;
     const auto existing = options.force ? RecordWriter::Existing::Replace : RecordWriter::Existing::Keep;
-    if (file.OpenWhole(options.out, existing) && file.WriteBytes(std::string_view(bytes.constData(), bytes.size())) &&
-        file.Commit())
-        return Cli::Ok;
+    if (file.OpenWhole(options.out, existing) && file.WriteBytes(std::string_view(bytes.constData(), bytes.size()))) {
+        if (stopped) return Cli::Stopped;  // the writer removes its file on the way out
+        if (file.Commit()) return Cli::Ok;
+    }
     if (file.ErrorCode() == EEXIST) {
         Say(options.out + " exists; --force replaces it");
         return Cli::Exists;
     }
     Say(options.out + " could not be written: " + file.ErrorText());
     return Cli::Io;
+}
+
+int Stop(const PlotCli::Options& options) {
+    Say("stopped; " + options.out + " was not written");
+    return Cli::Stopped;
 }
 
 }  // namespace
@@ -169,9 +207,11 @@ int main(int argc, char* argv[]) {
         const std::string text = options.help ? PlotCli::UsageText() : "tq36-cli " TQ36_VERSION "\n";
         return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? Cli::Ok : Cli::Io;
     }
+    CatchStopSignals();
     if (const int refused = RefuseToReplace(options)) return refused;
     std::optional<RecordTable> records;
     if (const int failed = ReadRecords(options.file, records)) return failed;
+    if (stopped) return Stop(options);
     ListPlot& plot = ListPlot::Instance();
     plot.Open(std::move(*records));
     if (!ApplyRange(plot, options)) return Cli::Usage;
@@ -183,9 +223,11 @@ int main(int argc, char* argv[]) {
     });
     QGuiApplication app(argc, argv);
     const std::optional<QByteArray> picture = Draw(plot, options);
+    if (stopped) return Stop(options);
     if (!picture) {
         Say(options.out + " could not be drawn");
         return Cli::Io;
     }
-    return Write(*picture, options);
+    const int status = Write(*picture, options);
+    return status == Cli::Stopped ? Stop(options) : status;
 }
