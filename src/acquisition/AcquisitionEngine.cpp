@@ -160,17 +160,15 @@ AcquisitionEngine::Woken AcquisitionEngine::Wait(double seconds, bool watchPort)
     pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {-1, POLLIN, 0}};
     if (watchPort && !readFailed_ && PortOpen()) watched[1].fd = driver_->Descriptor(settings_.port);
     const double asked = std::clamp(seconds, 0.0, 3600.0);
-    const double start = Line(), startBoot = Boot();
+    const double start = Boot();
     const int polled = poll(watched, 2, static_cast<int>(std::ceil(asked * 1000)));
     // A stopped process, a starved machine or a suspend: the wait, or the work since the last one,
-    // took far longer than meant. The steady clock stands still while the machine sleeps; the
-    // boot clock does not.
-    const double end = Line(), endBoot = Boot();
+    // took far longer than meant. The boot clock runs on through all three (the steady one stands
+    // still while the machine sleeps).
+    const double end = Boot();
     Woken woken;
-    woken.late = end - start > asked + LateSeconds || endBoot - startBoot > asked + LateSeconds ||
-                 (lastWaitEnd_ >= 0 && (start - lastWaitEnd_ > LateSeconds || startBoot - lastWaitEndBoot_ > LateSeconds));
+    woken.late = end - start > asked + LateSeconds || (lastWaitEnd_ >= 0 && start - lastWaitEnd_ > LateSeconds);
     lastWaitEnd_ = end;
-    lastWaitEndBoot_ = endBoot;
     if (polled <= 0) return woken;
     if (watched[0].revents & POLLIN) {
         std::uint64_t count = 0;

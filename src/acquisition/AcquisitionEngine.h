@@ -50,12 +50,12 @@ public:
     struct Clock {
         std::function<double()> steady;     // seconds on a clock that never jumps
         std::function<double()> timeOfDay;  // seconds since midnight, with their fraction
-        // Seconds on the clock the meter's bytes arrive by, which times the frames on the line
-        // and the engine's waits; empty: the steady clock. Only a test that stands the steady
-        // clock while a meter runs in real time tells them apart.
+        // Seconds on the clock the meter's bytes arrive by, which times the frames on the line;
+        // empty: the steady clock. Only a test that stands the steady clock while a meter runs in
+        // real time tells them apart.
         std::function<double()> line = {};
-        // Seconds on a clock that also runs while the machine sleeps (the steady and the line
-        // clock stand still then); empty: the line clock.
+        // Seconds on a clock that runs on while the machine sleeps (the steady clock stands
+        // still then), which judges the engine's waits; empty: the steady clock.
         std::function<double()> boot = {};
     };
 
@@ -186,7 +186,7 @@ private:
     // Waits for the port (when `watchPort`), a command or the timeout.
     Woken Wait(double seconds, bool watchPort);
     double Line() const { return clock_.line ? clock_.line() : clock_.steady(); }
-    double Boot() const { return clock_.boot ? clock_.boot() : Line(); }
+    double Boot() const { return clock_.boot ? clock_.boot() : clock_.steady(); }
     // A moment on the line clock, on the steady clock.
     double LineToSteady(double lineTime) const { return clock_.steady() - (Line() - lineTime); }
     void ReadPort(double now, const Woken& woken);
@@ -226,9 +226,8 @@ private:
     double busySince_ = -1;     // after an exchange: when the line was last busy; below 0 settled
     double exchangeEnded_ = -1;
     long bytesRead_ = 0;
-    // When the last wait ended, on the line and the boot clock; below 0 before the first.
+    // When the last wait ended, on the boot clock; below 0 before the first.
     double lastWaitEnd_ = -1;
-    double lastWaitEndBoot_ = -1;
 
     SamplingSchedule schedule_;
     std::optional<double> clockOffset_;  // the time of day less the steady clock, at the last look

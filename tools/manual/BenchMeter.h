@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ class BenchMeter {
     // Takes what the program sent and writes what is due, as much as the line takes now; a timer
     // calls it while the program waits with events running.
     void Serve();
-    void Advance(double seconds) { now_ += seconds; }
+    void Advance(double seconds) { now_ = now_ + seconds; }
     // The meter's time: the clock its bytes arrive by.
     double Now() const { return now_; }
     // The frame the meter would send at its present time.
@@ -31,5 +32,5 @@ class BenchMeter {
     int master_ = -1;
     int slave_ = -1;  // held open so that the line stays up between the program's opens
     MeterSession session_;
-    double now_ = 0;
+    std::atomic<double> now_ = 0;  // read by the link's thread as its line clock
 };

@@ -102,18 +102,19 @@ void SetRange(const QString& chart, const QString& dialogName, const QStringList
 
 // Lets events run until `done` or a few seconds have passed.
 template <typename Done>
-void RunUntil(Done done) {
+void RunUntil(Done done, qint64 mostMs = 5000) {
     QElapsedTimer waited;
     waited.start();
-    while (!done() && waited.elapsed() < 5000) EventPump::Delay(0.005);
+    while (!done() && waited.elapsed() < mostMs) EventPump::Delay(0.005);
     EventPump::ProcessEvents();
 }
 
-// The meter's next frame is due: the link shows it, and takes the sample that falls due with it.
-void Poll(BenchMeter& meter, const long& readings, double seconds = 0.5) {
+// The meter's next frame is due: the link shows the one before it, and takes the sample that falls
+// due with it.
+void Poll(BenchMeter& meter, const long& readings, double seconds = 0.5, qint64 mostMs = 5000) {
     const long before = readings;
     meter.Advance(seconds);
-    RunUntil([&] { return readings > before; });
+    RunUntil([&] { return readings > before; }, mostMs);
 }
 
 // One second of the clock: the meter's next reading, the sample due with it (a record and a list
@@ -121,9 +122,7 @@ void Poll(BenchMeter& meter, const long& readings, double seconds = 0.5) {
 void Second(BenchMeter& meter, FakeClock& clock, std::atomic<double>& timeOfDay, const long& readings) {
     clock.Advance(1);
     timeOfDay = timeOfDay + 1;
-    // Two frames, each on its own: a frame is read once the pause after it is heard.
-    Poll(meter, readings);
-    Poll(meter, readings);
+    Poll(meter, readings, 1);
     if (auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph)) graph->Timer1_Timer();
 }
 
@@ -162,8 +161,8 @@ QHash<QString, QImage> Take() {
     // The engine keeps the real steady clock (its waits and silences are real) and the tool's
     // time of day, which moves only when the tool says.
     std::atomic<double> timeOfDay{14 * 3600.0 + 30 * 60};
-    BenchMeter* line = meter.get();
-    MeterLink link({SystemClock::Steady, [&timeOfDay] { return timeOfDay.load(); }, [line] { return line->Now(); }});
+    BenchMeter* bench = meter.get();
+    MeterLink link({SystemClock::Steady, [&timeOfDay] { return timeOfDay.load(); }, [bench] { return bench->Now(); }});
     long readings = 0;
     QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
     RegisterWindows(link);
@@ -175,7 +174,11 @@ QHash<QString, QImage> Take() {
     port->CmdOK_Click();
     auto* panel = Forms::FindAs<Panel>(WindowNames::Panel);
     if (panel) {
-        Poll(*meter, readings);
+        // A frame shows once the pause after it is heard, that is when the next one comes, and
+        // the first one only sets what the second is held to: two frames show nothing.
+        Poll(*meter, readings, 1, 300);
+        Poll(*meter, readings, 1, 300);
+        Poll(*meter, readings, 1);
 
         // A recording, the real-time list and the graph, over the same samples.
         dialogs.QueueFile(folder.filePath("bath"));  // the program adds ".txt"
