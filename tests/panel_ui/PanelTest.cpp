@@ -389,6 +389,9 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     // that the file refused, in their order.
     dialogs.SetOnCall([this](const DialogCall& call) {
         if (call.kind != DialogCall::Kind::Message) return;
+        // The refused sample itself may still wait behind the message: each sample moved on to
+        // waits for a frame that came after the message opened.
+        framesSinceSample = 0;
         for (int i = 0; i < 3; ++i) AdvanceToSample(2);
     });
     // The refused record's sample may reach the window while its message is open, where it counts

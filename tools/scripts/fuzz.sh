@@ -10,7 +10,7 @@
 set -euo pipefail
 seconds="${FUZZ_SECONDS:-60}"
 jobs="${FUZZ_JOBS:-1}"
-all="SerialStream FrameDecoding RecordFile LoggerMemory RangeNumbers ModeString CliArguments"
+all="SerialStream FrameFinding FrameDecoding RecordFile LoggerMemory RangeNumbers ModeString CliArguments"
 targets="${FUZZ_TARGETS:-$all}"
 out=build-fuzz
 root=$(pwd)
@@ -22,6 +22,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=64}"
 parser_files() {
   case "$1" in
     SerialStream) echo src/acquisition/AcquisitionEngine.cpp src/acquisition/FrameFinder.cpp src/meter/Meter.cpp src/meter/Reading.cpp ;;
+    FrameFinding) echo src/acquisition/FrameFinder.cpp ;;
     FrameDecoding) echo src/meter/Meter.cpp src/meter/Reading.cpp ;;
     RecordFile)   echo src/records/RecordFileReader.cpp src/records/RecordTable.cpp ;;
     LoggerMemory) echo src/logger/LoggerFormat.cpp src/logger/DumpReceiver.cpp ;;
