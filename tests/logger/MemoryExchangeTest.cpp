@@ -44,6 +44,7 @@ struct MeterBehaviour {
     std::size_t dumpBytesBeforeStall = SIZE_MAX;
     std::size_t sizeClaimsMore = 0;  // bytes the size reply claims beyond the memory
     bool streamsAfterDump = false;   // a live frame every third wait once the dump is out
+    bool streamsAlways = false;      // a live frame every fifth wait, answers or not
 };
 
 // The exchange against a pseudo-terminal on COM 4 in simulated time: every wait of the exchange
@@ -68,6 +69,9 @@ protected:
         }
         // This meter's end never hangs up; the engine's line tells a hang-up (its own test).
         bool Gone() const override { return false; }
+        void Unanswered(std::span<const std::uint8_t> bytes) override {
+            test_.unanswered.insert(test_.unanswered.end(), bytes.begin(), bytes.end());
+        }
 
     private:
         MemoryExchangeTest& test_;
@@ -111,6 +115,10 @@ protected:
             dumped += count;
         } else if (meter.streamsAfterDump && !dump.empty() && ++waitsAfterDump % 3 == 0) {
             Send(LiveFrame);
+        }
+        if (meter.streamsAlways && ++waits % 5 == 0) {
+            Send(LiveFrame);
+            ++framesSent;
         }
     }
 
@@ -173,6 +181,9 @@ protected:
     long announced = 0;
     int sizeQueries = 0;
     int waitsAfterDump = 0;
+    int waits = 0;
+    int framesSent = 0;
+    Bytes unanswered;  // what the exchange handed back as the live stream
     int flushes = 0;
 };
 
@@ -300,6 +311,17 @@ TEST_F(MemoryExchangeTest, TheUserEndsTheExchange) {
         EXPECT_LE(clock, 0.2 + 1) << "no waiting for a time-out";
         EXPECT_FALSE(listedMemory.has_value());
     }
+}
+
+// A meter that does not answer the size query goes on streaming its readings: every byte it sent
+// meanwhile goes back to the line's owner, who reads them as the live stream.
+TEST_F(MemoryExchangeTest, AMeterThatDoesNotAnswerKeepsItsLiveStream) {
+    meter = {.answersSize = false, .streamsAlways = true};
+    EXPECT_EQ(Run(), MemoryExchange::Outcome::NoAnswer);
+    ASSERT_GT(framesSent, 10);
+    Bytes frames;
+    for (int i = 0; i < framesSent; ++i) frames.insert(frames.end(), LiveFrame.begin(), LiveFrame.end());
+    EXPECT_EQ(unanswered, frames);
 }
 
 }  // namespace
