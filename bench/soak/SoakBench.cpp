@@ -1,5 +1,5 @@
 // The long run: the desktop program and tq36-cli, side by side, each recording its own simulated
-// meter that streams 10 frames a second, at 1-s sampling, for SOAK_MINUTES minutes (default 30;
+// meter that streams 2 frames a second, at 1-s sampling, for SOAK_MINUTES minutes (default 30;
 // fractions such as 0.5 work). The desktop program runs in this process with the real-time list,
 // Max / Min / AVG and the real-time graph open, driven through its toolbar as a user would; tq36-cli
 // runs as a child process. For each it reports the records written against those due, its CPU per
@@ -51,7 +51,8 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr int DesktopCom = 7;
 constexpr int CliCom = 8;
-const std::vector<std::string> MeterArgs{"--channels", "2", "--rate", "10", "--wave", "sine"};
+// The meter at its own pace: the program takes a frame only with the pause after it.
+const std::vector<std::string> MeterArgs{"--channels", "2", "--rate", "2", "--wave", "sine"};
 
 double SecondsSince(SteadyClock::time_point start) {
     return std::chrono::duration<double>(SteadyClock::now() - start).count();
