@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
         std::printf("the simulator did not start\n");
         return 2;
     }
-    std::printf("soak: %.2f min; each program records its own simulated meter (two channels, 10 frames/s) every "
+    std::printf("soak: %.2f min; each program records its own simulated meter (two channels, 2 frames/s) every "
                 "1 s\n",
                 minutes);
 
