@@ -11,6 +11,7 @@ help_sources=$1 built=$2
 pictures=$built/manual-pictures
 # The pictures are taken at twice a screen's 96 dpi; shown at 80 % of the window's size or more.
 max_ppi=240
+nbsp=$'\u00a0'
 status=0
 taken=$(ls "$pictures"/*.png 2>/dev/null | xargs -rn1 basename | sed 's/\.png$//')
 [ -n "$taken" ] || { echo "no pictures in $pictures"; status=1; }
@@ -54,6 +55,14 @@ for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
     { echo "$code: the main window's picture shows $records records, not what its caption says"; status=1; }
   grep -qw -- "$steps" <<<"$(caption "$source" list)" ||
     { echo "$code: the list's picture shows a row every $steps s, not what its caption says"; status=1; }
+  # French sets a narrow no-break space before : ; ! and ? (the text layer reads it as a plain
+  # space), so that none of them starts a line.
+  if [ "$code" = FR ]; then
+    loose=$(sed 's/`[^`]*`//g' "$source" | grep -cE "[ ${nbsp}][;:!?]")
+    [ "$loose" -eq 0 ] || { echo "$code: $loose lines of the source set : ; ! or ? after a breaking space"; status=1; }
+    leading=$(pdftotext -enc UTF-8 "$pdf" - | grep -cE '^[;:!?]')
+    [ "$leading" -eq 0 ] || { echo "$code: $leading lines of the PDF start with : ; ! or ?"; status=1; }
+  fi
   errors=$( { pdfinfo "$pdf" && pdftotext "$pdf" - && pdftohtml -xml -i -stdout "$pdf"; } 2>&1 >/dev/null)
   [ -z "$errors" ] || { echo "$code: poppler reads the file with errors: $errors"; status=1; }
 
