@@ -1,5 +1,6 @@
 #include "ui/FormWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -27,6 +28,25 @@ void FormWindow::CentreOnScreen() {
     Place();
 }
 
+void FormWindow::PlaceBeside(const FormWindow* anchor) {
+    placement_ = Placement::Beside;
+    anchor_ = anchor;
+    Place();
+}
+
+// The frames of the program's other shown windows, the anchor's first.
+QList<QRect> FormWindow::ShownFrames() const {
+    QList<QRect> frames;
+    const auto frameOf = [](const FormWindow& w) { return QRect(w.LeftPx(), w.TopPx(), w.WidthPx(), w.HeightPx()); };
+    if (anchor_ && anchor_->isVisible()) frames.append(frameOf(*anchor_));
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const auto* other = qobject_cast<const FormWindow*>(widget);
+        if (other && other != this && other != anchor_ && other->isVisible() && !other->IsUnloaded())
+            frames.append(frameOf(*other));
+    }
+    return frames;
+}
+
 void FormWindow::MoveTwips(int left, int top) { MovePx(Twips::ToPxX(left), Twips::ToPxY(top)); }
 
 void FormWindow::MovePx(int left, int top) {
@@ -45,11 +65,13 @@ void FormWindow::Place() {
     const QMargins frame = FrameMargins();
     const QSize outer = size().grownBy(frame);
     QPoint at = placedAt_;
-    if (placement_ == Placement::Centred) {
+    if (placement_ == Placement::Centred || placement_ == Placement::Beside) {
         const QRect area = screen->geometry();
         at = QPoint(area.left() + (area.width() - outer.width()) / 2,
                     area.top() + (area.height() - outer.height()) / 2);
     }
+    if (placement_ == Placement::Beside)
+        at = WindowFrame::ClearOf(outer, ShownFrames(), screen->availableGeometry(), at);
     at = WindowFrame::KeptOn(QRect(at, outer), screen->availableGeometry());
     // Placing is no sizing: a window never sized still takes its layout's size when it shows.
     const bool sized = testAttribute(Qt::WA_Resized);

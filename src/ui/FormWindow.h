@@ -24,6 +24,9 @@ public:
     // (beside the taskbar and panels) it moves just enough to lie on it; the placement is made
     // again when the window shows, with the size it has then.
     void CentreOnScreen();
+    // For a window whose place nothing prescribes: beside `anchor` (or beside another shown window
+    // of the program) where it hides none of them, else centred; made again when it shows.
+    void PlaceBeside(const FormWindow* anchor);
     void MoveTwips(int left, int top);
     void MovePx(int left, int top);
     // Outer window geometry in pixels, as the classic Left/Top/Width/Height.
@@ -59,10 +62,12 @@ protected:
 private:
     void FinishUnload();
     void Place();
+    QList<QRect> ShownFrames() const;
 
-    enum class Placement { Free, At, Centred };
+    enum class Placement { Free, At, Centred, Beside };
     Placement placement_ = Placement::Free;
     QPoint placedAt_;  // the outer window's top left, as asked for
+    QPointer<const FormWindow> anchor_;  // what a window placed beside stands next to first
     bool shown_ = false;
 
     bool loaded_ = false;

@@ -38,3 +38,21 @@ QPoint WindowFrame::KeptOn(const QRect& outer, const QRect& free) {
     const int top = std::max(free.top(), std::min(outer.top(), free.bottom() + 1 - outer.height()));
     return {left, top};
 }
+
+QPoint WindowFrame::ClearOf(QSize outer, const QList<QRect>& shown, const QRect& free, QPoint fallback) {
+    const auto clear = [&](const QRect& frame) {
+        return std::none_of(shown.begin(), shown.end(), [&](const QRect& other) { return other.intersects(frame); });
+    };
+    for (const QRect& beside : shown) {
+        const QPoint spots[] = {{beside.left(), beside.bottom() + 1},
+                                {beside.right() + 1, beside.top()},
+                                {beside.left() - outer.width(), beside.top()},
+                                {beside.left(), beside.top() - outer.height()}};
+        for (const QPoint& spot : spots) {
+            // Kept on the screen, a spot may slide back over the window it was beside.
+            const QPoint at = KeptOn(QRect(spot, outer), free);
+            if (clear(QRect(at, outer))) return at;
+        }
+    }
+    return KeptOn(QRect(fallback, outer), free);
+}

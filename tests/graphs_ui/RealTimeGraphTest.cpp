@@ -258,6 +258,24 @@ TEST_F(RealTimeGraphTest, RangeDialogReopensTheGraphWithItsValues) {
     EXPECT_EQ(timer->interval(), 166);
 }
 
+// The range dialog has no prescribed place: it opens beside its graph, not over it.
+TEST_F(RealTimeGraphTest, RangeDialogOpensBesideTheGraph) {
+    WindowFrame::Install(QMargins(1, 20, 1, 5));
+    const QRect free = graph->screen()->availableGeometry();
+    graph->resize(free.width() / 3, free.height() / 3);
+    graph->MovePx(free.center().x() - free.width() / 6, free.center().y() - free.height() / 6);
+    graph->show();
+    Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
+    auto* range = Forms::FindAs<FormWindow>("RealTimeRange");
+    ASSERT_NE(range, nullptr);
+    ASSERT_TRUE(range->isVisible());
+    const QRect graphFrame(graph->LeftPx(), graph->TopPx(), graph->WidthPx(), graph->HeightPx());
+    const QRect rangeFrame(range->LeftPx(), range->TopPx(), range->WidthPx(), range->HeightPx());
+    EXPECT_TRUE(free.contains(rangeFrame));
+    EXPECT_FALSE(rangeFrame.intersects(graphFrame));
+    range->close();
+}
+
 TEST_F(RealTimeGraphTest, RangeDialogClosedOrFaultyLeavesTheGraphAsItWas) {
     QTimer* timer = Child<QTimer>(graph, "Timer1");
     timer->start();

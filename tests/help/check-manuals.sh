@@ -4,15 +4,31 @@
 # build took is named in the source, the PDF holds one image per name, and none is shrunk so far
 # that the text in it can no longer be read. Every heading has a bookmark that leads to its page,
 # every entry of the contents gives that page, and no command, path or option is cut at a line's
-# end, so that what a reader copies from the page is what the source says.
+# end, so that what a reader copies from the page is what the source says. The captions that count
+# what a picture shows say what it shows.
 set -uo pipefail
 help_sources=$1 built=$2
 pictures=$built/manual-pictures
 # The pictures are taken at twice a screen's 96 dpi; shown at 80 % of the window's size or more.
 max_ppi=240
+nbsp=$'\u00a0'
 status=0
 taken=$(ls "$pictures"/*.png 2>/dev/null | xargs -rn1 basename | sed 's/\.png$//')
 [ -n "$taken" ] || { echo "no pictures in $pictures"; status=1; }
+# What the main window and the real-time list show (the tool notes it as it takes them): the
+# record count, and list rows that lie the sampling interval apart.
+shown=$pictures/shown.txt
+records=$(sed -n 's/^records //p' "$shown" 2>/dev/null)
+row_seconds=$(sed -n 's/^row //p' "$shown" 2>/dev/null | awk -F: '{ print $1 * 3600 + $2 * 60 + $3 }')
+steps=$(awk 'NR > 1 { print $1 - last } { last = $1 }' <<<"$row_seconds" | sort -u)
+[ -n "$records" ] && [ "$records" -gt 1 ] 2>/dev/null || { echo "the main window's picture shows no recording under way"; status=1; }
+[ "$(grep -c . <<<"$steps")" -eq 1 ] ||
+  { echo "the list's rows are not evenly spaced: $(tr '\n' ' ' <<<"$steps")s apart"; status=1; }
+# The paragraph that leads to a picture: its caption.
+caption() {
+  awk -v shot="](shot:$2)" '/^$/ { if (p != "") last = p; p = ""; next }
+                            index($0, shot) { print (p != "" ? p : last); exit } { p = p " " $0 }' "$1"
+}
 for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
   code=${pair%%:*} source=$help_sources/${pair##*:}.md
   pdf=$built/help/TQ36-SW-HELP-${code}_V2.1.pdf
@@ -35,6 +51,18 @@ for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
     { echo "$code: $count pictures in the PDF for $(grep -c . <<<"$named") in the source"; status=1; }
   small=$(awk -v max=$max_ppi '$13 > max || $14 > max' <<<"$images" | grep -c .)
   [ "$small" -eq 0 ] || { echo "$code: $small pictures shrunk below a readable size"; status=1; }
+  grep -qw -- "$records" <<<"$(caption "$source" panel)" ||
+    { echo "$code: the main window's picture shows $records records, not what its caption says"; status=1; }
+  grep -qw -- "$steps" <<<"$(caption "$source" list)" ||
+    { echo "$code: the list's picture shows a row every $steps s, not what its caption says"; status=1; }
+  # French sets a narrow no-break space before : ; ! and ? (the text layer reads it as a plain
+  # space), so that none of them starts a line.
+  if [ "$code" = FR ]; then
+    loose=$(sed 's/`[^`]*`//g' "$source" | grep -cE "[ ${nbsp}][;:!?]")
+    [ "$loose" -eq 0 ] || { echo "$code: $loose lines of the source set : ; ! or ? after a breaking space"; status=1; }
+    leading=$(pdftotext -enc UTF-8 "$pdf" - | grep -cE '^[;:!?]')
+    [ "$leading" -eq 0 ] || { echo "$code: $leading lines of the PDF start with : ; ! or ?"; status=1; }
+  fi
   errors=$( { pdfinfo "$pdf" && pdftotext "$pdf" - && pdftohtml -xml -i -stdout "$pdf"; } 2>&1 >/dev/null)
   [ -z "$errors" ] || { echo "$code: poppler reads the file with errors: $errors"; status=1; }
 

@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,12 +22,14 @@
 #include "ui/EventPump.h"
 #include "ui/MeterLink.h"
 #include "ui/Forms.h"
+#include "ui/Grid.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
 #include "windows/graphs/PlotWindow.h"
 #include "windows/graphs/RealTimeGraph.h"
 #include "windows/logger/LoggerCommands.h"
 #include "windows/panel/Panel.h"
+#include "windows/records/ListWindow.h"
 #include "windows/serial/PortWindow.h"
 
 namespace {
@@ -110,20 +112,32 @@ void RunUntil(Done done, qint64 mostMs = 5000) {
 }
 
 // The meter's next frame is due: the link shows the one before it, and takes the sample that falls
-// due with it.
-void Poll(BenchMeter& meter, const long& readings, double seconds = 0.5, qint64 mostMs = 5000) {
+// due with it. The windows' clock moves with the meter's.
+void Poll(BenchMeter& meter, FakeClock& clock, const long& readings, double seconds = 0.5, qint64 mostMs = 5000) {
     const long before = readings;
+    clock.Advance(seconds);
     meter.Advance(seconds);
     RunUntil([&] { return readings > before; }, mostMs);
 }
 
 // One second of the clock: the meter's next reading, the sample due with it (a record and a list
 // row), and the graph's tick.
-void Second(BenchMeter& meter, FakeClock& clock, std::atomic<double>& timeOfDay, const long& readings) {
-    clock.Advance(1);
-    timeOfDay = timeOfDay + 1;
-    Poll(meter, readings, 1);
+void Second(BenchMeter& meter, FakeClock& clock, const long& readings) {
+    Poll(meter, clock, readings, 1);
     if (auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph)) graph->Timer1_Timer();
+}
+
+// What the pictures of the main window and the real-time list show, for the manuals' test to hold
+// against the captions: the record count, and the time of each list row.
+QStringList Shown(const QString& panelName, const QString& listName) {
+    QStringList shown;
+    if (auto* panel = Forms::Find(panelName))
+        if (auto* count = panel->findChild<QLabel*>("LblCount")) shown << "records " + count->text();
+    if (auto* list = Forms::FindAs<ListWindow>(listName)) {
+        const Grid& grid = list->ListGrid();
+        for (int row = 1; row < grid.Rows(); ++row) shown << "row " + grid.TextMatrix(row, 1);
+    }
+    return shown;
 }
 
 }  // namespace
@@ -132,7 +146,7 @@ namespace ManualPictures {
 
 QStringList Names() { return {"port", "panel", "list", "graph", "logger", "datalist", "plot"}; }
 
-QHash<QString, QImage> Take() {
+QHash<QString, QImage> Take(QStringList* shown) {
     QHash<QString, QImage> pictures;
     QTimer::singleShot(MostMs, [] {
         std::fprintf(stderr, "tq36-manual: the windows did not come up in time\n");
@@ -158,11 +172,14 @@ QHash<QString, QImage> Take() {
     Clock::Install(&clock);
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
-    // The engine keeps the real steady clock (its waits and silences are real) and the tool's
-    // time of day, which moves only when the tool says.
-    std::atomic<double> timeOfDay{14 * 3600.0 + 30 * 60};
+    // The engine's steady clock, its line and its time of day are the meter's: samples fall due,
+    // waits end and silences last as the tool moves the meter, however fast it runs, and the time
+    // of day, read from the same count, never steps apart from the steady clock. Only the clock
+    // that judges a wait late is the machine's: the meter's leaps between two reads are no stall.
     BenchMeter* bench = meter.get();
-    MeterLink link({SystemClock::Steady, [&timeOfDay] { return timeOfDay.load(); }, [bench] { return bench->Now(); }});
+    const double startOfDay = 14 * 3600.0 + 30 * 60;
+    MeterLink link({[bench] { return bench->Now(); }, [bench, startOfDay] { return startOfDay + bench->Now(); },
+                    [bench] { return bench->Now(); }, SystemClock::Boot});
     long readings = 0;
     QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
     RegisterWindows(link);
@@ -176,9 +193,9 @@ QHash<QString, QImage> Take() {
     if (panel) {
         // A frame shows once the pause after it is heard, that is when the next one comes, and
         // the first one only sets what the second is held to: two frames show nothing.
-        Poll(*meter, readings, 1, 300);
-        Poll(*meter, readings, 1, 300);
-        Poll(*meter, readings, 1);
+        Poll(*meter, clock, readings, 1, 300);
+        Poll(*meter, clock, readings, 1, 300);
+        Poll(*meter, clock, readings, 1);
 
         // A recording, the real-time list and the graph, over the same samples.
         dialogs.QueueFile(folder.filePath("bath"));  // the program adds ".txt"
@@ -189,17 +206,21 @@ QHash<QString, QImage> Take() {
         StopTimer(WindowNames::RealTimeGraph);
         SetRange(WindowNames::RealTimeGraph, WindowNames::RealTimeRange, {"TxtMax", "TxtMin", "TxtCounts"},
                  {"40", "0", "5"});
-        for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, timeOfDay, readings);
-        Poll(*meter, readings);
+        for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, readings);
         Grab(pictures, "panel", WindowNames::Panel);
         Grab(pictures, "list", WindowNames::List(true));
+        if (shown) *shown = Shown(WindowNames::Panel, WindowNames::List(true));
         Grab(pictures, "graph", WindowNames::RealTimeGraph);
         Press(WindowNames::Panel, "Save");  // stops the recording
         RunUntil([&link] { return !link.Recording(); });
 
         // The logger read out, its first set listed from 09:30:00 and plotted.
+        // The transfer's waits end on the meter's clock: it runs while the logger is read.
         Press(WindowNames::Panel, "Memory");
-        RunUntil([&link] { return !link.Downloading(); });
+        RunUntil([&] {
+            meter->Advance(0.01);
+            return !link.Downloading();
+        });
         Grab(pictures, "logger", WindowNames::Memory);
         dialogs.QueueInput("9:30:00");
         OpenDataSet(1);

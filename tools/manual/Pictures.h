@@ -11,7 +11,9 @@ namespace ManualPictures {
 
 // The names a manual source uses as ![caption](shot:NAME), in the order they are taken.
 QStringList Names();
-// Every picture by name; a window that did not come up is missing from the result.
-QHash<QString, QImage> Take();
+// Every picture by name; a window that did not come up is missing from the result. `shown`, when
+// given, gets what the pictures show that a caption states: "records N" for the main window's
+// record count and "row hh:mm:ss" for each row of the real-time list.
+QHash<QString, QImage> Take(QStringList* shown = nullptr);
 
 }  // namespace ManualPictures

@@ -1,7 +1,8 @@
 // The manual's pictures and PDFs and the program's icon, made at build time offscreen (no
 // display, no network):
 //
-//   tq36-manual --pictures DIR              the windows the manual shows, DIR/NAME.png each
+//   tq36-manual --pictures DIR              the windows the manual shows, DIR/NAME.png each, and
+//                                           DIR/shown.txt, what they show that captions state
 //   tq36-manual SOURCE.md DIR OUT.pdf       one language of the manual, with the pictures in DIR
 //   tq36-manual --icon SIZE OUT.png         the program's icon, SIZE pixels square
 //
@@ -48,9 +49,16 @@ QImage Icon(int size) {
 }
 
 int TakePictures(const QString& folder) {
-    const QHash<QString, QImage> pictures = ManualPictures::Take();
+    QStringList shown;
+    const QHash<QString, QImage> pictures = ManualPictures::Take(&shown);
     QDir().mkpath(folder);
     int status = 0;
+    QFile shownFile(QDir(folder).filePath("shown.txt"));
+    if (!shownFile.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        shownFile.write((shown.join('\n') + '\n').toUtf8()) < 0) {
+        std::fprintf(stderr, "tq36-manual: cannot write %s\n", qPrintable(shownFile.fileName()));
+        status = 1;
+    }
     for (const QString& name : ManualPictures::Names()) {
         if (!pictures.value(name).save(QDir(folder).filePath(name + ".png"))) {
             std::fprintf(stderr, "tq36-manual: no picture of %s\n", qPrintable(name));

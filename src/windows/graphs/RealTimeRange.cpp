@@ -86,7 +86,8 @@ void RealTimeRange::Load() {
         TxtWidth->setText(QString::number(steps.width));
         TxtHeight->setText(QString::number(steps.height));
     }
-    CentreOnScreen();
+    // Nothing prescribes its place: beside the graph it sets, hiding none of the open windows.
+    PlaceBeside(Forms::FindAs<FormWindow>(WindowNames::RealTimeGraph));
 }
 
 void RealTimeRange::Unload() {

@@ -44,14 +44,10 @@ SerialDevicesWindow::SerialDevicesWindow(QWidget* parent) : FormWindow(WindowNam
     layout->addLayout(buttons);
 }
 
-// Under the COM Port window it serves, so both stay in view; where that would reach past the
-// screen it moves just enough to lie on it, as every placed window does.
+// Under the COM Port window it serves, so both stay in view; where the screen has no room
+// there, beside it.
 void SerialDevicesWindow::Load() {
-    if (const auto* port = Forms::FindAs<FormWindow>(WindowNames::Port)) {
-        MovePx(port->LeftPx(), port->TopPx() + port->HeightPx());
-    } else {
-        CentreOnScreen();
-    }
+    PlaceBeside(Forms::FindAs<FormWindow>(WindowNames::Port));
     Refresh();
 }
 
