@@ -316,7 +316,7 @@ TEST_F(MemoryExchangeTest, TheUserEndsTheExchange) {
 // A meter that does not answer the size query goes on streaming its readings: every byte it sent
 // meanwhile goes back to the line's owner, who reads them as the live stream.
 TEST_F(MemoryExchangeTest, AMeterThatDoesNotAnswerKeepsItsLiveStream) {
-    meter = {.answersSize = false, .streamsAlways = true};
+    meter = {.memory = {}, .answersSize = false, .streamsAlways = true};
     EXPECT_EQ(Run(), MemoryExchange::Outcome::NoAnswer);
     ASSERT_GT(framesSent, 10);
     Bytes frames;
