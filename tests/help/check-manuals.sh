@@ -4,8 +4,8 @@
 # build took is named in the source, the PDF holds one image per name, and none is shrunk so far
 # that the text in it can no longer be read. Every heading has a bookmark that leads to its page,
 # every entry of the contents gives that page, and no command, path or option is cut at a line's
-# end, so that what a reader copies from the page is what the source says. The captions that count
-# what a picture shows say what it shows.
+# end, so that what a reader copies from the page is what the source says, and no line is there
+# twice at a page break. The captions that count what a picture shows say what it shows.
 set -uo pipefail
 help_sources=$1 built=$2
 pictures=$built/manual-pictures
@@ -63,6 +63,16 @@ for pair in BPT:bpt DE:de EN:en ES:es FR:fr IT:it; do
     leading=$(pdftotext -enc UTF-8 "$pdf" - | grep -cE '^[;:!?]')
     [ "$leading" -eq 0 ] || { echo "$code: $leading lines of the PDF start with : ; ! or ?"; status=1; }
   fi
+  # No line at a page's foot comes again at the head of the next: searching and screen readers
+  # would meet it twice.
+  twice=$(pdftotext -enc UTF-8 -layout "$pdf" - | awk 'BEGIN { RS = "\f" }
+    { n = split($0, L, "\n"); k = 0
+      for (i = 1; i <= n && k < 3; i++) { t = L[i]; gsub(/^ +| +$/, "", t); if (length(t) > 10) head[++k] = t }
+      for (j = 1; j <= k; j++) for (m = 1; m <= f; m++) if (head[j] == foot[m]) { c++; print head[j] > "/dev/stderr" }
+      f = 0
+      for (i = n; i >= 1 && f < 3; i--) { t = L[i]; gsub(/^ +| +$/, "", t); if (length(t) > 10) foot[++f] = t } }
+    END { print c + 0 }')
+  [ "$twice" -eq 0 ] || { echo "$code: $twice lines of the text come twice at page breaks"; status=1; }
   errors=$( { pdfinfo "$pdf" && pdftotext "$pdf" - && pdftohtml -xml -i -stdout "$pdf"; } 2>&1 >/dev/null)
   [ -z "$errors" ] || { echo "$code: poppler reads the file with errors: $errors"; status=1; }
 

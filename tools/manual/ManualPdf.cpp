@@ -375,6 +375,23 @@ void FillPages(QTextDocument& document) {
     }
 }
 
+// A paragraph or list item that would begin at the foot of one page and end on the next goes on
+// to the next page whole, with the heading over it: the layout draws, with a page, the last line
+// above it of a block that goes on there, out of sight but in the text that searching and screen
+// readers read, so that line would be there twice. Blocks taller than half a page, and those in
+// tables, stay where they are.
+void KeepBlocksOnOnePage(QTextDocument& document) {
+    const Pages pages{document};
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (QTextCursor(block).currentTable() || pages.Top(block) == pages.Bottom(block)) continue;
+        if (pages.Rect(block).height() > pages.Height() / 2) continue;
+        const QTextBlock moved = block.previous().isValid() && IsHeading(block.previous()) ? block.previous() : block;
+        QTextBlockFormat format = moved.blockFormat();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(moved).setBlockFormat(format);
+    }
+}
+
 struct Heading {
     QTextBlock block;
     QString text;
@@ -541,6 +558,7 @@ QString WriteManualPdf(const QString& markdown, const QHash<QString, QImage>& pi
     KeepTokensWhole(document, textWidth);
     RuleTables(document.rootFrame());
     FillPages(document);
+    KeepBlocksOnOnePage(document);
     NumberContents(document, textWidth);
     Print(document, *writer);
     writer.reset();  // finishes the file
