@@ -7,11 +7,14 @@
 # end, so that what a reader copies from the page is what the source says, and no line is there
 # twice at a page break. The captions that count what a picture shows say what it shows.
 set -uo pipefail
+# The sources and the text read from the PDFs are UTF-8, whatever locale the caller has (none, on
+# a fresh machine): a character class with a no-break space in it needs a UTF-8 locale.
+export LC_ALL=C.UTF-8
 help_sources=$1 built=$2
 pictures=$built/manual-pictures
 # The pictures are taken at twice a screen's 96 dpi; shown at 80 % of the window's size or more.
 max_ppi=240
-nbsp=$'\u00a0'
+nbsp=$(printf '\xc2\xa0')
 status=0
 taken=$(ls "$pictures"/*.png 2>/dev/null | xargs -rn1 basename | sed 's/\.png$//')
 [ -n "$taken" ] || { echo "no pictures in $pictures"; status=1; }
