@@ -145,6 +145,9 @@ protected:
     // the clock whenever it wakes, for a command too, and would otherwise find nothing new to take.
     void AdvanceToSample(double seconds) {
         if (ProgramLink().MeterOnline()) {
+            // A frame shown from now on also shows that the engine has run the commands sent
+            // before (a new interval, a list opened): it runs them before it reads on.
+            framesSinceSample = 0;
             ASSERT_TRUE(PumpUntil([&] { return framesSinceSample > 0; }));
         }
         const std::size_t before = samples.size();
@@ -389,9 +392,6 @@ TEST_F(PanelTest, RecordingIntoAFullDiskStopsWithOneMessage) {
     // that the file refused, in their order.
     dialogs.SetOnCall([this](const DialogCall& call) {
         if (call.kind != DialogCall::Kind::Message) return;
-        // The refused sample itself may still wait behind the message: each sample moved on to
-        // waits for a frame that came after the message opened.
-        framesSinceSample = 0;
         for (int i = 0; i < 3; ++i) AdvanceToSample(2);
     });
     // The refused record's sample may reach the window while its message is open, where it counts

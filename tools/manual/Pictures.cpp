@@ -17,7 +17,6 @@
 #include "BenchMeter.h"
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
-#include "acquisition/SystemClock.h"
 #include "app/Windows.h"
 #include "ui/EventPump.h"
 #include "ui/MeterLink.h"
@@ -174,12 +173,14 @@ QHash<QString, QImage> Take(QStringList* shown) {
     Dialogs::Install(&dialogs);
     // The engine's steady clock, its line and its time of day are the meter's: samples fall due,
     // waits end and silences last as the tool moves the meter, however fast it runs, and the time
-    // of day, read from the same count, never steps apart from the steady clock. Only the clock
-    // that judges a wait late is the machine's: the meter's leaps between two reads are no stall.
+    // of day, read from the same count, never steps apart from the steady clock. No wait is ever
+    // late: the meter's bytes come only when the tool moves it and are read before it moves again,
+    // so they never wait unread, however slowly a busy build machine runs the tool (the meter's
+    // leaps between two reads are no stall either); a clock that stands judges so.
     BenchMeter* bench = meter.get();
     const double startOfDay = 14 * 3600.0 + 30 * 60;
     MeterLink link({[bench] { return bench->Now(); }, [bench, startOfDay] { return startOfDay + bench->Now(); },
-                    [bench] { return bench->Now(); }, SystemClock::Boot});
+                    [bench] { return bench->Now(); }, [] { return 0.0; }});
     long readings = 0;
     QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
     RegisterWindows(link);
