@@ -88,7 +88,7 @@ AcquisitionEngine::AcquisitionEngine(Settings settings, Clock clock, Listener& l
       listener_(listener),
       driver_(std::make_unique<ComPortAPI>()),
       wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
-      recorder_(settings_.lostLink, settings_.maxRecords) {
+      recorder_(settings_.lostLink, settings_.maxRecords, settings_.maxSamplesDue) {
     silentSince_ = clock_.steady();
 }
 
@@ -312,7 +312,7 @@ void AcquisitionEngine::TakeSample(const std::string& time, double now) {
 
     const long before = recorder_.RecordCount();
     const std::string path = recorder_.Path();
-    sample.recording = recorder_.Sample(reading_, time, sample.fresh);
+    sample.recording = recorder_.Sample(reading_, time, sample.fresh, sample.missed);
     sample.recordCount = recorder_.RecordCount();
     bool tickEnds = true;
     switch (sample.recording) {

@@ -64,6 +64,7 @@ public:
         std::string mode = "baud=9600 parity=N data=8 stop=1";
         PcRecording::LostLink lostLink = PcRecording::LostLink::Stop;
         long maxRecords = PcRecording::DesktopMaxRecords;
+        long maxSamplesDue = 0;  // a recording's limit in samples due, written or not; 0: none
     };
 
     // One sample as the sampling clock took it.

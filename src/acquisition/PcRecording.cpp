@@ -7,6 +7,7 @@ bool PcRecording::Start(const std::string& path, bool dualChannel, RecordWriter:
     if (!writer_.Open(path, existing)) return false;
     channelModeAtStart_ = dualChannel;
     recordCount_ = 0;
+    dueCount_ = 0;
     recording_ = true;
     return true;
 }
@@ -17,9 +18,13 @@ bool PcRecording::Stop() {
     return writer_.Close();
 }
 
-PcRecording::Result PcRecording::Sample(const CurrentReading& reading, std::string_view time, bool fresh) {
+PcRecording::Result PcRecording::Sample(const CurrentReading& reading, std::string_view time, bool fresh,
+                                        long missed) {
     if (!recording_) return Result::NotRecording;
-    if (maxRecords_ > 0 && recordCount_ == maxRecords_) {
+    // What went by before the recording's first sample is none of its own.
+    dueCount_ += dueCount_ == 0 ? 1 : 1 + missed;
+    // A sample past the limit is never written, also when it came late after a stop.
+    if ((maxRecords_ > 0 && recordCount_ == maxRecords_) || (maxDue_ > 0 && dueCount_ > maxDue_)) {
         Stop();
         return Result::StoppedLimit;
     }

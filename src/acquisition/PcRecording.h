@@ -21,7 +21,7 @@ public:
     enum class Result {
         NotRecording,
         Written,
-        StoppedLimit,        // as many records as the recording may hold were written before
+        StoppedLimit,        // as many records, or samples due, as the recording may hold came before
         StoppedChannelMode,  // the meter changed between one and two channels
         StoppedLostLink,
         WaitingForMeter,     // the meter is silent: no record, the recording goes on
@@ -29,9 +29,10 @@ public:
         WriteFailed,         // the file refused the record; the recording has been stopped
     };
 
-    // `maxRecords` 0 sets no limit.
-    explicit PcRecording(LostLink lostLink = LostLink::Stop, long maxRecords = DesktopMaxRecords)
-        : lostLink_(lostLink), maxRecords_(maxRecords) {}
+    // `maxRecords` 0 sets no limit. `maxDue`: the samples due from the first one that the
+    // recording takes in, written or not (tq36-cli's --count and --duration); 0 sets no limit.
+    explicit PcRecording(LostLink lostLink = LostLink::Stop, long maxRecords = DesktopMaxRecords, long maxDue = 0)
+        : lostLink_(lostLink), maxRecords_(maxRecords), maxDue_(maxDue) {}
 
     // Creates the file, or empties an existing one when it may be replaced; false with ErrorText()
     // when it cannot be created.
@@ -42,8 +43,9 @@ public:
     // One due sample: the reading, stamped `time`, becomes the next record if it is `fresh` (a
     // frame no earlier sample took, arrived lately); otherwise no record is written and the
     // numbering goes on with the next fresh one, so the times show the gap. Or the recording stops
-    // (or waits) as the result says.
-    Result Sample(const CurrentReading& reading, std::string_view time, bool fresh);
+    // (or waits) as the result says. `missed`: samples that fell due since the last one and went by
+    // untaken (the process was stopped or starved); they count towards the samples due.
+    Result Sample(const CurrentReading& reading, std::string_view time, bool fresh, long missed = 0);
 
     bool Recording() const { return recording_; }
     long RecordCount() const { return recordCount_; }
@@ -54,8 +56,10 @@ public:
 private:
     LostLink lostLink_;
     long maxRecords_;
+    long maxDue_;
     bool recording_ = false;
     long recordCount_ = 0;
+    long dueCount_ = 0;  // samples due since the first one the recording took in
     bool channelModeAtStart_ = false;
     RecordWriter writer_;
 };

@@ -99,6 +99,16 @@ TEST_F(PcRecordingTest, StopsAtItsLimitBeforeOneRecordTooMany) {
     EXPECT_EQ(recording.Sample(Reading(false, 4), "10:00:00", Fresh), R::StoppedLimit);
     const std::string text = FileText(file);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << "the header and three records";
+
+    // A limit in samples due: after a stop across the last of five, the sample taken late is past
+    // it and is not written; what went by before the first sample is none of the recording's.
+    PcRecording due(PcRecording::LostLink::Wait, 0, 5);
+    ASSERT_TRUE(due.Start(file.string(), false));
+    EXPECT_EQ(due.Sample(Reading(false, 1), "10:00:00", Fresh, 7), R::Written);
+    EXPECT_EQ(due.Sample(Reading(false, 2), "10:00:01", Fresh), R::Written);
+    EXPECT_EQ(due.Sample(Reading(false, 3), "10:00:06", Fresh, 3), R::StoppedLimit);
+    const std::string twoRecords = FileText(file);
+    EXPECT_EQ(std::count(twoRecords.begin(), twoRecords.end(), '\n'), 3) << "the header and two records";
 }
 
 // A reading that no new frame renewed (the meter went quiet, an earlier sample took it) is not recorded

@@ -79,8 +79,11 @@ class RecordRun : public AcquisitionEngine::Listener {
 public:
     RecordRun(const Options& options, const AcquisitionEngine::Clock& clock)
         : options_(options),
-          engine_({.port = options.com, .lostLink = PcRecording::LostLink::Wait, .maxRecords = 0}, clock,
-                  *this) {}
+          engine_({.port = options.com,
+                   .lostLink = PcRecording::LostLink::Wait,
+                   .maxRecords = 0,
+                   .maxSamplesDue = SamplesAllowed(options) == std::numeric_limits<long>::max() ? 0 : SamplesAllowed(options)},
+                  clock, *this) {}
 
     AcquisitionEngine& Engine() { return engine_; }
 
@@ -127,8 +130,10 @@ public:
                 }
                 break;
             case Event::StoppedLimit:
+                // The sample past the limit, taken late after a stop across the last one due, was
+                // not written; the count of samples due ends the run at once.
             case Event::StoppedLostLink:
-                break;  // neither happens without a record limit and with a recording that waits
+                break;  // never happens to a recording that waits
         }
     }
 
