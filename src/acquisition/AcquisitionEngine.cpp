@@ -36,6 +36,7 @@ public:
     std::vector<std::uint8_t> Take() override {
         takenLate_ = lateSinceTake_;
         lateSinceTake_ = false;
+        takenAt_ = engine_.Line();
         if (!engine_.Listening()) return {};
         std::vector<std::uint8_t> arrived;
         const long count = engine_.driver_->CommRead(engine_.settings_.port, arrived, ReadSize);
@@ -50,7 +51,7 @@ public:
     }
     // Bytes the exchange took that answered nothing: the meter's live stream, read as the port's.
     void Unanswered(std::span<const std::uint8_t> bytes) override {
-        engine_.FrameFound(engine_.finder_.Add(bytes, engine_.Line(), takenLate_));
+        engine_.FrameFound(engine_.finder_.Add(bytes, takenAt_, takenLate_));
     }
     bool Gone() const override { return !engine_.Listening(); }
     void Wait(double seconds) override {
@@ -80,6 +81,7 @@ private:
     AcquisitionEngine& engine_;
     bool lateSinceTake_ = false;  // a wait since the last Take came far too late
     bool takenLate_ = false;      // so the bytes of the last Take may be old
+    double takenAt_ = 0;          // on the line clock, just before the last Take read
 };
 
 AcquisitionEngine::AcquisitionEngine(Settings settings, Clock clock, Listener& listener)
@@ -213,6 +215,9 @@ void AcquisitionEngine::Turn(double maxWait) {
 }
 
 void AcquisitionEngine::ReadPort(double now, const Woken& woken) {
+    // The bytes' arrival, read before they are: whatever moves the line's clock once they are read
+    // (a test's meter) cannot make them later than they came.
+    const double arrivedAt = Line();
     std::vector<std::uint8_t> arrived;
     const long count = driver_->CommRead(settings_.port, arrived, ReadSize);
     if (count < 0 || (count == 0 && (woken.events & (POLLHUP | POLLERR | POLLNVAL)))) {
@@ -238,7 +243,7 @@ void AcquisitionEngine::ReadPort(double now, const Woken& woken) {
     // Silence is what the engine heard while it listened: bytes that waited while it could not
     // read start its count afresh, though none of them is a reading.
     if (woken.late) silentSince_ = std::max(silentSince_, now);
-    FrameFound(finder_.Add(arrived, Line(), woken.late));
+    FrameFound(finder_.Add(arrived, arrivedAt, woken.late));
 }
 
 void AcquisitionEngine::FrameFound(const std::optional<FrameFinder::Found>& found) {
