@@ -1,7 +1,5 @@
 #include "BenchMeter.h"
 
-#include <sys/ioctl.h>
-
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -55,11 +53,6 @@ void BenchMeter::Serve() {
     if (due.empty()) return;
     const ssize_t written = write(master_, due.data(), due.size());
     if (written > 0) session_.Written(static_cast<std::size_t>(written));
-}
-
-bool BenchMeter::Drained() const {
-    int unread = 0;
-    return session_.Pending() == 0 && ioctl(slave_, FIONREAD, &unread) == 0 && unread == 0;
 }
 
 MeterFrame BenchMeter::Frame() const { return FrameEncoder::EncodeFrame(session_.Settings().SampleAt(now_)); }

@@ -22,8 +22,6 @@ class BenchMeter {
     // Takes what the program sent and writes what is due, as much as the line takes now; a timer
     // calls it while the program waits with events running.
     void Serve();
-    // Everything due was written, and the program read it all from the line.
-    bool Drained() const;
     void Advance(double seconds) { now_ = now_ + seconds; }
     // The meter's time: the clock its bytes arrive by.
     double Now() const { return now_; }
