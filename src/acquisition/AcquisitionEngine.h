@@ -171,8 +171,6 @@ public:
     int SamplingSeconds() const { return schedule_.SamplingSeconds(); }
     bool PortOpen() const;
     long BytesRead() const { return bytesRead_; }
-    // Candidate frames not taken: piled up unread, close to others, or not agreeing.
-    long FramesPassed() const { return finder_.Passed(); }
 
 private:
     class ExchangeLine;

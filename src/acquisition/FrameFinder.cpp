@@ -73,10 +73,7 @@ std::optional<FrameFinder::Found> FrameFinder::Settle(double now) {
     if (open_ && now >= open_->last + BurstGapSeconds) {
         Close();
         if (WaitingDue(now)) {
-            if (std::optional<Found> newer = Decide()) {
-                if (found) ++passed_;
-                found = newer;
-            }
+            if (std::optional<Found> newer = Decide()) found = newer;
         }
     }
     return found;
@@ -105,7 +102,6 @@ std::optional<FrameFinder::Found> FrameFinder::Decide() {
     const bool chained = last_ && burst.first - last_->at <= ChainSeconds;
     const Signature before = chained ? last_->signature : Signature{};
     if (burst.rejected) {
-        passed_ += static_cast<long>(burst.candidates.size());
         last_.reset();
         return std::nullopt;
     }
@@ -113,12 +109,10 @@ std::optional<FrameFinder::Found> FrameFinder::Decide() {
         const MeterFrame& frame = burst.candidates.front();
         last_ = Last{SignatureOf(frame), burst.last};
         if (chained && before == last_->signature) return Found{frame, burst.last};
-        ++passed_;
         return std::nullopt;
     }
     // Several candidates: none is taken. When exactly one agrees with the frames before, the
     // meter most likely kept its settings, and the next frame is held to them.
-    passed_ += static_cast<long>(burst.candidates.size());
     const auto agreeing = std::count_if(burst.candidates.begin(), burst.candidates.end(),
                                         [&](const MeterFrame& f) { return before == SignatureOf(f); });
     if (chained && agreeing == 1) {

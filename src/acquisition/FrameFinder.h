@@ -54,9 +54,6 @@ public:
     // Forgets everything: what comes next starts afresh.
     void Clear();
 
-    // Candidates seen and not taken, since the start.
-    long Passed() const { return passed_; }
-
 private:
     // What a meter keeps from frame to frame: its unit (1 and 3 are both F), whether it has one
     // channel, and its type byte as sent (a byte it does not name is the meter's too).
@@ -96,5 +93,4 @@ private:
     std::optional<Waiting> waiting_;
     std::optional<double> lastCandidateEnd_;
     std::optional<Last> last_;
-    long passed_ = 0;
 };

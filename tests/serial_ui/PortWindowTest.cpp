@@ -181,7 +181,9 @@ TEST_F(PortWindowTest, SerialDevicesOpensUnderThePortWindowOnTheScreen) {
         const QRect devicesFrame(devices->LeftPx(), devices->TopPx(), devices->WidthPx(), devices->HeightPx());
         EXPECT_TRUE(free.contains(devicesFrame));
         EXPECT_FALSE(devicesFrame.intersects(portFrame)) << "the list hides the window it serves";
-        if (portTop == free.top() + 10) EXPECT_EQ(devicesFrame.topLeft(), portFrame.bottomLeft() + QPoint(0, 1));
+        if (portTop == free.top() + 10) {
+            EXPECT_EQ(devicesFrame.topLeft(), portFrame.bottomLeft() + QPoint(0, 1));
+        }
         Forms::Unload("SerialDevices");
     }
 }
