@@ -34,6 +34,7 @@
 namespace {
 
 MeterLink* program = nullptr;  // the program's link to the meter
+SharedState* shared = nullptr;  // what its windows share
 
 void SampleAndLayoutCost() {
     FakeClock clock(10, 0, 0);
@@ -42,9 +43,8 @@ void SampleAndLayoutCost() {
     r.DualChannel = true;
     r.UnitText = std::string(1, 'C');
     program->ReadingArrived(r);
-    OpenRealTimeGraph(*program);
+    OpenRealTimeGraph(*program, shared->chart);
     auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph);
-    Child<QTimer>(graph, "Timer1")->stop();
     std::vector<double> perSample;
     for (int batch = 0; batch < 9; ++batch) {
         const double before = Bench::CpuSeconds();
@@ -54,7 +54,10 @@ void SampleAndLayoutCost() {
             r.T1T2C = Reading::Number(10 + (i % 50) - (i % 30));
             program->ReadingArrived(r);
             clock.Advance(2);
-            graph->Timer1_Timer();
+            MeterLink::Sample sample;
+            sample.time = clock.TimeText().toStdString();
+            sample.reading = r;
+            program->SampleArrived(sample);
         }
         perSample.push_back((Bench::CpuSeconds() - before) / 200 * 1000);
     }
@@ -145,7 +148,9 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     MeterLink meterLink;
     program = &meterLink;
-    RegisterWindows(meterLink);
+    SharedState windowState;
+    shared = &windowState;
+    RegisterWindows(meterLink, windowState);
     TempPortsDir ports;
     SampleAndLayoutCost();
     RenderFigures();

@@ -32,7 +32,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // Plots need no meter: the link never starts.
     MeterLink link;
-    RegisterWindows(link);
+    static SharedState shared;
+    RegisterWindows(link, shared);
     if (!LoadRecordFile(QString::fromLocal8Bit(argv[1]), "plot.txt")) return 1;
     auto* list = Forms::FindAs<ListWindow>(Forms::Find("FileList2") ? "FileList2" : "FileList1");
     if (!list) return 1;

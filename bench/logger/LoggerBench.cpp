@@ -26,11 +26,17 @@
 #include "ui/Grid.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
-#include "windows/logger/LoggerCommands.h"
+#include "windows/records/DataListLoading.h"
 #include "windows/panel/Panel.h"
 #include "windows/records/ListWindow.h"
 
 namespace {
+
+// What the program's windows share, as app/ makes it.
+SharedState& Shared() {
+    static SharedState shared;
+    return shared;
+}
 
 constexpr int Com = 7;
 constexpr double WireSeconds = 62085 * 10 / 9600.0;
@@ -71,7 +77,7 @@ void FullDownload() {
     const double cpu = Bench::CpuSeconds() - cpuBefore;
     probe.stop();
 
-    const auto& image = DataLogger::Instance().MemoryImage();
+    const auto& image = Shared().logger.MemoryImage();
     std::printf("full download (62083 bytes at 9600 baud): %.2f s; wire %.2f s, %+.1f %%; CPU %.2f s; "
                 "longest event gap %lld ms; %zu bytes, %zu sets\n",
                 seconds, WireSeconds, 100.0 * (seconds / WireSeconds - 1), cpu, static_cast<long long>(longestGap),
@@ -103,9 +109,8 @@ void ListingAndOpening() {
 
     std::vector<std::uint8_t> big{0x00, 0x55, 0xAA, 0x00, 2};
     for (int i = 0; i < 8800; ++i) big.insert(big.end(), record, record + 7);
-    DataLogger::Instance().DownloadStarted();
-    DataLogger::Instance().MemoryRead(big);
-    DataLogger::Instance().DownloadEnded();
+    Shared().logger.DownloadStarted();
+    Shared().logger.MemoryRead(big);
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
     std::vector<double> opening;
@@ -113,7 +118,7 @@ void ListingAndOpening() {
         dialogs.QueueInput("12:00:00");
         QElapsedTimer timer;
         timer.start();
-        OpenDataSet(1);
+        OpenDataSet(Shared().logger, 1);
         opening.push_back(timer.nsecsElapsed() / 1e6);
         auto* list = Forms::FindAs<ListWindow>("DataList2");
         if (!list || list->ListGrid().Rows() != 8801) std::printf("DataList2 is not complete\n");
@@ -130,7 +135,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     MeterLink meterLink;
     program = &meterLink;
-    RegisterWindows(meterLink);
+    RegisterWindows(meterLink, Shared());
     TempPortsDir ports;
     ListingAndOpening();
     if (!(argc > 1 && std::strcmp(argv[1], "--no-download") == 0)) FullDownload();

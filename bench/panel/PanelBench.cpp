@@ -171,7 +171,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     MeterLink meterLink;
     program = &meterLink;
-    RegisterWindows(meterLink);
+    static SharedState shared;
+    RegisterWindows(meterLink, shared);
     TempPortsDir ports;
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60;
     FrameToScreen();

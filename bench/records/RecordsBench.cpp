@@ -34,6 +34,12 @@
 #include "ListRows.h"
 
 namespace {
+
+// What the program's windows share, as app/ makes it.
+SharedState& Shared() {
+    static SharedState shared;
+    return shared;
+}
 using Bench::Median;
 using Bench::CpuSeconds;
 using Bench::ResidentMb;
@@ -116,7 +122,7 @@ void PrintFigures(ListWindow& list, const QTemporaryDir& dir, ScriptedDialogs& d
 // program served no events while the list filled.
 void OpenFigures(const QTemporaryDir& dir) {
     constexpr int Runs = 5;
-    RegisterWindows(Link());
+    RegisterWindows(Link(), Shared());
     const QString path = dir.filePath("list.txt");
     std::vector<double> openMs, extraMb;
     qint64 longestGap = 0;
@@ -154,7 +160,7 @@ void OpenFigures(const QTemporaryDir& dir) {
         Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
         QCoreApplication::processEvents();
         const double extra = Bench::ResidentMb() - before;
-        if (!ListPlot::Instance().Records().SharesRowsWith(list->Records())) std::printf("  rows not shared\n");
+        if (!Shared().plot.Records().SharesRowsWith(list->Records())) std::printf("  rows not shared\n");
         Forms::UnloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return extra;

@@ -212,7 +212,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     MeterLink link;
-    RegisterWindows(link);
+    static SharedState shared;
+    RegisterWindows(link, shared);
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
     TempPortsDir ports;

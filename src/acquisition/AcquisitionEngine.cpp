@@ -180,7 +180,10 @@ AcquisitionEngine::Woken AcquisitionEngine::Wait(double seconds, bool watchPort)
     return woken;
 }
 
-double AcquisitionEngine::NextSample() const { return schedule_.NextSampleTime() + PastTheDue; }
+double AcquisitionEngine::NextSample() const {
+    const double next = schedule_.NextSampleTime();
+    return (settings_.beats ? std::min(next, beats_.NextSampleTime()) : next) + PastTheDue;
+}
 
 double AcquisitionEngine::FinderDue() const {
     const double due = finder_.DueAt();
@@ -286,8 +289,9 @@ void AcquisitionEngine::SampleClock() {
     const double now = clock_.steady();
     const double timeOfDay = clock_.timeOfDay();
     WatchClock(now, timeOfDay);
-    if (!schedule_.Tick(now, timeOfDay)) return;
-    TakeSample(Logger::TimeText(SecondOfDay(timeOfDay)), now);
+    if (schedule_.Tick(now, timeOfDay)) TakeSample(Logger::TimeText(SecondOfDay(timeOfDay)), now);
+    if (settings_.beats && beats_.Tick(now, timeOfDay))
+        listener_.BeatTaken(Beat{Logger::TimeText(SecondOfDay(timeOfDay)), reading_});
 }
 
 void AcquisitionEngine::WatchClock(double now, double timeOfDay) {

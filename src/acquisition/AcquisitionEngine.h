@@ -65,6 +65,9 @@ public:
         PcRecording::LostLink lostLink = PcRecording::LostLink::Stop;
         long maxRecords = PcRecording::DesktopMaxRecords;
         long maxSamplesDue = 0;  // a recording's limit in samples due, written or not; 0: none
+        // A beat at the start of every second of the sampling clock, whatever the interval: the
+        // desktop's statistics gather once a second.
+        bool beats = false;
     };
 
     // One sample as the sampling clock took it.
@@ -96,6 +99,12 @@ public:
         int errorCode = 0;    // and its code (RecordWriter::ErrorCode)
     };
 
+    // One second's beat: the time of day it fell on and the reading then.
+    struct Beat {
+        std::string time;  // "hh:mm:ss"
+        CurrentReading reading;
+    };
+
     // The clock of the day moved against the steady clock: set back at the end of daylight saving
     // time or by a correction, set forward, or the machine slept. Sampling goes on, on the steady
     // clock; records carry the time of day as it is when they are taken.
@@ -120,6 +129,7 @@ public:
         virtual void ReadingShown(const CurrentReading& /*reading*/) {}
         virtual void NoCom() {}
         virtual void SampleTaken(const Sample& /*sample*/) {}
+        virtual void BeatTaken(const Beat& /*beat*/) {}
         virtual void RecordingChanged(const RecordingReport& /*report*/) {}
         virtual void ListChanged(RealTimeList::State /*state*/) {}
         virtual void ClockStepped(const ClockStep& /*step*/) {}
@@ -197,7 +207,7 @@ private:
     void TakeSample(const std::string& time, double now);
     void Report(RecordingReport::Event event, long records, const std::string& error = {});
     std::string TimeText() const;
-    // When the next sample is due, on the steady clock.
+    // When the next sample or beat is due, on the steady clock.
     double NextSample() const;
     // When the frame finder asks to look again, on the steady clock.
     double FinderDue() const;
@@ -229,6 +239,7 @@ private:
     double lastWaitEnd_ = -1;
 
     SamplingSchedule schedule_;
+    SamplingSchedule beats_{1};
     std::optional<double> clockOffset_;  // the time of day less the steady clock, at the last look
     PcRecording recorder_;
     RealTimeList list_;

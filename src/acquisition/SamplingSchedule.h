@@ -20,6 +20,8 @@ class SamplingSchedule {
     // decimal point '.' are accepted.
     static std::optional<int> ParseInterval(std::string_view text);
 
+    explicit SamplingSchedule(int seconds = DefaultInterval) : samplingSeconds_(seconds) {}
+
     // A new interval takes effect at once: the next sample is one interval after the start of the
     // current second. `now` is on the steady clock, `timeOfDay` the clock of the day read with it.
     void SetInterval(int seconds, double now, double timeOfDay);

@@ -11,9 +11,10 @@ int main(int argc, char* argv[]) {
     IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName("TQ36");
-    // The meter's link outlives every window that was handed it.
+    // The meter's link and the shared state outlive every window that was handed them.
     MeterLink link;
-    RegisterWindows(link);
+    SharedState shared;
+    RegisterWindows(link, shared);
     Forms::Show(WindowNames::Port);
     const int status = QApplication::exec();
     Forms::UnloadAll();

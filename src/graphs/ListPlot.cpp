@@ -32,11 +32,6 @@ double Convert(double v, std::string_view from, std::string_view to, bool differ
 
 }  // namespace
 
-ListPlot& ListPlot::Instance() {
-    static ListPlot plot;
-    return plot;
-}
-
 void ListPlot::Open(RecordTable records) {
     records_ = std::move(records);
     const ChartFrame::UnitLimits limits = ChartFrame::LimitsOf(std::string(records_.Cell(1, records_.UnitColumn())));

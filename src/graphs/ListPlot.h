@@ -11,12 +11,10 @@
 // The plot of a stored list (a data list or a file list): the records it was given, the
 // hand-over values the range dialog changes, the frame of a layout, and the records drawn into
 // primitives. The records are the plot's own snapshot: nothing done to the list afterwards
-// changes what the plot draws.
+// changes what the plot draws. The plot window and its range dialog share one.
 class ListPlot {
 public:
     static constexpr int OriginX = 82;
-
-    static ListPlot& Instance();
 
     // The records to plot, in the unit of the first record's unit cell, the whole range.
     void Open(RecordTable records);
@@ -85,8 +83,6 @@ public:
     double Height() const { return height_; }
     double Width() const { return width_; }
     double XStep() const { return xStep_; }
-
-    void Reset() { *this = ListPlot{}; }
 
 private:
     ChartFrame::Area Area() const;

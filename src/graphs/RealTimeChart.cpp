@@ -20,11 +20,6 @@ bool EveryNth(long index, double interval) {
 
 }  // namespace
 
-RealTimeChart& RealTimeChart::Instance() {
-    static RealTimeChart chart;
-    return chart;
-}
-
 void RealTimeChart::Open(bool dualChannel, const std::string& unitText) {
     channelModeAtStart_ = dualChannel;
     unitAtStart_ = unitText;
@@ -56,7 +51,6 @@ void RealTimeChart::Loaded() {
     lenXPlusbox_ = 60;
     // A reopened graph's first sample is at the left edge, and there it gets its time label.
     countNumber_ = 0;
-    nextPlotTime_ = DueTime{};
 }
 
 Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetrics& metrics) {
@@ -88,10 +82,8 @@ Drawing RealTimeChart::Layout(int clientWidth, int clientHeight, const TextMetri
     return out;
 }
 
-Drawing RealTimeChart::Tick(int now, const std::string& timeText, double samplingSeconds,
-                            const CurrentReading& reading, const TextMetrics& metrics) {
+Drawing RealTimeChart::Sample(const std::string& timeText, const CurrentReading& reading, const TextMetrics& metrics) {
     Drawing out;
-    if (!nextPlotTime_.Tick(now, static_cast<int>(samplingSeconds))) return out;
     if (unitAtStart_.empty()) {
         if (reading.UnitText.empty()) return out;
         Open(reading.DualChannel, reading.UnitText);

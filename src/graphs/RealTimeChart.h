@@ -2,20 +2,18 @@
 
 #include <string>
 
-#include "acquisition/DueTime.h"
 #include "graphs/Drawing.h"
 #include "meter/CurrentReading.h"
 
 // The sweeping real-time chart: a plot area that the pen crosses from left to right across a
 // time span and then starts again at the left edge, erasing the old curve just ahead of it. It
-// keeps the chart's program-wide state (range, span, sweep position) and turns a layout or a
-// sample into what is to be drawn; the window draws that and keeps nothing else.
+// keeps the chart's state (range, span, sweep position), which the graph and its range dialog
+// share, and turns a layout or a sample into what is to be drawn; the window draws that and keeps
+// nothing else.
 class RealTimeChart {
 public:
     static constexpr int OriginX = 52;
     static constexpr double DefaultSpanSeconds = 300;
-
-    static RealTimeChart& Instance();
 
     // The graph opens for the meter as it is: its channel mode and unit, the unit's widest range.
     void Open(bool dualChannel, const std::string& unitText);
@@ -23,19 +21,18 @@ public:
     void SetRange(double yMax, double yMin);
     // Plot width from the client width, then the step that spreads `spanSeconds` across it.
     void SetSpan(int clientWidth, double spanSeconds, double samplingSeconds);
-    // A freshly loaded window: the pen before the left edge, the grid pacing, the time labels and
-    // the due time anew.
+    // A freshly loaded window: the pen before the left edge, the grid pacing and the time labels
+    // anew.
     void Loaded();
 
     // The empty chart for a client area of this size; the curve so far is gone. The curve is drawn
     // against the range this layout labels until the next layout, whatever is stored meanwhile.
     Drawing Layout(int clientWidth, int clientHeight, const TextMetrics& metrics);
-    // One timer tick at `now` (seconds since midnight, with its "hh:mm:ss"): nothing until a
-    // sample is due, and nothing once the meter changed its channel mode or unit. A chart opened
-    // before the meter's first frame waits for it, then lays itself out for that frame's unit and
-    // channel mode and draws from there.
-    Drawing Tick(int now, const std::string& timeText, double samplingSeconds, const CurrentReading& reading,
-                 const TextMetrics& metrics);
+    // One sample of the sampling clock, taken at `timeText` ("hh:mm:ss" on the clock of the day,
+    // which only labels it): nothing once the meter changed its channel mode or unit. A chart
+    // opened before the meter's first frame waits for it, then lays itself out for that frame's
+    // unit and channel mode and draws from there.
+    Drawing Sample(const std::string& timeText, const CurrentReading& reading, const TextMetrics& metrics);
 
     // Height above the bottom of the plot area at which a reading is drawn, in the range of the
     // last layout: 5 px over the top for "OL", "----" and values above the range, 3 px under the
@@ -53,8 +50,6 @@ public:
     double PlotHeight() const { return plotHeight_; }
     double OriginY() const { return originY_; }
     double LabelInterval() const { return lenXPlusbox_; }
-
-    void Reset() { *this = RealTimeChart{}; }
 
 private:
     // Whether the pen, `index` samples from the left edge, has reached `samples` samples across.
@@ -79,5 +74,4 @@ private:
     double gridPhase_ = 0;
     double lenXPlusbox_ = 60;
     int countNumber_ = 0;
-    DueTime nextPlotTime_;
 };

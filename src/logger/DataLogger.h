@@ -4,27 +4,18 @@
 #include <utility>
 #include <vector>
 
-// The program-wide state of the meter's logger: the memory of the last download and whether a
-// download is under way. The download tells it what happens; everyone else only asks. (Whether
-// "Data Logger" is open, the window registry says.)
+// The meter's logger memory as the last download read it, which "Data Logger" fills and its data
+// lists cut their sets from. (Whether a download runs, the meter link says; whether "Data Logger"
+// is open, the window registry.)
 class DataLogger {
 public:
-    static DataLogger& Instance();
-
     const std::vector<std::uint8_t>& MemoryImage() const { return memoryImage_; }
-    // A download talks to the meter: no second one may start.
-    bool Downloading() const { return downloading_; }
 
     // A download begins: the old memory is gone.
-    void DownloadStarted();
+    void DownloadStarted() { memoryImage_.clear(); }
     // The download has read the memory; its sets may be opened from now on.
     void MemoryRead(std::vector<std::uint8_t> memory) { memoryImage_ = std::move(memory); }
-    // The download has ended, whether it read the memory or not.
-    void DownloadEnded() { downloading_ = false; }
-
-    void Reset() { *this = DataLogger{}; }
 
 private:
     std::vector<std::uint8_t> memoryImage_;
-    bool downloading_ = false;
 };

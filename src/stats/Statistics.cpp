@@ -20,8 +20,8 @@ Reading AsShown(const Reading& sample) {
     return shown.kind() == Kind::Empty ? Reading::Mark(Kind::NoReading) : shown;
 }
 
-Extreme Kept(const Reading& shown) { return {shown.Text(), false}; }
-Extreme Moved(const Reading& sample) { return {sample.Text(), true}; }
+Extreme Kept(const Reading& value) { return {value, false}; }
+Extreme Moved(const Reading& sample) { return {sample, true}; }
 
 Extreme MaxAfterNumber(const Reading& v, const Reading& shownMax) {
     switch (shownMax.kind()) {
@@ -77,10 +77,8 @@ Reading ParseShown(std::string_view text) {
     return Reading::Number(value);
 }
 
-MaxMin UpdateMaxMin(const Reading& sample, std::string_view shownMax, std::string_view shownMin) {
+MaxMin UpdateMaxMin(const Reading& sample, const Reading& max, const Reading& min) {
     const Reading v = AsShown(sample);
-    const Reading max = ParseShown(shownMax);
-    const Reading min = ParseShown(shownMin);
     MaxMin next{Kept(max), Kept(min)};
     switch (v.kind()) {
         case Kind::NoReading:
@@ -125,6 +123,15 @@ std::string RunningSum::AverageText(long count) const {
     }
     if (count <= 0) return "";
     return FormatOneDecimal(tenths_ / 10.0 / static_cast<double>(count));
+}
+
+Figures::Moved Figures::Add(const Reading& sample) {
+    const MaxMin next = UpdateMaxMin(sample, max_, min_);
+    max_ = next.max.value;
+    min_ = next.min.value;
+    sum_.Add(sample);
+    ++count_;
+    return {next.max.timeMoved, next.min.timeMoved};
 }
 
 }  // namespace Statistics

@@ -6,9 +6,9 @@
 #include "meter/CurrentReading.h"
 #include "meter/Reading.h"
 
-// The arithmetic of the Max / Min / AVG windows. The windows keep their maxima and minima as the
-// texts they show, so everything here works on the shown texts and on readings rounded to tenths,
-// as a user reads them off the window.
+// The arithmetic of the Max / Min / AVG windows. Every value is taken rounded to tenths, as a user
+// reads it off the window, so what is compared is what is shown; the windows keep the values here
+// and only show them.
 namespace Statistics {
 
 enum class Channel { T1, T2, T1T2 };
@@ -20,13 +20,11 @@ const Reading& Sample(const CurrentReading& reading, Channel channel, std::strin
 // else (a text that is not a number never takes part in a comparison).
 Reading ParseShown(std::string_view text);
 
-// One maximum or minimum after a sample: the text to show, and whether its time label takes the
-// time of this sample.
+// One maximum or minimum after a sample: its value (empty before the first sample), and whether
+// its time label takes the time of this sample.
 struct Extreme {
-    std::string text;
+    Reading value;
     bool timeMoved = false;
-
-    bool operator==(const Extreme&) const = default;
 };
 
 struct MaxMin {
@@ -34,10 +32,10 @@ struct MaxMin {
     Extreme min;
 };
 
-// The new maximum and minimum after `sample`, given what the window shows. A mark beats numbers on
-// its own side ("OL" up, "-OL" down), "----" takes both until the next Start, and a sample equal to
-// the shown value moves its time.
-MaxMin UpdateMaxMin(const Reading& sample, std::string_view shownMax, std::string_view shownMin);
+// The new maximum and minimum after `sample`. A mark beats numbers on its own side ("OL" up,
+// "-OL" down), "----" takes both until the next Start, and a sample equal to the maximum or
+// minimum moves its time.
+MaxMin UpdateMaxMin(const Reading& sample, const Reading& max, const Reading& min);
 
 // The sum of one channel's samples since Start. A sample without a reading makes it "----", an
 // over-range sample makes it "OL"; both marks stay until the next Start, "----" over "OL".
@@ -55,6 +53,27 @@ class RunningSum {
     // value: the sum never drifts.
     double tenths_ = 0.0;
     Mark mark_ = Mark::None;
+};
+
+// One channel's figures since Start: maximum, minimum and the sum of the samples.
+class Figures {
+  public:
+    struct Moved {
+        bool maxTime = false;
+        bool minTime = false;
+    };
+    // Takes one sample; says which time labels take its time.
+    Moved Add(const Reading& sample);
+
+    const Reading& Max() const { return max_; }
+    const Reading& Min() const { return min_; }
+    // "----", "OL", the average as "0.0", or "" before the first sample.
+    std::string AverageText() const { return sum_.AverageText(count_); }
+
+  private:
+    Reading max_, min_;
+    RunningSum sum_;
+    long count_ = 0;
 };
 
 }  // namespace Statistics

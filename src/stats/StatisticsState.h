@@ -3,13 +3,11 @@
 #include <string>
 #include <utility>
 
-// The program-wide state of the Max / Min / AVG statistics: whether a statistics window is open,
-// whether it gathers samples, and the unit letter it gathers them in. The statistics windows and
-// their opening command tell it; everyone else only asks.
+// The state of the Max / Min / AVG statistics that the statistics windows share with their
+// opening command: whether a statistics window is open, whether it gathers samples, and the unit
+// letter it gathers them in. The windows and the command tell it; everyone else only asks.
 class StatisticsState {
   public:
-    static StatisticsState& Instance();
-
     bool AvgWindowOpen() const { return avgWindowOpen_; }
     bool AvgRunning() const { return avgRunning_; }
     const std::string& UnitTextAtStart() const { return unitTextAtStart_; }
@@ -21,8 +19,6 @@ class StatisticsState {
     void GatheringStarted() { avgRunning_ = true; }
     void GatheringStopped() { avgRunning_ = false; }
     void SetUnitTextAtStart(std::string unitText) { unitTextAtStart_ = std::move(unitText); }
-
-    void Reset() { *this = StatisticsState{}; }
 
   private:
     bool avgWindowOpen_ = false;

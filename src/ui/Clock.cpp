@@ -1,9 +1,21 @@
 #include "ui/Clock.h"
 
-#include "ui/SystemClock.h"
+#include <cmath>
+
+#include "acquisition/SystemClock.h"
 
 namespace {
+
+// The system's time of day, read where the engine reads it.
+class TimeOfDayClock : public Clock {
+public:
+    QTime TimeOfDay() const override {
+        return QTime::fromMSecsSinceStartOfDay(static_cast<int>(std::floor(SystemClock::TimeOfDay() * 1000)) % 86400000);
+    }
+};
+
 Clock* installed = nullptr;
+
 }  // namespace
 
 int Clock::SecondsOf(QTime time) { return time.msecsSinceStartOfDay() / 1000; }
@@ -11,7 +23,7 @@ int Clock::SecondsOf(QTime time) { return time.msecsSinceStartOfDay() / 1000; }
 QString Clock::TextOf(QTime time) { return time.toString(QStringLiteral("HH:mm:ss")); }
 
 Clock& Clock::Current() {
-    static SystemClock system;
+    static TimeOfDayClock system;
     return installed ? *installed : system;
 }
 

@@ -3,16 +3,14 @@
 #include <QString>
 #include <QTime>
 
-// The time of day as every window reads it. Tests install a FakeClock to stand at any time,
-// for example just before midnight.
+// The time of day as every window shows it, for what a user does (a window opened, Start
+// pressed); what the meter's samples are stamped with comes with them from the link. Tests
+// install a FakeClock to stand at any time, for example just before midnight.
 class Clock {
 public:
     virtual ~Clock() = default;
 
     virtual QTime TimeOfDay() const = 0;
-    // Seconds on a clock that only runs forwards, whatever the time of day does: the age of a
-    // reading is measured on it.
-    virtual double ElapsedSeconds() const = 0;
     // Whole seconds since midnight, 0 to 86399.
     int SecondsSinceMidnight() const { return SecondsOf(TimeOfDay()); }
     // "hh:mm:ss", 24-hour.

@@ -23,6 +23,9 @@ public:
     void SampleTaken(const Sample& sample) override {
         Queue([sample](MeterLink& link) { link.SampleArrived(sample); });
     }
+    void BeatTaken(const Beat& beat) override {
+        Queue([beat](MeterLink& link) { link.BeatArrived(beat); });
+    }
     void RecordingChanged(const RecordingReport& report) override {
         Queue([report](MeterLink& link) { link.RecordingArrived(report); });
     }
@@ -84,7 +87,7 @@ void MeterLink::Start(int port) {
     Stop();
     port_ = port;
     relay_ = std::make_unique<Relay>(*this);
-    engine_ = std::make_unique<AcquisitionEngine>(AcquisitionEngine::Settings{.port = port}, clock_, *relay_);
+    engine_ = std::make_unique<AcquisitionEngine>(AcquisitionEngine::Settings{.port = port, .beats = true}, clock_, *relay_);
     engine_->Open();
     engine_->SetInterval(samplingSeconds_);
     AcquisitionEngine* engine = engine_.get();
@@ -178,6 +181,8 @@ void MeterLink::NoComArrived() {
 }
 
 void MeterLink::SampleArrived(const Sample& sample) { emit SampleTaken(sample); }
+
+void MeterLink::BeatArrived(const Beat& beat) { emit BeatTaken(beat); }
 
 void MeterLink::RecordingArrived(const RecordingReport& report) {
     recording_ = report.event == RecordingReport::Event::Started;

@@ -21,6 +21,7 @@ class MeterLink : public QObject {
     Q_OBJECT
 public:
     using Sample = AcquisitionEngine::Sample;
+    using Beat = AcquisitionEngine::Beat;
     using RecordingReport = AcquisitionEngine::RecordingReport;
     using DownloadReport = AcquisitionEngine::DownloadReport;
 
@@ -73,6 +74,7 @@ public:
     void PortArrived(int number);
     void NoComArrived();
     void SampleArrived(const Sample& sample);
+    void BeatArrived(const Beat& beat);
     void RecordingArrived(const RecordingReport& report);
     void ListArrived(RealTimeList::State state);
     void DownloadEnded(const DownloadReport& report);
@@ -81,7 +83,10 @@ signals:
     void PortSeen(int number);
     void ReadingShown();
     void NoCom();
+    // A sample of the sampling clock: what it recorded and listed, the reading it took.
     void SampleTaken(const MeterLink::Sample& sample);
+    // A second of the sampling clock went by.
+    void BeatTaken(const MeterLink::Beat& beat);
     void RecordingChanged(const MeterLink::RecordingReport& report);
     void ListChanged(RealTimeList::State state);
     void DownloadWindowShown(long usedBytes);

@@ -45,7 +45,7 @@
 #include "logger/DataLogger.h"
 #include "records/RecordFormat.h"
 #include "ui/Forms.h"
-#include "windows/logger/LoggerCommands.h"
+#include "windows/records/DataListLoading.h"
 #include "windows/records/ListWindow.h"
 #include "windows/records/RecordFile.h"
 
@@ -253,14 +253,13 @@ TEST_F(CliTest, DownloadWritesWhatADataListSaveWrites) {
     EXPECT_TRUE(run.err.contains("2 data sets written")) << run.err.toStdString();
 
     // The desktop path over the same memory: open set 2 from 23:59:58, then save its data list.
-    DataLogger::Instance().DownloadStarted();
-    DataLogger::Instance().MemoryRead(std::vector<std::uint8_t>(memory.begin(), memory.end()));
-    DataLogger::Instance().DownloadEnded();
+    ProgramShared().logger.DownloadStarted();
+    ProgramShared().logger.MemoryRead(std::vector<std::uint8_t>(memory.begin(), memory.end()));
     ScriptedDialogs dialogs;
     Dialogs::Install(&dialogs);
-    RegisterWindows(ProgramLink());
+    RegisterProgramWindows();
     dialogs.QueueInput("23:59:58");
-    OpenDataSet(2);
+    OpenDataSet(ProgramShared().logger, 2);
     auto* list = Forms::FindAs<ListWindow>("DataList1");
     ASSERT_NE(list, nullptr);
     ProgramLink().SavePathChosen(dir.filePath("desktop.txt").toStdString(), true);

@@ -103,32 +103,22 @@ TEST(RealTimeChart, TemperatureLabels) {
 TEST(RealTimeChart, SweepAndWrap) {
     RealTimeChart chart = OpenChart(2, false);
     const CurrentReading reading = ReadingOf(20, 0, false);
-    int now = 36000;
-    EXPECT_EQ(CountLines(chart.Tick(now, "10:00:00", 2, reading, Metrics), Colours::Black), 0) << "the first sample";
+    EXPECT_EQ(CountLines(chart.Sample("10:00:00", reading, Metrics), Colours::Black), 0) << "the first sample";
     EXPECT_EQ(chart.XPos(), 0);
     for (int sample = 1; sample <= 150; ++sample) {
-        now += 2;
-        const Drawing drawing = chart.Tick(now, "10:00:02", 2, reading, Metrics);
+        const Drawing drawing = chart.Sample("10:00:02", reading, Metrics);
         EXPECT_EQ(CountLines(drawing, Colours::Black), 1) << sample;
     }
     EXPECT_EQ(chart.XPos(), chart.PlotWidth());
-    now += 2;
-    EXPECT_EQ(CountLines(chart.Tick(now, "10:05:02", 2, reading, Metrics), Colours::Black), 0) << "after the wrap";
+    EXPECT_EQ(CountLines(chart.Sample("10:05:02", reading, Metrics), Colours::Black), 0) << "after the wrap";
     EXPECT_EQ(chart.XPos(), 0);
-    now += 1;
-    EXPECT_TRUE(chart.Tick(now, "10:05:03", 2, reading, Metrics).empty()) << "not due yet";
 }
 
-// A change of unit or channel mode freezes the chart; a clock passing midnight does not stop it.
-TEST(RealTimeChart, FreezesOnAnotherMeterButGoesOnOverMidnight) {
+// A change of unit or channel mode freezes the chart.
+TEST(RealTimeChart, FreezesOnAnotherMeter) {
     RealTimeChart frozen = OpenChart();
-    EXPECT_FALSE(frozen.Tick(100, "00:01:40", 2, ReadingOf(20, 10, true, "F"), Metrics).size() > 0);
-    EXPECT_FALSE(frozen.Tick(102, "00:01:42", 2, ReadingOf(20, 10, false, "C"), Metrics).size() > 0);
-
-    RealTimeChart night = OpenChart();
-    EXPECT_FALSE(night.Tick(86398, "23:59:58", 2, ReadingOf(20, 10), Metrics).empty());
-    EXPECT_TRUE(night.Tick(86399, "23:59:59", 2, ReadingOf(20, 10), Metrics).empty());
-    EXPECT_FALSE(night.Tick(0, "00:00:00", 2, ReadingOf(20, 10), Metrics).empty()) << "due at 86400";
+    EXPECT_TRUE(frozen.Sample("00:01:40", ReadingOf(20, 10, true, "F"), Metrics).empty());
+    EXPECT_TRUE(frozen.Sample("00:01:42", ReadingOf(20, 10, false, "C"), Metrics).empty());
 }
 
 // However the span divides the plot, a sweep holds the samples from the left edge up to the last
@@ -147,12 +137,10 @@ TEST(RealTimeChart, EverySweepHoldsItsSamplesAndNoMore) {
                 chart.Loaded();
                 chart.Layout(clientWidth, 600, Metrics);
                 const CurrentReading reading = ReadingOf(20, 0, false);
-                int now = 0;
                 long samples = 0;
                 double rightmost = 0;
                 do {
-                    chart.Tick(now, "00:00:00", samplingSeconds, reading, Metrics);
-                    now += samplingSeconds;
+                    chart.Sample("00:00:00", reading, Metrics);
                     rightmost = std::max(rightmost, chart.XPos());
                     ++samples;
                 } while (chart.XPos() > 0 || samples == 1);
@@ -170,10 +158,10 @@ TEST(RealTimeChart, EverySweepHoldsItsSamplesAndNoMore) {
 // previous window left pending.
 TEST(RealTimeChart, AReloadedChartLabelsItsLeftEdge) {
     RealTimeChart chart = OpenChart();
-    EXPECT_NE(FindText(chart.Tick(36000, "10:00:00", 2, ReadingOf(20, 10), Metrics), "10:00:00 "), nullptr);
+    EXPECT_NE(FindText(chart.Sample("10:00:00", ReadingOf(20, 10), Metrics), "10:00:00 "), nullptr);
     chart.Loaded();
     chart.Layout(700, 600, Metrics);
-    EXPECT_NE(FindText(chart.Tick(36002, "10:00:02", 2, ReadingOf(20, 10), Metrics), "10:00:02 "), nullptr);
+    EXPECT_NE(FindText(chart.Sample("10:00:02", ReadingOf(20, 10), Metrics), "10:00:02 "), nullptr);
 }
 
 // Opened before the meter's first frame (no unit yet), the chart waits for it, then takes its
@@ -184,14 +172,14 @@ TEST(RealTimeChart, ChartOpenedBeforeTheFirstFrameTakesItsUnit) {
     chart.SetSpan(700, RealTimeChart::DefaultSpanSeconds, 2);
     chart.Loaded();
     chart.Layout(700, 600, Metrics);
-    EXPECT_TRUE(chart.Tick(36000, "10:00:00", 2, CurrentReading{}, Metrics).empty()) << "nothing to draw yet";
+    EXPECT_TRUE(chart.Sample("10:00:00", CurrentReading{}, Metrics).empty()) << "nothing to draw yet";
 
-    const Drawing first = chart.Tick(36002, "10:00:02", 2, ReadingOf(30, 10, true, "F"), Metrics);
+    const Drawing first = chart.Sample("10:00:02", ReadingOf(30, 10, true, "F"), Metrics);
     EXPECT_NE(FindText(first, "\u00B0F"), nullptr) << "the chart is laid out again for the unit";
     EXPECT_NE(FindText(first, "T1-T2"), nullptr) << "and the channel mode";
     EXPECT_EQ(chart.YMax(), 1999.9);
     EXPECT_EQ(chart.YMin(), -328);
-    const Drawing second = chart.Tick(36004, "10:00:04", 2, ReadingOf(30, 10, true, "F"), Metrics);
+    const Drawing second = chart.Sample("10:00:04", ReadingOf(30, 10, true, "F"), Metrics);
     EXPECT_EQ(CountLines(second, Colours::Black), 1);
     EXPECT_EQ(CountLines(second, Colours::Blue), 1);
 }
@@ -203,8 +191,8 @@ TEST(RealTimeChart, CurveKeepsToTheRangeItsAxesShow) {
     chart.SetRange(100, 0);
     chart.Layout(700, 600, Metrics);
     chart.SetRange(50, 0);
-    chart.Tick(36000, "10:00:00", 2, ReadingOf(30, 0, false), Metrics);
-    const Drawing drawing = chart.Tick(36002, "10:00:02", 2, ReadingOf(30, 0, false), Metrics);
+    chart.Sample("10:00:00", ReadingOf(30, 0, false), Metrics);
+    const Drawing drawing = chart.Sample("10:00:02", ReadingOf(30, 0, false), Metrics);
     const auto line = std::find_if(drawing.begin(), drawing.end(), [](const DrawOp& op) {
         return op.kind == DrawOp::Kind::Line && op.colour == Colours::Black;
     });
@@ -217,7 +205,7 @@ TEST(RealTimeChart, CurveKeepsToTheRangeItsAxesShow) {
 // same place leaves nothing behind.
 TEST(RealTimeChart, TimeLabelIsClearedInFull) {
     RealTimeChart chart = OpenChart();
-    const Drawing drawing = chart.Tick(36000, "10:00:00", 2, ReadingOf(20, 10), Metrics);
+    const Drawing drawing = chart.Sample("10:00:00", ReadingOf(20, 10), Metrics);
     const DrawOp* label = FindText(drawing, "10:00:00 ");
     ASSERT_NE(label, nullptr);
     const auto box = std::find_if(drawing.begin(), drawing.end(), [&](const DrawOp& op) {

@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows(ProgramLink());
+        RegisterProgramWindows();
     }
     void TearDown() override { ResetProgramState(); }
 
@@ -73,7 +73,7 @@ TEST_F(PlotWindowTest, CurvesOfTheListThatOpenedThePlot) {
     PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\tC\t\r\n2\t10:00:02\t30.0\tC\t\r\n3\t10:00:04\tOL\tC\t\r\n"
                               "4\t10:00:06\t100.0\tC\t\r\n");
     ASSERT_NE(plot, nullptr);
-    ListPlot& chart = ListPlot::Instance();
+    ListPlot& chart = ProgramShared().plot;
     EXPECT_FALSE(chart.TwoChannels()) << "the layout of the list that opened the plot";
     chart.SetRange(0, 100, 1, 4);
     plot->Relayout();
@@ -103,7 +103,7 @@ TEST_F(PlotWindowTest, PlotWhoseListWasReplacedDrawsItsOwnRecords) {
     ASSERT_EQ(Forms::FindAs<ListWindow>("FileList2")->Records().Rows(), 3);
 
     plot->resize(plot->width() + 40, plot->height() + 20);
-    ListPlot& chart = ListPlot::Instance();
+    ListPlot& chart = ProgramShared().plot;
     chart.SetRange(0, 100, 1, 10);
     plot->Relayout();
     Child<QTimer>(plot, "Timer1")->stop();
@@ -245,8 +245,8 @@ TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {
     range->CmdOK_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Forms::Find("PlotRange"), nullptr);
-    EXPECT_EQ(ListPlot::Instance().YMax(), 50);
-    EXPECT_EQ(ListPlot::Instance().RecordLimit(), 3);
+    EXPECT_EQ(ProgramShared().plot.YMax(), 50);
+    EXPECT_EQ(ProgramShared().plot.RecordLimit(), 3);
     EXPECT_NE(Forms::Find("ListPlot1"), nullptr);
 }
 
@@ -275,9 +275,9 @@ TEST_F(PlotWindowTest, CommandLinePlotDrawsTheWindowsChart) {
     }
     PlotWindow* plot = PlotOf(file);
     ASSERT_NE(plot, nullptr);
-    ASSERT_TRUE(ListPlot::Instance().TwoChannels());
+    ASSERT_TRUE(ProgramShared().plot.TwoChannels());
     plot->resize(523, 431);
-    ListPlot::Instance().SetRange(-20, 150, 7, 2950);
+    ProgramShared().plot.SetRange(-20, 150, 7, 2950);
     plot->Relayout();
     Child<QTimer>(plot, "Timer1")->stop();
     plot->Timer1_Timer();

@@ -34,21 +34,20 @@ namespace {
 
 const QColor Black(0, 0, 0), White(255, 255, 255), Grey(192, 192, 192), Blue(0, 0, 255), Red(255, 0, 0);
 
-// The graph opened for a two-channel meter in C, its timer stopped so that the test takes the
-// samples, the clock standing at 10:00:00.
+// The graph opened for a two-channel meter in C, the clock standing at 10:00:00; the samples are
+// the test's, told to the link as its engine tells them.
 class RealTimeGraphTest : public testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
         Clock::Install(&clock);
-        RegisterWindows(ProgramLink());
+        RegisterProgramWindows();
         Show(30, 10, true);
-        OpenRealTimeGraph(ProgramLink());
+        OpenRealTimeGraph(ProgramLink(), ProgramShared().chart);
         graph = Forms::FindAs<RealTimeGraph>("RealTime23");
         ASSERT_NE(graph, nullptr);
-        Child<QTimer>(graph, "Timer1")->stop();
-        RealTimeChart::Instance().SetRange(100, 0);
+        ProgramShared().chart.SetRange(100, 0);
         graph->Relayout();
     }
     void TearDown() override { ResetProgramState(); }
@@ -63,10 +62,13 @@ protected:
     }
     void Sample() {
         clock.Advance(2);
-        graph->Timer1_Timer();
+        MeterLink::Sample sample;
+        sample.time = clock.TimeText().toStdString();
+        sample.reading = ProgramLink().Reading();
+        ProgramLink().SampleArrived(sample);
     }
 
-    static const RealTimeChart& Chart() { return RealTimeChart::Instance(); }
+    static const RealTimeChart& Chart() { return ProgramShared().chart; }
     double X0() const { return RealTimeChart::OriginX; }
     double Y0() const { return Chart().OriginY(); }
     double H() const { return Chart().PlotHeight(); }
@@ -170,13 +172,13 @@ TEST_F(RealTimeGraphTest, EmptyChartHasItsAxesGridAndLabels) {
     EXPECT_TRUE(ShowsText("(Time)", (X0() + Chart().PlotWidth()) / 2, Y0() + 25, Black));
 
     // The unit 50 px left of the area, level with the middle label when the labels leave it room.
-    RealTimeChart::Instance().SetRange(8, 0);
+    ProgramShared().chart.SetRange(8, 0);
     graph->Relayout();
     EXPECT_TRUE(ShowsText("\u00B0C", X0() - 50, Y0() - H() / 2 - TextHeight() / 2.0, Black));
 
     // A one-channel meter: no legend and no "(Time)".
     Show(30, 10, false);
-    OpenRealTimeGraph(ProgramLink());
+    OpenRealTimeGraph(ProgramLink(), ProgramShared().chart);
     graph = Forms::FindAs<RealTimeGraph>("RealTime23");
     ASSERT_NE(graph, nullptr);
     EXPECT_TRUE(ColourNear(X0() - 2, Y0() - H() / 3, Black)) << "Y axis";
@@ -218,7 +220,7 @@ TEST_F(RealTimeGraphTest, WrapStartsAgainWithoutALineBack) {
 
 // The range dialog: what it shows, the keys it takes, and OK opening the graph again.
 TEST_F(RealTimeGraphTest, RangeDialogReopensTheGraphWithItsValues) {
-    RealTimeChart::Instance().SetRange(1767, -200);
+    ProgramShared().chart.SetRange(1767, -200);
     Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
     auto* range = Forms::FindAs<RealTimeRange>("RealTimeRange");
     ASSERT_NE(range, nullptr);
@@ -253,9 +255,7 @@ TEST_F(RealTimeGraphTest, RangeDialogReopensTheGraphWithItsValues) {
     EXPECT_NE(reopened, graph);
     EXPECT_EQ(Chart().YMin(), -5);
     EXPECT_DOUBLE_EQ(Chart().XStep(), Chart().PlotWidth() / 60) << "2 minutes at 2-s samples";
-    QTimer* timer = Child<QTimer>(reopened, "Timer1");
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->interval(), 166);
+    EXPECT_TRUE(reopened->Sampling());
 }
 
 // The range dialog has no prescribed place: it opens beside its graph, not over it.
@@ -277,12 +277,11 @@ TEST_F(RealTimeGraphTest, RangeDialogOpensBesideTheGraph) {
 }
 
 TEST_F(RealTimeGraphTest, RangeDialogClosedOrFaultyLeavesTheGraphAsItWas) {
-    QTimer* timer = Child<QTimer>(graph, "Timer1");
-    timer->start();
+    ASSERT_TRUE(graph->Sampling());
     Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
-    EXPECT_FALSE(timer->isActive()) << "no samples while the dialog is open";
+    EXPECT_FALSE(graph->Sampling()) << "no samples while the dialog is open";
     Forms::Find("RealTimeRange")->close();
-    EXPECT_TRUE(timer->isActive());
+    EXPECT_TRUE(graph->Sampling());
 
     Child<Toolbar>(graph, "Toolbar1")->Trigger("Limit");
     auto* range = Forms::FindAs<RealTimeRange>("RealTimeRange");
@@ -295,15 +294,14 @@ TEST_F(RealTimeGraphTest, RangeDialogClosedOrFaultyLeavesTheGraphAsItWas) {
 }
 
 TEST_F(RealTimeGraphTest, PauseAndStartSwapTheButton) {
-    QTimer* timer = Child<QTimer>(graph, "Timer1");
-    timer->start();
+    ASSERT_TRUE(graph->Sampling());
     Toolbar* bar = Child<Toolbar>(graph, "Toolbar1");
     bar->Trigger("Pause");
-    EXPECT_FALSE(timer->isActive());
+    EXPECT_FALSE(graph->Sampling());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Start");
     EXPECT_EQ(bar->ButtonIcon("Pause").cacheKey(), bar->ButtonIcon("Start").cacheKey());
     bar->Trigger("Pause");
-    EXPECT_TRUE(timer->isActive());
+    EXPECT_TRUE(graph->Sampling());
     EXPECT_EQ(bar->ButtonTooltip("Pause"), "Pause");
 }
 
@@ -334,7 +332,7 @@ TEST_F(RealTimeGraphTest, PrintsTheChartAsShown) {
 TEST_F(RealTimeGraphTest, RangeOkWithoutAChangeKeepsTheGraphAsItIs) {
     const QMargins frame(1, 20, 1, 5);
     WindowFrame::Install(frame);
-    OpenRealTimeGraph(ProgramLink());
+    OpenRealTimeGraph(ProgramLink(), ProgramShared().chart);
     graph = Forms::FindAs<RealTimeGraph>("RealTime23");
     LimitThenOk([this] {
         EXPECT_EQ(RangeField("TxtWidth")->text(), "9");

@@ -36,7 +36,7 @@
 #include "ui/Forms.h"
 #include "ui/Grid.h"
 #include "ui/Toolbar.h"
-#include "windows/logger/LoggerCommands.h"
+#include "windows/records/DataListLoading.h"
 #include "windows/logger/MemoryWindow.h"
 #include "windows/panel/Panel.h"
 #include "windows/records/ListWindow.h"
@@ -123,7 +123,7 @@ protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows(ProgramLink());
+        RegisterProgramWindows();
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("USERPROFILE", home.path().toLocal8Bit());
         QObject::connect(&ProgramLink(), &MeterLink::ReadingShown, &watcher,
@@ -264,9 +264,9 @@ TEST_F(LoggerWindowsTest, DownloadListOpenASetAndSaveIt) {
     // The data set plotted: from this list, in the unit of its first record.
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
     EXPECT_NE(Forms::Find("ListPlot1"), nullptr);
-    EXPECT_TRUE(ListPlot::Instance().Records().SharesRowsWith(list->Records())) << "a snapshot of this list";
-    EXPECT_EQ(ListPlot::Instance().Unit(), "C");
-    EXPECT_EQ(ListPlot::Instance().RecordCount(), 5);
+    EXPECT_TRUE(ProgramShared().plot.Records().SharesRowsWith(list->Records())) << "a snapshot of this list";
+    EXPECT_EQ(ProgramShared().plot.Unit(), "C");
+    EXPECT_EQ(ProgramShared().plot.RecordCount(), 5);
 
     // On the line, one exchange for the two presses: "A" until the size came (the first answer
     // came after a live frame), then "U", and nothing after it.
@@ -295,8 +295,8 @@ TEST_F(LoggerWindowsTest, OneChannelSetOnATwoChannelMeterKeepsItsLayout) {
     EXPECT_EQ(list->Records().Cell(1, 3), "C");
 
     Child<Toolbar>(list, "Toolbar1")->Trigger("Plot");
-    EXPECT_FALSE(ListPlot::Instance().TwoChannels()) << "one curve";
-    EXPECT_EQ(ListPlot::Instance().RecordCount(), 6);
+    EXPECT_FALSE(ProgramShared().plot.TwoChannels()) << "one curve";
+    EXPECT_EQ(ProgramShared().plot.RecordCount(), 6);
 }
 
 TEST_F(LoggerWindowsTest, EmptyLoggerSaysSoAndReadingsGoOn) {
@@ -327,7 +327,7 @@ TEST_F(LoggerWindowsTest, ShortDumpListsWhatCame) {
     EXPECT_EQ(sets->RowText(1, '|'), "1|10|3");
     EXPECT_EQ(sets->RowText(2, '|'), "2|5|20 (incomplete)");
     EXPECT_GE(sets->ColWidth(2), sets->TextWidth("20 (incomplete)")) << "the mark is not cut off";
-    EXPECT_EQ(DataLogger::Instance().MemoryImage().size(), 171u);
+    EXPECT_EQ(ProgramShared().logger.MemoryImage().size(), 171u);
     EXPECT_TRUE(LiveReadingsGoOn());
 }
 
@@ -369,10 +369,10 @@ TEST_F(LoggerWindowsTest, StartTimePrompt) {
     for (int i = 0; i < 2; ++i) memory.insert(memory.end(), record.begin(), record.end());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DataLogger::Instance().MemoryRead(memory);
+        ProgramShared().logger.MemoryRead(memory);
         dialogs.ClearCalls();
         for (const auto& answer : c.answers) answer ? dialogs.QueueInput(*answer) : dialogs.QueueInputCancel();
-        OpenDataSet(1);
+        OpenDataSet(ProgramShared().logger, 1);
         EXPECT_EQ(dialogs.Count(DialogCall::Kind::Input), c.answers.size());
         EXPECT_EQ(
             dialogs.Messages(),
@@ -416,7 +416,7 @@ TEST_F(LoggerWindowsTest, ClosingDataLoggerDuringTheTransferEndsIt) {
     Forms::Find("Memory")->close();
     EXPECT_TRUE(PumpUntil([] { return !ProgramLink().Downloading(); })) << "closing the window ends the transfer";
     EXPECT_EQ(Forms::Find("Memory"), nullptr);
-    EXPECT_TRUE(DataLogger::Instance().MemoryImage().empty());
+    EXPECT_TRUE(ProgramShared().logger.MemoryImage().empty());
     ASSERT_TRUE(PumpUntil([&] { return !readings.empty() && live(readings.back()); }, 60)) << "live frames come back";
 
     dialogs.QueueInput("1");

@@ -95,7 +95,7 @@ protected:
     void SetUp() override {
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows(ProgramLink());
+        RegisterProgramWindows();
         QObject::connect(&ProgramLink(), &MeterLink::SampleTaken, &watcher, [this](const MeterLink::Sample& sample) {
             samples.push_back(sample);
             framesSinceSample = 0;
@@ -524,7 +524,7 @@ TEST_F(PanelTest, ChoosingAManualHidesThePanelOpensItAndUnselects) {
 
 // The six manuals' buttons, one under the other inside the help panel, each 2415 x 255 twips.
 TEST_F(PanelTest, HelpOptionsAsDesigned) {
-    Panel panel(ProgramLink());
+    Panel panel(ProgramLink(), {});
     for (int i = 0; i < 6; ++i) {
         const auto* option = Child<QRadioButton>(&panel, QString("Option1_%1").arg(i).toLatin1().constData());
         ASSERT_NE(option, nullptr);

@@ -29,11 +29,11 @@
 #include "windows/records/ListWindow.h"
 
 // A main window that neither starts nor stops the meter link and does not end the program when it
-// goes. It shows what the link tells as the real one does (the rows of the samples go to the list
-// windows from here) and has the geometry the list windows place themselves by.
+// goes. It shows what the link tells as the real one does and has the geometry the list windows
+// place themselves by.
 class IdlePanel : public Panel {
 public:
-    IdlePanel() : Panel(ProgramLink()) {}
+    IdlePanel() : Panel(ProgramLink(), {}) {}
 
 protected:
     void Load() override {}
@@ -79,7 +79,7 @@ protected:
         qputenv("USERPROFILE", home.path().toLocal8Bit());
         ResetProgramState();
         Dialogs::Install(&dialogs);
-        RegisterWindows(ProgramLink());
+        RegisterProgramWindows();
         Forms::Register("Panel", [] { return new IdlePanel; });
     }
 

@@ -33,7 +33,7 @@ class PortWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        RegisterWindows(ProgramLink());
+        RegisterProgramWindows();
         port = Forms::GetAs<PortWindow>("Port");
         ASSERT_NE(port, nullptr);
         combo = port->findChild<QComboBox*>("TxtCOM");
@@ -154,7 +154,7 @@ TEST_F(PortWindowTest, SerialDevicesGoesWithThePortWindow) {
     for (bool ok : {false, true}) {
         SCOPED_TRACE(ok ? "OK" : "closed");
         ResetProgramState();
-        RegisterWindows(ProgramLink());
+        RegisterProgramWindows();
         port = Forms::GetAs<PortWindow>("Port");
         port->BtnDeviceManager_Click();
         ASSERT_NE(Forms::Find("SerialDevices"), nullptr);

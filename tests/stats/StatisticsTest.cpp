@@ -22,8 +22,10 @@ TEST(Statistics, UpdateMaxMin) {
         Reading sample;
         const char* shownMax;
         const char* shownMin;
-        Statistics::Extreme max;
-        Statistics::Extreme min;
+        struct {
+            const char* text;
+            bool timeMoved;
+        } max, min;
     };
     const Case cases[] = {
         {"first number", N(21.5), "", "", {"21.5", true}, {"21.5", true}},
@@ -52,10 +54,11 @@ TEST(Statistics, UpdateMaxMin) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Statistics::MaxMin next = Statistics::UpdateMaxMin(c.sample, c.shownMax, c.shownMin);
-        EXPECT_EQ(next.max.text, c.max.text);
+        const Statistics::MaxMin next = Statistics::UpdateMaxMin(c.sample, Statistics::ParseShown(c.shownMax),
+                                                                 Statistics::ParseShown(c.shownMin));
+        EXPECT_EQ(next.max.value.Text(), c.max.text);
         EXPECT_EQ(next.max.timeMoved, c.max.timeMoved);
-        EXPECT_EQ(next.min.text, c.min.text);
+        EXPECT_EQ(next.min.value.Text(), c.min.text);
         EXPECT_EQ(next.min.timeMoved, c.min.timeMoved);
     }
 }
@@ -77,12 +80,11 @@ TEST(Statistics, AverageAfterEachSample) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Statistics::RunningSum sum;
+        Statistics::Figures figures;
         std::vector<std::string> averages;
-        long count = 0;
         for (const Reading& sample : c.samples) {
-            sum.Add(sample);
-            averages.push_back(sum.AverageText(++count));
+            figures.Add(sample);
+            averages.push_back(figures.AverageText());
         }
         EXPECT_EQ(averages, c.averages);
     }

@@ -22,6 +22,7 @@
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
 #include "windows/stats/AvgWindow.h"
+#include "app/Windows.h"
 #include "windows/stats/StatisticsCommands.h"
 
 namespace {
@@ -52,7 +53,8 @@ class AvgWindowTest : public testing::Test {
         Clock::Install(&clock);
         clock.Set(10, 0, 0);
         for (bool dual : {false, true})
-            Forms::Register(AvgWindow::NameOf(dual), [dual] { return new AvgWindow(ProgramLink(), dual); });
+            Forms::Register(AvgWindow::NameOf(dual),
+                            [dual] { return new AvgWindow(ProgramLink(), ProgramShared().statistics, dual); });
         CurrentReading meter = ProgramLink().Reading();
         meter.MeterOnline = true;
         meter.UnitText = "C";
@@ -64,7 +66,7 @@ class AvgWindowTest : public testing::Test {
 
     static AvgWindow* Open(bool dual) {
         MeterReading()->DualChannel = dual;
-        OpenStatistics(ProgramLink());
+        OpenStatistics(ProgramLink(), ProgramShared().statistics);
         return Forms::FindAs<AvgWindow>(AvgWindow::NameOf(dual));
     }
     // `sample` on one channel in every unit, 0.0 on the others.
@@ -77,12 +79,16 @@ class AvgWindowTest : public testing::Test {
         }
         ProgramLink().ReadingArrived(m);
     }
-    // One tick a second later per sample.
-    void Ticks(AvgWindow* window, int index, const std::vector<Reading>& samples) {
+    // The link's beat of a second, at the clock's time, with the reading it holds.
+    void Beat() {
+        ProgramLink().BeatArrived({clock.TimeText().toStdString(), ProgramLink().Reading()});
+    }
+    // One beat a second later per sample.
+    void Ticks(int index, const std::vector<Reading>& samples) {
         for (const Reading& sample : samples) {
             clock.Advance(1);
             Set(index, sample);
-            window->Timer1_Timer();
+            Beat();
         }
     }
     static QString Text(const QWidget* window, const char* name) {
@@ -96,7 +102,7 @@ class AvgWindowTest : public testing::Test {
     static QPushButton* StartStop(const QWidget* window) {
         return Child<QPushButton>(window, "CmdStartStop");
     }
-    static const StatisticsState& State() { return StatisticsState::Instance(); }
+    static const StatisticsState& State() { return ProgramShared().statistics; }
 
     ScriptedDialogs dialogs;
     FakeClock clock;
@@ -115,19 +121,19 @@ TEST_F(AvgWindowTest, OpensBesideTheMainWindowAndGathers) {
         EXPECT_EQ(
             QStringList({Text(window, "LblUnit"), Text(window, "LblType"), Text(window, "LblStartTime")}),
             QStringList({"C", "K", "10:00:00"}));
-        EXPECT_TRUE(Child<QTimer>(window, "Timer1")->isActive());
+        EXPECT_TRUE(window->TicksEnabled());
         EXPECT_TRUE(State().AvgWindowOpen() && State().AvgRunning());
         EXPECT_EQ(State().UnitTextAtStart(), "C");
         EXPECT_EQ(ProgramLink().ChannelModeAtStart(), dual);
 
         MeterReading()->DualChannel = !dual;
-        OpenStatistics(ProgramLink());
+        OpenStatistics(ProgramLink(), ProgramShared().statistics);
         EXPECT_EQ(Forms::Find(AvgWindow::NameOf(!dual)), nullptr) << "one statistics window at a time";
         Forms::Unload(window->Name());
         EXPECT_FALSE(State().AvgWindowOpen() || State().AvgRunning());
     }
     MeterReading()->MeterOnline = false;
-    OpenStatistics(ProgramLink());
+    OpenStatistics(ProgramLink(), ProgramShared().statistics);
     EXPECT_EQ(Forms::LoadedNames(), QStringList({"Panel"}));
 }
 
@@ -149,7 +155,7 @@ TEST_F(AvgWindowTest, SequencesOfSamples) {
             SCOPED_TRACE(testing::Message() << c.name << " on " << channel->labels[0]);
             clock.Set(10, 0, 0);
             AvgWindow* window = Open(channel->dual);
-            Ticks(window, channel->index, c.samples);
+            Ticks(channel->index, c.samples);
             EXPECT_EQ(Shown(window, *channel), c.shown);
             Forms::Unload(window->Name());
         }
@@ -174,7 +180,7 @@ TEST_F(AvgWindowTest, ScreenReadersReadTheValuesAndTheirMeaning) {
         SCOPED_TRACE(c.label);
         clock.Set(10, 0, 0);
         AvgWindow* window = Open(c.dual);
-        Ticks(window, 0, {N(300.0)});
+        Ticks(0, {N(300.0)});
         QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(Child<QLabel>(window, c.label));
         ASSERT_NE(spoken, nullptr);
         EXPECT_EQ(spoken->text(QAccessible::Name), c.read);
@@ -187,10 +193,10 @@ TEST_F(AvgWindowTest, StopKeepsTheValuesAndStartBeginsAfresh) {
     for (const ChannelCase* t1 : {&T1Of2, &T1Of1}) {
         clock.Set(10, 0, 0);
         AvgWindow* window = Open(t1->dual);
-        Ticks(window, 0, {N(21.5), N(23.5)});
+        Ticks(0, {N(21.5), N(23.5)});
         clock.Set(10, 0, 5);
         StartStop(window)->click();
-        Ticks(window, 0, {N(99.0)});
+        Ticks(0, {N(99.0)});
         EXPECT_EQ(StartStop(window)->text(), "Start");
         EXPECT_EQ(Text(window, "LblStopTime"), "10:00:05");
         EXPECT_EQ(Text(window, "LblCurrentTime"), "10:00:06");
@@ -202,7 +208,7 @@ TEST_F(AvgWindowTest, StopKeepsTheValuesAndStartBeginsAfresh) {
         EXPECT_EQ(QStringList({Text(window, "LblStartTime"), Text(window, "LblStopTime")}),
                   QStringList({"10:01:00", ""}));
         EXPECT_EQ(Shown(window, *t1), QStringList({"", "10:00:02", "", "10:00:01", ""}));
-        Ticks(window, 0, {N(5.0)});
+        Ticks(0, {N(5.0)});
         EXPECT_EQ(Shown(window, *t1), QStringList({"5.0", "10:01:01", "5.0", "10:01:01", "5.0"}));
         Forms::Unload(window->Name());
     }
@@ -217,12 +223,12 @@ TEST_F(AvgWindowTest, GathersInTheUnitOfTheStart) {
             meter->UnitText = "C";
             meter->T1F = N(86.0), meter->T1C = N(30.0), meter->T1K = N(303.2);
         }
-        window->Timer1_Timer();
+        Beat();
         EXPECT_EQ(Text(window, t1->labels[0]), "86.0");
         // Only the two-channel twin takes the meter's present unit at a new Start.
         StartStop(window)->click();
         StartStop(window)->click();
-        window->Timer1_Timer();
+        Beat();
         EXPECT_EQ(Text(window, t1->labels[0]), t1->dual ? "30.0" : "86.0");
         EXPECT_EQ(Text(window, "LblUnit"), t1->dual ? "C" : "F");
         Forms::Unload(window->Name());
@@ -232,15 +238,15 @@ TEST_F(AvgWindowTest, GathersInTheUnitOfTheStart) {
 TEST_F(AvgWindowTest, ChannelChangeClosesTwoChannelsAndStopsOne) {
     QPointer<AvgWindow> dual = Open(true);
     MeterReading()->DualChannel = false;
-    dual->Timer1_Timer();
+    Beat();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dual.isNull());
     EXPECT_FALSE(State().AvgWindowOpen() || State().AvgRunning());
 
     AvgWindow* single = Open(false);
-    Ticks(single, 0, {N(21.5)});
+    Ticks(0, {N(21.5)});
     MeterReading()->DualChannel = true;
-    Ticks(single, 0, {N(40.0), N(40.0)});
+    Ticks(0, {N(40.0), N(40.0)});
     EXPECT_TRUE(Forms::IsShown("AVG1"));
     EXPECT_FALSE(State().AvgWindowOpen() || State().AvgRunning());
     EXPECT_EQ(Shown(single, T1Of1), QStringList({"21.5", "10:00:01", "21.5", "10:00:01", "21.5"}));
@@ -251,11 +257,11 @@ TEST_F(AvgWindowTest, ChannelChangeClosesTwoChannelsAndStopsOne) {
 // the main window: the two-channel window takes over alone and gathers from its own start.
 TEST_F(AvgWindowTest, AvgAfterAChannelChangeOpensOneWindowThatGathersAlone) {
     QPointer<AvgWindow> single = Open(false);
-    Ticks(single, 0, {N(20.0)});
+    Ticks(0, {N(20.0)});
     MeterReading()->DualChannel = true;
-    Ticks(single, 0, {N(20.0)});
+    Ticks(0, {N(20.0)});
     StartStop(single)->click();
-    Ticks(single, 0, {N(20.0)});
+    Ticks(0, {N(20.0)});
 
     AvgWindow* dual = Open(true);
     ASSERT_NE(dual, nullptr);
@@ -265,8 +271,7 @@ TEST_F(AvgWindowTest, AvgAfterAChannelChangeOpensOneWindowThatGathersAlone) {
     for (int tick = 0; tick < 3; ++tick) {
         clock.Advance(1);
         Set(0, N(20.0));
-        for (AvgWindow* window : {single.data(), dual})
-            if (window) window->Timer1_Timer();
+        Beat();
     }
     EXPECT_EQ(Shown(dual, T1Of2), QStringList({"20.0", "10:00:06", "20.0", "10:00:06", "20.0"}));
 }
@@ -276,11 +281,11 @@ TEST_F(AvgWindowTest, AvgAfterAChannelChangeOpensOneWindowThatGathersAlone) {
 TEST_F(AvgWindowTest, RefusedTickIsNotCounted) {
     AvgWindow* single = Open(false);
     MeterReading()->DualChannel = true;
-    Ticks(single, 0, {N(20.0)});
+    Ticks(0, {N(20.0)});
     ASSERT_FALSE(State().AvgRunning());
     MeterReading()->DualChannel = false;
-    StatisticsState::Instance().WindowOpened();
-    Ticks(single, 0, {N(20.0), N(15.0)});
+    ProgramShared().statistics.WindowOpened();
+    Ticks(0, {N(20.0), N(15.0)});
     EXPECT_EQ(Text(single, "LblAVG"), "17.5");
 }
 
@@ -290,7 +295,10 @@ TEST_F(AvgWindowTest, SamplingTickClosesStatisticsOfTheOtherChannelMode) {
             SCOPED_TRACE(testing::Message() << "opened dual " << dualAtOpen << ", now dual " << dualNow);
             const QString name = Open(dualAtOpen)->Name();
             MeterReading()->DualChannel = dualNow;
-            CloseStatisticsOnChannelChange(ProgramLink());
+            MeterLink::Sample sample;
+            sample.reading = ProgramLink().Reading();
+            sample.channelModeChanged = true;
+            ProgramLink().SampleArrived(sample);
             EXPECT_EQ(Forms::Find(name) != nullptr, dualAtOpen == dualNow);
             Forms::Unload(name);
         }

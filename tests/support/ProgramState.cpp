@@ -3,15 +3,13 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <atomic>
+#include <cmath>
 #include <chrono>
 #include <ctime>
 #include <memory>
 
-#include "graphs/ListPlot.h"
-#include "graphs/RealTimeChart.h"
-#include "logger/DataLogger.h"
+#include "app/Windows.h"
 #include "serial/Rs232_API.h"
-#include "stats/StatisticsState.h"
 #include "ui/Clock.h"
 #include "ui/Desktop.h"
 #include "ui/Dialogs.h"
@@ -52,9 +50,21 @@ MeterLink& ProgramLink() {
     return *Link();
 }
 
+SharedState& ProgramShared() {
+    static SharedState shared;
+    return shared;
+}
+
+void RegisterProgramWindows() { RegisterWindows(ProgramLink(), ProgramShared()); }
+
 void StandLinkClockAt(double secondsSinceMidnight) {
     if (standingTimeOfDay.load() < 0) standingSteady = SystemClock::Steady() + steadyOffset.load();
     standingTimeOfDay = secondsSinceMidnight;
+}
+
+void StepLinkTimeOfDay(double seconds) {
+    const double next = std::fmod(standingTimeOfDay.load() + seconds + 86400, 86400);
+    standingTimeOfDay = next;
 }
 
 void AdvanceLinkClock(double seconds) {
@@ -81,8 +91,5 @@ void ResetProgramState() {
     Desktop::InstallOpener({});
     WindowFrame::Install(std::nullopt);
     Rs232_API::Reset();
-    DataLogger::Instance().Reset();
-    RealTimeChart::Instance().Reset();
-    ListPlot::Instance().Reset();
-    StatisticsState::Instance().Reset();
+    ProgramShared() = SharedState{};
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
-#include "ui/SystemClock.h"
 
 namespace {
 
@@ -37,18 +36,6 @@ TEST(FakeClock, WholeSecondsAndTextFormat) {
         EXPECT_EQ(clock.SecondsSinceMidnight(), c.whole) << c.seconds;
         EXPECT_EQ(clock.TimeText(), c.text) << c.seconds;
     }
-}
-
-TEST(Clock, InstallAndFallBackToSystem) {
-    FakeClock fake(12, 0, 0);
-    Clock::Install(&fake);
-    EXPECT_EQ(&Clock::Current(), &fake);
-    EXPECT_EQ(Clock::Current().TimeText(), "12:00:00");
-    Clock::Install(nullptr);
-    EXPECT_NE(dynamic_cast<SystemClock*>(&Clock::Current()), nullptr);
-    const QString text = Clock::Current().TimeText();
-    EXPECT_EQ(text.size(), 8);
-    EXPECT_TRUE(QTime::fromString(text, "HH:mm:ss").isValid()) << text.toStdString();
 }
 
 }  // namespace

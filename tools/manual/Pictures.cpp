@@ -26,7 +26,7 @@
 #include "windows/WindowNames.h"
 #include "windows/graphs/PlotWindow.h"
 #include "windows/graphs/RealTimeGraph.h"
-#include "windows/logger/LoggerCommands.h"
+#include "windows/records/DataListLoading.h"
 #include "windows/panel/Panel.h"
 #include "windows/records/ListWindow.h"
 #include "windows/serial/PortWindow.h"
@@ -120,12 +120,9 @@ void Poll(BenchMeter& meter, FakeClock& clock, const long& readings, double seco
     RunUntil([&] { return readings > before; }, mostMs);
 }
 
-// One second of the clock: the meter's next reading, the sample due with it (a record and a list
-// row), and the graph's tick.
-void Second(BenchMeter& meter, FakeClock& clock, const long& readings) {
-    Poll(meter, clock, readings, 1);
-    if (auto* graph = Forms::FindAs<RealTimeGraph>(WindowNames::RealTimeGraph)) graph->Timer1_Timer();
-}
+// One second of the clock: the meter's next reading, and the sample due with it (a record, a
+// list row and a step of the graph).
+void Second(BenchMeter& meter, FakeClock& clock, const long& readings) { Poll(meter, clock, readings, 1); }
 
 // What the pictures of the main window and the real-time list show, for the manuals' test to hold
 // against the captions: the record count, and the time of each list row.
@@ -184,7 +181,8 @@ QHash<QString, QImage> Take(QStringList* shown) {
                     [bench] { return bench->Now(); }, [] { return 0.0; }});
     long readings = 0;
     QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
-    RegisterWindows(link);
+    static SharedState shared;
+    RegisterWindows(link, shared);
 
     // The user chooses COM 1 and presses OK.
     auto* port = Forms::GetAs<PortWindow>(WindowNames::Port);
@@ -207,7 +205,6 @@ QHash<QString, QImage> Take(QStringList* shown) {
         RunUntil([&link] { return link.Recording(); });
         Press(WindowNames::Panel, "List");
         Press(WindowNames::Panel, "Graph");
-        StopTimer(WindowNames::RealTimeGraph);
         SetRange(WindowNames::RealTimeGraph, WindowNames::RealTimeRange, {"TxtMax", "TxtMin", "TxtCounts"},
                  {"40", "0", "5"});
         for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, readings);
@@ -227,7 +224,7 @@ QHash<QString, QImage> Take(QStringList* shown) {
         });
         Grab(pictures, "logger", WindowNames::Memory);
         dialogs.QueueInput("9:30:00");
-        OpenDataSet(1);
+        OpenDataSet(shared.logger, 1);
         Grab(pictures, "datalist", WindowNames::DataList(true));
         Press(WindowNames::DataList(true), "Plot");
         StopTimer(WindowNames::Plot);

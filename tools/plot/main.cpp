@@ -212,7 +212,7 @@ int main(int argc, char* argv[]) {
     std::optional<RecordTable> records;
     if (const int failed = ReadRecords(options.file, records)) return failed;
     if (stopped) return Stop(options);
-    ListPlot& plot = ListPlot::Instance();
+    ListPlot plot;
     plot.Open(std::move(*records));
     if (!ApplyRange(plot, options)) return Cli::Usage;
     // No display: the offscreen platform has the fonts and a screen of the usual 96 dpi. What

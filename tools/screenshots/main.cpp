@@ -36,7 +36,7 @@
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
-#include "windows/logger/LoggerCommands.h"
+#include "windows/records/DataListLoading.h"
 #include "windows/panel/Panel.h"
 
 namespace {
@@ -98,8 +98,6 @@ public:
     QTime TimeOfDay() const override {
         return start_.addMSecs(static_cast<int>(elapsed_.elapsed() * factor_) % (86400 * 1000));
     }
-    // Readings age in real time: the meter does not send faster.
-    double ElapsedSeconds() const override { return elapsed_.elapsed() / 1000.0; }
 
 private:
     double factor_;
@@ -136,7 +134,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     MeterLink link;
-    RegisterWindows(link);
+    static SharedState shared;
+    RegisterWindows(link, shared);
     ScriptedDialogs dialogs;
     if (!o.saveTo.isEmpty()) dialogs.QueueFile(o.saveTo);
     if (!o.answer.isEmpty()) dialogs.QueueInput(o.answer);
@@ -177,7 +176,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer download;
     download.start();
     while (link.Downloading() && download.elapsed() < o.timeout * 1000) EventPump::Delay(0.1);
-    if (o.openSet > 0) OpenDataSet(o.openSet);
+    if (o.openSet > 0) OpenDataSet(shared.logger, o.openSet);
     pressAll(o.afterSet);
     if (!o.range.isEmpty()) SetRange("RealTime23", "RealTimeRange", {"TxtMax", "TxtMin", "TxtCounts"}, o.range);
     if (!o.plotRange.isEmpty()) SetRange("ListPlot1", "PlotRange", {"TxtT1", "TxtT2", "TxtR1", "TxtR2"}, o.plotRange);

@@ -2,8 +2,7 @@
 
 #include "ui/Clock.h"
 
-// A clock that stands still until a test moves it; it wraps at midnight like the real one. Its
-// elapsed seconds move only when a test says so, apart from the time of day.
+// A clock that stands still until a test moves it; it wraps at midnight like the real one.
 class FakeClock : public Clock {
 public:
     FakeClock() = default;
@@ -14,11 +13,8 @@ public:
     void Set(int hours, int minutes, int seconds);
     void SetSeconds(double secondsSinceMidnight);
     void Advance(double seconds);
-    double ElapsedSeconds() const override { return elapsed_; }
-    void AdvanceElapsed(double seconds) { elapsed_ += seconds; }
 
 private:
     static constexpr qint64 MsPerDay = 86400LL * 1000;
     qint64 msSinceMidnight_ = 0;
-    double elapsed_ = 0;
 };

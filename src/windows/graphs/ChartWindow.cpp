@@ -1,7 +1,6 @@
 #include "windows/graphs/ChartWindow.h"
 
 #include <QResizeEvent>
-#include <QTimer>
 
 #include "ui/Canvas.h"
 #include "ui/Forms.h"
@@ -10,7 +9,7 @@
 #include "windows/WindowNames.h"
 
 ChartWindow::ChartWindow(const QString& name, const QString& caption, std::span<const ToolbarButton> buttons,
-                         int timerMs, QSize clientTwips, QWidget* parent)
+                         QSize clientTwips, QWidget* parent)
     : FormWindow(name, parent) {
     SetCaption(caption);
     canvas_ = new Canvas(this);
@@ -20,10 +19,6 @@ ChartWindow::ChartWindow(const QString& name, const QString& caption, std::span<
     Toolbar1->setObjectName("Toolbar1");
     Toolbar1->AddButtons(buttons);
     connect(Toolbar1, &Toolbar::ButtonClick, this, [this](const QString& key) { Toolbar1_ButtonClick(key); });
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(timerMs);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(canvas_, &Canvas::Resized, this, [this] { Relayout(); });
     SetClientSizeTwips(clientTwips.width(), clientTwips.height());
 }

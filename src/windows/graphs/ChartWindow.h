@@ -6,22 +6,20 @@
 #include "ui/FormWindow.h"
 
 class Canvas;
-class QTimer;
 class Toolbar;
 struct ToolbarButton;
 
 // A window that is a chart: a canvas over the whole client area, the toolbar lying over the
-// chart's top margin, one timer, and the place beside the main window at the top of the screen.
+// chart's top margin, and the place beside the main window at the top of the screen.
 class ChartWindow : public FormWindow {
     Q_OBJECT
 public:
-    virtual void Timer1_Timer() = 0;
     virtual void Toolbar1_ButtonClick(const QString& key) = 0;
     // The empty chart; what was drawn on it is gone.
     virtual void Relayout() = 0;
 
 protected:
-    ChartWindow(const QString& name, const QString& caption, std::span<const ToolbarButton> buttons, int timerMs,
+    ChartWindow(const QString& name, const QString& caption, std::span<const ToolbarButton> buttons,
                 QSize clientTwips, QWidget* parent);
 
     void PlaceBesideMainWindow();
@@ -29,5 +27,4 @@ protected:
 
     Toolbar* Toolbar1;
     Canvas* canvas_;
-    QTimer* Timer1;
 };

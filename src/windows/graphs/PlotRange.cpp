@@ -29,7 +29,7 @@ QGroupBox* FromTo(QWidget* parent, const QString& title, QLineEdit* from, QLineE
 
 }  // namespace
 
-PlotRange::PlotRange(QWidget* parent) : FormWindow(WindowNames::PlotRange, parent) {
+PlotRange::PlotRange(ListPlot& plot, QWidget* parent) : FormWindow(WindowNames::PlotRange, parent), plot_(plot) {
     SetCaption("Plot Range");
     setWindowModality(Qt::ApplicationModal);
     setFont(Fonts::Get("MS Sans Serif", 8));
@@ -53,7 +53,7 @@ PlotRange::PlotRange(QWidget* parent) : FormWindow(WindowNames::PlotRange, paren
 
 void PlotRange::Load() {
     MovePx(0, 0);
-    const ListPlot& plot = ListPlot::Instance();
+    const ListPlot& plot = plot_;
     TxtT1->setText(QString::fromStdString(RangeInput::NumberText(plot.YMin())));
     TxtT2->setText(QString::fromStdString(RangeInput::NumberText(plot.YMax())));
     TxtR1->setText(QString::number(plot.FirstRecord()));
@@ -61,7 +61,7 @@ void PlotRange::Load() {
 }
 
 void PlotRange::CmdOK_Click() {
-    ListPlot& plot = ListPlot::Instance();
+    ListPlot& plot = plot_;
     const RangeInput::PlotOutcome outcome =
         RangeInput::CheckPlot(TxtT1->text().toStdString(), TxtT2->text().toStdString(), TxtR1->text().toStdString(),
                               TxtR2->text().toStdString(), plot.UnitTempMin(), plot.UnitTempMax(), plot.RecordCount());

@@ -2,6 +2,7 @@
 
 #include "ui/FormWindow.h"
 
+class ListPlot;
 class QLineEdit;
 class QPushButton;
 
@@ -10,7 +11,8 @@ class QPushButton;
 class PlotRange : public FormWindow {
     Q_OBJECT
 public:
-    explicit PlotRange(QWidget* parent = nullptr);
+    // `plot` is the plot window's, and outlives both.
+    explicit PlotRange(ListPlot& plot, QWidget* parent = nullptr);
 
     void CmdOK_Click();
 
@@ -18,6 +20,7 @@ protected:
     void Load() override;
 
 private:
+    ListPlot& plot_;
     QLineEdit* TxtT1;
     QLineEdit* TxtT2;
     QLineEdit* TxtR1;

@@ -27,10 +27,15 @@ constexpr ToolbarButton Buttons[] = {{"Limit", "Limit", "Limit"}, {"Print", "Pri
 
 }  // namespace
 
-PlotWindow::PlotWindow(QWidget* parent)
-    : ChartWindow(PlotName, "Plot Data/File", Buttons, RenderDelayMs, QSize(6405, 5925), parent),
+PlotWindow::PlotWindow(ListPlot& plot, QWidget* parent)
+    : ChartWindow(PlotName, "Plot Data/File", Buttons, QSize(6405, 5925), parent),
+      plot_(plot),
+      Timer1(new QTimer(this)),
       snapBack_(Twips::Size(MinWidthTwips, MinHeightTwips)) {
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(RenderDelayMs);
     Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 }
 
 void PlotWindow::Load() { PlaceBesideMainWindow(); }
@@ -46,7 +51,7 @@ void PlotWindow::resizeEvent(QResizeEvent* event) {
 
 void PlotWindow::Relayout() {
     ++layouts_;
-    DrawOnCanvas(*canvas_, PlotLayout(ListPlot::Instance(), canvas_->size(), canvas_->font()));
+    DrawOnCanvas(*canvas_, PlotLayout(plot_, canvas_->size(), canvas_->font()));
     Timer1->start();
 }
 
@@ -54,7 +59,7 @@ void PlotWindow::Timer1_Timer() {
     const QPointer<FormWindow> self(this);
     const int layout = layouts_;
     const QString caption = Caption();
-    ListPlot::Run run(ListPlot::Instance(), CanvasMetrics(*canvas_));
+    ListPlot::Run run(plot_, CanvasMetrics(*canvas_));
     // Records are drawn in batches, one painter each; between batches the events may run.
     Drawing batch = run.Grid();
     QElapsedTimer progress;
@@ -85,7 +90,7 @@ void PlotWindow::Timer1_Timer() {
 void PlotWindow::Toolbar1_ButtonClick(const QString& key) {
     if (key == "Limit") {
         if (auto* range = Forms::Get(WindowNames::PlotRange)) {
-            range->setWindowTitle(QString("Plot Range ( %1 )").arg(QString::fromStdString(ListPlot::Instance().Unit())));
+            range->setWindowTitle(QString("Plot Range ( %1 )").arg(QString::fromStdString(plot_.Unit())));
             range->show();
         }
     } else if (key == "Print") {
@@ -93,9 +98,9 @@ void PlotWindow::Toolbar1_ButtonClick(const QString& key) {
     }
 }
 
-void OpenPlot(RecordTable records) {
+void OpenPlot(ListPlot& plot, RecordTable records) {
     Forms::Unload(PlotName);
-    ListPlot::Instance().Open(std::move(records));
+    plot.Open(std::move(records));
     Forms::Show(PlotName);
 }
 

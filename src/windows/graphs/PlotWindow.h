@@ -1,6 +1,9 @@
 #pragma once
 
 #include "records/RecordTable.h"
+
+class ListPlot;
+class QTimer;
 #include "ui/SnapBack.h"
 #include "windows/graphs/ChartWindow.h"
 
@@ -12,9 +15,10 @@ class PlotWindow : public ChartWindow {
 public:
     static constexpr int RenderDelayMs = 2000;
 
-    explicit PlotWindow(QWidget* parent = nullptr);
+    // `plot` is shared with the range dialog and outlives the window.
+    explicit PlotWindow(ListPlot& plot, QWidget* parent = nullptr);
 
-    void Timer1_Timer() override;
+    void Timer1_Timer();
     void Toolbar1_ButtonClick(const QString& key) override;
     void Relayout() override;
 
@@ -23,12 +27,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    ListPlot& plot_;
+    QTimer* Timer1;
     SnapBack snapBack_;
     int layouts_ = 0;  // a run ends when another layout begins
 };
 
 // The "Plot" of a data list or a file list: a snapshot of its records, in the unit of the first
 // one, in a fresh plot window.
-void OpenPlot(RecordTable records);
+void OpenPlot(ListPlot& plot, RecordTable records);
 // The plot again, for the range the dialog chose.
 void ReopenPlot();

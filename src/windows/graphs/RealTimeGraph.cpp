@@ -1,13 +1,11 @@
 #include "windows/graphs/RealTimeGraph.h"
 
-#include <QTimer>
 #include <optional>
 
 #include "graphs/RangeInput.h"
 #include "graphs/RealTimeChart.h"
 #include "ui/Canvas.h"
 #include "ui/CanvasDrawing.h"
-#include "ui/Clock.h"
 #include "ui/EventPump.h"
 #include "ui/Forms.h"
 #include "ui/MeterLink.h"
@@ -28,48 +26,44 @@ constexpr ToolbarButton Buttons[] = {{"Pause", "Pause", "Pause", true},
                               {"Start", "Start", "Start", false}};
 
 // Loads the graph window when needed and sizes the chart's sweep to it.
-RealTimeGraph* LoadGraph(const MeterLink& link, double spanSeconds) {
+RealTimeGraph* LoadGraph(const MeterLink& link, RealTimeChart& chart, double spanSeconds) {
     auto* graph = Forms::GetAs<RealTimeGraph>(GraphName);
-    if (graph) RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, link.SamplingSeconds());
+    if (graph) chart.SetSpan(graph->ChartWidth(), spanSeconds, link.SamplingSeconds());
     return graph;
 }
 
-void ShowGraph(RealTimeGraph* graph, int intervalMs) {
+void ShowGraph(RealTimeGraph* graph) {
     graph->show();
     EventPump::ProcessEvents();
     // The empty chart for the new span, also when showing the window did not change its size.
     graph->Relayout();
-    graph->StartSampling(intervalMs);
+    graph->StartSampling();
 }
 
 }  // namespace
 
-RealTimeGraph::RealTimeGraph(const MeterLink& link, QWidget* parent)
-    : ChartWindow(GraphName, "Real Time Graph", Buttons, DefaultTimerMs, QSize(10410, 9420), parent), link_(link) {}
+RealTimeGraph::RealTimeGraph(const MeterLink& link, RealTimeChart& chart, QWidget* parent)
+    : ChartWindow(GraphName, "Real Time Graph", Buttons, QSize(10410, 9420), parent), link_(link), chart_(chart) {
+    connect(&link, &MeterLink::SampleTaken, this, &RealTimeGraph::SampleTaken);
+}
 
 void RealTimeGraph::Load() {
     PlaceBesideMainWindow();
-    RealTimeChart::Instance().Loaded();
+    chart_.Loaded();
 }
 
 int RealTimeGraph::ChartWidth() const { return width(); }
 
-void RealTimeGraph::Relayout() { Draw(RealTimeChart::Instance().Layout(canvas_->width(), canvas_->height(), Metrics())); }
+void RealTimeGraph::Relayout() { Draw(chart_.Layout(canvas_->width(), canvas_->height(), Metrics())); }
 
-void RealTimeGraph::StartSampling(int intervalMs) {
-    Timer1->setInterval(intervalMs);
-    Timer1->start();
-}
+void RealTimeGraph::StartSampling() { sampling_ = true; }
 
 TextMetrics RealTimeGraph::Metrics() const { return CanvasMetrics(*canvas_); }
 
 void RealTimeGraph::Draw(const Drawing& drawing) { DrawOnCanvas(*canvas_, drawing); }
 
-void RealTimeGraph::Timer1_Timer() {
-    // One reading of the clock for the due second and the time label.
-    const QTime now = Clock::Current().TimeOfDay();
-    Draw(RealTimeChart::Instance().Tick(Clock::SecondsOf(now), Clock::TextOf(now).toStdString(), link_.SamplingSeconds(),
-                                        link_.Reading(), Metrics()));
+void RealTimeGraph::SampleTaken(const MeterLink::Sample& sample) {
+    if (sampling_) Draw(chart_.Sample(sample.time, sample.reading, Metrics()));
 }
 
 void RealTimeGraph::Toolbar1_ButtonClick(const QString& key) {
@@ -84,33 +78,34 @@ void RealTimeGraph::Toolbar1_ButtonClick(const QString& key) {
 }
 
 void RealTimeGraph::Pause() {
-    const bool pausing = Timer1->isActive();
+    const bool pausing = sampling_;
     Toolbar1->SetButtonTooltip("Pause", pausing ? "Start" : "Pause");
     Toolbar1->SetButtonIcon("Pause", Toolbar1->ButtonIcon(pausing ? "Start" : "Run"));
-    pausing ? Timer1->stop() : Timer1->start();
+    sampling_ = !pausing;
 }
 
 void RealTimeGraph::HoldForRange() {
     if (heldForRange_) return;
     heldForRange_ = true;
-    runningBeforeRange_ = Timer1->isActive();
-    Timer1->stop();
+    runningBeforeRange_ = sampling_;
+    sampling_ = false;
 }
 
 void RealTimeGraph::ResumeAfterRange() {
     if (!heldForRange_) return;
     heldForRange_ = false;
-    if (runningBeforeRange_) Timer1->start();
+    if (runningBeforeRange_) sampling_ = true;
 }
 
-void OpenRealTimeGraph(const MeterLink& link) {
+void OpenRealTimeGraph(const MeterLink& link, RealTimeChart& chart) {
     Forms::Unload(GraphName);
     const CurrentReading& reading = link.Reading();
-    RealTimeChart::Instance().Open(reading.DualChannel, reading.UnitText);
-    if (RealTimeGraph* graph = LoadGraph(link, RealTimeChart::DefaultSpanSeconds)) ShowGraph(graph, RealTimeGraph::DefaultTimerMs);
+    chart.Open(reading.DualChannel, reading.UnitText);
+    if (RealTimeGraph* graph = LoadGraph(link, chart, RealTimeChart::DefaultSpanSeconds)) ShowGraph(graph);
 }
 
-void ReopenRealTimeGraph(const MeterLink& link, int widthSteps, int heightSteps, double spanSeconds, int intervalMs) {
+void ReopenRealTimeGraph(const MeterLink& link, RealTimeChart& chart, int widthSteps, int heightSteps,
+                         double spanSeconds) {
     // The steps give the outer window; the frame the desktop draws is known on the graph that is
     // shown, not yet on the one that replaces it.
     std::optional<QMargins> frame;
@@ -120,6 +115,6 @@ void ReopenRealTimeGraph(const MeterLink& link, int widthSteps, int heightSteps,
     if (!graph) return;
     const RangeInput::WindowTwips outer = RangeInput::GraphWindowTwips(widthSteps, heightSteps);
     graph->SetOuterSizePx(Twips::Size(outer.width, outer.height), frame.value_or(graph->FrameMargins()));
-    RealTimeChart::Instance().SetSpan(graph->ChartWidth(), spanSeconds, link.SamplingSeconds());
-    ShowGraph(graph, intervalMs);
+    chart.SetSpan(graph->ChartWidth(), spanSeconds, link.SamplingSeconds());
+    ShowGraph(graph);
 }

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cmath>
 
 #include "graphs/RangeInput.h"
 #include "graphs/RealTimeChart.h"
@@ -18,18 +17,8 @@
 #include "windows/graphs/FieldKeys.h"
 #include "windows/graphs/RealTimeGraph.h"
 
-namespace {
-
-// The graph's main polling interval stretched by two thirds: the graph's own timer then ticks
-// between two polls rather than with them.
-// The main window's poll interval that the chart's timer was once paced by.
-constexpr int PollIntervalMs = 100;
-int GraphTimerMs(int pollMs) { return static_cast<int>(std::lround(pollMs / 100.0 * 66 + pollMs)); }
-
-}  // namespace
-
-RealTimeRange::RealTimeRange(const MeterLink& link, QWidget* parent)
-    : FormWindow(WindowNames::RealTimeRange, parent), link_(link) {
+RealTimeRange::RealTimeRange(const MeterLink& link, RealTimeChart& chart, QWidget* parent)
+    : FormWindow(WindowNames::RealTimeRange, parent), link_(link), chart_(chart) {
     SetCaption("Real Time Range");
     setWindowModality(Qt::ApplicationModal);
     setFont(Fonts::Get("MS Sans Serif", 8));
@@ -71,7 +60,7 @@ RealTimeRange::RealTimeRange(const MeterLink& link, QWidget* parent)
 }
 
 void RealTimeRange::Load() {
-    const RealTimeChart& chart = RealTimeChart::Instance();
+    const RealTimeChart& chart = chart_;
     TxtMax->setText(QString::fromStdString(RangeInput::NumberText(chart.YMax())));
     TxtMin->setText(QString::fromStdString(RangeInput::NumberText(chart.YMin())));
     const double samplingSeconds = link_.SamplingSeconds();
@@ -95,7 +84,7 @@ void RealTimeRange::Unload() {
 }
 
 void RealTimeRange::CmdOK_Click() {
-    RealTimeChart& chart = RealTimeChart::Instance();
+    RealTimeChart& chart = chart_;
     const RangeInput::Outcome outcome =
         RangeInput::Check({TxtMax->text().toStdString(), TxtMin->text().toStdString(), TxtCounts->text().toStdString(),
                            TxtWidth->text().toStdString(), TxtHeight->text().toStdString()},
@@ -109,8 +98,7 @@ void RealTimeRange::CmdOK_Click() {
             Forms::Unload(WindowNames::RealTimeGraph);
             break;
         case RangeInput::Outcome::Status::Accepted:
-            ReopenRealTimeGraph(link_, outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds,
-                                GraphTimerMs(PollIntervalMs));
+            ReopenRealTimeGraph(link_, chart, outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds);
             break;
     }
     UnloadForm();

@@ -5,6 +5,7 @@ class MeterLink;
 #include "ui/FormWindow.h"
 
 class QLineEdit;
+class RealTimeChart;
 class QPushButton;
 
 // "Real Time Range": the temperature range, the time span and the window size of the real-time
@@ -13,7 +14,8 @@ class QPushButton;
 class RealTimeRange : public FormWindow {
     Q_OBJECT
 public:
-    explicit RealTimeRange(const MeterLink& link, QWidget* parent = nullptr);
+    // `chart` is the graph's, and outlives both.
+    RealTimeRange(const MeterLink& link, RealTimeChart& chart, QWidget* parent = nullptr);
 
     void CmdOK_Click();
 
@@ -29,4 +31,5 @@ private:
     QLineEdit* TxtHeight;
     QPushButton* CmdOK;
     const MeterLink& link_;
+    RealTimeChart& chart_;
 };

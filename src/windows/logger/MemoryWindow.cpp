@@ -10,7 +10,6 @@
 #include "ui/Grid.h"
 #include "ui/Twips.h"
 #include "windows/WindowNames.h"
-#include "windows/logger/LoggerCommands.h"
 
 namespace {
 
@@ -42,7 +41,8 @@ QFrame* MakePanel(QWidget* parent, const char* name, const QString& caption) {
 
 }  // namespace
 
-MemoryWindow::MemoryWindow(QWidget* parent) : FormWindow(WindowNames::Memory, parent) {
+MemoryWindow::MemoryWindow(std::function<void(int)> openSet, QWidget* parent)
+    : FormWindow(WindowNames::Memory, parent), openSet_(std::move(openSet)) {
     SetCaption("Data Logger");
     setFont(Fonts::Get("MS Sans Serif", 8));
 
@@ -118,5 +118,5 @@ void MemoryWindow::ShowSets(const std::vector<Logger::DataSet>& sets) {
 void MemoryWindow::GridSet_Click() {
     const int row = GridSet->Row();
     if (row < 1) return;
-    OpenDataSet(GridSet->TextMatrix(row, 0).toInt());
+    if (openSet_) openSet_(GridSet->TextMatrix(row, 0).toInt());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ class QPushButton;
 class MemoryWindow : public FormWindow {
     Q_OBJECT
 public:
-    explicit MemoryWindow(QWidget* parent = nullptr);
+    // `openSet` opens a set, by its number, as a data list.
+    explicit MemoryWindow(std::function<void(int)> openSet, QWidget* parent = nullptr);
 
     void ShowRemained(long usedBytes);
     void ShowProgress(const QString& text);
@@ -28,6 +30,7 @@ protected:
     void Load() override;
 
 private:
+    std::function<void(int)> openSet_;
     Grid* GridSet;
     QFrame* SSPanel1;
     QLabel* LblSize;

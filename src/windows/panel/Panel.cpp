@@ -23,8 +23,6 @@
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
 #include "windows/WindowNames.h"
-#include "windows/records/ListWindow.h"
-#include "windows/stats/StatisticsCommands.h"
 
 namespace {
 
@@ -55,7 +53,8 @@ QString HelpFolder() {
 
 }  // namespace
 
-Panel::Panel(MeterLink& link, QWidget* parent) : FormWindow(WindowNames::Panel, parent), link_(link) {
+Panel::Panel(MeterLink& link, Commands commands, QWidget* parent)
+    : FormWindow(WindowNames::Panel, parent), link_(link), commands_(std::move(commands)) {
     SetCaption(Title);
     SetClientSizeTwips(5160, 4515);
 
@@ -195,7 +194,7 @@ void Panel::Unload() {
     QCoreApplication::quit();
 }
 
-// What one PC sample did: the record it wrote, the list row it made.
+// What one PC sample did: the record it wrote. (The real-time list takes its row itself.)
 void Panel::SampleTaken(const MeterLink::Sample& sample) {
     ShowTimesText->setText(QString::fromStdString(sample.time));
     switch (sample.recording) {
@@ -211,14 +210,6 @@ void Panel::SampleTaken(const MeterLink::Sample& sample) {
         default:
             break;  // a stop is told as the recording's change
     }
-    if (sample.list.add) {
-        if (auto* list = Forms::FindAs<ListWindow>(WindowNames::List(sample.reading.DualChannel)))
-            list->AddSampleRow(QString::fromStdString(sample.list.row));
-    }
-    if (sample.list.close) {
-        for (bool dual : {true, false}) Forms::Unload(WindowNames::List(dual));
-    }
-    if (sample.channelModeChanged) CloseStatisticsOnChannelChange(link_);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,7 +26,18 @@ public:
     static constexpr const char* Title = "TQ36      V10.02";
     static constexpr const char* BuildStamp = "2019.08.16.1";
 
-    explicit Panel(MeterLink& link, QWidget* parent = nullptr);
+    // What the toolbar asks of other windows; the program wires them.
+    struct Commands {
+        std::function<void()> saveAs;          // the Save As dialog that names a recording's file
+        std::function<void(const QString& path, const QString& title)> openFile;  // a record file listed
+        std::function<void()> openGraph;
+        std::function<void()> openStatistics;
+        // The logger read out; the download's messages live as long as `owner`, and `showTime`
+        // runs once its sets are listed.
+        std::function<void(QObject& owner, std::function<void()> showTime)> download;
+    };
+
+    Panel(MeterLink& link, Commands commands, QWidget* parent = nullptr);
     ~Panel() override;
 
     void LblCOM_Click();
@@ -58,6 +70,7 @@ private:
     void RecordingChanged(const MeterLink::RecordingReport& report);
 
     MeterLink& link_;
+    Commands commands_;
     Toolbar* Toolbar1;
     QLabel* LblName;
     QFrame* Shape1;

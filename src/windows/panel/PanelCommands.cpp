@@ -13,12 +13,7 @@
 #include "ui/Forms.h"
 #include "ui/Toolbar.h"
 #include "windows/WindowNames.h"
-#include "windows/graphs/RealTimeGraph.h"
-#include "windows/logger/LoggerCommands.h"
 #include "windows/panel/Panel.h"
-#include "windows/records/FileListLoading.h"
-#include "windows/records/RecordFile.h"
-#include "windows/stats/StatisticsCommands.h"
 
 void Panel::Toolbar1_ButtonClick(const QString& key) {
     if (key == "Save") {
@@ -28,11 +23,11 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
     } else if (key == "List") {
         ListCommand();
     } else if (key == "Graph") {
-        OpenRealTimeGraph(link_);
+        commands_.openGraph();
     } else if (key == "PC") {
         PcSamplingCommand();
     } else if (key == "AVG") {
-        OpenStatistics(link_);
+        commands_.openStatistics();
     } else if (key == "Memory") {
         MemoryCommand();
     } else if (key == "help") {
@@ -47,7 +42,7 @@ void Panel::SaveCommand() {
         return;
     }
     const QPointer<FormWindow> self(this);
-    RecordFile::ShowSaveAsDialog(link_);
+    commands_.saveAs();
     if (FormWindow::IsGone(self)) return;
     ShowTimesText->setText(Clock::Current().TimeText());
     if (!link_.SavePathChosen()) return;
@@ -78,7 +73,7 @@ void Panel::ListCommand() {
 }
 
 void Panel::MemoryCommand() {
-    StartMemoryDownload(link_, *this, [this] { ShowTimesText->setText(Clock::Current().TimeText()); });
+    commands_.download(*this, [this] { ShowTimesText->setText(Clock::Current().TimeText()); });
 }
 
 // A record file from disk into the file list that fits it; never while a recording writes one.
@@ -92,6 +87,6 @@ void Panel::OpenCommand() {
     const std::optional<QString> chosen =
         Dialogs::Current().OpenFile(QString::fromStdString(folder), "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
     if (!chosen) return;
-    LoadRecordFile(QString::fromStdString(RecordFormat::WithTxtExtension(chosen->toStdString())),
+    commands_.openFile(QString::fromStdString(RecordFormat::WithTxtExtension(chosen->toStdString())),
                    QFileInfo(*chosen).fileName());
 }

@@ -67,7 +67,10 @@ ListWindow::ListWindow(MeterLink& link, Kind kind, bool dual, PlotCommand plot, 
       records_(RecordTable::ColumnsFor(dual)),
       plot_(std::move(plot)) {
     SetCaption(kind == Kind::Data ? "Data List" : kind == Kind::File ? "File List" : "Real Time List");
-    if (kind == Kind::RealTime) connect(&link_, &MeterLink::ListChanged, this, &ListWindow::FollowListState);
+    if (kind == Kind::RealTime) {
+        connect(&link_, &MeterLink::ListChanged, this, &ListWindow::FollowListState);
+        connect(&link_, &MeterLink::SampleTaken, this, &ListWindow::TakeSample);
+    }
     BuildToolbar();
     BuildGrid();
     auto* layout = new QVBoxLayout(this);
@@ -122,6 +125,13 @@ void ListWindow::Unload() {
 void ListWindow::AppendRow(std::string_view tabbedRow) { grid_->AddItemUtf8(tabbedRow); }
 
 void ListWindow::AppendRows(std::span<const std::string> tabbedRows) { grid_->Model().AppendRowsUtf8(tabbedRows); }
+
+// The list's row of a sample, when the list runs in this window's channel mode; a list that
+// has ended goes.
+void ListWindow::TakeSample(const MeterLink::Sample& sample) {
+    if (sample.list.add && sample.reading.DualChannel == dual_) AddSampleRow(QString::fromStdString(sample.list.row));
+    if (sample.list.close) UnloadForm();
+}
 
 void ListWindow::AddSampleRow(const QString& tabbedRow) {
     grid_->AddItem(tabbedRow);

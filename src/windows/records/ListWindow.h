@@ -11,6 +11,7 @@ class MeterLink;
 #include "acquisition/RealTimeList.h"
 #include "records/RecordTable.h"
 #include "ui/FormWindow.h"
+#include "ui/MeterLink.h"
 
 class Grid;
 class Toolbar;
@@ -49,6 +50,7 @@ public:
     // sixteenth row on the grid scrolls down by one row (once events run), so the newest row
     // stays in view.
     void AddSampleRow(const QString& tabbedRow);
+    void TakeSample(const MeterLink::Sample& sample);
     // The Pause button offers "Start" (the list was paused by a lost meter link).
     void ShowPaused();
     void FollowListState(RealTimeList::State state);

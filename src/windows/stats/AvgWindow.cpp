@@ -3,7 +3,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <span>
 
 #include "stats/StatisticsState.h"
@@ -128,8 +127,8 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QString AvgWindow::NameOf(bool dual) { return WindowNames::Avg(dual); }
 
-AvgWindow::AvgWindow(MeterLink& link, bool dual, QWidget* parent)
-    : FormWindow(NameOf(dual), parent), link_(link), dual_(dual) {
+AvgWindow::AvgWindow(MeterLink& link, StatisticsState& state, bool dual, QWidget* parent)
+    : FormWindow(NameOf(dual), parent), link_(link), state_(state), dual_(dual) {
     SetCaption("Max / Min / AVG");
     setFont(CaptionFont());
     const Layout& layout = LayoutOf(dual_);
@@ -144,10 +143,10 @@ AvgWindow::AvgWindow(MeterLink& link, bool dual, QWidget* parent)
     CmdStartStop->setGeometry(Px(layout.button));
     connect(CmdStartStop, &QPushButton::clicked, this, &AvgWindow::CmdStartStop_Click);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &AvgWindow::Timer1_Timer);
+    connect(&link, &MeterLink::BeatTaken, this, [this](const MeterLink::Beat& beat) {
+        if (ticking_) Tick(beat);
+    });
+    connect(&link, &MeterLink::SampleTaken, this, &AvgWindow::CloseOnChannelChange);
 }
 
 void AvgWindow::BuildToolbar() {
@@ -211,26 +210,25 @@ void AvgWindow::Load() {
         MovePx(panel->LeftPx() + panel->WidthPx(), panel->TopPx());
     LblStartTime->setText(Clock::Current().TimeText());
     ResetGathering();
-    if (!dual_) StatisticsState::Instance().WindowOpened();
+    if (!dual_) state_.WindowOpened();
 }
 
-void AvgWindow::Unload() { StatisticsState::Instance().WindowClosed(); }
+void AvgWindow::Unload() { state_.WindowClosed(); }
 
 void AvgWindow::ShowUnitAndType(const QString& unitText, const QString& type) {
     LblUnit->setText(unitText);
     LblType->setText(type);
 }
 
-void AvgWindow::EnableTimer() { Timer1->start(); }
+void AvgWindow::EnableTicks() { ticking_ = true; }
 
 void AvgWindow::ResetGathering() {
-    count_ = 0;
-    for (ChannelLabels& labels : channels_) labels.sum.Reset();
+    for (ChannelLabels& labels : channels_) labels.figures = {};
 }
 
 void AvgWindow::CmdStartStop_Click() {
     const QString now = Clock::Current().TimeText();
-    if (StatisticsState::Instance().AvgRunning()) {
+    if (state_.AvgRunning()) {
         StopGathering(now);
     } else {
         StartGathering(now);
@@ -238,7 +236,7 @@ void AvgWindow::CmdStartStop_Click() {
 }
 
 void AvgWindow::StartGathering(const QString& now) {
-    StatisticsState& state = StatisticsState::Instance();
+    StatisticsState& state = state_;
     state.GatheringStarted();
     LblStartTime->setText(now);
     LblStopTime->clear();
@@ -255,27 +253,26 @@ void AvgWindow::StartGathering(const QString& now) {
 }
 
 void AvgWindow::StopGathering(const QString& now) {
-    StatisticsState::Instance().GatheringStopped();
+    state_.GatheringStopped();
     LblStopTime->setText(now);
     CmdStartStop->setText("Start");
 }
 
-void AvgWindow::Timer1_Timer() {
-    const QString now = Clock::Current().TimeText();
+void AvgWindow::Tick(const MeterLink::Beat& beat) {
+    const QString now = QString::fromStdString(beat.time);
     LblCurrentTime->setText(now);
-    if (!StatisticsState::Instance().AvgRunning()) return;
-    if (link_.ChannelModeAtStart() != link_.Reading().DualChannel) {
+    if (!state_.AvgRunning()) return;
+    if (link_.ChannelModeAtStart() != beat.reading.DualChannel) {
         // The two-channel window may close itself here: nothing of it is touched afterwards.
-        // A tick refused so takes no sample and is not counted.
+        // A beat refused so takes no sample and is not counted.
         StopOnChannelChange();
         return;
     }
-    ++count_;
-    Gather(now);
+    Gather(now, beat.reading);
 }
 
 void AvgWindow::StopOnChannelChange() {
-    StatisticsState::Instance().WindowClosed();
+    state_.WindowClosed();
     if (!dual_) return;
     // This window goes last, so the loop never reads the list after its own unload.
     for (const QString& name : {NameOf(false), NameOf(true)}) {
@@ -283,25 +280,23 @@ void AvgWindow::StopOnChannelChange() {
     }
 }
 
-void AvgWindow::Gather(const QString& now) {
-    const CurrentReading& meter = link_.Reading();
-    const std::string& unit = StatisticsState::Instance().UnitTextAtStart();
-    std::vector<Reading> samples;
-    for (const ChannelLabels& labels : channels_)
-        samples.push_back(Statistics::Sample(meter, labels.channel, unit));
+// Statistics gathered for one channel layout mean nothing for the other: a sample that finds the
+// meter changed closes the statistics windows, as their own beat would.
+void AvgWindow::CloseOnChannelChange(const MeterLink::Sample& sample) {
+    if (!sample.channelModeChanged || !state_.AvgWindowOpen()) return;
+    if (sample.reading.DualChannel == link_.ChannelModeAtStart()) return;
+    for (const QString& name : {NameOf(!dual_), NameOf(dual_)}) Forms::Unload(name);
+}
 
-    for (size_t i = 0; i < channels_.size(); ++i) {
-        ChannelLabels& labels = channels_[i];
-        const Statistics::MaxMin next = Statistics::UpdateMaxMin(samples[i], labels.max->text().toStdString(),
-                                                                 labels.min->text().toStdString());
-        labels.max->setText(Text(next.max.text));
-        if (next.max.timeMoved) labels.maxTime->setText(now);
-        labels.min->setText(Text(next.min.text));
-        if (next.min.timeMoved) labels.minTime->setText(now);
-    }
-    for (size_t i = 0; i < channels_.size(); ++i) {
-        channels_[i].sum.Add(samples[i]);
-        channels_[i].avg->setText(Text(channels_[i].sum.AverageText(count_)));
+void AvgWindow::Gather(const QString& now, const CurrentReading& meter) {
+    const std::string& unit = state_.UnitTextAtStart();
+    for (ChannelLabels& labels : channels_) {
+        const Statistics::Figures::Moved moved = labels.figures.Add(Statistics::Sample(meter, labels.channel, unit));
+        labels.max->setText(Text(labels.figures.Max().Text()));
+        if (moved.maxTime) labels.maxTime->setText(now);
+        labels.min->setText(Text(labels.figures.Min().Text()));
+        if (moved.minTime) labels.minTime->setText(now);
+        labels.avg->setText(Text(labels.figures.AverageText()));
     }
 }
 

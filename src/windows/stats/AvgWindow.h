@@ -9,17 +9,18 @@
 
 class QLabel;
 class QPushButton;
-class QTimer;
+class StatisticsState;
 class Toolbar;
 
-// "Max / Min / AVG": running statistics of the live reading, gathered once a second in the unit
-// chosen at Start. The two-channel twin "AVG2" keeps T1, T2 and T1-T2 and prints itself; the
-// one-channel twin "AVG1" keeps T1. Each maximum and minimum lives in its label, with the time of
-// day it was reached beside it.
+// "Max / Min / AVG": running statistics of the live reading, gathered on each second's beat of
+// the link's sampling clock in the unit chosen at Start. The two-channel twin "AVG2" keeps T1, T2
+// and T1-T2 and prints itself; the one-channel twin "AVG1" keeps T1. Each maximum and minimum is
+// shown with the time of day it was reached beside it.
 class AvgWindow : public FormWindow {
     Q_OBJECT
   public:
-    AvgWindow(MeterLink& link, bool dual, QWidget* parent = nullptr);
+    // `state` is shared with the opening command and outlives the window.
+    AvgWindow(MeterLink& link, StatisticsState& state, bool dual, QWidget* parent = nullptr);
     // "AVG2" or "AVG1".
     static QString NameOf(bool dual);
 
@@ -27,10 +28,12 @@ class AvgWindow : public FormWindow {
 
     // What the opening command shows of the meter: its unit letter and thermocouple type.
     void ShowUnitAndType(const QString& unitText, const QString& type);
-    // Gathering ticks only once the opening command enables the timer.
-    void EnableTimer();
+    // Beats are taken only once the opening command enables them.
+    void EnableTicks();
+    bool TicksEnabled() const { return ticking_; }
 
-    void Timer1_Timer();
+    // One second's beat: the current time, and a sample while gathering.
+    void Tick(const MeterLink::Beat& beat);
     void CmdStartStop_Click();
     void Toolbar1_ButtonClick(const QString& key);
 
@@ -39,7 +42,7 @@ class AvgWindow : public FormWindow {
     void Unload() override;
 
   private:
-    // The labels of one channel and the sum of its samples since Start.
+    // The labels of one channel and its figures since Start.
     struct ChannelLabels {
         Statistics::Channel channel;
         QLabel* max;
@@ -47,7 +50,7 @@ class AvgWindow : public FormWindow {
         QLabel* min;
         QLabel* minTime;
         QLabel* avg;
-        Statistics::RunningSum sum;
+        Statistics::Figures figures;
     };
 
     void BuildToolbar();
@@ -57,12 +60,14 @@ class AvgWindow : public FormWindow {
     void StartGathering(const QString& now);
     void StopGathering(const QString& now);
     void StopOnChannelChange();
-    void Gather(const QString& now);
+    void CloseOnChannelChange(const MeterLink::Sample& sample);
+    void Gather(const QString& now, const CurrentReading& meter);
     void Print();
 
     MeterLink& link_;
+    StatisticsState& state_;
     bool dual_;
-    long count_ = 0;
+    bool ticking_ = false;
     std::vector<ChannelLabels> channels_;
     Toolbar* Toolbar1 = nullptr;
     QLabel* LblUnit;
@@ -71,5 +76,4 @@ class AvgWindow : public FormWindow {
     QLabel* LblStopTime;
     QLabel* LblCurrentTime;
     QPushButton* CmdStartStop;
-    QTimer* Timer1;
 };

@@ -4,9 +4,8 @@
 #include "ui/Forms.h"
 #include "windows/stats/AvgWindow.h"
 
-void OpenStatistics(MeterLink& link) {
+void OpenStatistics(MeterLink& link, StatisticsState& state) {
     const CurrentReading& meter = link.Reading();
-    StatisticsState& state = StatisticsState::Instance();
     if (!meter.MeterOnline || state.AvgWindowOpen()) return;
     // A one-channel window the meter's change of channels stopped may still be open: it gives way,
     // so one statistics window is open at a time and the new one gathers alone.
@@ -20,12 +19,6 @@ void OpenStatistics(MeterLink& link) {
     }
     window->ShowUnitAndType(QString::fromStdString(meter.UnitText),
                             QString::fromStdString(meter.ThermocoupleType));
-    window->EnableTimer();
+    window->EnableTicks();
     state.SetUnitTextAtStart(meter.UnitText);
-}
-
-void CloseStatisticsOnChannelChange(const MeterLink& link) {
-    if (!StatisticsState::Instance().AvgWindowOpen()) return;
-    if (link.Reading().DualChannel == link.ChannelModeAtStart()) return;
-    for (bool dual : {true, false}) Forms::Unload(AvgWindow::NameOf(dual));
 }

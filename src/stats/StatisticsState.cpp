@@ -1,6 +1,0 @@
-#include "stats/StatisticsState.h"
-
-StatisticsState& StatisticsState::Instance() {
-    static StatisticsState state;
-    return state;
-}
