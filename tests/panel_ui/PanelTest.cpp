@@ -498,6 +498,32 @@ TEST_F(PanelTest, ToolbarOpensStatisticsAndGraphAndTheTickClosesStatistics) {
     }));
 }
 
+// The clock of the day set back an hour (daylight saving time ends) with a recording running: the
+// graph and the statistics go on in the sampling clock's rhythm, their labels in the new time.
+TEST_F(PanelTest, GraphAndStatisticsKeepTheirRhythmThroughAClockSetBack) {
+    QTemporaryDir dir;
+    Panel* panel = OpenPanelAtTime(3 * 3600, {"--channels", "2", "--t1", "25.0", "--t2", "21.0"}, "25.0");
+    StartRecording(panel, dir.filePath("night.txt").toStdString());
+    Bar(panel)->Trigger("Graph");
+    Bar(panel)->Trigger("AVG");
+    const RealTimeChart& chart = ProgramShared().chart;
+    AdvanceToSample(2);  // 03:00:02
+    const double pen = chart.XPos();
+    StepLinkTimeOfDay(-3600);
+    for (int step = 1; step <= 3; ++step) {
+        AdvanceToSample(2);
+        EXPECT_DOUBLE_EQ(chart.XPos(), pen + step * chart.XStep()) << "sample " << step << " after the step";
+    }
+    EXPECT_EQ(samples.back().time, "02:00:08");
+    EXPECT_EQ(samples.back().recordCount, 4);
+    // A sample equal to the maximum moves its time: the beat of the last second is in.
+    const QWidget* avg = Forms::Find("AVG2");
+    ASSERT_NE(avg, nullptr);
+    EXPECT_TRUE(PumpUntil([avg] { return Child<QLabel>(avg, "LblT1MaxTime")->text() == "02:00:08"; }))
+        << Child<QLabel>(avg, "LblT1MaxTime")->text().toStdString();
+    EXPECT_EQ(Child<QLabel>(avg, "LblCurrentTime")->text(), "02:00:08");
+}
+
 // Stands in for the desktop's handler of file links: notes what would have been opened.
 class UrlRecorder : public QObject {
     Q_OBJECT
