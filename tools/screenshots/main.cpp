@@ -13,7 +13,9 @@
 // window. --open-set clicks a set of the Data Logger window afterwards, and --after-set presses
 // buttons once that set is listed. --grab-during takes the
 // picture S seconds after the buttons were pressed, while a long command (a download) still runs.
-// --fast-clock F lets the program's clock run F times faster, so a chart fills up quickly.
+// --fast-clock F lets the program's clocks run F times faster, so a chart fills up quickly; the
+// meter beside it must then send F times faster too (its --rate), or its frames come too seldom
+// to be believed.
 // --range sets the real-time graph's range and span through its range dialog, --plot-range
 // T1:T2:R1:R2 a plot's temperatures and records through its own.
 
@@ -26,9 +28,11 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QTimer>
+#include <cmath>
 #include <cstdlib>
 
 #include "ScriptedDialogs.h"
+#include "acquisition/SystemClock.h"
 #include "app/Windows.h"
 #include "ui/MeterLink.h"
 #include "ui/Clock.h"
@@ -91,6 +95,15 @@ bool Reached(const Options& o) {
     return !panel->findChild<QLabel*>("LblT1")->text().isEmpty();
 }
 
+// The link's clocks running `factor` times faster than the real ones, from now on. Its waits are
+// never judged late: the fast clocks leap between two looks.
+AcquisitionEngine::Clock FastLinkClock(double factor) {
+    const double start = SystemClock::Steady(), startOfDay = SystemClock::TimeOfDay();
+    const auto fast = [=] { return start + (SystemClock::Steady() - start) * factor; };
+    const auto timeOfDay = [=] { return std::fmod(startOfDay + (SystemClock::Steady() - start) * factor, 86400.0); };
+    return {fast, timeOfDay, fast, [] { return 0.0; }};
+}
+
 // The time of day running `factor` times faster than the real one, from now on.
 class FastClock : public Clock {
 public:
@@ -133,7 +146,7 @@ int main(int argc, char* argv[]) {
                                "[--until-reading|--until-nocom] [--toolbar KEY]... [--timeout S]\n";
         return 2;
     }
-    MeterLink link;
+    MeterLink link(o.fastClock > 0 ? FastLinkClock(o.fastClock) : AcquisitionEngine::Clock{});
     static SharedState shared;
     RegisterWindows(link, shared);
     ScriptedDialogs dialogs;

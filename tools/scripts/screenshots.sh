@@ -51,19 +51,20 @@ with_meter data-list-one-channel "--channels 1 --sets 10:120:2Cm,2:40:1Fm --baud
 # A set a one-channel meter recorded, opened while a two-channel meter is attached, and plotted.
 with_meter plot-data-set-one-channel "--channels 2 --sets 10:120:2Cm,2:40:1C --baud 9600" --window ListPlot1 \
   --until-reading --toolbar Memory --open-set 2 --answer 8:00:00 --after-set DataList1:Plot --settle 3
-with_meter graph-two-channel "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
+# The charts on clocks that run faster, the meter sending as much faster (--rate is twice the factor).
+with_meter graph-two-channel "--channels 2 --wave sine --rate 50" --window RealTime23 --until-reading --toolbar Graph \
   --fast-clock 25 --settle 16
-with_meter graph-one-channel "--channels 1 --wave sine --unit F" --window RealTime23 --until-reading \
+with_meter graph-one-channel "--channels 1 --wave sine --unit F --rate 50" --window RealTime23 --until-reading \
   --toolbar Graph --fast-clock 25 --settle 16
 with_meter range-dialog "--channels 2" --window RealTimeRange --until-reading --toolbar Graph \
   --toolbar RealTime23:Limit
 with_meter avg-two-channel "--channels 2 --wave sine" --window AVG2 --until-reading --toolbar AVG --settle 5
 with_meter avg-one-channel "--channels 1 --wave sine --unit F" --window AVG1 --until-reading --toolbar AVG --settle 5
-with_meter graph-range "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
+with_meter graph-range "--channels 2 --wave sine --rate 20" --window RealTime23 --until-reading --toolbar Graph \
   --range 40:0:2 --fast-clock 10 --settle 14
 # A minute across at 20 times the speed: the pen is well into its third sweep, over the labels of
 # the earlier ones.
-with_meter graph-second-sweep "--channels 2 --wave sine" --window RealTime23 --until-reading --toolbar Graph \
+with_meter graph-second-sweep "--channels 2 --wave sine --rate 40" --window RealTime23 --until-reading --toolbar Graph \
   --range 1671.9:0:1 --fast-clock 20 --settle 8
 # Record files to open: a two-channel recording as the program writes it, a one-channel list save
 # (chosen as "oven": Open adds the ".txt").
