@@ -1,11 +1,11 @@
 #pragma once
 
 #include "records/RecordTable.h"
+#include "ui/SnapBack.h"
+#include "windows/graphs/ChartWindow.h"
 
 class ListPlot;
 class QTimer;
-#include "ui/SnapBack.h"
-#include "windows/graphs/ChartWindow.h"
 
 // "Plot Data/File": a stored list drawn as a chart. A layout draws the frame at once; two seconds
 // later the renderer draws the records, counting them in the caption while the window stays

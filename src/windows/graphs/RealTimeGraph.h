@@ -1,11 +1,10 @@
 #pragma once
 
-class MeterLink;
-class RealTimeChart;
-
 #include "graphs/Drawing.h"
 #include "ui/MeterLink.h"
 #include "windows/graphs/ChartWindow.h"
+
+class RealTimeChart;
 
 // "Real Time Graph": the sweeping chart of the live readings. It draws what RealTimeChart says
 // on a canvas that keeps the picture when the window is covered. Its samples are the link's, taken
