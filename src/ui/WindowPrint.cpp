@@ -2,6 +2,7 @@
 
 #include <QCommonStyle>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -96,11 +97,36 @@ class PagePainter {
         }
     }
 
+    // The caption where the desktop's style lays it out, and the frame where and in the colours
+    // that style draws it: read from the style's own picture of the empty frame, which it paints
+    // from an image that would come out blurred on paper.
     void PaintGroupBox(const QGroupBox& box) {
         QStyleOptionGroupBox option;
         GroupBoxOptions::Of(box, option);
+        const QStyle* own = box.style();
+        QStyleOptionGroupBox frameOnly = option;
+        frameOnly.subControls = QStyle::SC_GroupBoxFrame;
+        QImage probe(box.size(), QImage::Format_ARGB32_Premultiplied);
+        probe.fill(Qt::transparent);
+        {
+            QPainter onProbe(&probe);
+            own->drawComplexControl(QStyle::CC_GroupBox, &frameOnly, &onProbe, &box);
+        }
+        const int middle = probe.width() / 2;
+        int top = 0;
+        while (top < probe.height() && qAlpha(probe.pixel(middle, top)) == 0) ++top;
+        if (top < probe.height()) {
+            const QColor edge = probe.pixelColor(middle, top);
+            const QColor inside = probe.pixelColor(middle, std::min(top + 3, probe.height() - 1));
+            painter_.setPen(QPen(edge, 1));
+            painter_.setBrush(inside.alpha() > 0 ? QBrush(inside) : QBrush());
+            painter_.drawRoundedRect(QRectF(box.rect()).adjusted(0.5, top + 0.5, -0.5, -0.5), 2, 2);
+        }
         painter_.setFont(PageFont(box.font()));
-        Plain().drawComplexControl(QStyle::CC_GroupBox, &option, &painter_, &box);
+        const QRect caption =
+            own->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, &box);
+        own->drawItemText(&painter_, caption, Qt::TextShowMnemonic | Qt::AlignLeft | option.textAlignment,
+                          option.palette, box.isEnabled(), option.text, QPalette::WindowText);
     }
 
     void PaintLabel(const QLabel& label) {
@@ -129,9 +155,9 @@ class PagePainter {
         Plain().drawControl(QStyle::CE_PushButton, &option, &painter_, &button);
     }
 
-    // Styles draw a button's face and a group box's frame from pictures the size of the screen's
-    // control, which would come out blurred on paper; the plain style draws the same frame and
-    // face with lines, and the captions as text.
+    // Styles draw a button's face from a picture the size of the screen's button, which would
+    // come out blurred on paper; the plain style draws a raised face with lines, and the caption
+    // as text.
     static QStyle& Plain() {
         static QCommonStyle plain;
         return plain;
