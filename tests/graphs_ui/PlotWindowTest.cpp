@@ -198,6 +198,13 @@ TEST_F(PlotWindowTest, PrintsTheChart) {
     EXPECT_GT(DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::blue))) << "the T2 curve";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::red))) << "the T1-T2 curve";
+    // As wide as the page allows, in the window's proportions: not stretched down the page.
+    QRect drawn;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) drawn |= QRect(x, y, 1, 1);
+    EXPECT_GT(drawn.right(), page.width() * 3 / 4);
+    EXPECT_NEAR(double(drawn.height()) / drawn.width(), double(plot->height()) / plot->width(), 0.1);
     // Lines and text, not a picture of the screen: no image, the labels as text, and the curves
     // as paths stroked in their colours (blue and red lines: "m", "l", then "S").
     EXPECT_TRUE(PdfImageSizes(pdf).isEmpty());
