@@ -7,6 +7,8 @@
 #include <array>
 #include <cmath>
 
+#include "ui/Painting.h"
+
 namespace {
 
 int Px(double value) { return static_cast<int>(std::lround(value)); }
@@ -21,6 +23,7 @@ Canvas::Canvas(QWidget* parent) : QWidget(parent) {
 
 void Canvas::Clear(const QColor& colour) {
     background_ = colour;
+    shown_.Clear();
     Buffer().fill(colour);
     update();
 }
@@ -62,6 +65,11 @@ void Canvas::Paint(const std::function<void(QPainter&)>& draw) {
         draw(painter);
     }
     update();
+}
+
+void Canvas::Keep(const Drawing& drawing) {
+    shown_.Add(drawing);
+    if (shown_.CompactionDue()) shown_.Compact(FontMetricsOf(font()));
 }
 
 int Canvas::TextWidth(const QString& text, const QFont& font) const {

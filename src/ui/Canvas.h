@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "graphs/ShownDrawing.h"
+
 class QPainter;
 
 // A drawing surface with a persistent back buffer: what is drawn stays until it is drawn over,
@@ -33,6 +35,12 @@ public:
     void Paint(const std::function<void(QPainter&)>& draw);
     int TextHeight(const QString& text, const QFont& font) const;
 
+    // What a chart drew through DrawOnCanvas since the last clearing, kept so that the picture
+    // can be painted again at any size (a print); the calls above draw into the picture only.
+    void Keep(const Drawing& drawing);
+    const Drawing& Shown() const { return shown_.Ops(); }
+    const QColor& Background() const { return background_; }
+
     // The classic 16-colour palette; indexes outside 0..15 give black.
     static QColor Palette(int index);
 
@@ -53,4 +61,5 @@ private:
 
     mutable QImage image_;
     QColor background_ = Qt::white;
+    ShownDrawing shown_;
 };

@@ -14,6 +14,7 @@ void DrawOnCanvas(Canvas& canvas, const Drawing& drawing) {
     for (const DrawOp& op : drawing) {
         if (op.kind == DrawOp::Kind::Clear) canvas.Clear(QColor(op.colour.r, op.colour.g, op.colour.b));
     }
+    canvas.Keep(drawing);
     const QFont font = canvas.font();
     canvas.Paint([&](QPainter& painter) { PaintDrawing(painter, drawing, font); });
 }

@@ -29,7 +29,7 @@ int Px(double value) { return static_cast<int>(std::lround(value)); }
 
 }  // namespace
 
-void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) {
+void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font, Qt::PenCapStyle patternEnds) {
     const int ascent = QFontMetrics(font).ascent();
     painter.setFont(font);
     for (const DrawOp& op : drawing) {
@@ -39,7 +39,7 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) 
             case DrawOp::Kind::Line: {
                 // A pen set anew, even the same one, starts a new group in an SVG.
                 const QPen pen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style),
-                               Qt::SquareCap, Qt::MiterJoin);
+                               op.style == DrawOp::Style::Solid ? Qt::SquareCap : patternEnds, Qt::MiterJoin);
                 if (painter.pen() != pen) painter.setPen(pen);
                 painter.drawLine(Px(op.x1), Px(op.y1), Px(op.x2), Px(op.y2));
                 break;

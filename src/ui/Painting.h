@@ -11,7 +11,11 @@ class QPainter;
 // What a chart asks to be drawn, painted with any painter: on a window's canvas, or without a
 // window on an image, an SVG or a PDF page. Clearing is the surface's own (a canvas keeps its
 // colour for later resizes), so clear operations are passed over here.
-void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font);
+// `patternEnds` caps each dot and dash of a dotted or dashed line: a screen fills just the pixels
+// of the pattern, and on paper only flat ends keep its dots as long as that (square ends, the
+// default, add half a pixel to each end of each dot).
+void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font,
+                  Qt::PenCapStyle patternEnds = Qt::SquareCap);
 // A font as the charts measure it.
 TextMetrics FontMetricsOf(const QFont& font);
 // The charts' font, "Times New Roman" of 8.25 points.

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTime>
 #include <QTimer>
@@ -189,19 +190,36 @@ TEST_F(PlotWindowTest, PrintsTheChart) {
     PlotWindow* plot = PlotOf("1\t10:00:00\t20.0\t21.0\t-1.0\tC\r\n2\t10:00:02\t30.0\t21.0\t9.0\tC\r\n");
     ASSERT_NE(plot, nullptr);
     plot->Timer1_Timer();
-    dialogs.QueuePrintToPdf(dir.filePath("plot.pdf"));
+    const QString pdf = dir.filePath("plot.pdf");
+    dialogs.QueuePrintToPdf(pdf);
     Child<Toolbar>(plot, "Toolbar1")->Trigger("Print");
-    const QImage page = PdfPage(dir.filePath("plot.pdf"));
+    const QImage page = PdfPage(pdf);
     ASSERT_FALSE(page.isNull());
     EXPECT_GT(DarkPixels(page, page.rect()), 2000) << "axes, ticks and labels";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::blue))) << "the T2 curve";
     EXPECT_TRUE(HasHueOf(page, QColor(Qt::red))) << "the T1-T2 curve";
-    // One image, of the whole client area: the chart under the toolbar too.
-    const QList<QSize> images = PdfImageSizes(dir.filePath("plot.pdf"));
-    ASSERT_EQ(images.size(), 1);
-    const qreal ratio = plot->devicePixelRatioF();
-    EXPECT_EQ(images[0].width(), qRound(plot->width() * ratio));
-    EXPECT_EQ(images[0].height(), qRound(plot->height() * ratio));
+    // As wide as the page allows, in the window's proportions: not stretched down the page.
+    QRect drawn;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) drawn |= QRect(x, y, 1, 1);
+    EXPECT_GT(drawn.right(), page.width() * 3 / 4);
+    EXPECT_NEAR(double(drawn.height()) / drawn.width(), double(plot->height()) / plot->width(), 0.1);
+    // Lines and text, not a picture of the screen: no image, the labels as text, and the curves
+    // as paths stroked in their colours (blue and red lines: "m", "l", then "S").
+    EXPECT_TRUE(PdfImageSizes(pdf).isEmpty());
+    const QString text = PdfText(pdf);
+    for (const char* shown : {"1767.0", "-200.0", "(Time)", "T1-T2", "10:00:00"})
+        EXPECT_TRUE(text.contains(shown)) << shown;
+    const QByteArray pages = PdfStreams(pdf);
+    // The pen's colour, its width and ends, then the segment.
+    const auto stroked = [&](const char* colour) {
+        const QRegularExpression segment(QString(colour) +
+                                         R"( SCN\n[^\n]*\n[\d.]+ [\d.]+ m\n[\d.]+ [\d.]+ l\nS\n)");
+        return segment.match(QString::fromLatin1(pages)).hasMatch();
+    };
+    EXPECT_TRUE(stroked("0 0 1")) << "T2";
+    EXPECT_TRUE(stroked("1 0 0")) << "T1-T2";
 }
 
 TEST_F(PlotWindowTest, SnapsBackWhenDraggedSmaller) {

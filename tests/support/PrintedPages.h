@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
+#include <QFile>
 #include <QImage>
 #include <QList>
 #include <QProcess>
@@ -46,6 +48,33 @@ inline QList<QSize> PdfImageSizes(const QString& pdf) {
         sizes << QSize(fields.value(3).toInt(), fields.value(4).toInt());
     }
     return sizes;
+}
+
+// Every stream of a PDF, one after another: the pages' drawing commands unpacked (Qt packs them
+// with zlib), the others as stored. Enough to look for an operator or a colour in the pages.
+inline QByteArray PdfStreams(const QString& pdf) {
+    QFile file(pdf);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray data = file.readAll();
+    QByteArray streams;
+    for (qsizetype at = data.indexOf(">>\nstream\n"); at >= 0; at = data.indexOf(">>\nstream\n", at)) {
+        const qsizetype begin = at + 10, end = data.indexOf("endstream", begin);
+        if (end < 0) break;
+        const QByteArray stored = data.mid(begin, end - begin);
+        // qUncompress wants the unpacked size first; it grows its buffer when that is too small.
+        const QByteArray unpacked = qUncompress(QByteArray("\0\0\x10\0", 4) + stored);
+        streams += (unpacked.isEmpty() ? stored : unpacked) + '\n';
+        at = end;
+    }
+    return streams;
+}
+
+// The text of a PDF, as poppler reads it.
+inline QString PdfText(const QString& pdf) {
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    if (!text.waitForFinished(60000)) return {};
+    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 // Whether some pixel is clearly of the hue of `colour` (pure blue or red), as smoothing leaves it.

@@ -13,7 +13,7 @@
 #include "ui/Painting.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
-#include "ui/WindowImagePrint.h"
+#include "ui/WindowPrint.h"
 #include "windows/WindowNames.h"
 
 namespace {
@@ -94,7 +94,7 @@ void PlotWindow::Toolbar1_ButtonClick(const QString& key) {
             range->show();
         }
     } else if (key == "Print") {
-        PrintWidgetImage(*canvas_);
+        PrintAsShown(*canvas_);
     }
 }
 

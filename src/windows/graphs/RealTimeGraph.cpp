@@ -11,7 +11,7 @@
 #include "ui/MeterLink.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
-#include "ui/WindowImagePrint.h"
+#include "ui/WindowPrint.h"
 #include "windows/WindowNames.h"
 
 namespace {
@@ -73,7 +73,7 @@ void RealTimeGraph::Toolbar1_ButtonClick(const QString& key) {
         HoldForRange();
         Forms::Show(WindowNames::RealTimeRange);
     } else if (key == "Print") {
-        PrintWidgetImage(*canvas_);
+        PrintAsShown(*canvas_);
     }
 }
 

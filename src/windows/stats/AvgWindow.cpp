@@ -12,7 +12,7 @@
 #include "ui/Icons.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"
-#include "ui/WindowImagePrint.h"
+#include "ui/WindowPrint.h"
 #include "windows/WindowNames.h"
 
 namespace {
@@ -306,5 +306,5 @@ void AvgWindow::Toolbar1_ButtonClick(const QString& key) {
 
 void AvgWindow::Print() {
     const int toolbarBottom = Toolbar1->geometry().bottom() + 1;
-    PrintWidgetImage(*this, QRect(0, toolbarBottom, width(), height() - toolbarBottom));
+    PrintAsShown(*this, QRect(0, toolbarBottom, width(), height() - toolbarBottom));
 }
