@@ -3,11 +3,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace LocalTimestamp {
 
 namespace {
 constexpr int SecondsPerDay = 86400;
+// The time of day and the calendar clock are read one right after the other: the sample's instant
+// lies within this of the calendar reading.
+constexpr std::time_t ClocksApartSeconds = 2;
 
 std::tm Local(std::time_t t) {
     std::tm local{};
@@ -28,9 +32,30 @@ std::string Iso(const std::tm& local) {
 std::string OfSample(double calendarSeconds, int secondOfDay) {
     const auto read = static_cast<std::time_t>(std::floor(calendarSeconds));
     const std::tm local = Local(read);
-    const int readSecond = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-    const auto apart = static_cast<std::time_t>(std::remainder(secondOfDay - readSecond, double(SecondsPerDay)));
-    return Iso(apart == 0 ? local : Local(read + apart));
+    const long readSecond = local.tm_hour * 3600L + local.tm_min * 60L + local.tm_sec;
+    // Under each offset in force a moment around the reading, the instant with the sample's second
+    // of the day nearest the reading; one that really has that offset counts. Across the end of
+    // summer time the same time of day comes twice, an hour apart: the nearer is the sample's.
+    std::optional<std::tm> best;
+    std::time_t bestDistance = 0;
+    for (const std::time_t probe : {read, read - ClocksApartSeconds, read + ClocksApartSeconds}) {
+        const long offset = Local(probe).tm_gmtoff;
+        const auto apart = static_cast<std::time_t>(
+            std::remainder(double(secondOfDay - readSecond + local.tm_gmtoff - offset), double(SecondsPerDay)));
+        const std::tm candidate = Local(read + apart);
+        const std::time_t distance = apart < 0 ? -apart : apart;
+        if (candidate.tm_gmtoff == offset && (!best || distance < bestDistance)) {
+            best = candidate;
+            bestDistance = distance;
+        }
+    }
+    // A time of day that the clock skipped (the start of summer time) has no instant: the one
+    // under the offset of the reading, as the clock shows it.
+    if (!best) {
+        best = Local(read + static_cast<std::time_t>(std::remainder(double(secondOfDay - readSecond),
+                                                                      double(SecondsPerDay))));
+    }
+    return Iso(*best);
 }
 
 }  // namespace LocalTimestamp
