@@ -1,5 +1,5 @@
 // tq36-cli figures against the simulated meter: the CPU and memory of an unattended recording
-// at 1-s sampling, and a full logger downloaded at 9600 baud against the wire time.
+// at 1-s sampling (into the record file and into CSV), and a full logger downloaded at 9600 baud against the wire time.
 //
 //   bench_cli [seconds of recording, default 120]
 
@@ -61,10 +61,13 @@ int main(int argc, char* argv[]) {
     {
         SimulatedMeter meter(3, {"--channels", "2", "--wave", "sine"});
         if (!meter.Start()) return 1;
-        const ChildRun run = RunCli(cli, {"record", "--com", "3", "--interval", "1", "--duration",
-                                          std::to_string(seconds) + "s", "--out", dir + "/run.txt"});
-        std::printf("record %d s at 1-s sampling: exit %d, CPU %.3f s = %.3f %% of one core, peak %ld KB\n", seconds,
-                    run.status, run.cpu, 100 * run.cpu / run.wall, run.peakKb);
+        for (const char* format : {"txt", "csv"}) {
+            const ChildRun run = RunCli(cli, {"record", "--com", "3", "--interval", "1", "--duration",
+                                              std::to_string(seconds) + "s", "--format", format, "--out",
+                                              dir + "/run." + format});
+            std::printf("record --format %s %d s at 1-s sampling: exit %d, CPU %.3f s = %.3f %% of one core, peak %ld KB\n",
+                        format, seconds, run.status, run.cpu, 100 * run.cpu / run.wall, run.peakKb);
+        }
     }
     {
         SimulatedMeter meter(4, {"--channels", "2", "--logger", "full", "--baud", "9600"});

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <utility>
 
+#include "acquisition/LocalTimestamp.h"
 #include "meter/Meter.h"
 #include "records/RecordFormat.h"
 #include "serial/ComPortAPI.h"
@@ -289,7 +290,11 @@ void AcquisitionEngine::SampleClock() {
     const double now = clock_.steady();
     const double timeOfDay = clock_.timeOfDay();
     WatchClock(now, timeOfDay);
-    if (schedule_.Tick(now, timeOfDay)) TakeSample(Logger::TimeText(SecondOfDay(timeOfDay)), now);
+    if (schedule_.Tick(now, timeOfDay)) {
+        const int second = SecondOfDay(timeOfDay);
+        TakeSample(Logger::TimeText(second),
+                   clock_.calendar ? LocalTimestamp::OfSample(clock_.calendar(), second) : std::string(), now);
+    }
     if (settings_.beats && beats_.Tick(now, timeOfDay))
         listener_.BeatTaken(Beat{Logger::TimeText(SecondOfDay(timeOfDay)), reading_});
 }
@@ -309,9 +314,10 @@ void AcquisitionEngine::WatchClock(double now, double timeOfDay) {
     listener_.ClockStepped(step);
 }
 
-void AcquisitionEngine::TakeSample(const std::string& time, double now) {
+void AcquisitionEngine::TakeSample(const std::string& time, const std::string& timestamp, double now) {
     Sample sample;
     sample.time = time;
+    sample.timestamp = timestamp;
     sample.line = RecordFormat::SampleLine(reading_, time);
     sample.fresh = reading_.MeterOnline && lastFrameAt_ >= 0 && !frameTaken_ &&
                    now - lastFrameAt_ < CurrentReading::FreshSeconds;
@@ -321,7 +327,7 @@ void AcquisitionEngine::TakeSample(const std::string& time, double now) {
 
     const long before = recorder_.RecordCount();
     const std::string path = recorder_.Path();
-    sample.recording = recorder_.Sample(reading_, time, sample.fresh, sample.missed);
+    sample.recording = recorder_.Sample(reading_, time, sample.fresh, sample.missed, timestamp);
     sample.recordCount = recorder_.RecordCount();
     bool tickEnds = true;
     switch (sample.recording) {
@@ -361,9 +367,10 @@ void AcquisitionEngine::Report(RecordingReport::Event event, long records, const
     listener_.RecordingChanged(report);
 }
 
-void AcquisitionEngine::StartRecording(const std::string& path, RecordWriter::Existing existing) {
+void AcquisitionEngine::StartRecording(const std::string& path, RecordWriter::Existing existing,
+                                       const PcRecording::FileFormat& format) {
     if (recorder_.Recording()) return;
-    if (recorder_.Start(path, reading_.DualChannel, existing)) {
+    if (recorder_.Start(path, reading_.DualChannel, existing, format)) {
         Report(RecordingReport::Event::Started, 0);
     } else {
         RecordingReport report;

@@ -57,6 +57,9 @@ public:
         // Seconds on a clock that runs on while the machine sleeps (the steady clock stands
         // still then), which judges the engine's waits; empty: the steady clock.
         std::function<double()> boot = {};
+        // Seconds since 1970 UTC on the clock of the day, read with the time of day: with it a
+        // sample carries its date and the offset from UTC in force (Sample::timestamp).
+        std::function<double()> calendar = {};
     };
 
     struct Settings {
@@ -73,6 +76,9 @@ public:
     // One sample as the sampling clock took it.
     struct Sample {
         std::string time;  // "hh:mm:ss"
+        // Date, time and UTC offset ("2026-12-08T02:49:09+01:00"), with a calendar clock; empty
+        // without one.
+        std::string timestamp;
         std::string line;  // time and readings, TAB-separated, as a record holds them
         // A frame that arrived within the last 3 s and that no earlier sample took; without one the
         // sample is a gap in the record and the list.
@@ -161,7 +167,8 @@ public:
 
     // Commands: call them on the engine's thread (through Post from any other).
     void StartRecording(const std::string& path,
-                        RecordWriter::Existing existing = RecordWriter::Existing::Replace);
+                        RecordWriter::Existing existing = RecordWriter::Existing::Replace,
+                        const PcRecording::FileFormat& format = {});
     void StopRecording();
     // A new interval takes effect at once: the next sample is one interval from now.
     void SetInterval(int seconds);
@@ -204,7 +211,7 @@ private:
     void SilentTick(double now);
     void SampleClock();
     void WatchClock(double now, double timeOfDay);
-    void TakeSample(const std::string& time, double now);
+    void TakeSample(const std::string& time, const std::string& timestamp, double now);
     void Report(RecordingReport::Event event, long records, const std::string& error = {});
     std::string TimeText() const;
     // When the next sample or beat is due, on the steady clock.

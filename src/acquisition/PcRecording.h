@@ -1,11 +1,20 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "records/CsvRows.h"
 #include "records/RecordWriter.h"
 
 struct CurrentReading;
+
+// What a recording's file holds: the record file the desktop program writes and reads, or CSV rows
+// (tq36-cli record --format csv) whose timestamps carry date and UTC offset.
+struct RecordingFormat {
+    bool csv = false;
+    CsvStyle csvStyle = {};
+};
 
 // A PC-sampling recording: its file, its numbering from 1 with the header before the first
 // record, the channel mode it started in, and its automatic stops. The desktop program's
@@ -29,6 +38,8 @@ public:
         WriteFailed,         // the file refused the record; the recording has been stopped
     };
 
+    using FileFormat = RecordingFormat;
+
     // `maxRecords` 0 sets no limit. `maxDue`: the samples due from the first one that the
     // recording takes in, written or not (tq36-cli's --count and --duration); 0 sets no limit.
     explicit PcRecording(LostLink lostLink = LostLink::Stop, long maxRecords = DesktopMaxRecords, long maxDue = 0)
@@ -37,7 +48,7 @@ public:
     // Creates the file, or empties an existing one when it may be replaced; false with ErrorText()
     // when it cannot be created.
     bool Start(const std::string& path, bool dualChannel,
-               RecordWriter::Existing existing = RecordWriter::Existing::Replace);
+               RecordWriter::Existing existing = RecordWriter::Existing::Replace, const FileFormat& format = {});
     // Ends the recording and closes its file; false when the file refused its last bytes.
     bool Stop();
     // One due sample: the reading, stamped `time`, becomes the next record if it is `fresh` (a
@@ -45,7 +56,10 @@ public:
     // numbering goes on with the next fresh one, so the times show the gap. Or the recording stops
     // (or waits) as the result says. `missed`: samples that fell due since the last one and went by
     // untaken (the process was stopped or starved); they count towards the samples due.
-    Result Sample(const CurrentReading& reading, std::string_view time, bool fresh, long missed = 0);
+    // `timestamp`: date, time and UTC offset of the sample, which a CSV record holds (its time of
+    // day alone when empty).
+    Result Sample(const CurrentReading& reading, std::string_view time, bool fresh, long missed = 0,
+                  std::string_view timestamp = {});
 
     bool Recording() const { return recording_; }
     long RecordCount() const { return recordCount_; }
@@ -54,6 +68,8 @@ public:
     int ErrorCode() const { return writer_.ErrorCode(); }
 
 private:
+    bool WriteRecord(long number, const CurrentReading& reading, std::string_view time, std::string_view timestamp);
+
     LostLink lostLink_;
     long maxRecords_;
     long maxDue_;
@@ -61,5 +77,7 @@ private:
     long recordCount_ = 0;
     long dueCount_ = 0;  // samples due since the first one the recording took in
     bool channelModeAtStart_ = false;
+    std::optional<CsvRows> csv_;  // the file is CSV
+    std::string line_;            // the line being written, its storage kept from one to the next
     RecordWriter writer_;
 };

@@ -21,12 +21,18 @@ double TimeOfDay() {
            std::chrono::duration<double>(sinceEpoch - whole).count();
 }
 
+double Calendar() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 double Boot() {
     timespec t{};
     clock_gettime(CLOCK_BOOTTIME, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-AcquisitionEngine::Clock ForEngine() { return {Steady, TimeOfDay, Boot}; }
+AcquisitionEngine::Clock ForEngine() {
+    return {.steady = Steady, .timeOfDay = TimeOfDay, .boot = Boot, .calendar = Calendar};
+}
 
 }  // namespace SystemClock

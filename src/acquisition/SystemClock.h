@@ -10,6 +10,8 @@ namespace SystemClock {
 double Steady();
 // Seconds since local midnight, with their fraction.
 double TimeOfDay();
+// Seconds since 1970 UTC on the clock of the day.
+double Calendar();
 // Seconds since the machine started, counting the time it slept.
 double Boot();
 AcquisitionEngine::Clock ForEngine();

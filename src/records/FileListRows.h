@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@
 class FileListRows {
   public:
     // Takes the next line as RecordFileReader gives it; `cut` as its Cut() tells.
-    void Take(std::string line, bool cut);
+    void Take(std::string line, bool cut) { TakeFrom(line, cut); }
+    // The same, leaving in `line` the storage of a row handed out before: a reader that reads the
+    // next line into it allocates nothing, line after line (tq36-cli convert of a huge file).
+    void TakeFrom(std::string& line, bool cut);
     // No more lines: records that all came cut short decide the layout after all.
     void End();
 
@@ -23,8 +27,13 @@ class FileListRows {
     std::optional<bool> Dual() const { return dual_; }
     // The rows taken since the last call, in file order; empty while the layout is open.
     std::vector<std::string> TakeRows();
+    // The same rows, to be read where they are; RowsTaken hands them out.
+    std::span<const std::string> Rows() const { return {rows_.data(), Ready()}; }
+    void RowsTaken() {
+        if (dual_) ready_ = 0;
+    }
     // Rows waiting to be taken.
-    std::size_t Ready() const { return dual_ ? rows_.size() : 0; }
+    std::size_t Ready() const { return dual_ ? ready_ : 0; }
 
     long Lines() const { return lines_; }
     long Headers() const { return headers_; }
@@ -32,8 +41,13 @@ class FileListRows {
   private:
     static constexpr std::size_t HeldRecords = 64;
 
+    void Keep(std::string& row);
+
     std::optional<bool> dual_;
-    std::vector<std::string> rows_;  // before the layout is known: the records cut short
+    // The first `ready_` are the rows (before the layout is known: the records cut short), the
+    // others rows handed out, whose storage the next ones reuse.
+    std::vector<std::string> rows_;
+    std::size_t ready_ = 0;
     long lines_ = 0;
     long headers_ = 0;
 };

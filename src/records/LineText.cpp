@@ -1,6 +1,7 @@
 #include "records/LineText.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -42,6 +43,12 @@ std::size_t ValidUtf8Prefix(std::string_view line, bool& truncated) {
     truncated = false;
     std::size_t at = 0;
     while (at < line.size()) {
+        // Runs of ASCII eight bytes at a time: nearly every line is ASCII alone.
+        for (std::uint64_t word; at + sizeof word <= line.size(); at += sizeof word) {
+            std::memcpy(&word, line.data() + at, sizeof word);
+            if (word & 0x8080808080808080) break;
+        }
+        if (at == line.size()) break;
         const auto lead = static_cast<std::uint8_t>(line[at]);
         if (lead < 0x80) {
             ++at;
@@ -85,6 +92,11 @@ std::string ToUtf8(std::string_view line, bool cut) {
     if (valid == line.size()) return std::string(line);
     if (cut && truncated) return std::string(line.substr(0, valid));
     return FromWindows1252(line);
+}
+
+bool IsUtf8(std::string_view line) {
+    bool truncated = false;
+    return ValidUtf8Prefix(line, truncated) == line.size();
 }
 
 std::optional<std::u32string> Utf8Characters(std::string_view text) {

@@ -14,6 +14,8 @@ namespace LineText {
 // `cut` says the line lost its end (it was longer than a reader keeps): a character that the cut
 // split in two is then dropped instead of making the whole line Windows-1252.
 std::string ToUtf8(std::string_view line, bool cut = false);
+// The line is UTF-8 already: ToUtf8 would give it back as it is.
+bool IsUtf8(std::string_view line);
 
 // The characters of `text` when it is well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing past U+10FFFF); nothing when it is not.

@@ -32,6 +32,9 @@ public:
     // read error (Failed() tells which), or when `budget` bytes were read without finishing a line:
     // then Pending() is true and the next call goes on with the same line.
     std::optional<std::string> NextLine(std::size_t budget = static_cast<std::size_t>(-1));
+    // The same into `line`, whose storage the next line reuses (what it held is lost); false where
+    // the other gives nothing.
+    bool NextLine(std::string& line, std::size_t budget = static_cast<std::size_t>(-1));
     bool Pending() const { return pending_; }
     // The last line handed out was longer than MaxLineBytes and lost the rest.
     bool Cut() const { return cut_; }
@@ -53,7 +56,8 @@ private:
     void Fail(int code);
     void SkipByteOrderMark();
     void EndByteOrderMark(bool whole);
-    std::string HandOut();
+    // Reads on until the line is whole: false where NextLine gives nothing.
+    bool ReadLine(std::size_t budget);
 
     ReadFunction read_;
     int fd_ = -1;

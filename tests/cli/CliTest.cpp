@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <csignal>
 #include <memory>
 #include <vector>
@@ -692,6 +693,92 @@ TEST_F(CliTest, RecordEndLineCountsNoGapForAClockSetBack) {
     ASSERT_TRUE(end.hasMatch()) << said.toStdString();
     EXPECT_EQ(end.captured(1).toInt() + end.captured(2).toInt(), Count) << said.toStdString();
     EXPECT_EQ(end.captured(1).toLong(), RecordsIn(out));
+}
+
+// A recording into CSV stamps each record with the date, time and offset from UTC that the clock
+// of the day had at its sample: midnight moves the date on, a clock set back moves it back again,
+// the end of summer time changes the offset, a clock set forward shows in the time; marks go to
+// their columns. The clock of the day is scripted, one second a record, in Berlin's zone (as a
+// rule, so that the test needs no zone database).
+TEST_F(CliTest, RecordCsvStampsEachRecordWithItsDateAndOffset) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> meter;
+        std::vector<std::string> format;
+        std::vector<double> utc;  // the calendar clock at each record's sample, seconds since 1970
+        std::string csv;
+    };
+    constexpr double Dec7 = 1796601600;  // 2026-12-07T00:00:00Z
+    constexpr double Oct25 = 1792886400; // 2026-10-25T00:00:00Z, summer time ends at 01:00Z
+    const Case cases[] = {
+        {"TwoChannelsPastMidnightAndSetBack",
+         {"--channels", "2", "--t1", "23.5", "--t2", "-OL"},
+         {"--format", "csv"},
+         {Dec7 + 22 * 3600 + 3598, Dec7 + 22 * 3600 + 3599, Dec7 + 23 * 3600, Dec7 + 23 * 3600 - 89},
+         "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark\r\n"
+         "1,2026-12-07T23:59:58+01:00,23.5,,,C,,-OL,OL\r\n"
+         "2,2026-12-07T23:59:59+01:00,23.5,,,C,,-OL,OL\r\n"
+         "3,2026-12-08T00:00:00+01:00,23.5,,,C,,-OL,OL\r\n"
+         "4,2026-12-07T23:58:31+01:00,23.5,,,C,,-OL,OL\r\n"},
+        {"OneChannelThroughTheEndOfSummerTimeAndSetForward",
+         {"--channels", "1", "--t1", "-12.5"},
+         {"--format", "csv", "--delimiter", ";", "--decimal-comma"},
+         {Oct25 + 3598, Oct25 + 3599, Oct25 + 3600, Oct25 + 3601 + 90},
+         "record;timestamp;t1;unit;t1_mark\r\n"
+         "1;2026-10-25T02:59:58+02:00;-12,5;C;\r\n"
+         "2;2026-10-25T02:59:59+02:00;-12,5;C;\r\n"
+         "3;2026-10-25T02:00:00+01:00;-12,5;C;\r\n"
+         "4;2026-10-25T02:01:31+01:00;-12,5;C;\r\n"},
+    };
+    const QByteArray zone = qgetenv("TZ");
+    const bool zoneSet = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(StartMeter(c.meter));
+        const QString out = dir.filePath(QString(c.name) + ".csv");
+        std::vector<std::string> args = {"tq36-cli", "record", "--com", std::to_string(Com), "--interval", "1",
+                                         "--count", std::to_string(c.utc.size()), "--out", out.toStdString()};
+        args.insert(args.end(), c.format.begin(), c.format.end());
+        const Cli::Parsed parsed = Cli::Parse(args);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        // The sample of record n + 1, on the second after record n was written, reads the calendar
+        // of record n + 1; the fraction of a second runs with the steady clock, on which the
+        // samples fall due.
+        std::size_t written = 0;
+        double writtenIn = 0;  // the second of the steady clock in which the last record was written
+        const auto calendar = [&] {
+            const double steady = SystemClock::Steady();
+            const auto records = static_cast<std::size_t>(RecordsIn(out));
+            if (records != written) {
+                written = records;
+                writtenIn = std::floor(steady);
+            }
+            const std::size_t n = written > 0 && std::floor(steady) == writtenIn ? written - 1 : written;
+            return c.utc[std::min(n, c.utc.size() - 1)] + (steady - std::floor(steady));
+        };
+        const auto timeOfDay = [&] {
+            const double now = calendar();
+            const auto whole = static_cast<std::time_t>(std::floor(now));
+            std::tm local{};
+            localtime_r(&whole, &local);
+            return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + (now - std::floor(now));
+        };
+        testing::internal::CaptureStderr();
+        const int status = Cli::Record(*parsed.options,
+                                       {.steady = SystemClock::Steady, .timeOfDay = timeOfDay, .calendar = calendar});
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(status, 0) << said;
+        EXPECT_EQ(ReadAll(out).toStdString(), c.csv) << said;
+        meter.reset();
+    }
+    if (zoneSet) {
+        qputenv("TZ", zone);
+    } else {
+        qunsetenv("TZ");
+    }
+    tzset();
 }
 
 // Two recordings into one file: the one that makes it first records, the other leaves it alone,

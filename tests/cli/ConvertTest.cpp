@@ -218,6 +218,10 @@ TEST_F(ConvertTest, RefusesWhatItCannotConvert) {
     EXPECT_EQ(Convert(dir.filePath("missing.txt")).status, 66);
     EXPECT_EQ(Convert(dir.path()).status, 66);
     EXPECT_EQ(Execute(CliPath(), {"convert"}).status, 64);
+    // A decimal comma in a comma-separated file would make every number two fields, or a text.
+    const Outcome commas = Convert(in, {"--decimal-comma"});
+    EXPECT_EQ(commas.status, 64);
+    EXPECT_TRUE(commas.err.contains("--decimal-comma needs another delimiter than the comma")) << commas.err.toStdString();
     for (const char* day : {"2023-02-29", "2024-13-01", "24-01-01", "2024-1-01x", "+024-01-01"}) {
         SCOPED_TRACE(day);
         const Outcome run = Convert(in, {"--date", day});
@@ -254,26 +258,40 @@ TEST_F(ConvertTest, StopSignalsLeaveNoTemporaryFile) {
 }
 
 // Python's csv module reads the output back with a number where a reading is, a mark where
-// there is none, and the timestamps as Python's datetime takes them.
+// there is none, and the timestamps as Python's datetime takes them; also with ';' between the
+// fields and decimal commas, as spreadsheets set up for German or French read them.
 TEST_F(ConvertTest, PythonReadsTheTypesBack) {
     const QString in = Write("run.txt", TwoChannelRecording);
-    const Outcome csv = Convert(in, {"--date", "2024-06-01"});
-    ASSERT_EQ(csv.status, 0);
     const char* script = R"(
 import csv, datetime, io, sys
-rows = list(csv.DictReader(io.StringIO(sys.stdin.buffer.read().decode('ascii'), newline='')))
+delimiter, decimal = sys.argv[1], sys.argv[2]
+rows = list(csv.DictReader(io.StringIO(sys.stdin.buffer.read().decode('ascii'), newline=''), delimiter=delimiter))
 for row in rows:
     int(row['record'])
     datetime.datetime.fromisoformat(row['timestamp'])
     for name in ('t1', 't2', 't1_t2'):
         assert (row[name] == '') != (row[name + '_mark'] == ''), row
-        if row[name]: float(row[name])
-print(len(rows), rows[1]['t2_mark'], float(rows[2]['t2']), datetime.datetime.fromisoformat(rows[0]['timestamp']))
+        if row[name]: float(row[name].replace(decimal, '.', 1))
+print(len(rows), rows[1]['t2_mark'], rows[2]['t2'], rows[2]['t1_t2'], datetime.datetime.fromisoformat(rows[0]['timestamp']))
 )";
-    const Outcome python = Execute("python3", {"-c", script}, csv.out);
-    ASSERT_NE(python.status, -1) << "python3 is not installed (tools/scripts/deps.sh installs it)";
-    EXPECT_EQ(python.status, 0) << python.err.toStdString();
-    EXPECT_EQ(python.out.toStdString(), "3 -OL 1372.0 2024-06-01 14:03:07\n");
+    struct Case {
+        QStringList style;
+        QStringList python;
+        std::string read;
+    };
+    const Case cases[] = {
+        {{}, {",", "."}, "3 -OL 1372.0 -1412.0 2024-06-01 14:03:07\n"},
+        {{"--delimiter", ";", "--decimal-comma"}, {";", ","}, "3 -OL 1372,0 -1412,0 2024-06-01 14:03:07\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style.join(' ').toStdString());
+        const Outcome csv = Convert(in, QStringList{"--date", "2024-06-01"} + c.style);
+        ASSERT_EQ(csv.status, 0) << csv.err.toStdString();
+        const Outcome python = Execute("python3", QStringList{"-c", script} + c.python, csv.out);
+        ASSERT_NE(python.status, -1) << "python3 is not installed (tools/scripts/deps.sh installs it)";
+        EXPECT_EQ(python.status, 0) << python.err.toStdString();
+        EXPECT_EQ(python.out.toStdString(), c.read);
+    }
 }
 
 }  // namespace

@@ -60,6 +60,14 @@ std::optional<std::chrono::sys_days> Day(const char* text) {
     return std::chrono::sys_days(date);
 }
 
+// The delimiters a spreadsheet offers in its text import: none of them is part of a number, a
+// timestamp or a mark. A TAB may be given as the word, being hard to type.
+std::optional<char> DelimiterOf(std::string_view text) {
+    if (text == "tab" || text == "\\t" || text == "\t") return '\t';
+    if (text == "," || text == ";" || text == "|") return text[0];
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<double> ParseDuration(const std::string& text) {
@@ -105,7 +113,7 @@ Parsed Parse(const std::vector<std::string>& args) {
     enum {
         Com = 1000, Json, Count, Interval, Duration, Out, OutDir, Start, List, Force, Help, Version,
         Broker, Topic, Qos, ClientId, Username, PasswordFile, Password, Cafile, HaDiscovery,
-        DeviceId, Date
+        DeviceId, Date, Format, Delimiter, DecimalComma
     };
     static const option longOptions[] = {
         {"com", required_argument, nullptr, Com},           {"json", no_argument, nullptr, Json},
@@ -120,13 +128,15 @@ Parsed Parse(const std::vector<std::string>& args) {
         // Named so that getopt never takes "--password" for an abbreviation of --password-file.
         {"password", optional_argument, nullptr, Password}, {"cafile", required_argument, nullptr, Cafile},
         {"ha-discovery", no_argument, nullptr, HaDiscovery}, {"device-id", required_argument, nullptr, DeviceId},
-        {"date", required_argument, nullptr, Date},
+        {"date", required_argument, nullptr, Date},         {"format", required_argument, nullptr, Format},
+        {"delimiter", required_argument, nullptr, Delimiter},
+        {"decimal-comma", no_argument, nullptr, DecimalComma},
         {nullptr, 0, nullptr, 0}};
     optind = 0;  // a fresh scan, also when called more than once
     opterr = 0;
     const int argc = static_cast<int>(argv.size()) - 1;
     int opt = 0;
-    bool intervalGiven = false;
+    bool intervalGiven = false, formatGiven = false, csvStyleGiven = false;
     auto fail = [&](std::string why) {
         parsed.error = std::move(why);
         return parsed;
@@ -234,6 +244,24 @@ Parsed Parse(const std::vector<std::string>& args) {
                 o.date = Day(optarg);
                 if (!o.date) return fail(std::string("--date takes a day as YYYY-MM-DD, not '") + optarg + "'");
                 break;
+            case Format:
+                if (std::strcmp(optarg, "txt") != 0 && std::strcmp(optarg, "csv") != 0)
+                    return fail(std::string("--format takes txt or csv, not '") + optarg + "'");
+                o.csv = optarg[0] == 'c';
+                formatGiven = true;
+                break;
+            case Delimiter: {
+                const std::optional<char> delimiter = DelimiterOf(optarg);
+                if (!delimiter)
+                    return fail(std::string("--delimiter takes one of , ; | or tab, not '") + optarg + "'");
+                o.delimiter = *delimiter;
+                csvStyleGiven = true;
+                break;
+            }
+            case DecimalComma:
+                o.decimalComma = true;
+                csvStyleGiven = true;
+                break;
             case Help:
             case 'h':
                 o.help = true;
@@ -255,6 +283,15 @@ Parsed Parse(const std::vector<std::string>& args) {
     if (o.command != "ports" && o.command != "read" && o.command != "record" && o.command != "download" &&
         o.command != "publish" && o.command != "convert")
         return fail("unknown command '" + o.command + "'");
+    if (formatGiven && o.command != "record") return fail("--format is an option of record");
+    if (csvStyleGiven && !(o.command == "convert" || (o.command == "record" && o.csv)))
+        return fail(std::string(o.decimalComma ? "--decimal-comma" : "--delimiter") +
+                    " is an option of convert and record --format csv");
+    // Quoted, a number with a decimal comma would be valid CSV, but spreadsheets may take quoted
+    // fields for text, and a comma-separated file with decimal commas is what a German or French
+    // spreadsheet misreads anyway: the delimiter is asked for instead.
+    if (o.decimalComma && o.delimiter == ',')
+        return fail("--decimal-comma needs another delimiter than the comma: add --delimiter ';'");
     if (o.command == "convert") {
         if (o.file.empty()) return fail("convert needs a record FILE");
         parsed.options = o;
@@ -280,14 +317,16 @@ std::string UsageText() {
            "  tq36-cli read --com N [--json] [--count N]\n"
            "                                          live readings, one line per frame\n"
            "  tq36-cli record --com N --out FILE [--force] [--interval S] [--duration 8h | --count N]\n"
-           "                                          record file as the desktop program writes it\n"
+           "                 [--format txt|csv [--delimiter C] [--decimal-comma]]\n"
+           "                                          record file as the desktop program writes it, or CSV\n"
            "  tq36-cli download --com N [--out-dir DIR] [--force] [--start hh:mm:ss] [--list]\n"
            "                                          the meter's logger: one file per data set (setNN.txt)\n"
            "  tq36-cli publish --com N --broker HOST[:PORT] [--topic PREFIX] [--interval S] [--qos 0|1]\n"
            "                  [--client-id ID] [--username U --password-file F] [--cafile F]\n"
            "                  [--ha-discovery [--device-id ID]]\n"
            "                                          live readings to an MQTT broker, on record's grid\n"
-           "  tq36-cli convert FILE [--date YYYY-MM-DD] [--out OUT.csv] [--force]\n"
+           "  tq36-cli convert FILE [--date YYYY-MM-DD] [--out OUT.csv] [--force] [--delimiter C]\n"
+           "                 [--decimal-comma]\n"
            "                                          a record file as CSV for spreadsheets and pandas\n"
            "  tq36-cli plot FILE --out OUT.png|.svg|.pdf [--records R1-R2] [--min T] [--max T] [--size WxH]\n"
            "                [--force]                 a record file drawn as the plot window draws it\n"
@@ -299,7 +338,9 @@ std::string UsageText() {
            "N. A silent meter does not end a recording: it waits for the meter and goes on, and samples\n"
            "due meanwhile are missing from the file. SIGINT, SIGTERM and SIGHUP end it with whole records\n"
            "only. The last line counts the records in the file and the samples missing, and says why it\n"
-           "ended.\n"
+           "ended. --format csv writes convert's CSV instead, record by record as it runs, each timestamp\n"
+           "with date, time and offset from UTC (2026-12-08T02:49:09+01:00), so a run past midnight, a\n"
+           "clock set back or forward and a change to or from daylight saving time all show.\n"
            "\n"
            "download writes nothing into a folder that holds set files (setNN.txt) of an earlier download;\n"
            "--force replaces them and removes the others. A set file replaces an old one only once every\n"
@@ -326,6 +367,11 @@ std::string UsageText() {
            "clock set back, and stderr names its record. A time equal to the one before, or 12 hours or\n"
            "more after it, cannot be dated from the file: stderr says so once. --out replaces an existing\n"
            "file only with --force, and only once the whole file is converted.\n"
+           "\n"
+           "convert and record --format csv: --delimiter C separates the fields with C, one of , ; | or\n"
+           "tab (default ,); --decimal-comma writes numbers as 23,5, as German, French, Italian, Spanish\n"
+           "and Portuguese spreadsheets read them, and needs another delimiter than the comma:\n"
+           "--delimiter ';' --decimal-comma. A field that holds the delimiter is quoted.\n"
            "\n"
            "plot draws a record file as the desktop program's plot window does, without a display, into\n"
            "a PNG, SVG or PDF as --out ends; 'tq36-cli plot --help' tells more.\n"

@@ -48,6 +48,10 @@ struct Options {
     bool haDiscovery = false;
     std::string deviceId;  // the meter's identity in Home Assistant; its port's when empty
     std::optional<std::chrono::sys_days> date;  // convert: the day of the first record
+    bool csv = false;  // record: --format csv
+    // convert and record --format csv: the field delimiter and the decimal sign.
+    char delimiter = ',';
+    bool decimalComma = false;
     bool help = false;
     bool version = false;
 };

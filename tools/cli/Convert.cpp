@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "TimeTexts.h"
 #include "logger/LoggerFormat.h"
+#include "records/CsvRows.h"
 #include "records/FileListRows.h"
 #include "records/RecordFileReader.h"
 #include "records/RecordFormat.h"
@@ -20,55 +21,14 @@ namespace Cli {
 
 namespace {
 
-constexpr std::string_view TwoChannelHeader = "record,timestamp,t1,t2,t1_t2,unit,t1_mark,t2_mark,t1_t2_mark";
-constexpr std::string_view OneChannelHeader = "record,timestamp,t1,unit,t1_mark";
 constexpr std::size_t ReadStepBytes = 1 << 20;
-
-// A field as RFC 4180 has it: in double quotes, with its quotes doubled, only where it holds a
-// comma, a quote or a line break. Every field but a line's first follows a comma, also after an
-// empty one: each stays in its column.
-void AppendField(std::string& line, std::string_view field, bool first = false) {
-    if (!first) line += ',';
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        line += field;
-        return;
-    }
-    line += '"';
-    for (char c : field) {
-        if (c == '"') line += '"';
-        line += c;
-    }
-    line += '"';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
+// The CSV goes out in blocks of about this size: one write for thousands of rows.
+constexpr std::size_t WriteBlockBytes = 1 << 20;
 
 std::string_view Digits(std::string_view text) {
     std::size_t n = 0;
     while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
     return text.substr(0, n);
-}
-
-// A reading as a number with a decimal point (files written where the decimal sign is a comma
-// have one), or nothing when it is a mark or any other text.
-std::optional<std::string> Number(std::string_view text) {
-    std::string_view rest = text;
-    if (rest.starts_with('-')) rest.remove_prefix(1);
-    const std::string_view whole = Digits(rest);
-    if (whole.empty()) return std::nullopt;
-    rest.remove_prefix(whole.size());
-    if (!rest.empty()) {
-        if (rest[0] != '.' && rest[0] != ',') return std::nullopt;
-        const std::string_view fraction = Digits(rest.substr(1));
-        if (fraction.empty() || fraction.size() + 1 != rest.size()) return std::nullopt;
-    }
-    std::string number(text);
-    if (const std::size_t comma = number.find(','); comma != std::string::npos) number[comma] = '.';
-    return number;
 }
 
 // Seconds of the day of a time "hh:mm:ss"; nothing for any other text.
@@ -96,72 +56,75 @@ class Timestamps {
 
     explicit Timestamps(std::optional<std::chrono::sys_days> day) : day_(day) {}
 
-    // `record`: the record's place among the file's records, for what is said of it.
-    std::string Of(std::string_view time, long record) {
+    // `record`: the record's place among the file's records, for what is said of it. The text
+    // lasts until the next call.
+    std::string_view Of(std::string_view time, long record) {
         const std::optional<int> seconds = day_ ? SecondsOfDay(time) : std::nullopt;
-        if (!seconds) return std::string(time);
+        if (!seconds) return time;
         if (last_ >= 0) {
             const int step = *seconds - last_;
-            const std::string which = "tq36-cli: record " + std::to_string(record) + " at " + std::string(time);
-            const std::string before = " the one before it (" + Logger::TimeText(last_) + ")";
             if (step < -HalfDay) {
                 *day_ += std::chrono::days(1);
+                date_.reset();
             } else if (step < 0) {
-                Say(which + " is " + ElapsedText(-step) + " earlier than" + before +
+                Say(Which(time, record) + " is " + ElapsedText(-step) + " earlier than" + Before() +
                     ": taken as the clock set back, on the same day");
             } else if ((step == 0 || step >= HalfDay) && !undatedSaid_) {
                 undatedSaid_ = true;
-                Say(which + (step == 0 ? " has the time of" : " is " + ElapsedText(step) + " later than") + before +
+                Say(Which(time, record) + (step == 0 ? " has the time of" : " is " + ElapsedText(step) + " later than") +
+                    Before() +
                     ": whether a day or more lies between them cannot be told from the file; dated the same "
                     "day (said once, for any such record)");
             }
         }
         last_ = *seconds;
-        const std::chrono::year_month_day date(*day_);
-        char text[32];
-        std::snprintf(text, sizeof text, "%04d-%02u-%02uT", static_cast<int>(date.year()),
-                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
-        return text + std::string(time);
+        if (!date_) {
+            const std::chrono::year_month_day date(*day_);
+            char text[16];
+            std::snprintf(text, sizeof text, "%04d-%02u-%02uT", static_cast<int>(date.year()),
+                          static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+            date_ = text;
+        }
+        text_.assign(*date_).append(time);
+        return text_;
     }
 
   private:
+    static std::string Which(std::string_view time, long record) {
+        return "tq36-cli: record " + std::to_string(record) + " at " + std::string(time);
+    }
+    std::string Before() const { return " the one before it (" + Logger::TimeText(last_) + ")"; }
+
     std::optional<std::chrono::sys_days> day_;
+    std::optional<std::string> date_;  // "YYYY-MM-DDT" of the day
+    std::string text_;
     int last_ = -1;
     bool undatedSaid_ = false;
 };
 
-// A row of the file list as a CSV line. Its cells stand where the list shows them: cells beyond
-// the list's columns are left out, missing ones are empty. A reading that is no number (a mark
-// such as "OL", "-OL" or "----") leaves its number empty and goes to its mark column.
-std::string CsvLine(std::string_view row, bool dual, Timestamps& timestamps, long record) {
+// A row of the file list as a CSV row, appended to `out`. Its cells stand where the list shows
+// them: cells beyond the list's columns are left out, missing ones are empty.
+void AppendCsvRow(std::string& out, const CsvRows& csv, std::string_view row, bool dual, Timestamps& timestamps,
+                  long record) {
     const std::size_t columns = dual ? 6 : 4;
-    std::vector<std::string_view> cells(columns);
+    std::string_view cells[6];
     for (std::size_t i = 0, begin = 0; i < columns && begin <= row.size(); ++i) {
         const std::size_t tab = std::min(row.find(RecordFormat::Separator, begin), row.size());
         cells[i] = row.substr(begin, tab - begin);
         begin = tab + 1;
     }
-    const std::size_t readings = dual ? 3 : 1;
-    std::vector<std::string> numbers, marks;
-    for (std::size_t i = 0; i < readings; ++i) {
-        const std::string_view reading = Trimmed(cells[2 + i]);
-        std::optional<std::string> number = Number(reading);
-        numbers.push_back(number ? *number : std::string());
-        marks.push_back(number ? std::string() : std::string(reading));
-    }
-    std::string line;
-    AppendField(line, cells[0], true);
-    AppendField(line, timestamps.Of(cells[1], record));
-    for (const std::string& number : numbers) AppendField(line, number);
-    AppendField(line, cells[columns - 1]);
-    for (const std::string& mark : marks) AppendField(line, mark);
-    return line;
+    csv.AppendRecord(out, cells[0], timestamps.Of(cells[1], record), std::span(cells + 2, dual ? 3 : 1),
+                     cells[columns - 1]);
+    out += RecordFormat::LineEnd;
 }
 
-// Where the CSV goes: stdout, or a file that takes its place only once it is whole.
+// Where the CSV goes: stdout, or a file that takes its place only once it is whole. Rows gather
+// in a block that goes out whole lines at a time.
 class CsvOutput {
   public:
-    explicit CsvOutput(const Options& options) : path_(options.out), force_(options.force) {}
+    explicit CsvOutput(const Options& options) : path_(options.out), force_(options.force) {
+        block_.reserve(WriteBlockBytes + WriteBlockBytes / 8);
+    }
 
     // Ok, or the exit status after saying why the file cannot be made.
     int Open() {
@@ -171,16 +134,25 @@ class CsvOutput {
         return Refused();
     }
 
-    bool Write(const std::string& line) {
-        if (path_.empty()) return WriteOutput(line) && WriteOutput(RecordFormat::LineEnd);
-        return writer_.WriteLine(line);
+    // Where rows are appended, whole lines each.
+    std::string& Block() { return block_; }
+
+    // Sends the block once it is full; false once a write was refused.
+    bool Pass() { return block_.size() < WriteBlockBytes || Send(); }
+
+    // Sends the block now; false once a write was refused.
+    bool Send() {
+        const bool sent = path_.empty() ? WriteOutput(block_) : writer_.WriteBytes(block_);
+        block_.clear();
+        return sent;
     }
 
     // Ok once every line is out (the file in its place), or the exit status after saying why not.
     int Commit() {
+        const bool sent = Send();
         // Stdout's failure is told on the way out.
         if (path_.empty()) return FlushOutput() ? Ok : Io;
-        return writer_.Commit() ? Ok : Refused();
+        return sent && writer_.Commit() ? Ok : Refused();
     }
 
     // Abandons a file not yet committed: what was there before stays.
@@ -204,6 +176,7 @@ class CsvOutput {
     std::string path_;
     bool force_;
     RecordWriter writer_;
+    std::string block_;
 };
 
 std::string Counted(long count, const char* one, const char* many) {
@@ -239,34 +212,37 @@ int Convert(const Options& options) {
     CsvOutput output(options);
     if (const int status = output.Open(); status != Ok) return status;
 
+    const CsvRows csv({.delimiter = options.delimiter, .decimalComma = options.decimalComma});
     FileListRows rows;
     Timestamps timestamps(options.date);
     bool headerWritten = false;
     long records = 0, cut = 0;
+    std::string& block = output.Block();
     const auto writeRows = [&] {
         // A file without records gives the two-channel header alone, as a file of headers alone
         // opens the two-channel list.
         const bool dual = rows.Dual().value_or(true);
-        if (!headerWritten && !output.Write(std::string(dual ? TwoChannelHeader : OneChannelHeader)))
-            return false;
-        headerWritten = true;
-        for (const std::string& row : rows.TakeRows()) {
-            if (!output.Write(CsvLine(row, dual, timestamps, records + 1))) return false;
-            ++records;
+        if (!headerWritten) {
+            csv.AppendHeader(block, dual ? 3 : 1);
+            block += RecordFormat::LineEnd;
+            headerWritten = true;
         }
-        return true;
+        for (const std::string& row : rows.Rows()) AppendCsvRow(block, csv, row, dual, timestamps, ++records);
+        rows.RowsTaken();
+        return output.Pass();
     };
     bool written = true;
+    std::string line;
     for (;;) {
         // In steps, so that a stop signal is heeded also amid a huge file without line ends.
-        std::optional<std::string> line = reader.NextLine(ReadStepBytes);
+        const bool got = reader.NextLine(line, ReadStepBytes);
         if (StopRequested()) break;
-        if (!line) {
+        if (!got) {
             if (reader.Pending()) continue;
             break;
         }
         if (reader.Cut()) ++cut;
-        rows.Take(std::move(*line), reader.Cut());
+        rows.TakeFrom(line, reader.Cut());
         if (rows.Ready() > 0 && !(written = writeRows())) break;
     }
     rows.End();
@@ -277,6 +253,8 @@ int Convert(const Options& options) {
         return options.out.empty() ? Ok : output.Refused();
     }
     if (StopRequested() || reader.Failed()) {
+        // Stdout gets every row converted; a file none.
+        if (options.out.empty()) output.Send();
         output.Abandon();
         const std::string why =
             StopRequested() ? "stopped"

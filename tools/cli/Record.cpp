@@ -90,8 +90,10 @@ public:
     void ReadingShown(const CurrentReading&) override {
         // The file is made once the meter has answered, in the channel mode of its first frame.
         if (grid_.Begin(engine_)) {
-            engine_.StartRecording(options_.out, options_.force ? RecordWriter::Existing::Replace
-                                                                : RecordWriter::Existing::Keep);
+            engine_.StartRecording(options_.out,
+                                   options_.force ? RecordWriter::Existing::Replace : RecordWriter::Existing::Keep,
+                                   {.csv = options_.csv,
+                                    .csvStyle = {.delimiter = options_.delimiter, .decimalComma = options_.decimalComma}});
         }
     }
 

@@ -1,7 +1,8 @@
 #include "TimeTexts.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "acquisition/LocalTimestamp.h"
 
 namespace Cli {
 
@@ -11,13 +12,6 @@ std::string ElapsedText(long seconds) {
     return text;
 }
 
-std::string IsoTimestamp(const std::tm& local) {
-    char text[40];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    const long offsetMinutes = local.tm_gmtoff / 60;
-    std::snprintf(text + length, sizeof text - length, "%c%02ld:%02ld", offsetMinutes < 0 ? '-' : '+',
-                  std::labs(offsetMinutes) / 60, std::labs(offsetMinutes) % 60);
-    return text;
-}
+std::string IsoTimestamp(const std::tm& local) { return LocalTimestamp::Iso(local); }
 
 }  // namespace Cli

@@ -14,3 +14,6 @@ if command -v gnuplot >/dev/null; then
   echo "== plot-vs-gnuplot"
   bench/graphs/plot-vs-gnuplot.sh "$build"
 fi
+# convert against a one-line mawk program of the same output.
+echo "== convert-vs-mawk"
+bench/cli/convert-vs-mawk.sh "$build"

@@ -10,7 +10,7 @@ case "${1:-build}" in
     packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev zlib1g-dev libgl-dev
               libgtest-dev libgmock-dev googletest xvfb xauth x11-utils fonts-liberation poppler-utils
               imagemagick desktop-file-utils libmosquitto-dev mosquitto mosquitto-clients openssl scdoc
-              appstream python3 file man-db systemd dpkg-dev) ;;
+              appstream python3 file man-db systemd dpkg-dev mawk) ;;
   fuzz)
     # clang-14 with libFuzzer and its sanitizer runtimes; llvm-14 for llvm-profdata and llvm-cov.
     packages=(cmake ninja-build clang-14 llvm-14 libfuzzer-14-dev libclang-rt-14-dev) ;;
