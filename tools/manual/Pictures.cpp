@@ -110,19 +110,23 @@ void RunUntil(Done done, qint64 mostMs = 5000) {
     EventPump::ProcessEvents();
 }
 
-// The meter's next frame is due: the link shows the one before it, and takes the sample that falls
-// due with it. The windows' clock moves with the meter's.
-// The meter moves on only once the link showed the frame before, that is once it read this one.
-void Poll(BenchMeter& meter, FakeClock& clock, const long& readings, double seconds = 0.5, qint64 mostMs = 5000) {
-    const long before = readings;
-    clock.Advance(seconds);
-    meter.Advance(seconds);
-    RunUntil([&] { return readings > before; }, mostMs);
-}
+// What the link has told: readings shown, and the beats of its sampling clock.
+struct LinkNews {
+    long readings = 0;
+    long beats = 0;
+};
 
-// One second of the clock: the meter's next reading, and the sample due with it (a record, a
-// list row and a step of the graph).
-void Second(BenchMeter& meter, FakeClock& clock, const long& readings) { Poll(meter, clock, readings, 1); }
+// The meter's next frame, a second on: the link shows the one before it, and takes the sample that
+// falls due with it. The windows' clock moves with the meter's. The meter moves on only once the
+// link showed the frame before (that is, once it read this one) and its sampling clock looked at
+// the new second, as its beat tells: the reading is told before the sample is taken, and a clock
+// moved on in between would make that sample one second late and skip the one before.
+void Second(BenchMeter& meter, FakeClock& clock, const LinkNews& news, qint64 mostMs = 5000) {
+    const LinkNews before = news;
+    clock.Advance(1);
+    meter.Advance(1);
+    RunUntil([&] { return news.readings > before.readings && news.beats > before.beats; }, mostMs);
+}
 
 // What the pictures of the main window and the real-time list show, for the manuals' test to hold
 // against the captions: the record count, and the time of each list row.
@@ -179,8 +183,9 @@ QHash<QString, QImage> Take(QStringList* shown) {
     const double startOfDay = 14 * 3600.0 + 30 * 60;
     MeterLink link({[bench] { return bench->Now(); }, [bench, startOfDay] { return startOfDay + bench->Now(); },
                     [bench] { return bench->Now(); }, [] { return 0.0; }});
-    long readings = 0;
-    QObject::connect(&link, &MeterLink::ReadingShown, [&readings] { ++readings; });
+    LinkNews news;
+    QObject::connect(&link, &MeterLink::ReadingShown, [&news] { ++news.readings; });
+    QObject::connect(&link, &MeterLink::BeatTaken, [&news] { ++news.beats; });
     static SharedState shared;
     RegisterWindows(link, shared);
 
@@ -191,13 +196,11 @@ QHash<QString, QImage> Take(QStringList* shown) {
     port->CmdOK_Click();
     auto* panel = Forms::FindAs<Panel>(WindowNames::Panel);
     if (panel) {
-        // A frame shows once the pause after it is heard, that is when the next one comes, and
-        // the first one only sets what the second is held to: two frames show nothing.
         // A frame shows once the next one has come, and the first only sets what the second is
         // held to. Until then nothing tells that the link read a frame before the meter moves on,
         // and on a busy machine two may come in one read, which shows nothing: the meter goes on
         // until a reading shows.
-        for (int frames = 0; frames < 20 && readings == 0; ++frames) Poll(*meter, clock, readings, 1, 1000);
+        for (int frames = 0; frames < 20 && news.readings == 0; ++frames) Second(*meter, clock, news, 1000);
 
         // A recording, the real-time list and the graph, over the same samples.
         dialogs.QueueFile(folder.filePath("bath"));  // the program adds ".txt"
@@ -207,7 +210,7 @@ QHash<QString, QImage> Take(QStringList* shown) {
         Press(WindowNames::Panel, "Graph");
         SetRange(WindowNames::RealTimeGraph, WindowNames::RealTimeRange, {"TxtMax", "TxtMin", "TxtCounts"},
                  {"40", "0", "5"});
-        for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, readings);
+        for (int s = 0; s < SampledSeconds; ++s) Second(*meter, clock, news);
         Grab(pictures, "panel", WindowNames::Panel);
         Grab(pictures, "list", WindowNames::List(true));
         if (shown) *shown = Shown(WindowNames::Panel, WindowNames::List(true));
