@@ -368,7 +368,7 @@ void AcquisitionEngine::Report(RecordingReport::Event event, long records, const
 }
 
 void AcquisitionEngine::StartRecording(const std::string& path, RecordWriter::Existing existing,
-                                       const PcRecording::FileFormat& format) {
+                                       const RecordingFormat& format) {
     if (recorder_.Recording()) return;
     if (recorder_.Start(path, reading_.DualChannel, existing, format)) {
         Report(RecordingReport::Event::Started, 0);

@@ -168,7 +168,7 @@ public:
     // Commands: call them on the engine's thread (through Post from any other).
     void StartRecording(const std::string& path,
                         RecordWriter::Existing existing = RecordWriter::Existing::Replace,
-                        const PcRecording::FileFormat& format = {});
+                        const RecordingFormat& format = {});
     void StopRecording();
     // A new interval takes effect at once: the next sample is one interval from now.
     void SetInterval(int seconds);

@@ -4,7 +4,7 @@
 #include "records/RecordFormat.h"
 
 bool PcRecording::Start(const std::string& path, bool dualChannel, RecordWriter::Existing existing,
-                        const FileFormat& format) {
+                        const RecordingFormat& format) {
     if (!writer_.Open(path, existing)) return false;
     csv_.reset();
     if (format.csv) csv_.emplace(format.csvStyle);

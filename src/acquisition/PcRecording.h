@@ -38,8 +38,6 @@ public:
         WriteFailed,         // the file refused the record; the recording has been stopped
     };
 
-    using FileFormat = RecordingFormat;
-
     // `maxRecords` 0 sets no limit. `maxDue`: the samples due from the first one that the
     // recording takes in, written or not (tq36-cli's --count and --duration); 0 sets no limit.
     explicit PcRecording(LostLink lostLink = LostLink::Stop, long maxRecords = DesktopMaxRecords, long maxDue = 0)
@@ -48,7 +46,7 @@ public:
     // Creates the file, or empties an existing one when it may be replaced; false with ErrorText()
     // when it cannot be created.
     bool Start(const std::string& path, bool dualChannel,
-               RecordWriter::Existing existing = RecordWriter::Existing::Replace, const FileFormat& format = {});
+               RecordWriter::Existing existing = RecordWriter::Existing::Replace, const RecordingFormat& format = {});
     // Ends the recording and closes its file; false when the file refused its last bytes.
     bool Stop();
     // One due sample: the reading, stamped `time`, becomes the next record if it is `fresh` (a

@@ -21,9 +21,7 @@ struct CsvStyle {
 
 class CsvRows {
   public:
-    using Style = CsvStyle;
-
-    explicit CsvRows(Style style = {}) : style_(style) {}
+    explicit CsvRows(CsvStyle style = {}) : style_(style) {}
 
     // The column names, for records of `readings` readings (1 or 3).
     void AppendHeader(std::string& out, std::size_t readings) const;
@@ -32,11 +30,10 @@ class CsvRows {
     void AppendRecord(std::string& out, std::string_view record, std::string_view timestamp,
                       std::span<const std::string_view> readings, std::string_view unit) const;
 
-    const Style& GetStyle() const { return style_; }
 
   private:
     void AppendField(std::string& out, std::string_view field) const;
     void AppendNumber(std::string& out, std::string_view number, std::size_t sign) const;
 
-    Style style_;
+    CsvStyle style_;
 };
