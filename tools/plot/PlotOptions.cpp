@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "graphs/PlotAxis.h"
+
 namespace PlotCli {
 
 namespace {
@@ -48,13 +50,16 @@ std::optional<std::string> KindOf(const std::string& path) {
 }
 
 Parsed Parse(const std::vector<std::string>& args) {
-    enum { OptOut = 1000, OptRecords, OptMin, OptMax, OptSize, OptForce, OptVersion };
+    enum { OptOut = 1000, OptRecords, OptMin, OptMax, OptSize, OptTitle, OptDate, OptLikeWindow, OptForce, OptVersion };
     static const option Long[] = {
         {"out", required_argument, nullptr, OptOut},
         {"records", required_argument, nullptr, OptRecords},
         {"min", required_argument, nullptr, OptMin},
         {"max", required_argument, nullptr, OptMax},
         {"size", required_argument, nullptr, OptSize},
+        {"title", required_argument, nullptr, OptTitle},
+        {"date", required_argument, nullptr, OptDate},
+        {"like-window", no_argument, nullptr, OptLikeWindow},
         {"force", no_argument, nullptr, OptForce},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, OptVersion},
@@ -111,6 +116,16 @@ Parsed Parse(const std::vector<std::string>& args) {
                 }
                 break;
             }
+            case OptTitle:
+                options.title = value;
+                break;
+            case OptDate:
+                options.firstDay = PlotAxis::DayOf(value);
+                if (!options.firstDay) fail("--date takes a day as YYYY-MM-DD, not '" + value + "'");
+                break;
+            case OptLikeWindow:
+                options.likeWindow = true;
+                break;
             case OptForce:
                 options.force = true;
                 break;
@@ -140,6 +155,8 @@ Parsed Parse(const std::vector<std::string>& args) {
         fail("--out OUT.png, OUT.svg or OUT.pdf is needed");
     else if (!KindOf(options.out))
         fail("--out ends in .png, .svg or .pdf: " + options.out);
+    if (options.likeWindow && (!options.title.empty() || options.firstDay))
+        fail("--like-window draws the plot window's chart, which has no title and no dates: leave out --title and --date");
     if (!error.empty()) return {std::nullopt, error};
     return {options, ""};
 }

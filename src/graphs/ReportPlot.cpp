@@ -1,0 +1,270 @@
+#include "graphs/ReportPlot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "graphs/ColumnCurve.h"
+#include "graphs/ListPlot.h"
+#include "graphs/PlotAxis.h"
+
+namespace ReportPlot {
+
+namespace {
+
+constexpr Colour GridGrey{220, 220, 220};
+constexpr float NoValue = std::numeric_limits<float>::quiet_NaN();
+constexpr long NoTime = std::numeric_limits<long>::min();
+constexpr std::int32_t NoStoredTime = std::numeric_limits<std::int32_t>::min();
+
+// Every size of the picture at scale 1, in pixels.
+constexpr double Pad = 8;          // picture edge to anything drawn
+constexpr double Gap = 4;          // between neighbours: a label and its tick, two rows
+constexpr double TickLength = 4;   // outside the plot area
+constexpr double ThinPen = 1;      // frame, ticks, grid
+constexpr double CurvePen = 1.25;
+constexpr double LegendSample = 16;  // a legend entry's line
+constexpr double LegendSpacing = 12;
+// Labels at least this many of their own heights apart (temperatures) or widths (times).
+constexpr double TemperatureLabelSpacing = 2.2;
+constexpr double TimeLabelSpacing = 1.8;
+
+// The records of the range as numbers in the plot's unit (NaN where there is none) and as
+// running seconds (NoStoredTime where the time cell holds no time of day). Floats and 32 bits are
+// plenty for a reading's four digits and 68 years of seconds, and half the memory to fill.
+struct Series {
+    int channels = 1;
+    long count = 0;
+    std::vector<float> values;  // record by record, channel by channel
+    std::vector<std::int32_t> times;
+    double low = std::numeric_limits<double>::infinity(), high = -std::numeric_limits<double>::infinity();
+    long firstTime = NoTime, lastTime = NoTime;  // the first time and the latest
+};
+
+Series Read(const ListPlot& plot) {
+    Series series;
+    const RecordTable& records = plot.Records();
+    series.channels = plot.TwoChannels() ? 3 : 1;
+    series.count = std::max(0L, plot.LastRecord() - plot.FirstRecord() + 1);
+    series.values.reserve(static_cast<std::size_t>(series.count * series.channels));
+    series.times.reserve(static_cast<std::size_t>(series.count));
+    PlotAxis::RunningTime running;
+    std::string_view cells[RecordTable::TwoChannelColumns];
+    for (long r = plot.FirstRecord(); r <= plot.LastRecord(); ++r) {
+        records.Cells(r, cells);
+        const std::string_view unit = cells[records.UnitColumn()];
+        for (int c = 0; c < series.channels; ++c) {
+            const Reading value = ListPlot::CellValue(cells[2 + c], unit, plot.Unit(), c == 2);
+            if (!value.IsNumber() || !std::isfinite(value.Value())) {
+                series.values.push_back(NoValue);
+                continue;
+            }
+            series.values.push_back(static_cast<float>(value.Value()));
+            series.low = std::min(series.low, value.Value());
+            series.high = std::max(series.high, value.Value());
+        }
+        const std::optional<long> time = running.Next(cells[1]);
+        series.times.push_back(time ? static_cast<std::int32_t>(*time) : NoStoredTime);
+        if (time) {
+            if (series.firstTime == NoTime) series.firstTime = *time;
+            series.lastTime = std::max(series.lastTime == NoTime ? *time : series.lastTime, *time);
+        }
+    }
+    return series;
+}
+
+struct Box {
+    double left, top, right, bottom;
+};
+
+// The part of a line inside the box (Liang and Barsky), or nothing: values beyond the user's
+// --min or --max run to the edge of the plot area and no further.
+bool Clip(DrawOp& line, const Box& box) {
+    double t0 = 0, t1 = 1;
+    const double dx = line.x2 - line.x1, dy = line.y2 - line.y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {line.x1 - box.left, box.right - line.x1, line.y1 - box.top, box.bottom - line.y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+        if (t0 > t1) return false;
+    }
+    const double x1 = line.x1, y1 = line.y1;
+    line.x1 = x1 + t0 * dx;
+    line.y1 = y1 + t0 * dy;
+    line.x2 = x1 + t1 * dx;
+    line.y2 = y1 + t1 * dy;
+    return true;
+}
+
+struct TimeMark {
+    double x;
+    long time;
+};
+
+// Where the time labels fall: at each multiple of the step the running time reaches, between the
+// two records it lies between. After a clock set back the labels wait until the time passes the
+// last one again, so none comes twice.
+std::vector<TimeMark> TimeMarks(const Series& series, long step, double left, double xStep) {
+    std::vector<TimeMark> marks;
+    if (series.firstTime == NoTime) return marks;
+    long next = static_cast<long>(std::ceil(static_cast<double>(series.firstTime) / static_cast<double>(step))) * step;
+    long previousTime = NoTime;
+    double previousX = 0;
+    for (long i = 0; i < series.count; ++i) {
+        const std::int32_t stored = series.times[static_cast<std::size_t>(i)];
+        if (stored == NoStoredTime) continue;
+        const long time = stored;
+        const double x = left + static_cast<double>(i) * xStep;
+        for (; time >= next; next += step) {
+            const bool between = previousTime != NoTime && previousTime < next;
+            marks.push_back({between ? previousX + (x - previousX) * static_cast<double>(next - previousTime) /
+                                                        static_cast<double>(time - previousTime)
+                                     : x,
+                             next});
+        }
+        previousTime = time;
+        previousX = x;
+    }
+    return marks;
+}
+
+}  // namespace
+
+double ScaleOf(int width, int height) {
+    return std::min(static_cast<double>(width) / DefaultWidth, static_cast<double>(height) / DefaultHeight);
+}
+
+Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& text, const TextMetrics& title) {
+    const double s = ScaleOf(options.width, options.height);
+    const double pad = Pad * s, gap = Gap * s, tickLength = TickLength * s, thin = ThinPen * s;
+    const double lineHeight = text.height;
+    const double width = options.width, height = options.height;
+    const Series series = Read(plot);
+    Drawing out;
+
+    // From the top: the title, the legend, half a label's room above the plot area.
+    double top = pad;
+    if (!options.title.empty()) {
+        out.push_back(ScaledTextOp(std::max(pad, (width - title.width(options.title)) / 2), top, options.title,
+                                   Colours::Black, TitleScale, true));
+        top += title.height + gap;
+    }
+    const bool dated = options.firstDay.has_value();
+    const double timeRoom = std::max(text.width("00:00:00"), dated ? text.width("0000-00-00") : 0.0);
+    const double right = width - pad - timeRoom / 2;
+    if (series.channels == 3) {
+        static const struct {
+            const char* name;
+            Colour colour;
+        } Legend[] = {{"T1-T2", Colours::Red}, {"T2", Colours::Blue}, {"T1", Colours::Black}};
+        double x = right;
+        for (const auto& entry : Legend) {
+            x -= text.width(entry.name);
+            out.push_back(TextOp(x, top, entry.name, entry.colour));
+            x -= gap + LegendSample * s;
+            out.push_back(SmoothLineOp(x, top + lineHeight / 2, x + LegendSample * s, top + lineHeight / 2, entry.colour,
+                                       CurvePen * s * 1.5));
+            x -= LegendSpacing * s;
+        }
+        top += lineHeight + gap;
+    }
+    const double plotTop = top + lineHeight / 2;
+    // From the bottom: the caption, the dates, the time labels and their ticks.
+    const double captionTop = height - pad - lineHeight;
+    const double timeLabelTop = captionTop - gap - (dated ? 2 : 1) * lineHeight;
+    const double bottom = timeLabelTop - gap / 2 - tickLength;
+    const double plotHeight = bottom - plotTop;
+
+    const int maxIntervals = std::clamp(static_cast<int>(plotHeight / (lineHeight * TemperatureLabelSpacing)), 2, 12);
+    const bool hasData = series.low <= series.high;
+    const PlotAxis::Temperatures axis = PlotAxis::TemperatureAxis(hasData ? series.low : 0, hasData ? series.high : 100,
+                                                                  maxIntervals, options.min, options.max);
+    std::vector<std::string> labels;
+    double widest = 0;
+    for (const double value : axis.ticks) {
+        labels.push_back(PlotAxis::TemperatureText(value, axis.decimals));
+        widest = std::max(widest, text.width(labels.back()));
+    }
+    // From the left: the caption (turned, one line wide), the temperature labels and their ticks.
+    const double left = pad + lineHeight + 2 * gap + widest + gap + tickLength;
+    const double plotWidth = right - left;
+    const auto yOf = [&](double value) { return plotTop + (axis.high - value) / (axis.high - axis.low) * plotHeight; };
+
+    for (std::size_t k = 0; k < axis.ticks.size(); ++k) {
+        const double y = yOf(axis.ticks[k]);
+        out.push_back(SmoothLineOp(left, y, right, y, GridGrey, thin));
+        out.push_back(SmoothLineOp(left - tickLength, y, left, y, Colours::Black, thin));
+        out.push_back(TextOp(left - tickLength - gap - text.width(labels[k]), y - lineHeight / 2, labels[k], Colours::Black));
+    }
+    const std::string unit = plot.Unit() == "K" ? "K" : "\u00B0" + plot.Unit();
+    const std::string caption = "Temperature (" + unit + ")";
+    out.push_back(ScaledTextOp(pad, plotTop + plotHeight / 2 + text.width(caption) / 2, caption, Colours::Black, 1, false, -90));
+
+    // Time labels on the round step that leaves them room, in minutes unless the span is short.
+    const double xStep = series.count > 1 ? plotWidth / static_cast<double>(series.count - 1) : 0;
+    const long span = series.firstTime == NoTime ? 0 : series.lastTime - series.firstTime;
+    const auto labelsFor = [&](const char* widestLabel) {
+        return static_cast<int>(plotWidth / (text.width(widestLabel) * TimeLabelSpacing));
+    };
+    long step = PlotAxis::TimeStep(span, labelsFor("00:00"));
+    if (step < 60) step = std::min(PlotAxis::TimeStep(span, labelsFor("00:00:00")), 60L);
+    double labelEnd = -std::numeric_limits<double>::infinity();
+    long labelledDay = std::numeric_limits<long>::min();
+    for (const TimeMark& mark : TimeMarks(series, step, left, xStep)) {
+        const std::string label = PlotAxis::TimeText(mark.time, step);
+        const double labelWidth = text.width(label);
+        // Labels that would run into the one before (a gap in the records) are left out.
+        if (mark.x - labelWidth / 2 < labelEnd + 2 * gap) continue;
+        labelEnd = mark.x + labelWidth / 2;
+        out.push_back(SmoothLineOp(mark.x, plotTop, mark.x, bottom, GridGrey, thin));
+        out.push_back(SmoothLineOp(mark.x, bottom, mark.x, bottom + tickLength, Colours::Black, thin));
+        out.push_back(TextOp(mark.x - labelWidth / 2, timeLabelTop, label, Colours::Black));
+        const long day = static_cast<long>(std::floor(static_cast<double>(mark.time) / 86400));
+        if (dated && day != labelledDay) {
+            const std::string date = PlotAxis::DateText(*options.firstDay, mark.time);
+            out.push_back(TextOp(mark.x - text.width(date) / 2, timeLabelTop + lineHeight, date, Colours::Black));
+            labelledDay = day;
+        }
+    }
+    out.push_back(TextOp(left + (plotWidth - text.width("Time")) / 2, captionTop, "Time", Colours::Black));
+
+    // The curves under the frame, each a pixel column at a time.
+    const Box area{left, plotTop, right, bottom};
+    static constexpr Colour CurveColours[] = {Colours::Black, Colours::Blue, Colours::Red};
+    Drawing curves;
+    for (int c = 0; c < series.channels; ++c) {
+        ColumnCurve curve(CurveColours[c], true);
+        for (long i = 0; i < series.count; ++i) {
+            const float value = series.values[static_cast<std::size_t>(i * series.channels + c)];
+            if (std::isnan(value)) {
+                curve.Break(curves);
+            } else {
+                curve.Add(curves, left + static_cast<double>(i) * xStep, yOf(value));
+            }
+        }
+        curve.Close(curves);
+    }
+    for (DrawOp& line : curves) {
+        if (!Clip(line, area)) continue;
+        line.penWidth = CurvePen * s;
+        out.push_back(std::move(line));
+    }
+    out.push_back(SmoothLineOp(left, plotTop, right, plotTop, Colours::Black, thin));
+    out.push_back(SmoothLineOp(right, plotTop, right, bottom, Colours::Black, thin));
+    out.push_back(SmoothLineOp(right, bottom, left, bottom, Colours::Black, thin));
+    out.push_back(SmoothLineOp(left, bottom, left, plotTop, Colours::Black, thin));
+    return out;
+}
+
+}  // namespace ReportPlot
