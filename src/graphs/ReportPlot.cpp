@@ -214,8 +214,10 @@ Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& te
     // Time labels on the round step that leaves them room, in minutes unless the span is short.
     const double xStep = series.count > 1 ? plotWidth / static_cast<double>(series.count - 1) : 0;
     const long span = series.firstTime == NoTime ? 0 : series.lastTime - series.firstTime;
+    // A dated label needs the room of its date, wider than its time.
+    const double dateWidth = dated ? text.width("0000-00-00") : 0;
     const auto labelsFor = [&](const char* widestLabel) {
-        return static_cast<int>(plotWidth / (text.width(widestLabel) * TimeLabelSpacing));
+        return static_cast<int>(plotWidth / std::max(text.width(widestLabel) * TimeLabelSpacing, dateWidth + 4 * gap));
     };
     long step = PlotAxis::TimeStep(span, labelsFor("00:00"));
     if (step < 60) step = std::min(PlotAxis::TimeStep(span, labelsFor("00:00:00")), 60L);
@@ -225,8 +227,9 @@ Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& te
         const std::string label = PlotAxis::TimeText(mark.time, step);
         const double labelWidth = text.width(label);
         // Labels that would run into the one before (a gap in the records) are left out.
-        if (mark.x - labelWidth / 2 < labelEnd + 2 * gap) continue;
-        labelEnd = mark.x + labelWidth / 2;
+        const double room = std::max(labelWidth, dateWidth);
+        if (mark.x - room / 2 < labelEnd + 2 * gap) continue;
+        labelEnd = mark.x + room / 2;
         out.push_back(SmoothLineOp(mark.x, plotTop, mark.x, bottom, GridGrey, thin));
         out.push_back(SmoothLineOp(mark.x, bottom, mark.x, bottom + tickLength, Colours::Black, thin));
         out.push_back(TextOp(mark.x - labelWidth / 2, timeLabelTop, label, Colours::Black));
