@@ -27,9 +27,8 @@ Qt::PenStyle ToPenStyle(DrawOp::Style style) {
 
 int Px(double value) { return static_cast<int>(std::lround(value)); }
 
-// A report's line: anti-aliased, at its exact ends, round ends so that a curve's pieces join.
+// A report's line: anti-aliased (the caller turns it on), at its exact ends.
 void PaintSmoothLine(QPainter& painter, const DrawOp& op) {
-    if (!painter.testRenderHint(QPainter::Antialiasing)) painter.setRenderHint(QPainter::Antialiasing);
     const QPen pen(ToQColor(op.colour), op.penWidth, ToPenStyle(op.style), Qt::SquareCap, Qt::MiterJoin);
     if (painter.pen() != pen) painter.setPen(pen);
     painter.drawLine(QLineF(op.x1, op.y1, op.x2, op.y2));
@@ -51,6 +50,12 @@ void PaintStyledText(QPainter& painter, const DrawOp& op, const QFont& font) {
 
 void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) {
     const int ascent = QFontMetrics(font).ascent();
+    // Smooth lines are anti-aliased; every other line is drawn as the caller set the painter.
+    const bool callersSmoothing = painter.testRenderHint(QPainter::Antialiasing);
+    bool smoothing = callersSmoothing;
+    const auto smooth = [&](bool on) {
+        if (smoothing != on) painter.setRenderHint(QPainter::Antialiasing, smoothing = on);
+    };
     painter.setFont(font);
     for (const DrawOp& op : drawing) {
         switch (op.kind) {
@@ -58,9 +63,11 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) 
                 break;
             case DrawOp::Kind::Line: {
                 if (op.penWidth > 0) {
+                    smooth(true);
                     PaintSmoothLine(painter, op);
                     break;
                 }
+                smooth(callersSmoothing);
                 // A pen set anew, even the same one, starts a new group in an SVG.
                 const QPen pen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style),
                                Qt::SquareCap, Qt::MiterJoin);
@@ -85,6 +92,7 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font) 
                 break;
         }
     }
+    smooth(callersSmoothing);
 }
 
 TextMetrics FontMetricsOf(const QFont& font) {
