@@ -28,7 +28,7 @@ constexpr double CurvePen = 1.25;
 constexpr double LegendSample = 16;  // a legend entry's line
 constexpr double LegendSpacing = 12;
 // Labels at least this many of their own heights apart (temperatures) or widths (times).
-constexpr double TemperatureLabelSpacing = 2.2;
+constexpr double TemperatureLabelSpacing = 2.0;
 constexpr double TimeLabelSpacing = 1.8;
 
 // The records of the range as numbers in the plot's unit (NaN where there is none) and as
