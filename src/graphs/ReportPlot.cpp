@@ -139,6 +139,127 @@ std::vector<TimeMark> TimeMarks(const Series& series, long step, double left, do
     return marks;
 }
 
+// The sizes of one picture, grown with it, and the plot area once it is laid out.
+struct Layout {
+    double s, pad, gap, tickLength, thin, lineHeight;
+    Box area{};
+    double timeLabelTop = 0, captionTop = 0;
+};
+
+// The title, centred, and for two channels the legend, right-aligned above the plot area; the
+// top of what comes below them.
+double Heading(Drawing& out, const Layout& at, double width, double right, const std::string& heading,
+               const TextMetrics& title, const TextMetrics& text, int channels) {
+    double top = at.pad;
+    if (!heading.empty()) {
+        out.push_back(ScaledTextOp(std::max(at.pad, (width - title.width(heading)) / 2), top, heading, Colours::Black,
+                                   TitleScale, true));
+        top += title.height + at.gap;
+    }
+    if (channels == 3) {
+        static const struct {
+            const char* name;
+            Colour colour;
+        } Legend[] = {{"T1-T2", Colours::Red}, {"T2", Colours::Blue}, {"T1", Colours::Black}};
+        double x = right;
+        const double middle = top + at.lineHeight / 2;
+        for (const auto& entry : Legend) {
+            x -= text.width(entry.name);
+            out.push_back(TextOp(x, top, entry.name, entry.colour));
+            x -= at.gap + LegendSample * at.s;
+            out.push_back(SmoothLineOp(x, middle, x + LegendSample * at.s, middle, entry.colour, CurvePen * at.s * 1.5));
+            x -= LegendSpacing * at.s;
+        }
+        top += at.lineHeight + at.gap;
+    }
+    return top;
+}
+
+// Grid line, tick and label of each temperature, and the caption turned to read upwards.
+void TemperatureLabels(Drawing& out, const Layout& at, const PlotAxis::Temperatures& axis,
+                       const std::vector<std::string>& labels, const std::string& caption, const TextMetrics& text) {
+    const Box& area = at.area;
+    for (std::size_t k = 0; k < axis.ticks.size(); ++k) {
+        const double y = area.top + (axis.high - axis.ticks[k]) / (axis.high - axis.low) * (area.bottom - area.top);
+        out.push_back(SmoothLineOp(area.left, y, area.right, y, GridGrey, at.thin));
+        out.push_back(SmoothLineOp(area.left - at.tickLength, y, area.left, y, Colours::Black, at.thin));
+        out.push_back(TextOp(area.left - at.tickLength - at.gap - text.width(labels[k]), y - at.lineHeight / 2, labels[k],
+                             Colours::Black));
+    }
+    out.push_back(ScaledTextOp(at.pad, (area.top + area.bottom) / 2 + text.width(caption) / 2, caption, Colours::Black,
+                               1, false, -90));
+}
+
+// Time labels on the round step that leaves them room, whole minutes unless the span is short;
+// with the first day known, the date under the first label of each day.
+void TimeLabels(Drawing& out, const Layout& at, const Series& series, double xStep, std::optional<long> firstDay,
+                const TextMetrics& text) {
+    const Box& area = at.area;
+    const double plotWidth = area.right - area.left;
+    const long span = series.firstTime == NoTime ? 0 : series.lastTime - series.firstTime;
+    // A dated label needs the room of its date, wider than its time.
+    const double dateWidth = firstDay ? text.width("0000-00-00") : 0;
+    const auto labelsFor = [&](const char* widestLabel) {
+        return static_cast<int>(plotWidth /
+                                std::max(text.width(widestLabel) * TimeLabelSpacing, dateWidth + 4 * at.gap));
+    };
+    long step = PlotAxis::TimeStep(span, labelsFor("00:00"));
+    if (step < 60) step = std::min(PlotAxis::TimeStep(span, labelsFor("00:00:00")), 60L);
+    double labelEnd = -std::numeric_limits<double>::infinity();
+    long labelledDay = std::numeric_limits<long>::min();
+    for (const TimeMark& mark : TimeMarks(series, step, area.left, xStep)) {
+        const std::string label = PlotAxis::TimeText(mark.time, step);
+        const double labelWidth = text.width(label);
+        // Labels that would run into the one before (a gap in the records) are left out.
+        const double room = std::max(labelWidth, dateWidth);
+        if (mark.x - room / 2 < labelEnd + 2 * at.gap) continue;
+        labelEnd = mark.x + room / 2;
+        out.push_back(SmoothLineOp(mark.x, area.top, mark.x, area.bottom, GridGrey, at.thin));
+        out.push_back(SmoothLineOp(mark.x, area.bottom, mark.x, area.bottom + at.tickLength, Colours::Black, at.thin));
+        out.push_back(TextOp(mark.x - labelWidth / 2, at.timeLabelTop, label, Colours::Black));
+        const long day = static_cast<long>(std::floor(static_cast<double>(mark.time) / 86400));
+        if (firstDay && day != labelledDay) {
+            const std::string date = PlotAxis::DateText(*firstDay, mark.time);
+            out.push_back(TextOp(mark.x - text.width(date) / 2, at.timeLabelTop + at.lineHeight, date, Colours::Black));
+            labelledDay = day;
+        }
+    }
+    out.push_back(TextOp(area.left + (plotWidth - text.width("Time")) / 2, at.captionTop, "Time", Colours::Black));
+}
+
+// Each channel's curve a pixel column at a time, cut at the plot area's edges.
+void Curves(Drawing& out, const Layout& at, const Series& series, const PlotAxis::Temperatures& axis, double xStep) {
+    static constexpr Colour CurveColours[] = {Colours::Black, Colours::Blue, Colours::Red};
+    const Box& area = at.area;
+    const double yScale = (area.bottom - area.top) / (axis.high - axis.low);
+    Drawing curves;
+    for (int c = 0; c < series.channels; ++c) {
+        ColumnCurve curve(CurveColours[c], true);
+        for (long i = 0; i < series.count; ++i) {
+            const float value = series.values[static_cast<std::size_t>(i * series.channels + c)];
+            if (std::isnan(value)) {
+                curve.Break(curves);
+            } else {
+                curve.Add(curves, area.left + static_cast<double>(i) * xStep, area.top + (axis.high - value) * yScale);
+            }
+        }
+        curve.Close(curves);
+    }
+    for (DrawOp& line : curves) {
+        if (!Clip(line, area)) continue;
+        line.penWidth = CurvePen * at.s;
+        out.push_back(std::move(line));
+    }
+}
+
+void FrameLines(Drawing& out, const Layout& at) {
+    const Box& a = at.area;
+    out.push_back(SmoothLineOp(a.left, a.top, a.right, a.top, Colours::Black, at.thin));
+    out.push_back(SmoothLineOp(a.right, a.top, a.right, a.bottom, Colours::Black, at.thin));
+    out.push_back(SmoothLineOp(a.right, a.bottom, a.left, a.bottom, Colours::Black, at.thin));
+    out.push_back(SmoothLineOp(a.left, a.bottom, a.left, a.top, Colours::Black, at.thin));
+}
+
 }  // namespace
 
 double ScaleOf(int width, int height) {
@@ -147,46 +268,25 @@ double ScaleOf(int width, int height) {
 
 Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& text, const TextMetrics& title) {
     const double s = ScaleOf(options.width, options.height);
-    const double pad = Pad * s, gap = Gap * s, tickLength = TickLength * s, thin = ThinPen * s;
-    const double lineHeight = text.height;
-    const double width = options.width, height = options.height;
+    Layout at{s, Pad * s, Gap * s, TickLength * s, ThinPen * s, text.height};
     const Series series = Read(plot);
     Drawing out;
 
-    // From the top: the title, the legend, half a label's room above the plot area.
-    double top = pad;
-    if (!options.title.empty()) {
-        out.push_back(ScaledTextOp(std::max(pad, (width - title.width(options.title)) / 2), top, options.title,
-                                   Colours::Black, TitleScale, true));
-        top += title.height + gap;
-    }
-    const bool dated = options.firstDay.has_value();
-    const double timeRoom = std::max(text.width("00:00:00"), dated ? text.width("0000-00-00") : 0.0);
-    const double right = width - pad - timeRoom / 2;
-    if (series.channels == 3) {
-        static const struct {
-            const char* name;
-            Colour colour;
-        } Legend[] = {{"T1-T2", Colours::Red}, {"T2", Colours::Blue}, {"T1", Colours::Black}};
-        double x = right;
-        for (const auto& entry : Legend) {
-            x -= text.width(entry.name);
-            out.push_back(TextOp(x, top, entry.name, entry.colour));
-            x -= gap + LegendSample * s;
-            out.push_back(SmoothLineOp(x, top + lineHeight / 2, x + LegendSample * s, top + lineHeight / 2, entry.colour,
-                                       CurvePen * s * 1.5));
-            x -= LegendSpacing * s;
-        }
-        top += lineHeight + gap;
-    }
-    const double plotTop = top + lineHeight / 2;
-    // From the bottom: the caption, the dates, the time labels and their ticks.
-    const double captionTop = height - pad - lineHeight;
-    const double timeLabelTop = captionTop - gap - (dated ? 2 : 1) * lineHeight;
-    const double bottom = timeLabelTop - gap / 2 - tickLength;
-    const double plotHeight = bottom - plotTop;
+    // Across: room at the right for half a time label (or date) centred on the last record.
+    const double timeRoom = std::max(text.width("00:00:00"), options.firstDay ? text.width("0000-00-00") : 0.0);
+    at.area.right = options.width - at.pad - timeRoom / 2;
+    // Down: title and legend, half a label above the area; under it the ticks, the time labels,
+    // the dates and the caption.
+    at.area.top = Heading(out, at, options.width, at.area.right, options.title, title, text, series.channels) +
+                  at.lineHeight / 2;
+    at.captionTop = options.height - at.pad - at.lineHeight;
+    at.timeLabelTop = at.captionTop - at.gap - (options.firstDay ? 2 : 1) * at.lineHeight;
+    at.area.bottom = at.timeLabelTop - at.gap / 2 - at.tickLength;
 
-    const int maxIntervals = std::clamp(static_cast<int>(plotHeight / (lineHeight * TemperatureLabelSpacing)), 2, 12);
+    // The temperatures on as many steps as the height holds with two lines between labels; the
+    // widest label then says where the area starts.
+    const double plotHeight = at.area.bottom - at.area.top;
+    const int maxIntervals = std::clamp(static_cast<int>(plotHeight / (at.lineHeight * TemperatureLabelSpacing)), 2, 12);
     const bool hasData = series.low <= series.high;
     const PlotAxis::Temperatures axis = PlotAxis::TemperatureAxis(hasData ? series.low : 0, hasData ? series.high : 100,
                                                                   maxIntervals, options.min, options.max);
@@ -196,77 +296,14 @@ Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& te
         labels.push_back(PlotAxis::TemperatureText(value, axis.decimals));
         widest = std::max(widest, text.width(labels.back()));
     }
-    // From the left: the caption (turned, one line wide), the temperature labels and their ticks.
-    const double left = pad + lineHeight + 2 * gap + widest + gap + tickLength;
-    const double plotWidth = right - left;
-    const auto yOf = [&](double value) { return plotTop + (axis.high - value) / (axis.high - axis.low) * plotHeight; };
+    at.area.left = at.pad + at.lineHeight + 2 * at.gap + widest + at.gap + at.tickLength;
 
-    for (std::size_t k = 0; k < axis.ticks.size(); ++k) {
-        const double y = yOf(axis.ticks[k]);
-        out.push_back(SmoothLineOp(left, y, right, y, GridGrey, thin));
-        out.push_back(SmoothLineOp(left - tickLength, y, left, y, Colours::Black, thin));
-        out.push_back(TextOp(left - tickLength - gap - text.width(labels[k]), y - lineHeight / 2, labels[k], Colours::Black));
-    }
     const std::string unit = plot.Unit() == "K" ? "K" : "\u00B0" + plot.Unit();
-    const std::string caption = "Temperature (" + unit + ")";
-    out.push_back(ScaledTextOp(pad, plotTop + plotHeight / 2 + text.width(caption) / 2, caption, Colours::Black, 1, false, -90));
-
-    // Time labels on the round step that leaves them room, in minutes unless the span is short.
-    const double xStep = series.count > 1 ? plotWidth / static_cast<double>(series.count - 1) : 0;
-    const long span = series.firstTime == NoTime ? 0 : series.lastTime - series.firstTime;
-    // A dated label needs the room of its date, wider than its time.
-    const double dateWidth = dated ? text.width("0000-00-00") : 0;
-    const auto labelsFor = [&](const char* widestLabel) {
-        return static_cast<int>(plotWidth / std::max(text.width(widestLabel) * TimeLabelSpacing, dateWidth + 4 * gap));
-    };
-    long step = PlotAxis::TimeStep(span, labelsFor("00:00"));
-    if (step < 60) step = std::min(PlotAxis::TimeStep(span, labelsFor("00:00:00")), 60L);
-    double labelEnd = -std::numeric_limits<double>::infinity();
-    long labelledDay = std::numeric_limits<long>::min();
-    for (const TimeMark& mark : TimeMarks(series, step, left, xStep)) {
-        const std::string label = PlotAxis::TimeText(mark.time, step);
-        const double labelWidth = text.width(label);
-        // Labels that would run into the one before (a gap in the records) are left out.
-        const double room = std::max(labelWidth, dateWidth);
-        if (mark.x - room / 2 < labelEnd + 2 * gap) continue;
-        labelEnd = mark.x + room / 2;
-        out.push_back(SmoothLineOp(mark.x, plotTop, mark.x, bottom, GridGrey, thin));
-        out.push_back(SmoothLineOp(mark.x, bottom, mark.x, bottom + tickLength, Colours::Black, thin));
-        out.push_back(TextOp(mark.x - labelWidth / 2, timeLabelTop, label, Colours::Black));
-        const long day = static_cast<long>(std::floor(static_cast<double>(mark.time) / 86400));
-        if (dated && day != labelledDay) {
-            const std::string date = PlotAxis::DateText(*options.firstDay, mark.time);
-            out.push_back(TextOp(mark.x - text.width(date) / 2, timeLabelTop + lineHeight, date, Colours::Black));
-            labelledDay = day;
-        }
-    }
-    out.push_back(TextOp(left + (plotWidth - text.width("Time")) / 2, captionTop, "Time", Colours::Black));
-
-    // The curves under the frame, each a pixel column at a time.
-    const Box area{left, plotTop, right, bottom};
-    static constexpr Colour CurveColours[] = {Colours::Black, Colours::Blue, Colours::Red};
-    Drawing curves;
-    for (int c = 0; c < series.channels; ++c) {
-        ColumnCurve curve(CurveColours[c], true);
-        for (long i = 0; i < series.count; ++i) {
-            const float value = series.values[static_cast<std::size_t>(i * series.channels + c)];
-            if (std::isnan(value)) {
-                curve.Break(curves);
-            } else {
-                curve.Add(curves, left + static_cast<double>(i) * xStep, yOf(value));
-            }
-        }
-        curve.Close(curves);
-    }
-    for (DrawOp& line : curves) {
-        if (!Clip(line, area)) continue;
-        line.penWidth = CurvePen * s;
-        out.push_back(std::move(line));
-    }
-    out.push_back(SmoothLineOp(left, plotTop, right, plotTop, Colours::Black, thin));
-    out.push_back(SmoothLineOp(right, plotTop, right, bottom, Colours::Black, thin));
-    out.push_back(SmoothLineOp(right, bottom, left, bottom, Colours::Black, thin));
-    out.push_back(SmoothLineOp(left, bottom, left, plotTop, Colours::Black, thin));
+    TemperatureLabels(out, at, axis, labels, "Temperature (" + unit + ")", text);
+    const double xStep = series.count > 1 ? (at.area.right - at.area.left) / static_cast<double>(series.count - 1) : 0;
+    TimeLabels(out, at, series, xStep, options.firstDay, text);
+    Curves(out, at, series, axis, xStep);
+    FrameLines(out, at);
     return out;
 }
 
