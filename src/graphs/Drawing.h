@@ -31,7 +31,7 @@ struct DrawOp {
     Style style = Style::Solid;
     std::string text;
     // A report picture's pen and text, which grow with its size. A line of penWidth > 0 is drawn
-    // smooth (anti-aliased, round ends) that wide, at its exact ends; 0 keeps the windows' pixel
+    // smooth (anti-aliased) that wide, at its exact ends; 0 keeps the windows' pixel
     // lines of `width`. A text is textScale times the painter's font, bold if asked, and turned
     // by `angle` degrees about its top left (-90 reads upwards).
     double penWidth = 0;
