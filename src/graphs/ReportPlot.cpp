@@ -152,9 +152,11 @@ double Heading(Drawing& out, const Layout& at, double width, double right, const
                const TextMetrics& title, const TextMetrics& text, int channels) {
     double top = at.pad;
     if (!heading.empty()) {
-        out.push_back(ScaledTextOp(std::max(at.pad, (width - title.width(heading)) / 2), top, heading, Colours::Black,
-                                   TitleScale, true));
-        top += title.height + at.gap;
+        // A title wider than the picture is set smaller until it fits.
+        const double fit = std::min(1.0, (width - 2 * at.pad) / title.width(heading));
+        out.push_back(ScaledTextOp((width - fit * title.width(heading)) / 2, top, heading, Colours::Black,
+                                   TitleScale * fit, true));
+        top += fit * title.height + at.gap;
     }
     if (channels == 3) {
         static const struct {
