@@ -30,6 +30,14 @@ struct DrawOp {
     int width = 1;
     Style style = Style::Solid;
     std::string text;
+    // A report picture's pen and text, which grow with its size. A line of penWidth > 0 is drawn
+    // smooth (anti-aliased) that wide, at its exact ends; 0 keeps the windows' pixel
+    // lines of `width`. A text is textScale times the painter's font, bold if asked, and turned
+    // by `angle` degrees about its top left (-90 reads upwards).
+    double penWidth = 0;
+    double textScale = 1;
+    bool bold = false;
+    double angle = 0;
 };
 
 using Drawing = std::vector<DrawOp>;
@@ -45,6 +53,21 @@ inline DrawOp BoxOp(double x1, double y1, double x2, double y2, Colour colour) {
 }
 inline DrawOp TextOp(double x, double y, std::string text, Colour colour) {
     return {DrawOp::Kind::Text, x, y, x, y, colour, 1, DrawOp::Style::Solid, std::move(text)};
+}
+
+// A report picture's smooth line and its text in a size and weight of its own.
+inline DrawOp SmoothLineOp(double x1, double y1, double x2, double y2, Colour colour, double penWidth) {
+    DrawOp op = LineOp(x1, y1, x2, y2, colour);
+    op.penWidth = penWidth;
+    return op;
+}
+inline DrawOp ScaledTextOp(double x, double y, std::string text, Colour colour, double textScale, bool bold = false,
+                           double angle = 0) {
+    DrawOp op = TextOp(x, y, std::move(text), colour);
+    op.textScale = textScale;
+    op.bold = bold;
+    op.angle = angle;
+    return op;
 }
 
 // The window's font as the chart needs to know it.

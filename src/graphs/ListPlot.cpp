@@ -64,11 +64,7 @@ Drawing ListPlot::Layout(int clientWidth, int clientHeight, double timeWidth, co
 }
 
 ListPlot::Run::Run(ListPlot& plot, const TextMetrics& metrics)
-    : plot_(plot), metrics_(metrics), record_(plot.firstRecord_) {
-    curves_[0].colour = Colours::Black;
-    curves_[1].colour = Colours::Blue;
-    curves_[2].colour = Colours::Red;
-}
+    : plot_(plot), metrics_(metrics), record_(plot.firstRecord_) {}
 
 Drawing ListPlot::Run::Grid() {
     Drawing out;
@@ -93,49 +89,20 @@ Drawing ListPlot::Run::Next() {
     Drawing mark;
     const bool marked = TimeMark(mark, record_, x);
     if (marked || record_ == plot_.lastRecord_) {
-        for (int c = 0; c < channels; ++c) CloseColumn(out, curves_[c]);
+        for (int c = 0; c < channels; ++c) curves_[c].Close(out);
     }
     out.insert(out.end(), mark.begin(), mark.end());
     ++record_;
     return out;
 }
 
-void ListPlot::Run::Point(Drawing& out, Curve& curve, double x, const Reading& value) {
+void ListPlot::Run::Point(Drawing& out, ColumnCurve& curve, double x, const Reading& value) {
     if (value.kind() == Reading::Kind::Empty) {
         // A cell the record does not have: the curve breaks here.
-        CloseColumn(out, curve);
-        curve.hasLast = false;
+        curve.Break(out);
         return;
     }
-    const double y = plot_.originY_ - ChartFrame::Height(value, plot_.yMin_, plot_.yMax_, plot_.height_);
-    const long column = std::lround(x);
-    if (curve.points > 0 && column == curve.column) {
-        ++curve.points;
-        curve.minY = std::min(curve.minY, y);
-        curve.maxY = std::max(curve.maxY, y);
-    } else {
-        CloseColumn(out, curve);
-        if (curve.hasLast) out.push_back(LineOp(curve.lastX, curve.lastY, x, y, curve.colour));
-        curve.column = column;
-        curve.points = 1;
-        curve.firstY = curve.minY = curve.maxY = y;
-    }
-    curve.hasLast = true;
-    curve.lastX = x;
-    curve.lastY = y;
-}
-
-// The lines between the points of one pixel column are all drawn at that column, so together
-// they cover the column from the lowest point to the highest: first to lowest to highest to
-// last covers exactly that, and ends where the next column's line begins.
-void ListPlot::Run::CloseColumn(Drawing& out, Curve& curve) {
-    if (curve.points >= 2) {
-        const double x = static_cast<double>(curve.column);
-        if (curve.firstY != curve.minY) out.push_back(LineOp(x, curve.firstY, x, curve.minY, curve.colour));
-        out.push_back(LineOp(x, curve.minY, x, curve.maxY, curve.colour));
-        if (curve.maxY != curve.lastY) out.push_back(LineOp(x, curve.maxY, x, curve.lastY, curve.colour));
-    }
-    curve.points = 0;
+    curve.Add(out, x, plot_.originY_ - ChartFrame::Height(value, plot_.yMin_, plot_.yMax_, plot_.height_));
 }
 
 bool ListPlot::Run::TimeMark(Drawing& out, long record, double x) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "graphs/ChartFrame.h"
+#include "graphs/ColumnCurve.h"
 #include "graphs/Drawing.h"
 #include "meter/Reading.h"
 #include "records/RecordTable.h"
@@ -24,10 +25,8 @@ public:
     // The frame for a client area; `timeWidth` is the width of a time label ("hh:mm:ss00").
     Drawing Layout(int clientWidth, int clientHeight, double timeWidth, const TextMetrics& metrics);
 
-    // One run of the renderer: the grid lines, then the records of the range in turn. Many
-    // records may fall on one pixel column; a column's curve is drawn once the column is
-    // complete, as the few lines that cover what all its records' lines would cover, so that a
-    // long list costs what the pixels need.
+    // One run of the renderer: the grid lines, then the records of the range in turn, each
+    // channel's curve drawn a pixel column at a time.
     class Run {
     public:
         Run(ListPlot& plot, const TextMetrics& metrics);
@@ -39,23 +38,13 @@ public:
         Drawing Next();
 
     private:
-        // One channel's curve: the last point drawn to, and the points in its pixel column.
-        struct Curve {
-            Colour colour;
-            bool hasLast = false;
-            double lastX = 0, lastY = 0;
-            long column = 0;
-            int points = 0;  // in the column; 0 when none is held
-            double firstY = 0, minY = 0, maxY = 0;
-        };
-        void Point(Drawing& out, Curve& curve, double x, const Reading& value);
-        static void CloseColumn(Drawing& out, Curve& curve);
+        void Point(Drawing& out, ColumnCurve& curve, double x, const Reading& value);
         bool TimeMark(Drawing& out, long record, double x);
 
         ListPlot& plot_;
         TextMetrics metrics_;
         long record_;
-        Curve curves_[3];
+        ColumnCurve curves_[3]{ColumnCurve(Colours::Black), ColumnCurve(Colours::Blue), ColumnCurve(Colours::Red)};
         bool labelShown_ = false;
     };
 

@@ -27,16 +27,47 @@ Qt::PenStyle ToPenStyle(DrawOp::Style style) {
 
 int Px(double value) { return static_cast<int>(std::lround(value)); }
 
+// A report's line: anti-aliased (the caller turns it on), at its exact ends.
+void PaintSmoothLine(QPainter& painter, const DrawOp& op) {
+    const QPen pen(ToQColor(op.colour), op.penWidth, ToPenStyle(op.style), Qt::SquareCap, Qt::MiterJoin);
+    if (painter.pen() != pen) painter.setPen(pen);
+    painter.drawLine(QLineF(op.x1, op.y1, op.x2, op.y2));
+}
+
+// A report's text in a size or weight of its own, or turned about its top left.
+void PaintStyledText(QPainter& painter, const DrawOp& op, const QFont& font) {
+    const QFont styled = FontFor(font, op.textScale, op.bold);
+    painter.save();
+    painter.setFont(styled);
+    painter.setPen(ToQColor(op.colour));
+    painter.translate(op.x1, op.y1);
+    painter.rotate(op.angle);
+    painter.drawText(QPointF(0, QFontMetricsF(styled).ascent()), QString::fromStdString(op.text));
+    painter.restore();
+}
+
 }  // namespace
 
 void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font, Qt::PenCapStyle patternEnds) {
     const int ascent = QFontMetrics(font).ascent();
+    // Smooth lines are anti-aliased; every other line is drawn as the caller set the painter.
+    const bool callersSmoothing = painter.testRenderHint(QPainter::Antialiasing);
+    bool smoothing = callersSmoothing;
+    const auto smooth = [&](bool on) {
+        if (smoothing != on) painter.setRenderHint(QPainter::Antialiasing, smoothing = on);
+    };
     painter.setFont(font);
     for (const DrawOp& op : drawing) {
         switch (op.kind) {
             case DrawOp::Kind::Clear:
                 break;
             case DrawOp::Kind::Line: {
+                if (op.penWidth > 0) {
+                    smooth(true);
+                    PaintSmoothLine(painter, op);
+                    break;
+                }
+                smooth(callersSmoothing);
                 // A pen set anew, even the same one, starts a new group in an SVG.
                 const QPen pen(ToQColor(op.colour), std::max(op.width, 1), ToPenStyle(op.style),
                                op.style == DrawOp::Style::Solid ? Qt::SquareCap : patternEnds, Qt::MiterJoin);
@@ -52,11 +83,16 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font, 
                 break;
             }
             case DrawOp::Kind::Text:
+                if (op.textScale != 1 || op.bold || op.angle != 0) {
+                    PaintStyledText(painter, op, font);
+                    break;
+                }
                 painter.setPen(ToQColor(op.colour));
                 painter.drawText(QPoint(Px(op.x1), Px(op.y1) + ascent), QString::fromStdString(op.text));
                 break;
         }
     }
+    smooth(callersSmoothing);
 }
 
 TextMetrics FontMetricsOf(const QFont& font) {
@@ -65,6 +101,13 @@ TextMetrics FontMetricsOf(const QFont& font) {
                 return double(metrics.horizontalAdvance(QString::fromStdString(text)));
             },
             double(metrics.height())};
+}
+
+QFont FontFor(const QFont& font, double textScale, bool bold) {
+    QFont styled(font);
+    if (textScale != 1) styled.setPointSizeF(font.pointSizeF() * textScale);
+    styled.setBold(bold || font.bold());
+    return styled;
 }
 
 QFont ChartFont() { return Fonts::Get("Times New Roman", 8.25); }

@@ -18,6 +18,8 @@ void PaintDrawing(QPainter& painter, const Drawing& drawing, const QFont& font,
                   Qt::PenCapStyle patternEnds = Qt::SquareCap);
 // A font as the charts measure it.
 TextMetrics FontMetricsOf(const QFont& font);
+// A text's font in a drawing: `font` grown by textScale, bold if asked.
+QFont FontFor(const QFont& font, double textScale, bool bold);
 // The charts' font, "Times New Roman" of 8.25 points.
 QFont ChartFont();
 

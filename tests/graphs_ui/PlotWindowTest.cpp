@@ -270,7 +270,7 @@ TEST_F(PlotWindowTest, RangeDialogChecksAndRedraws) {
 
 }  // namespace
 
-// tq36-cli plot draws a file as the plot window does: the same picture, pixel for pixel, at the
+// tq36-cli plot --like-window draws a file as the plot window does: the same picture, pixel for pixel, at the
 // window's size, for a range given on the command line as the range dialog gives it. The file
 // has marks, a change of unit, records without a unit, and more records than pixel columns.
 TEST_F(PlotWindowTest, CommandLinePlotDrawsTheWindowsChart) {
@@ -304,7 +304,7 @@ TEST_F(PlotWindowTest, CommandLinePlotDrawsTheWindowsChart) {
 
     QProcess program;
     program.start(TQ36_CLI_PROGRAM, {"plot", dir.filePath("rec.txt"), "--records", "7-2950", "--min", "-20", "--max",
-                                      "150", "--size", "523x431", "--out", dir.filePath("plot.png")});
+                                      "150", "--size", "523x431", "--like-window", "--out", dir.filePath("plot.png")});
     ASSERT_TRUE(program.waitForFinished(60000));
     ASSERT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     const QImage picture = QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32);

@@ -3,8 +3,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTime>
 
 namespace {
 
@@ -62,6 +65,8 @@ TEST_F(PlotProgramTest, RefusesWithTheStatusesOfTheCommandLineTool) {
         {{"rec.txt", "--out", "plot.png", "--min", "nan"}, 64, "--min takes a temperature as a plain number"},
         {{"rec.txt", "--out", "plot.png", "--min", "1e2", "--max", "1e3"}, 64, "--min takes a temperature as a plain number"},
         {{"rec.txt", "--out", "plot.png", "--records", "0-100"}, 64, "counted from 1"},
+        {{"rec.txt", "--out", "plot.png", "--date", "2026-02-30"}, 64, "--date takes a day as YYYY-MM-DD"},
+        {{"rec.txt", "--out", "plot.png", "--like-window", "--title", "Run 1"}, 64, "leave out --title"},
         // The plot range dialog's checks and messages.
         {{"rec.txt", "--out", "plot.png", "--min", "-201"}, 64, "Invalid, -200 <= Temperature <= 1767"},
         {{"rec.txt", "--out", "plot.png", "--min", "30", "--max", "30"},
@@ -115,6 +120,53 @@ TEST_F(PlotProgramTest, WritesTheKindItsNameEndsIn) {
         EXPECT_TRUE(Read(c.name).startsWith(c.start));
     }
     EXPECT_TRUE(Read("plot.svg").contains("width=\"640\" height=\"600\""));
+}
+
+// The texts of an SVG picture, each with its font size.
+QMap<QString, double> TextsOf(const QByteArray& svg) {
+    QMap<QString, double> texts;
+    static const QRegularExpression Text(R"re(<text[^>]*font-size="([0-9.]+)"[^>]*>([^<]*)</text>)re");
+    for (const QRegularExpressionMatch& match : Text.globalMatch(QString::fromUtf8(svg))) {
+        texts.insert(match.captured(2), match.captured(1).toDouble());
+    }
+    return texts;
+}
+
+// The picture for a report: the temperature labels on a round step that encloses the data (from
+// -2 to 30 degrees, so -5 to 35 by 5, where the plot window shows -200 to 1767), the title and
+// the captions; three times the size has text three times as large.
+TEST_F(PlotProgramTest, ReportPictureIsScaledToTheDataAndGrowsWithItsSize) {
+    QByteArray file = "No.s    Time            T1      T2      T1-T2   Unit\r\n";
+    for (int n = 0; n <= 32; ++n) {
+        file += QByteArray::number(n + 1) + "\t" + QTime(10, 0).addSecs(60 * n).toString("HH:mm:ss").toLatin1() + "\t" +
+                QByteArray::number(n - 2) + ".0\tC\r\n";
+    }
+    Write("warm.txt", file);
+    const Outcome small = Plot({"warm.txt", "--out", "small.svg", "--title", "Warm-up"});
+    ASSERT_EQ(small.status, 0) << small.err.toStdString();
+    const Outcome large = Plot({"warm.txt", "--out", "large.svg", "--title", "Warm-up", "--size", "1281x1185"});
+    ASSERT_EQ(large.status, 0) << large.err.toStdString();
+
+    const QMap<QString, double> texts = TextsOf(Read("small.svg"));
+    QStringList numbers;
+    for (const QString& text : texts.keys()) {
+        bool number = false;
+        text.toDouble(&number);
+        if (number) numbers << text;
+    }
+    std::sort(numbers.begin(), numbers.end(), [](const QString& a, const QString& b) { return a.toDouble() < b.toDouble(); });
+    EXPECT_EQ(numbers, QStringList({"-5", "0", "5", "10", "15", "20", "25", "30", "35"}));
+    for (const char* text : {"Warm-up", "Temperature (\u00B0C)", "Time", "10:00"}) {
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(text))) << text;
+    }
+    EXPECT_GT(texts.value("Warm-up"), texts.value("Time"));
+
+    const QMap<QString, double> larger = TextsOf(Read("large.svg"));
+    for (const char* text : {"Warm-up", "Time", "35"}) {
+        SCOPED_TRACE(text);
+        ASSERT_GT(texts.value(text), 0);
+        EXPECT_NEAR(larger.value(text) / texts.value(text), 3, 0.05);
+    }
 }
 
 }  // namespace

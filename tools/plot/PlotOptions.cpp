@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "graphs/PlotAxis.h"
+
 namespace PlotCli {
 
 namespace {
@@ -48,13 +50,16 @@ std::optional<std::string> KindOf(const std::string& path) {
 }
 
 Parsed Parse(const std::vector<std::string>& args) {
-    enum { OptOut = 1000, OptRecords, OptMin, OptMax, OptSize, OptForce, OptVersion };
+    enum { OptOut = 1000, OptRecords, OptMin, OptMax, OptSize, OptTitle, OptDate, OptLikeWindow, OptForce, OptVersion };
     static const option Long[] = {
         {"out", required_argument, nullptr, OptOut},
         {"records", required_argument, nullptr, OptRecords},
         {"min", required_argument, nullptr, OptMin},
         {"max", required_argument, nullptr, OptMax},
         {"size", required_argument, nullptr, OptSize},
+        {"title", required_argument, nullptr, OptTitle},
+        {"date", required_argument, nullptr, OptDate},
+        {"like-window", no_argument, nullptr, OptLikeWindow},
         {"force", no_argument, nullptr, OptForce},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, OptVersion},
@@ -111,6 +116,16 @@ Parsed Parse(const std::vector<std::string>& args) {
                 }
                 break;
             }
+            case OptTitle:
+                options.title = value;
+                break;
+            case OptDate:
+                options.firstDay = PlotAxis::DayOf(value);
+                if (!options.firstDay) fail("--date takes a day as YYYY-MM-DD, not '" + value + "'");
+                break;
+            case OptLikeWindow:
+                options.likeWindow = true;
+                break;
             case OptForce:
                 options.force = true;
                 break;
@@ -140,26 +155,37 @@ Parsed Parse(const std::vector<std::string>& args) {
         fail("--out OUT.png, OUT.svg or OUT.pdf is needed");
     else if (!KindOf(options.out))
         fail("--out ends in .png, .svg or .pdf: " + options.out);
+    if (options.likeWindow && (!options.title.empty() || options.firstDay))
+        fail("--like-window draws the plot window's chart, which has no title and no dates: leave out --title and --date");
     if (!error.empty()) return {std::nullopt, error};
     return {options, ""};
 }
 
 std::string UsageText() {
     return "usage: tq36-cli plot FILE --out OUT.png|OUT.svg|OUT.pdf [options]\n"
-           "Draws a record file or a saved list as the plot window draws it, without a display.\n"
+           "Draws a record file or a saved list as a picture for a report, without a display: the\n"
+           "temperature axis scaled to the readings on a round step, time labels on whole minutes or\n"
+           "hours, the captions \"Temperature (\u00B0C)\" and \"Time\", and for two channels a legend.\n"
            "\n"
-           "  --out OUT         the picture; its ending says the kind: .png, .svg or .pdf\n"
-           "  --records R1-R2   records R1 to R2 only, counted from 1 (default: all)\n"
-           "  --min T           the temperature at the bottom (default: the unit's lowest)\n"
-           "  --max T           the temperature at the top (default: the unit's highest)\n"
-           "  --size WxH        the picture in pixels (default 427x395, the plot window's;\n"
-           "                    at least 420x391)\n"
-           "  --force           replace OUT when it exists\n"
-           "  -h, --help        this text\n"
-           "  --version         the version\n"
+           "  --out OUT          the picture; its ending says the kind: .png, .svg or .pdf\n"
+           "  --title TEXT       a title above the chart\n"
+           "  --date YYYY-MM-DD  the first record's day: dates under the time labels, the day going\n"
+           "                     on where the time of day goes back by more than 12 hours (midnight),\n"
+           "                     as convert --date counts them\n"
+           "  --records R1-R2    records R1 to R2 only, counted from 1 (default: all)\n"
+           "  --min T            the temperature at the bottom (default: below the lowest reading)\n"
+           "  --max T            the temperature at the top (default: above the highest reading)\n"
+           "  --size WxH         the picture in pixels (default 427x395, at least 420x391); text and\n"
+           "                     lines grow with it: at 1281x1185 they are three times as large\n"
+           "  --like-window      draw it as the plot window does instead (the unit's whole range by\n"
+           "                     default, the window's labels and font); no --title or --date\n"
+           "  --force            replace OUT when it exists\n"
+           "  -h, --help         this text\n"
+           "  --version          the version\n"
            "\n"
            "The unit is the first record's; the ranges are checked as the Plot Range dialog\n"
-           "checks them. T is a plain number (a sign, digits and a decimal point).\n"
+           "checks them. T is a plain number (a sign, digits and a decimal point). A mark (OL, -OL,\n"
+           "----) leaves a gap in the curve; the plot window draws it at the chart's edge.\n"
            "\n"
            "Exit status: 0 the picture was written; 64 bad arguments or a range that is refused;\n"
            "66 FILE cannot be opened or holds no records; 73 OUT exists (give --force) or is not a\n"

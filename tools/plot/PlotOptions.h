@@ -14,6 +14,9 @@ struct Options {
     std::optional<std::string> min, max;
     std::optional<std::string> firstRecord, lastRecord;
     int width = 427, height = 395;  // the plot window's client area
+    std::string title;
+    std::optional<long> firstDay;  // --date: the first record's day, days since 1970-01-01
+    bool likeWindow = false;       // the plot window's chart instead of the report picture
     bool force = false;
     bool help = false;
     bool version = false;

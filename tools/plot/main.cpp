@@ -1,5 +1,5 @@
-// tq36-plot: a record file drawn as the plot window draws it, to a PNG, SVG or PDF, with no
-// display; "tq36-cli plot" runs it. A program of its own so that tq36-cli, which runs as a
+// tq36-plot: a record file drawn for a report, or as the plot window draws it, to a PNG, SVG or
+// PDF, with no display; "tq36-cli plot" runs it. A program of its own so that tq36-cli, which runs as a
 // service on machines without a desktop, stays free of Qt's GUI library and its fonts. It
 // speaks as tq36-cli, which the user called.
 
@@ -24,11 +24,13 @@
 #include "Png.h"
 #include "graphs/ListPlot.h"
 #include "graphs/RangeInput.h"
+#include "graphs/ReportPlot.h"
 #include "records/FileListRows.h"
 #include "records/FileSizeLimit.h"
 #include "records/RecordFileReader.h"
 #include "records/RecordTable.h"
 #include "records/RecordWriter.h"
+#include "ui/Fonts.h"
 #include "ui/Painting.h"
 
 namespace {
@@ -128,14 +130,40 @@ bool ApplyRange(ListPlot& plot, const PlotCli::Options& options) {
     return true;
 }
 
-// The picture, drawn in memory.
+// The report picture: its layout from the core, painted as every chart is. Its font is a sans
+// serif of 9 points at the default size, grown with the picture.
+void PaintReport(QPainter& painter, const ListPlot& plot, const PlotCli::Options& options) {
+    ReportPlot::Options report;
+    report.width = options.width;
+    report.height = options.height;
+    report.title = options.title;
+    if (options.min) report.min = plot.YMin();
+    if (options.max) report.max = plot.YMax();
+    report.firstDay = options.firstDay;
+    const QFont font = Fonts::Get("Arial", 9 * ReportPlot::ScaleOf(options.width, options.height));
+    // The bold face is loaded only for a title.
+    const TextMetrics text = FontMetricsOf(font);
+    const Drawing drawing = ReportPlot::Draw(
+        plot, report, text, report.title.empty() ? text : FontMetricsOf(FontFor(font, ReportPlot::TitleScale, true)));
+    painter.fillRect(QRect(0, 0, options.width, options.height), Qt::white);
+    PaintDrawing(painter, drawing, font);
+}
+
+// The picture, drawn in memory: the report's, or the plot window's chart.
 std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) {
     const QSize size(options.width, options.height);
-    const QFont font = ChartFont();
     const std::string kind = *PlotCli::KindOf(options.out);
-    const QString title = QString::fromStdString(std::filesystem::path(options.file).filename().string());
+    const QString title = QString::fromStdString(
+        options.title.empty() ? std::filesystem::path(options.file).filename().string() : options.title);
     // Vector pictures count in the screen's pixels, so that text is measured and drawn alike.
     const int dpi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY());
+    const auto paint = [&](QPainter& painter) {
+        if (options.likeWindow) {
+            PaintPlot(painter, plot, size, ChartFont());
+        } else {
+            PaintReport(painter, plot, options);
+        }
+    };
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -143,7 +171,7 @@ std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) 
     if (kind == "png") {
         QImage image(size, QImage::Format_RGB32);
         if (!painter.begin(&image)) return std::nullopt;
-        PaintPlot(painter, plot, size, font);
+        paint(painter);
         painter.end();
         bytes = PngOf(image);
         if (bytes.isEmpty()) return std::nullopt;
@@ -155,7 +183,7 @@ std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) 
         svg.setResolution(dpi);
         svg.setTitle(title);
         if (!painter.begin(&svg)) return std::nullopt;
-        PaintPlot(painter, plot, size, font);
+        paint(painter);
         painter.end();
     } else {
         QPdfWriter pdf(&buffer);
@@ -165,7 +193,7 @@ std::optional<QByteArray> Draw(ListPlot& plot, const PlotCli::Options& options) 
         pdf.setCreator(QStringLiteral("tq36-plot"));
         pdf.setTitle(title);
         if (!painter.begin(&pdf)) return std::nullopt;
-        PaintPlot(painter, plot, size, font);
+        paint(painter);
         painter.end();
     }
     return bytes;
