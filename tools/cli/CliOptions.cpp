@@ -7,6 +7,7 @@
 #include <limits>
 #include <string_view>
 
+#include "graphs/PlotAxis.h"
 #include "logger/LoggerFormat.h"
 #include "records/LineText.h"
 
@@ -41,23 +42,11 @@ constexpr std::size_t MaxTopicBytes = 65535;
 constexpr std::string_view LongestTopicEnd = "/availability";
 constexpr std::string_view LongestDiscoveryTopic = "homeassistant/sensor/_t1_t2/config";
 
-// YYYY-MM-DD, a day of the calendar.
+// YYYY-MM-DD, a day of the calendar, as plot reads it too.
 std::optional<std::chrono::sys_days> Day(const char* text) {
-    const std::string_view day(text);
-    if (day.size() != 10 || day[4] != '-' || day[7] != '-') return std::nullopt;
-    const auto part = [&](std::size_t at, std::size_t length) -> std::optional<int> {
-        int value = 0;
-        const char* begin = day.data() + at;
-        const auto [ptr, ec] = std::from_chars(begin, begin + length, value);
-        if (ec != std::errc() || ptr != begin + length || *begin == '-' || *begin == '+') return std::nullopt;
-        return value;
-    };
-    const auto year = part(0, 4), month = part(5, 2), dayOfMonth = part(8, 2);
-    if (!year || !month || !dayOfMonth) return std::nullopt;
-    const std::chrono::year_month_day date{std::chrono::year(*year), std::chrono::month(static_cast<unsigned>(*month)),
-                                           std::chrono::day(static_cast<unsigned>(*dayOfMonth))};
-    if (!date.ok()) return std::nullopt;
-    return std::chrono::sys_days(date);
+    const std::optional<long> day = PlotAxis::DayOf(text);
+    if (!day) return std::nullopt;
+    return std::chrono::sys_days(std::chrono::days(*day));
 }
 
 // The delimiters a spreadsheet offers in its text import: none of them is part of a number, a
