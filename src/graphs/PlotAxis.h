@@ -31,10 +31,17 @@ std::optional<long> SecondsOfDay(std::string_view time);
 
 // The times of day of a run as one running count of seconds from the first day's midnight: the
 // day goes on by one where the time of day goes back by more than half a day, as it does at
-// midnight (the rule tq36-cli convert dates by). A smaller step back is the clock set back.
+// midnight in a recording (the plot's labels and tq36-cli convert's dates both go by it). A
+// smaller step back is the clock set back, on the same day.
 class RunningTime {
 public:
+    // The running seconds of the next record's time; nothing for a text that is no time of day,
+    // which leaves the run as it was.
     std::optional<long> Next(std::string_view time);
+    // The last time of day taken, in seconds; below 0 before the first.
+    long LastOfDay() const { return last_; }
+    // The days the run went on by.
+    long Days() const { return day_; }
 
 private:
     long day_ = 0;

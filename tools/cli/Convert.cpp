@@ -10,6 +10,7 @@
 #include "CommandSupport.h"
 #include "Commands.h"
 #include "TimeTexts.h"
+#include "graphs/PlotAxis.h"
 #include "logger/LoggerFormat.h"
 #include "records/CsvRows.h"
 #include "records/FileListRows.h"
@@ -25,25 +26,6 @@ constexpr std::size_t ReadStepBytes = 1 << 20;
 // The CSV goes out in blocks of about this size: one write for thousands of rows.
 constexpr std::size_t WriteBlockBytes = 1 << 20;
 
-std::string_view Digits(std::string_view text) {
-    std::size_t n = 0;
-    while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
-    return text.substr(0, n);
-}
-
-// Seconds of the day of a time "hh:mm:ss"; nothing for any other text.
-std::optional<int> SecondsOfDay(std::string_view time) {
-    if (time.size() != 8 || time[2] != ':' || time[5] != ':') return std::nullopt;
-    int parts[3];
-    for (int i = 0; i < 3; ++i) {
-        const std::string_view part = time.substr(3 * static_cast<std::size_t>(i), 2);
-        if (Digits(part).size() != 2) return std::nullopt;
-        parts[i] = (part[0] - '0') * 10 + (part[1] - '0');
-    }
-    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
-    return parts[0] * 3600 + parts[1] * 60 + parts[2];
-}
-
 // The timestamps of the records: their times of day, or with the day of the first record given,
 // date and time in ISO 8601; a text that is no time of day stays as it is. The day goes on by one
 // where the time of day goes back by more than half a day, as it does at midnight in a recording.
@@ -54,32 +36,31 @@ class Timestamps {
   public:
     static constexpr int HalfDay = 12 * 3600;
 
-    explicit Timestamps(std::optional<std::chrono::sys_days> day) : day_(day) {}
+    explicit Timestamps(std::optional<std::chrono::sys_days> day) : firstDay_(day) {}
 
     // `record`: the record's place among the file's records, for what is said of it. The text
     // lasts until the next call.
     std::string_view Of(std::string_view time, long record) {
-        const std::optional<int> seconds = day_ ? SecondsOfDay(time) : std::nullopt;
-        if (!seconds) return time;
-        if (last_ >= 0) {
-            const int step = *seconds - last_;
-            if (step < -HalfDay) {
-                *day_ += std::chrono::days(1);
+        if (!firstDay_) return time;
+        const long before = running_.LastOfDay(), daysBefore = running_.Days();
+        if (!running_.Next(time)) return time;
+        if (before >= 0) {
+            const long step = running_.LastOfDay() - before;
+            if (running_.Days() > daysBefore) {
                 date_.reset();
             } else if (step < 0) {
-                Say(Which(time, record) + " is " + ElapsedText(-step) + " earlier than" + Before() +
+                Say(Which(time, record) + " is " + ElapsedText(-step) + " earlier than" + Before(before) +
                     ": taken as the clock set back, on the same day");
             } else if ((step == 0 || step >= HalfDay) && !undatedSaid_) {
                 undatedSaid_ = true;
                 Say(Which(time, record) + (step == 0 ? " has the time of" : " is " + ElapsedText(step) + " later than") +
-                    Before() +
+                    Before(before) +
                     ": whether a day or more lies between them cannot be told from the file; dated the same "
                     "day (said once, for any such record)");
             }
         }
-        last_ = *seconds;
         if (!date_) {
-            const std::chrono::year_month_day date(*day_);
+            const std::chrono::year_month_day date(*firstDay_ + std::chrono::days(running_.Days()));
             char text[16];
             std::snprintf(text, sizeof text, "%04d-%02u-%02uT", static_cast<int>(date.year()),
                           static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
@@ -93,12 +74,14 @@ class Timestamps {
     static std::string Which(std::string_view time, long record) {
         return "tq36-cli: record " + std::to_string(record) + " at " + std::string(time);
     }
-    std::string Before() const { return " the one before it (" + Logger::TimeText(last_) + ")"; }
+    static std::string Before(long before) {
+        return " the one before it (" + Logger::TimeText(before) + ")";
+    }
 
-    std::optional<std::chrono::sys_days> day_;
+    std::optional<std::chrono::sys_days> firstDay_;
+    PlotAxis::RunningTime running_;
     std::optional<std::string> date_;  // "YYYY-MM-DDT" of the day
     std::string text_;
-    int last_ = -1;
     bool undatedSaid_ = false;
 };
 
