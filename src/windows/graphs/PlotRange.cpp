@@ -53,23 +53,21 @@ PlotRange::PlotRange(ListPlot& plot, QWidget* parent) : FormWindow(WindowNames::
 
 void PlotRange::Load() {
     MovePx(0, 0);
-    const ListPlot& plot = plot_;
-    TxtT1->setText(QString::fromStdString(RangeInput::NumberText(plot.YMin())));
-    TxtT2->setText(QString::fromStdString(RangeInput::NumberText(plot.YMax())));
-    TxtR1->setText(QString::number(plot.FirstRecord()));
-    TxtR2->setText(QString::number(plot.LastRecord()));
+    TxtT1->setText(QString::fromStdString(RangeInput::NumberText(plot_.YMin())));
+    TxtT2->setText(QString::fromStdString(RangeInput::NumberText(plot_.YMax())));
+    TxtR1->setText(QString::number(plot_.FirstRecord()));
+    TxtR2->setText(QString::number(plot_.LastRecord()));
 }
 
 void PlotRange::CmdOK_Click() {
-    ListPlot& plot = plot_;
     const RangeInput::PlotOutcome outcome =
         RangeInput::CheckPlot(TxtT1->text().toStdString(), TxtT2->text().toStdString(), TxtR1->text().toStdString(),
-                              TxtR2->text().toStdString(), plot.UnitTempMin(), plot.UnitTempMax(), plot.RecordCount());
+                              TxtR2->text().toStdString(), plot_.UnitTempMin(), plot_.UnitTempMax(), plot_.RecordCount());
     if (!outcome.message.empty()) {
         Dialogs::Current().Message(QString::fromStdString(outcome.message));
         return;
     }
-    plot.SetRange(outcome.yMin, outcome.yMax, outcome.firstRecord, outcome.lastRecord);
+    plot_.SetRange(outcome.yMin, outcome.yMax, outcome.firstRecord, outcome.lastRecord);
     ReopenPlot();
     UnloadForm();
 }

@@ -60,11 +60,10 @@ RealTimeRange::RealTimeRange(const MeterLink& link, RealTimeChart& chart, QWidge
 }
 
 void RealTimeRange::Load() {
-    const RealTimeChart& chart = chart_;
-    TxtMax->setText(QString::fromStdString(RangeInput::NumberText(chart.YMax())));
-    TxtMin->setText(QString::fromStdString(RangeInput::NumberText(chart.YMin())));
+    TxtMax->setText(QString::fromStdString(RangeInput::NumberText(chart_.YMax())));
+    TxtMin->setText(QString::fromStdString(RangeInput::NumberText(chart_.YMin())));
     const double samplingSeconds = link_.SamplingSeconds();
-    const double minutes = chart.XStep() > 0 ? chart.PlotWidth() / chart.XStep() / 60 * samplingSeconds : 0;
+    const double minutes = chart_.XStep() > 0 ? chart_.PlotWidth() / chart_.XStep() / 60 * samplingSeconds : 0;
     TxtCounts->setText(QString::fromStdString(RangeInput::NumberText(minutes)) + "  min");
     if (auto* graph = Forms::FindAs<FormWindow>(WindowNames::RealTimeGraph)) {
         const double twipsPerPixelX = Twips::PerInch / Twips::DpiX(),
@@ -84,12 +83,11 @@ void RealTimeRange::Unload() {
 }
 
 void RealTimeRange::CmdOK_Click() {
-    RealTimeChart& chart = chart_;
     const RangeInput::Outcome outcome =
         RangeInput::Check({TxtMax->text().toStdString(), TxtMin->text().toStdString(), TxtCounts->text().toStdString(),
                            TxtWidth->text().toStdString(), TxtHeight->text().toStdString()},
-                          chart.UnitTempMax(), chart.UnitTempMin());
-    if (outcome.rangeChecked) chart.SetRange(outcome.yMax, outcome.yMin);
+                          chart_.UnitTempMax(), chart_.UnitTempMin());
+    if (outcome.rangeChecked) chart_.SetRange(outcome.yMax, outcome.yMin);
     switch (outcome.status) {
         case RangeInput::Outcome::Status::Refused:
             Dialogs::Current().Message(QString::fromStdString(outcome.message));
@@ -98,7 +96,7 @@ void RealTimeRange::CmdOK_Click() {
             Forms::Unload(WindowNames::RealTimeGraph);
             break;
         case RangeInput::Outcome::Status::Accepted:
-            ReopenRealTimeGraph(link_, chart, outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds);
+            ReopenRealTimeGraph(link_, chart_, outcome.widthSteps, outcome.heightSteps, outcome.spanSeconds);
             break;
     }
     UnloadForm();

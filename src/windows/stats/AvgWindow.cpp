@@ -236,8 +236,7 @@ void AvgWindow::CmdStartStop_Click() {
 }
 
 void AvgWindow::StartGathering(const QString& now) {
-    StatisticsState& state = state_;
-    state.GatheringStarted();
+    state_.GatheringStarted();
     LblStartTime->setText(now);
     LblStopTime->clear();
     ResetGathering();
@@ -247,8 +246,8 @@ void AvgWindow::StartGathering(const QString& now) {
     }
     // The one-channel window keeps gathering in the unit it was opened with.
     if (dual_) {
-        state.SetUnitTextAtStart(link_.Reading().UnitText);
-        LblUnit->setText(Text(state.UnitTextAtStart()));
+        state_.SetUnitTextAtStart(link_.Reading().UnitText);
+        LblUnit->setText(Text(state_.UnitTextAtStart()));
     }
 }
 
