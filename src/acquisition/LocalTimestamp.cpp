@@ -25,7 +25,8 @@ std::string Iso(const std::tm& local) {
     char text[80];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  offsetMinutes < 0 ? '-' : '+', std::labs(offsetMinutes) / 60, std::labs(offsetMinutes) % 60);
+                  offsetMinutes < 0 ? '-' : '+', std::labs(offsetMinutes) / 60,
+                  std::labs(offsetMinutes) % 60);
     return text;
 }
 
@@ -40,8 +41,8 @@ std::string OfSample(double calendarSeconds, int secondOfDay) {
     std::time_t bestDistance = 0;
     for (const std::time_t probe : {read, read - ClocksApartSeconds, read + ClocksApartSeconds}) {
         const long offset = Local(probe).tm_gmtoff;
-        const auto apart = static_cast<std::time_t>(
-            std::remainder(double(secondOfDay - readSecond + local.tm_gmtoff - offset), double(SecondsPerDay)));
+        const auto apart = static_cast<std::time_t>(std::remainder(
+            double(secondOfDay - readSecond + local.tm_gmtoff - offset), double(SecondsPerDay)));
         const std::tm candidate = Local(read + apart);
         const std::time_t distance = apart < 0 ? -apart : apart;
         if (candidate.tm_gmtoff == offset && (!best || distance < bestDistance)) {
@@ -52,8 +53,8 @@ std::string OfSample(double calendarSeconds, int secondOfDay) {
     // A time of day that the clock skipped (the start of summer time) has no instant: the one
     // under the offset of the reading, as the clock shows it.
     if (!best) {
-        best = Local(read + static_cast<std::time_t>(std::remainder(double(secondOfDay - readSecond),
-                                                                      double(SecondsPerDay))));
+        best = Local(read + static_cast<std::time_t>(
+                                std::remainder(double(secondOfDay - readSecond), double(SecondsPerDay))));
     }
     return Iso(*best);
 }

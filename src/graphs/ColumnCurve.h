@@ -6,11 +6,12 @@
 // drawn once the column is complete, as the few lines that cover what all its points' lines
 // would cover, so that a long list costs what the pixels need.
 class ColumnCurve {
-public:
+  public:
     // `spanOnly`: a column is the one line from its lowest point to its highest, which covers
     // the same, for a picture that draws no pen's path (the windows draw the path through the
     // first and last points, as the lines of every point would leave the pen).
-    explicit ColumnCurve(Colour colour = Colours::Black, bool spanOnly = false) : colour_(colour), spanOnly_(spanOnly) {}
+    explicit ColumnCurve(Colour colour = Colours::Black, bool spanOnly = false)
+        : colour_(colour), spanOnly_(spanOnly) {}
 
     // The next point, joined to the one before unless the curve broke there.
     void Add(Drawing& out, double x, double y);
@@ -19,7 +20,7 @@ public:
     // Draws the column held, if any; the next point still joins the last one.
     void Close(Drawing& out);
 
-private:
+  private:
     Colour colour_;
     bool spanOnly_;
     bool hasLast_ = false;

@@ -31,8 +31,8 @@ long Ceil(double value, double step) { return static_cast<long>(std::ceil(value 
 
 }  // namespace
 
-Temperatures TemperatureAxis(double dataLow, double dataHigh, int maxIntervals, std::optional<double> fixedLow,
-                             std::optional<double> fixedHigh) {
+Temperatures TemperatureAxis(double dataLow, double dataHigh, int maxIntervals,
+                             std::optional<double> fixedLow, std::optional<double> fixedHigh) {
     maxIntervals = std::max(maxIntervals, 1);
     double low = fixedLow.value_or(fixedHigh ? std::min(dataLow, *fixedHigh) : dataLow);
     double high = fixedHigh.value_or(fixedLow ? std::max(dataHigh, *fixedLow) : dataHigh);
@@ -76,7 +76,8 @@ std::string TemperatureText(double value, int decimals) {
     double rounded = std::round(value * scale) / scale;
     if (rounded == 0) rounded = 0;  // no "-0"
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
     return std::string(buffer, result.ptr);
 }
 
@@ -101,8 +102,8 @@ std::optional<long> RunningTime::Next(std::string_view time) {
 }
 
 long TimeStep(long spanSeconds, int maxLabels) {
-    static constexpr long Steps[] = {1,    2,    5,    10,    15,    30,    60,    120,  300,
-                                     600,  900,  1800, 3600,  7200,  10800, 21600, 43200};
+    static constexpr long Steps[] = {1,   2,   5,    10,   15,   30,    60,    120,  300,
+                                     600, 900, 1800, 3600, 7200, 10800, 21600, 43200};
     maxLabels = std::max(maxLabels, 1);
     for (const long step : Steps) {
         if (spanSeconds / step < maxLabels) return step;
@@ -141,7 +142,8 @@ std::optional<long> DayOf(std::string_view text) {
     };
     const auto year = part(0, 4), month = part(5, 2), day = part(8, 2);
     if (!year || !month || !day) return std::nullopt;
-    const std::chrono::year_month_day date{std::chrono::year(*year), std::chrono::month(static_cast<unsigned>(*month)),
+    const std::chrono::year_month_day date{std::chrono::year(*year),
+                                           std::chrono::month(static_cast<unsigned>(*month)),
                                            std::chrono::day(static_cast<unsigned>(*day))};
     if (!date.ok()) return std::nullopt;
     return std::chrono::sys_days(date).time_since_epoch().count();

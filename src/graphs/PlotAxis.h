@@ -21,8 +21,8 @@ struct Temperatures {
 // margin of a twentieth of the span on each side, then out to the round step. A fixed end (the
 // user's --min or --max) stays where it is and the step's multiples inside it are labelled; the
 // free end still takes in the fixed one, so the axis never runs backwards.
-Temperatures TemperatureAxis(double dataLow, double dataHigh, int maxIntervals, std::optional<double> fixedLow = {},
-                             std::optional<double> fixedHigh = {});
+Temperatures TemperatureAxis(double dataLow, double dataHigh, int maxIntervals,
+                             std::optional<double> fixedLow = {}, std::optional<double> fixedHigh = {});
 // A label: `decimals` decimals, '.' whatever the locale, and never "-0".
 std::string TemperatureText(double value, int decimals);
 
@@ -34,7 +34,7 @@ std::optional<long> SecondsOfDay(std::string_view time);
 // midnight in a recording (the plot's labels and tq36-cli convert's dates both go by it). A
 // smaller step back is the clock set back, on the same day.
 class RunningTime {
-public:
+  public:
     // The running seconds of the next record's time; nothing for a text that is no time of day,
     // which leaves the run as it was.
     std::optional<long> Next(std::string_view time);
@@ -43,7 +43,7 @@ public:
     // The days the run went on by.
     long Days() const { return day_; }
 
-private:
+  private:
     long day_ = 0;
     long last_ = -1;
 };

@@ -20,10 +20,10 @@ constexpr long NoTime = std::numeric_limits<long>::min();
 constexpr std::int32_t NoStoredTime = std::numeric_limits<std::int32_t>::min();
 
 // Every size of the picture at scale 1, in pixels.
-constexpr double Pad = 8;          // picture edge to anything drawn
-constexpr double Gap = 4;          // between neighbours: a label and its tick, two rows
-constexpr double TickLength = 4;   // outside the plot area
-constexpr double ThinPen = 1;      // frame, ticks, grid
+constexpr double Pad = 8;         // picture edge to anything drawn
+constexpr double Gap = 4;         // between neighbours: a label and its tick, two rows
+constexpr double TickLength = 4;  // outside the plot area
+constexpr double ThinPen = 1;     // frame, ticks, grid
 constexpr double CurvePen = 1.25;
 constexpr double LegendSample = 16;  // a legend entry's line
 constexpr double LegendSpacing = 12;
@@ -118,7 +118,9 @@ struct TimeMark {
 std::vector<TimeMark> TimeMarks(const Series& series, long step, double left, double xStep) {
     std::vector<TimeMark> marks;
     if (series.firstTime == NoTime) return marks;
-    long next = static_cast<long>(std::ceil(static_cast<double>(series.firstTime) / static_cast<double>(step))) * step;
+    long next =
+        static_cast<long>(std::ceil(static_cast<double>(series.firstTime) / static_cast<double>(step))) *
+        step;
     long previousTime = NoTime;
     double previousX = 0;
     for (long i = 0; i < series.count; ++i) {
@@ -128,9 +130,10 @@ std::vector<TimeMark> TimeMarks(const Series& series, long step, double left, do
         const double x = left + static_cast<double>(i) * xStep;
         for (; time >= next; next += step) {
             const bool between = previousTime != NoTime && previousTime < next;
-            marks.push_back({between ? previousX + (x - previousX) * static_cast<double>(next - previousTime) /
-                                                        static_cast<double>(time - previousTime)
-                                     : x,
+            marks.push_back({between
+                                 ? previousX + (x - previousX) * static_cast<double>(next - previousTime) /
+                                                   static_cast<double>(time - previousTime)
+                                 : x,
                              next});
         }
         previousTime = time;
@@ -169,7 +172,8 @@ double Heading(Drawing& out, const Layout& at, double width, double right, const
             x -= text.width(entry.name);
             out.push_back(TextOp(x, top, entry.name, entry.colour));
             x -= at.gap + LegendSample * at.s;
-            out.push_back(SmoothLineOp(x, middle, x + LegendSample * at.s, middle, entry.colour, CurvePen * at.s * 1.5));
+            out.push_back(SmoothLineOp(x, middle, x + LegendSample * at.s, middle, entry.colour,
+                                       CurvePen * at.s * 1.5));
             x -= LegendSpacing * at.s;
         }
         top += at.lineHeight + at.gap;
@@ -179,23 +183,25 @@ double Heading(Drawing& out, const Layout& at, double width, double right, const
 
 // Grid line, tick and label of each temperature, and the caption turned to read upwards.
 void TemperatureLabels(Drawing& out, const Layout& at, const PlotAxis::Temperatures& axis,
-                       const std::vector<std::string>& labels, const std::string& caption, const TextMetrics& text) {
+                       const std::vector<std::string>& labels, const std::string& caption,
+                       const TextMetrics& text) {
     const Box& area = at.area;
     for (std::size_t k = 0; k < axis.ticks.size(); ++k) {
-        const double y = area.top + (axis.high - axis.ticks[k]) / (axis.high - axis.low) * (area.bottom - area.top);
+        const double y =
+            area.top + (axis.high - axis.ticks[k]) / (axis.high - axis.low) * (area.bottom - area.top);
         out.push_back(SmoothLineOp(area.left, y, area.right, y, GridGrey, at.thin));
         out.push_back(SmoothLineOp(area.left - at.tickLength, y, area.left, y, Colours::Black, at.thin));
-        out.push_back(TextOp(area.left - at.tickLength - at.gap - text.width(labels[k]), y - at.lineHeight / 2, labels[k],
-                             Colours::Black));
+        out.push_back(TextOp(area.left - at.tickLength - at.gap - text.width(labels[k]),
+                             y - at.lineHeight / 2, labels[k], Colours::Black));
     }
-    out.push_back(ScaledTextOp(at.pad, (area.top + area.bottom) / 2 + text.width(caption) / 2, caption, Colours::Black,
-                               1, false, -90));
+    out.push_back(ScaledTextOp(at.pad, (area.top + area.bottom) / 2 + text.width(caption) / 2, caption,
+                               Colours::Black, 1, false, -90));
 }
 
 // Time labels on the round step that leaves them room, whole minutes unless the span is short;
 // with the first day known, the date under the first label of each day.
-void TimeLabels(Drawing& out, const Layout& at, const Series& series, double xStep, std::optional<long> firstDay,
-                const TextMetrics& text) {
+void TimeLabels(Drawing& out, const Layout& at, const Series& series, double xStep,
+                std::optional<long> firstDay, const TextMetrics& text) {
     const Box& area = at.area;
     const double plotWidth = area.right - area.left;
     const long span = series.firstTime == NoTime ? 0 : series.lastTime - series.firstTime;
@@ -217,20 +223,24 @@ void TimeLabels(Drawing& out, const Layout& at, const Series& series, double xSt
         if (mark.x - room / 2 < labelEnd + 2 * at.gap) continue;
         labelEnd = mark.x + room / 2;
         out.push_back(SmoothLineOp(mark.x, area.top, mark.x, area.bottom, GridGrey, at.thin));
-        out.push_back(SmoothLineOp(mark.x, area.bottom, mark.x, area.bottom + at.tickLength, Colours::Black, at.thin));
+        out.push_back(
+            SmoothLineOp(mark.x, area.bottom, mark.x, area.bottom + at.tickLength, Colours::Black, at.thin));
         out.push_back(TextOp(mark.x - labelWidth / 2, at.timeLabelTop, label, Colours::Black));
         const long day = static_cast<long>(std::floor(static_cast<double>(mark.time) / 86400));
         if (firstDay && day != labelledDay) {
             const std::string date = PlotAxis::DateText(*firstDay, mark.time);
-            out.push_back(TextOp(mark.x - text.width(date) / 2, at.timeLabelTop + at.lineHeight, date, Colours::Black));
+            out.push_back(
+                TextOp(mark.x - text.width(date) / 2, at.timeLabelTop + at.lineHeight, date, Colours::Black));
             labelledDay = day;
         }
     }
-    out.push_back(TextOp(area.left + (plotWidth - text.width("Time")) / 2, at.captionTop, "Time", Colours::Black));
+    out.push_back(
+        TextOp(area.left + (plotWidth - text.width("Time")) / 2, at.captionTop, "Time", Colours::Black));
 }
 
 // Each channel's curve a pixel column at a time, cut at the plot area's edges.
-void Curves(Drawing& out, const Layout& at, const Series& series, const PlotAxis::Temperatures& axis, double xStep) {
+void Curves(Drawing& out, const Layout& at, const Series& series, const PlotAxis::Temperatures& axis,
+            double xStep) {
     static constexpr Colour CurveColours[] = {Colours::Black, Colours::Blue, Colours::Red};
     const Box& area = at.area;
     const double yScale = (area.bottom - area.top) / (axis.high - axis.low);
@@ -242,7 +252,8 @@ void Curves(Drawing& out, const Layout& at, const Series& series, const PlotAxis
             if (std::isnan(value)) {
                 curve.Break(curves);
             } else {
-                curve.Add(curves, area.left + static_cast<double>(i) * xStep, area.top + (axis.high - value) * yScale);
+                curve.Add(curves, area.left + static_cast<double>(i) * xStep,
+                          area.top + (axis.high - value) * yScale);
             }
         }
         curve.Close(curves);
@@ -268,19 +279,22 @@ double ScaleOf(int width, int height) {
     return std::min(static_cast<double>(width) / DefaultWidth, static_cast<double>(height) / DefaultHeight);
 }
 
-Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& text, const TextMetrics& title) {
+Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& text,
+             const TextMetrics& title) {
     const double s = ScaleOf(options.width, options.height);
     Layout at{s, Pad * s, Gap * s, TickLength * s, ThinPen * s, text.height};
     const Series series = Read(plot);
     Drawing out;
 
     // Across: room at the right for half a time label (or date) centred on the last record.
-    const double timeRoom = std::max(text.width("00:00:00"), options.firstDay ? text.width("0000-00-00") : 0.0);
+    const double timeRoom =
+        std::max(text.width("00:00:00"), options.firstDay ? text.width("0000-00-00") : 0.0);
     at.area.right = options.width - at.pad - timeRoom / 2;
     // Down: title and legend, half a label above the area; under it the ticks, the time labels,
     // the dates and the caption.
-    at.area.top = Heading(out, at, options.width, at.area.right, options.title, title, text, series.channels) +
-                  at.lineHeight / 2;
+    at.area.top =
+        Heading(out, at, options.width, at.area.right, options.title, title, text, series.channels) +
+        at.lineHeight / 2;
     at.captionTop = options.height - at.pad - at.lineHeight;
     at.timeLabelTop = at.captionTop - at.gap - (options.firstDay ? 2 : 1) * at.lineHeight;
     at.area.bottom = at.timeLabelTop - at.gap / 2 - at.tickLength;
@@ -288,10 +302,11 @@ Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& te
     // The temperatures on as many steps as the height holds with two lines between labels; the
     // widest label then says where the area starts.
     const double plotHeight = at.area.bottom - at.area.top;
-    const int maxIntervals = std::clamp(static_cast<int>(plotHeight / (at.lineHeight * TemperatureLabelSpacing)), 2, 12);
+    const int maxIntervals =
+        std::clamp(static_cast<int>(plotHeight / (at.lineHeight * TemperatureLabelSpacing)), 2, 12);
     const bool hasData = series.low <= series.high;
-    const PlotAxis::Temperatures axis = PlotAxis::TemperatureAxis(hasData ? series.low : 0, hasData ? series.high : 100,
-                                                                  maxIntervals, options.min, options.max);
+    const PlotAxis::Temperatures axis = PlotAxis::TemperatureAxis(
+        hasData ? series.low : 0, hasData ? series.high : 100, maxIntervals, options.min, options.max);
     std::vector<std::string> labels;
     double widest = 0;
     for (const double value : axis.ticks) {
@@ -302,7 +317,8 @@ Drawing Draw(const ListPlot& plot, const Options& options, const TextMetrics& te
 
     const std::string unit = plot.Unit() == "K" ? "K" : "\u00B0" + plot.Unit();
     TemperatureLabels(out, at, axis, labels, "Temperature (" + unit + ")", text);
-    const double xStep = series.count > 1 ? (at.area.right - at.area.left) / static_cast<double>(series.count - 1) : 0;
+    const double xStep =
+        series.count > 1 ? (at.area.right - at.area.left) / static_cast<double>(series.count - 1) : 0;
     TimeLabels(out, at, series, xStep, options.firstDay, text);
     Curves(out, at, series, axis, xStep);
     FrameLines(out, at);

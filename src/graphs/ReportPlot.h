@@ -22,9 +22,9 @@ inline constexpr int DefaultWidth = 427, DefaultHeight = 395;
 
 struct Options {
     int width = DefaultWidth, height = DefaultHeight;
-    std::string title;                 // none when empty
-    std::optional<double> min, max;    // ends of the temperature axis the user fixed
-    std::optional<long> firstDay;      // the first record's day (days since 1970-01-01): dated labels
+    std::string title;               // none when empty
+    std::optional<double> min, max;  // ends of the temperature axis the user fixed
+    std::optional<long> firstDay;    // the first record's day (days since 1970-01-01): dated labels
 };
 
 // How much larger than the default picture's text and pens are in a picture of this size.

@@ -64,7 +64,7 @@ Extent ExtentOf(const DrawOp& op, const TextMetrics& metrics) {
 // The painted-over area as few rectangles: a sweep's erasing boxes share their height and join
 // into one band.
 class Cover {
-public:
+  public:
     bool Hides(const Extent& extent) const {
         return std::any_of(parts_.begin(), parts_.end(),
                            [&](const Extent& part) { return extent.Within(part); });
@@ -84,7 +84,7 @@ public:
         parts_.push_back(box);
     }
 
-private:
+  private:
     static bool Joins(const Extent& a, const Extent& b) {
         const bool sameRows = Same(a.top, b.top) && Same(a.bottom, b.bottom);
         const bool sameColumns = Same(a.left, b.left) && Same(a.right, b.right);

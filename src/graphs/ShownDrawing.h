@@ -9,7 +9,7 @@
 // as it runs; what later boxes paint over and lines drawn again unchanged are dropped from time
 // to time, so the record stays about the size of one picture instead of growing with the run.
 class ShownDrawing {
-public:
+  public:
     // The surface was cleared: nothing drawn before shows any more.
     void Clear();
     // `drawing` was drawn over what shows. Its clearings are the surface's own (see Clear).
@@ -22,7 +22,7 @@ public:
 
     const Drawing& Ops() const { return ops_; }
 
-private:
+  private:
     Drawing ops_;
     std::size_t sizeAfterCompaction_ = 0;
 };

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr std::string_view TwoChannelColumns[] = {"record", "timestamp", "t1",      "t2",      "t1_t2",
+constexpr std::string_view TwoChannelColumns[] = {"record", "timestamp", "t1",      "t2",        "t1_t2",
                                                   "unit",   "t1_mark",   "t2_mark", "t1_t2_mark"};
 constexpr std::string_view OneChannelColumns[] = {"record", "timestamp", "t1", "unit", "t1_mark"};
 
@@ -58,7 +58,8 @@ void CsvRows::AppendField(std::string& out, std::string_view field) const {
 void CsvRows::AppendNumber(std::string& out, std::string_view number, std::size_t sign) const {
     const char decimal = style_.decimalComma ? ',' : '.';
     bool quote = false;
-    for (std::size_t i = 0; i < number.size(); ++i) quote |= (i == sign ? decimal : number[i]) == style_.delimiter;
+    for (std::size_t i = 0; i < number.size(); ++i)
+        quote |= (i == sign ? decimal : number[i]) == style_.delimiter;
     if (quote) out += '"';
     const std::size_t at = out.size();
     out += number;

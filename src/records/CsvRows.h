@@ -30,7 +30,6 @@ class CsvRows {
     void AppendRecord(std::string& out, std::string_view record, std::string_view timestamp,
                       std::span<const std::string_view> readings, std::string_view unit) const;
 
-
   private:
     void AppendField(std::string& out, std::string_view field) const;
     void AppendNumber(std::string& out, std::string_view number, std::size_t sign) const;

@@ -38,7 +38,7 @@ struct ButtonOptions : QPushButton {
 
 // Paints a window's controls on a page as they lie on the screen, in the window's pixels.
 class PagePainter {
-public:
+  public:
     PagePainter(QPainter& painter, const QWidget& shown)
         : painter_(painter), shownDpi_(shown.logicalDpiY()) {}
 
@@ -64,7 +64,7 @@ public:
         }
     }
 
-private:
+  private:
     // A font of the same size in the window's pixels as on the screen. The painter is scaled from
     // the window's pixels to the printer's, and a font in points would be sized for the printer
     // a second time.

@@ -24,7 +24,8 @@ TEST(LocalTimestamp, SampleIsDatedByTheInstantThatHadItsTimeOfDay) {
     EXPECT_EQ(LocalTimestamp::OfSample(Dec8 - 3600 + 0.0004, 86399), "2026-12-07T23:59:59+01:00");
     EXPECT_EQ(LocalTimestamp::OfSample(Dec8 - 3600 + 0.0004, 0), "2026-12-08T00:00:00+01:00");
     // The calendar already past the end of summer time, 02:59:59 summer time read just before it.
-    EXPECT_EQ(LocalTimestamp::OfSample(Oct25 + 3600 + 0.0002, 2 * 3600 + 59 * 60 + 59), "2026-10-25T02:59:59+02:00");
+    EXPECT_EQ(LocalTimestamp::OfSample(Oct25 + 3600 + 0.0002, 2 * 3600 + 59 * 60 + 59),
+              "2026-10-25T02:59:59+02:00");
     EXPECT_EQ(LocalTimestamp::OfSample(Oct25 + 3600 + 0.0002, 2 * 3600), "2026-10-25T02:00:00+01:00");
     if (before) {
         setenv("TZ", before->c_str(), 1);

@@ -23,16 +23,19 @@ TEST(PlotAxis, TemperaturesOnARoundStepThatEnclosesTheData) {
     EXPECT_GT(room.high, 30);
     EXPECT_EQ(Labels(room), (std::vector<std::string>{"-5", "0", "5", "10", "15", "20", "25", "30", "35"}));
 
-    EXPECT_EQ(Labels(PlotAxis::TemperatureAxis(1.1, 2.9, 8)),
-              (std::vector<std::string>{"1.00", "1.25", "1.50", "1.75", "2.00", "2.25", "2.50", "2.75", "3.00"}));
+    EXPECT_EQ(
+        Labels(PlotAxis::TemperatureAxis(1.1, 2.9, 8)),
+        (std::vector<std::string>{"1.00", "1.25", "1.50", "1.75", "2.00", "2.25", "2.50", "2.75", "3.00"}));
     EXPECT_EQ(Labels(PlotAxis::TemperatureAxis(20.1, 20.9, 8)),
               (std::vector<std::string>{"20.0", "20.2", "20.4", "20.6", "20.8", "21.0"}));
-    EXPECT_EQ(Labels(PlotAxis::TemperatureAxis(-0.3, 0.3, 4)), (std::vector<std::string>{"-0.4", "-0.2", "0.0", "0.2", "0.4"}));
+    EXPECT_EQ(Labels(PlotAxis::TemperatureAxis(-0.3, 0.3, 4)),
+              (std::vector<std::string>{"-0.4", "-0.2", "0.0", "0.2", "0.4"}));
 
     const PlotAxis::Temperatures fixed = PlotAxis::TemperatureAxis(-2, 30, 8, -20.5, 150);
     EXPECT_EQ(fixed.low, -20.5);
     EXPECT_EQ(fixed.high, 150);
-    EXPECT_EQ(Labels(fixed), (std::vector<std::string>{"-20", "0", "20", "40", "60", "80", "100", "120", "140"}));
+    EXPECT_EQ(Labels(fixed),
+              (std::vector<std::string>{"-20", "0", "20", "40", "60", "80", "100", "120", "140"}));
     // One end given above all the data: the other still lies beyond it.
     const PlotAxis::Temperatures above = PlotAxis::TemperatureAxis(-2, 30, 8, 40, std::nullopt);
     EXPECT_EQ(above.low, 40);

@@ -18,8 +18,9 @@ namespace {
 // answer, or one the set cannot start from.
 std::optional<int> AskStartTime() {
     for (;;) {
-        const QString answer = Dialogs::Current().InputBox("Enter the STARTING TIME of recording\r\n (hh:nn:ss) ",
-                                                           "Input Starting Time", Clock::Current().TimeText());
+        const QString answer =
+            Dialogs::Current().InputBox("Enter the STARTING TIME of recording\r\n (hh:nn:ss) ",
+                                        "Input Starting Time", Clock::Current().TimeText());
         if (answer.isEmpty()) return std::nullopt;
         const Logger::StartTime start = Logger::ParseStartTime(answer.toStdString());
         switch (start.status) {
